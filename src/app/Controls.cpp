@@ -1,0 +1,16 @@
+#include "app/Controls.h"
+
+#include "app/HandlerDispatch.h"
+
+namespace ondrevo {
+
+void ChangeNotifyingEdit::SetText(const std::string& text)
+{
+    if (text == Text())
+        return;
+    StoreText(text);
+    if (OnChange)
+        Dispatch(OnChange);
+}
+
+} // namespace ondrevo

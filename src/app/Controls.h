@@ -1,0 +1,132 @@
+#pragma once
+// What the logic needs of the window's controls. The logic reaches the controls only
+// through these interfaces, so it runs without a windowing toolkit: the Qt widgets
+// implement them for the program, in-memory controls implement them for tests.
+// Texts are 8-bit (UTF-8) strings; indices count from 0.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ondrevo {
+
+// The source file list: rows with a caption, an image index and four sub-items.
+// Reading or writing a row or sub-item that does not exist raises an error.
+class IFileList {
+public:
+    virtual ~IFileList() = default;
+    virtual int RowCount() const = 0;
+    virtual void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) = 0;
+    virtual std::string Caption(int row) const = 0;
+    virtual int ImageIndex(int row) const = 0;
+    virtual void SetImageIndex(int row, int imageIndex) = 0;
+    virtual std::string SubItem(int row, int k) const = 0;
+    virtual void SetSubItem(int row, int k, const std::string& text) = 0;
+    // The selected row, or -1 when none is selected.
+    virtual int Selected() const = 0;
+    virtual void DeleteRow(int row) = 0;
+    virtual void DeleteAllRows() = 0;
+};
+
+// The details panel: fixed rows whose sub-items the logic clears and appends.
+class IDetailsPanel {
+public:
+    virtual ~IDetailsPanel() = default;
+    virtual int RowCount() const = 0;
+    virtual void ClearSubItems(int row) = 0;
+    virtual void AppendSubItem(int row, const std::string& text) = 0;
+    virtual std::vector<std::string> SubItems(int row) const = 0;
+};
+
+// An edit box. Setting a text different from the current one fires the change event
+// synchronously, before the setter returns; an error escaping the change handler is
+// shown by the error report and the setter returns normally. Setting the text it
+// already holds does nothing.
+class IEdit {
+public:
+    virtual ~IEdit() = default;
+    virtual std::string Text() const = 0;
+    virtual void SetText(const std::string& text) = 0;
+};
+
+// Implements the change-event rule once for every kind of edit; a subclass keeps the
+// text where it is shown.
+class ChangeNotifyingEdit : public IEdit {
+public:
+    std::function<void()> OnChange;
+    void SetText(const std::string& text) final;
+
+protected:
+    virtual void StoreText(const std::string& text) = 0;
+};
+
+class IButton {
+public:
+    virtual ~IButton() = default;
+    virtual bool Enabled() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+};
+
+class ICheckBox {
+public:
+    virtual ~ICheckBox() = default;
+    virtual bool Checked() const = 0;
+};
+
+// An editable drop-down list. Clearing, appending and selecting from the program raise
+// no change event; only the user's picks and edits do.
+class ISelector {
+public:
+    virtual ~ISelector() = default;
+    // The selected entry's position, or -1 when none is selected.
+    virtual int ItemIndex() const = 0;
+    // A position outside the list selects nothing.
+    virtual void SetItemIndex(int index) = 0;
+    virtual void ClearItems() = 0;
+    virtual void AppendItem(const std::string& name) = 0;
+    virtual int ItemCount() const = 0;
+    virtual std::string Item(int index) const = 0;
+    virtual std::string Text() const = 0;
+    virtual int Tag() const = 0;
+};
+
+class ITimer {
+public:
+    virtual ~ITimer() = default;
+    virtual bool Enabled() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+};
+
+class ITrayIcon {
+public:
+    virtual ~ITrayIcon() = default;
+    virtual int ImageIndex() const = 0;
+    virtual void SetImageIndex(int index) = 0;
+    // Shows the main window again (after it was hidden to the notification area).
+    virtual void RestoreApplication() = 0;
+};
+
+// The open-file dialog of Add: a chosen path, or nothing when cancelled.
+class IOpenDialog {
+public:
+    virtual ~IOpenDialog() = default;
+    virtual std::optional<std::string> Execute() = 0;
+};
+
+// What the logic asks of the desktop: the folder chooser, the opener for folders and
+// web pages, and the plain message box.
+class IDesktop {
+public:
+    virtual ~IDesktop() = default;
+    // A modal folder chooser with `title` above it: the chosen file-system folder, or
+    // nothing when the user cancels.
+    virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+    // Opens a folder in the file browser or a web address in the browser. Returns
+    // whether the desktop accepted it.
+    virtual bool Open(const std::string& target) = 0;
+    // A modal message box with one OK button and no icon.
+    virtual void ShowMessage(const std::string& caption, const std::string& text) = 0;
+};
+
+} // namespace ondrevo

@@ -1,0 +1,7 @@
+#include "app/MainWindow.h"
+
+namespace ondrevo {
+
+IMainWindow* FFmpegFrm = nullptr;
+
+} // namespace ondrevo

@@ -1,0 +1,47 @@
+#pragma once
+// The main window as the logic sees it: its controls, found by role or, for the nine
+// selectors, by component name. The Qt window and the tests' in-memory window both
+// implement it; the controller binds to whichever is installed as FFmpegFrm.
+
+#include "app/Controls.h"
+
+#include <string>
+
+namespace ondrevo {
+
+class TJvCreateProcess;
+
+class IMainWindow {
+public:
+    virtual ~IMainWindow() = default;
+
+    virtual IFileList& FileListView() = 0;
+    virtual IDetailsPanel& MsgListView() = 0;
+    virtual IButton& AddFileBtn() = 0;
+    virtual IButton& DelFileBtn() = 0;
+    virtual IButton& ClearFileBtn() = 0;
+    virtual IButton& ConvFileBtn() = 0;
+    virtual IButton& StopConvBtn() = 0;
+    virtual IButton& PlayBtn() = 0;
+    virtual IEdit& JvEditDir() = 0;
+    virtual IEdit& JvEditNumb() = 0;
+    virtual IEdit& JvEditCmdMsg() = 0;
+    virtual ICheckBox& JvCheckBox() = 0;
+    virtual TJvCreateProcess& JvCreateProcess() = 0;
+    virtual ITimer& JvTimer() = 0;
+    virtual ITrayIcon& JvTrayIcon() = 0;
+    virtual IOpenDialog& OpenDialog1() = 0;
+    virtual IDesktop& Desktop() = 0;
+
+    // The selector named "JvCmbVdo1".."JvCmbVdo5" or "JvCmbAdo1".."JvCmbAdo4"; null
+    // for any other name.
+    virtual ISelector* FindSelector(const std::string& componentName) = 0;
+
+    // Closes the main window: the close handler runs, then the program's quit request.
+    virtual void Close() = 0;
+};
+
+// The program-wide main window; null before it is created and after it is destroyed.
+extern IMainWindow* FFmpegFrm;
+
+} // namespace ondrevo

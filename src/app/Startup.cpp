@@ -1,0 +1,39 @@
+#include "app/Startup.h"
+
+#include "app/Errors.h"
+#include "app/HandlerDispatch.h"
+#include "parameters/TSqlDatMod.h"
+
+namespace ondrevo {
+
+std::string ApplicationErrorText(const std::string& className, const std::string& message)
+{
+    return "Exception " + className + " in module ondrevo.\n" + ErrorReportText(message);
+}
+
+int RunStartup(StartupEnvironment environment)
+{
+    SetApplicationTitle("Ondrevo");
+    std::unique_ptr<TSqlDatMod> dataModule;
+    std::shared_ptr<void> mainWindow;
+    try {
+        dataModule = environment.createDataModule ? environment.createDataModule()
+                                                  : std::make_unique<TSqlDatMod>("LibFFmpeg.Dat");
+        SqlDatMod = dataModule.get();
+        mainWindow = environment.createMainWindow();
+    } catch (const std::exception& e) {
+        mainWindow.reset();
+        SqlDatMod = nullptr;
+        dataModule.reset();
+        if (environment.showApplicationError)
+            environment.showApplicationError(ExceptionClassName(e), e.what());
+        return 1;
+    }
+    environment.loop->Run();
+    mainWindow.reset();
+    SqlDatMod = nullptr;
+    dataModule.reset();
+    return 0;
+}
+
+} // namespace ondrevo

@@ -1,0 +1,122 @@
+#include "app/TFFmpegFrmHandlers.h"
+
+#include "app/Controls.h"
+#include "app/HandlerDispatch.h"
+#include "app/MainWindow.h"
+#include "app/TFFmpegFunc.h"
+#include "app/TJvTimer.h"
+#include "process/TJvCreateProcess.h"
+
+namespace ondrevo {
+
+void TFFmpegFrmHandlers::WireNonVisualEvents(ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess,
+                                             TJvTimer& jvTimer)
+{
+    jvEditNumb.OnChange = [this] { JvEditNumbChange(); };
+    jvCreateProcess.OnRead = [this](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
+        JvCreateProcessRead(line, startsOnNewLine);
+    };
+    jvCreateProcess.OnTerminate = [this](TJvCreateProcess&, std::uint32_t exitCode) {
+        JvCreateProcessTerminate(exitCode);
+    };
+    jvTimer.OnTimer = [this] { JvTimerTimer(); };
+}
+
+void TFFmpegFrmHandlers::FormShow()
+{
+    TFFmpegFunc func;
+    func.FillAllSelectors();
+    func.LoadOutputDir();
+}
+
+void TFFmpegFrmHandlers::FormClose()
+{
+    TFFmpegFunc().StopOnClose();
+}
+
+void TFFmpegFrmHandlers::CloseMainWindow()
+{
+    Dispatch([this] { FormClose(); });
+    loop_.Quit();
+}
+
+void TFFmpegFrmHandlers::AddFileBtnClick() { TFFmpegFunc().AddVideoFile(); }
+
+void TFFmpegFrmHandlers::DelFileBtnClick() { TFFmpegFunc().DeleteVideoFile(); }
+
+void TFFmpegFrmHandlers::ClearFileBtnClick() { TFFmpegFunc().ClearVideoFiles(); }
+
+void TFFmpegFrmHandlers::ConvFileBtnClick()
+{
+    // The batch driver arrives with the conversion work.
+    TFFmpegFunc func;
+}
+
+void TFFmpegFrmHandlers::StopConvBtnClick()
+{
+    TFFmpegFunc func;
+}
+
+void TFFmpegFrmHandlers::PlayBtnClick()
+{
+    // The mini player arrives with its own window.
+    TFFmpegFunc func;
+}
+
+void TFFmpegFrmHandlers::DonateBtnClick() { TFFmpegFunc().OpenDonationPage(); }
+
+void TFFmpegFrmHandlers::QuitBtnClick() { FFmpegFrm->Close(); }
+
+void TFFmpegFrmHandlers::FileListViewClick() { TFFmpegFunc().ShowSelectedFileInfo(); }
+
+void TFFmpegFrmHandlers::JvBtnSltDirClick() { TFFmpegFunc().ChooseOutputDir(); }
+
+void TFFmpegFrmHandlers::JvBtnOpenDirClick() { TFFmpegFunc().OpenOutputDir(); }
+
+void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
+{
+    TFFmpegFunc func;
+    func.SaveSelectorPosition(*func.VideoSelectors().at(static_cast<std::size_t>(n - 1)));
+}
+
+void TFFmpegFrmHandlers::JvCmbAdo1Change()
+{
+    TFFmpegFunc func;
+    func.SaveSelectorPosition(*func.AudioSelectors()[0]);
+    func.RefillAudioSelectors();
+}
+
+void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
+{
+    TFFmpegFunc func;
+    func.SaveAudioPosition(*func.AudioSelectors().at(static_cast<std::size_t>(n - 1)));
+}
+
+void TFFmpegFrmHandlers::JvEditNumbChange()
+{
+    TFFmpegFunc func;
+}
+
+void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string&, bool)
+{
+    TFFmpegFunc func;
+}
+
+void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t) {}
+
+void TFFmpegFrmHandlers::JvTimerTimer()
+{
+    TFFmpegFunc func;
+}
+
+void TFFmpegFrmHandlers::JvTrayIconClick(TMouseButton button)
+{
+    if (button == TMouseButton::mbLeft)
+        FFmpegFrm->JvTrayIcon().RestoreApplication();
+}
+
+void TFFmpegFrmHandlers::ShowMainForm1Click() { FFmpegFrm->JvTrayIcon().RestoreApplication(); }
+
+void TFFmpegFrmHandlers::Quit1Click() { FFmpegFrm->Close(); }
+
+} // namespace ondrevo

@@ -1,0 +1,64 @@
+#pragma once
+// The main window's event handlers. Each one creates a TFFmpegFunc bound to the
+// window's controls, calls its operation(s) and frees it. The Qt window and the tests'
+// in-memory window route their events here through Dispatch, so an error escaping a
+// handler is shown by the error report.
+
+#include "app/EventLoop.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ondrevo {
+
+class ChangeNotifyingEdit;
+class TJvCreateProcess;
+class TJvTimer;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+class TFFmpegFrmHandlers {
+public:
+    explicit TFFmpegFrmHandlers(IEventLoop& loop) : loop_(loop) {}
+
+    // Connects the events that do not come from widgets: the cursor edit's change, the
+    // encoder runner's read and end, and the busy timer's tick.
+    void WireNonVisualEvents(ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer);
+
+    void FormShow();
+    void FormClose();
+    // Closing the main window: the close handler (reported like any handler), then the
+    // program's quit request. The close cannot be refused.
+    void CloseMainWindow();
+
+    void AddFileBtnClick();
+    void DelFileBtnClick();
+    void ClearFileBtnClick();
+    void ConvFileBtnClick();
+    void StopConvBtnClick();
+    void PlayBtnClick();
+    void DonateBtnClick();
+    void QuitBtnClick();
+    void FileListViewClick();
+    void JvBtnSltDirClick();
+    void JvBtnOpenDirClick();
+
+    // n = 1..5 for JvCmbVdo1..5; JvCmbAdo1 has its own handler; n = 2..4 for JvCmbAdo2..4.
+    void JvCmbVdoChange(int n);
+    void JvCmbAdo1Change();
+    void JvCmbAdoChange(int n);
+
+    void JvEditNumbChange();
+    void JvCreateProcessRead(const std::string& line, bool startsOnNewLine);
+    void JvCreateProcessTerminate(std::uint32_t exitCode);
+    void JvTimerTimer();
+
+    void JvTrayIconClick(TMouseButton button);
+    void ShowMainForm1Click();
+    void Quit1Click();
+
+private:
+    IEventLoop& loop_;
+};
+
+} // namespace ondrevo

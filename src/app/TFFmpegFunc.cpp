@@ -1,0 +1,98 @@
+#include "app/TFFmpegFunc.h"
+
+#include "app/Errors.h"
+#include "app/MainWindow.h"
+#include "parameters/TSqlDatMod.h"
+#include "process/TJvCreateProcess.h"
+
+namespace ondrevo {
+
+const char* const kDonationPage = "https://ondrevo.example.org/donate";
+
+namespace {
+
+IMainWindow& InstalledWindow()
+{
+    if (!FFmpegFrm)
+        throw Exception("The main window does not exist");
+    return *FFmpegFrm;
+}
+
+TSqlDatMod& InstalledDataModule()
+{
+    if (!SqlDatMod)
+        throw Exception("The data module does not exist");
+    return *SqlDatMod;
+}
+
+ISelector* LookUpSelector(IMainWindow& window, const std::string& name)
+{
+    ISelector* selector = window.FindSelector(name);
+    if (!selector)
+        throw Exception("Component " + name + " not found");
+    return selector;
+}
+
+} // namespace
+
+TFFmpegFunc::TFFmpegFunc() : TFFmpegFunc(InstalledWindow(), InstalledDataModule()) {}
+
+TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
+    : window_(window),
+      sqliteQuery_(dataModule.SqliteQuery()),
+      openDialog1_(window.OpenDialog1()),
+      fileListView_(window.FileListView()),
+      msgListView_(window.MsgListView()),
+      addFileBtn_(window.AddFileBtn()),
+      delFileBtn_(window.DelFileBtn()),
+      clearFileBtn_(window.ClearFileBtn()),
+      convFileBtn_(window.ConvFileBtn()),
+      stopConvBtn_(window.StopConvBtn()),
+      playBtn_(window.PlayBtn()),
+      jvEditDir_(window.JvEditDir()),
+      jvEditNumb_(window.JvEditNumb()),
+      jvEditCmdMsg_(window.JvEditCmdMsg()),
+      jvCheckBox_(window.JvCheckBox()),
+      jvCreateProcess_(window.JvCreateProcess()),
+      jvTrayIcon_(window.JvTrayIcon()),
+      jvTimer_(window.JvTimer())
+{
+    for (int n = 1; n <= 5; ++n)
+        jvCmbVdo_[n - 1] = LookUpSelector(window, "JvCmbVdo" + std::to_string(n));
+    for (int n = 1; n <= 4; ++n)
+        jvCmbAdo_[n - 1] = LookUpSelector(window, "JvCmbAdo" + std::to_string(n));
+}
+
+void TFFmpegFunc::DisableButtons()
+{
+    addFileBtn_.SetEnabled(false);
+    delFileBtn_.SetEnabled(false);
+    clearFileBtn_.SetEnabled(false);
+    convFileBtn_.SetEnabled(false);
+    playBtn_.SetEnabled(false);
+}
+
+void TFFmpegFunc::EnableButtons()
+{
+    addFileBtn_.SetEnabled(true);
+    delFileBtn_.SetEnabled(true);
+    clearFileBtn_.SetEnabled(true);
+    convFileBtn_.SetEnabled(true);
+    playBtn_.SetEnabled(true);
+}
+
+void TFFmpegFunc::StopOnClose()
+{
+    // A batch runs exactly while Add is disabled; the encoder finishes its file on "q".
+    if (fileListView_.RowCount() > 0 && !addFileBtn_.Enabled()) {
+        EnableButtons();
+        jvCreateProcess_.Write("q");
+    }
+}
+
+void TFFmpegFunc::OpenDonationPage()
+{
+    window_.Desktop().Open(kDonationPage);
+}
+
+} // namespace ondrevo

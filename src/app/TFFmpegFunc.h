@@ -1,0 +1,95 @@
+#pragma once
+// The main window's controller. Each user action creates one, bound to the window's
+// controls and the data module's query, calls one or two operations and frees it. It
+// owns nothing and keeps nothing between actions: all state lives in the controls and
+// in the parameter database.
+
+#include <array>
+#include <string>
+
+namespace ondrevo {
+
+class IMainWindow;
+class IFileList;
+class IDetailsPanel;
+class IButton;
+class IEdit;
+class ICheckBox;
+class ISelector;
+class ITimer;
+class ITrayIcon;
+class IOpenDialog;
+class IDesktop;
+class TJvCreateProcess;
+class TSqliteQuery;
+class TSqlDatMod;
+
+class TFFmpegFunc {
+public:
+    // Binds to the program-wide FFmpegFrm and SqlDatMod.
+    TFFmpegFunc();
+    TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule);
+
+    // Buttons and closing.
+    void DisableButtons();
+    void EnableButtons();
+    void StopOnClose();
+    void OpenDonationPage();
+
+    // Parameter selectors.
+    void FillSelector(ISelector& selector);
+    void FillAllSelectors();
+    void RefillAudioSelectors();
+    int ReadSavedPosition(int tag);
+    int ReadSavedAudioPosition(int tag);
+    void SaveSelectorPosition(ISelector& selector);
+    void SaveAudioPosition(ISelector& selector);
+    std::string SelectorFragment(ISelector& selector);
+
+    // Output folder.
+    void LoadOutputDir();
+    void ChooseOutputDir();
+    void OpenOutputDir();
+    // The program's folder followed by "FFOutput"; shown, never stored.
+    static std::string DefaultOutputDir();
+
+    // Source file list and details panel.
+    void AddVideoFile();
+    void DeleteVideoFile();
+    void ClearVideoFiles();
+    void ShowSelectedFileInfo();
+    void ShowFileInfo(const std::string& path);
+    void ClearFileInfo();
+
+    // The selectors in table order: video codec, bitrate, size, frame rate, width
+    // ratio; audio codec, bitrate, channel, sampling frequency.
+    std::array<ISelector*, 5>& VideoSelectors() { return jvCmbVdo_; }
+    std::array<ISelector*, 4>& AudioSelectors() { return jvCmbAdo_; }
+
+private:
+    IMainWindow& window_;
+    TSqliteQuery& sqliteQuery_;
+    std::array<ISelector*, 5> jvCmbVdo_{};
+    std::array<ISelector*, 4> jvCmbAdo_{};
+    IOpenDialog& openDialog1_;
+    IFileList& fileListView_;
+    IDetailsPanel& msgListView_;
+    IButton& addFileBtn_;
+    IButton& delFileBtn_;
+    IButton& clearFileBtn_;
+    IButton& convFileBtn_;
+    IButton& stopConvBtn_;
+    IButton& playBtn_;
+    IEdit& jvEditDir_;
+    IEdit& jvEditNumb_;
+    IEdit& jvEditCmdMsg_;
+    ICheckBox& jvCheckBox_;
+    TJvCreateProcess& jvCreateProcess_;
+    ITrayIcon& jvTrayIcon_;
+    ITimer& jvTimer_;
+};
+
+// The maker's donation page, opened by Donate.
+extern const char* const kDonationPage;
+
+} // namespace ondrevo

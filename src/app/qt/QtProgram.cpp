@@ -1,0 +1,46 @@
+#include "app/qt/QtProgram.h"
+
+#include "app/HandlerDispatch.h"
+#include "app/Startup.h"
+#include "app/qt/QtEventLoop.h"
+#include "app/qt/TFFmpegFrm.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <clocale>
+
+namespace ondrevo {
+
+int RunQtProgram(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // Qt sets the locale from the environment; numbers keep the C formatting.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName("Ondrevo");
+    QApplication::setApplicationDisplayName("Ondrevo");
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SetErrorReportSink([](const std::string& caption, const std::string& message) {
+        QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(message),
+                        QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    });
+
+    QtEventLoop loop;
+    StartupEnvironment environment;
+    environment.loop = &loop;
+    environment.createMainWindow = [&loop]() -> std::shared_ptr<void> {
+        auto window = std::make_shared<TFFmpegFrm>(loop);
+        window->show();
+        return window;
+    };
+    environment.showApplicationError = [](const std::string& className, const std::string& message) {
+        QMessageBox box(QMessageBox::Critical, "Application Error",
+                        QString::fromStdString(ApplicationErrorText(className, message)), QMessageBox::Ok);
+        box.exec();
+    };
+    return RunStartup(std::move(environment));
+}
+
+} // namespace ondrevo

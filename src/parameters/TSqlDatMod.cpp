@@ -1,0 +1,30 @@
+#include "parameters/TSqlDatMod.h"
+
+#include "app/Errors.h"
+#include "parameters/TSqliteQuery.h"
+
+#include <sqlite3.h>
+
+namespace ondrevo {
+
+TSqlDatMod* SqlDatMod = nullptr;
+
+TSqlDatMod::TSqlDatMod(const std::string& databaseName)
+{
+    const int rc = sqlite3_open_v2(databaseName.c_str(), &dataBase_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = dataBase_ ? sqlite3_errmsg(dataBase_) : sqlite3_errstr(rc);
+        sqlite3_close(dataBase_);
+        dataBase_ = nullptr;
+        throw EUniError(rc, message);
+    }
+    query_ = std::make_unique<TSqliteQuery>(dataBase_);
+}
+
+TSqlDatMod::~TSqlDatMod()
+{
+    query_.reset();
+    sqlite3_close(dataBase_);
+}
+
+} // namespace ondrevo

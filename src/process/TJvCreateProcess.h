@@ -1,0 +1,96 @@
+#pragma once
+// Runs one console child process at a time with its standard input, output and error on
+// pipes. Its output arrives as text lines on the UI loop (OnRead), text can be queued
+// for its input (Write), and its end is reported with the exit code (OnTerminate) after
+// the last line. The UI thread never blocks on the child.
+
+#include "app/EventLoop.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace ondrevo {
+
+enum class TJvProcessPriority { ppIdle, ppNormal, ppHigh, ppRealTime };
+
+// coOwnerData: lines go only to OnRead and are not kept in ConsoleOutput.
+// coRedirect: standard input, output and error on pipes (what the program uses).
+// coSeparateError: standard error on its own pipe, delivered through OnErrorRead.
+enum TJvConsoleOption : unsigned { coOwnerData = 1, coRedirect = 2, coSeparateError = 4 };
+
+enum class TJvProcessState { psReady, psRunning, psWaiting };
+
+class TJvCreateProcess {
+public:
+    using ReadEvent = std::function<void(TJvCreateProcess& sender, const std::string& line, bool startsOnNewLine)>;
+    using RawReadEvent = std::function<void(TJvCreateProcess& sender, const std::string& piece)>;
+    using TerminateEvent = std::function<void(TJvCreateProcess& sender, std::uint32_t exitCode)>;
+
+    // Exit code reported when the child was ended by a signal: this base plus the
+    // signal number, so it never equals a normal exit status (0..255).
+    static constexpr std::uint32_t kSignalExitBase = 0x100;
+
+    explicit TJvCreateProcess(IEventLoop& loop);
+    // While a child runs: detaches from it. No more events; the child keeps running
+    // and is still reaped when it ends.
+    ~TJvCreateProcess();
+    TJvCreateProcess(const TJvCreateProcess&) = delete;
+    TJvCreateProcess& operator=(const TJvCreateProcess&) = delete;
+
+    // The program file followed by its arguments; each element reaches the child whole.
+    // A program without "/" is looked up on PATH. Takes effect at the next Run.
+    void SetCommandLine(std::vector<std::string> arguments);
+    const std::vector<std::string>& Arguments() const { return arguments_; }
+    // The command as one text, for display: elements joined by spaces, an element
+    // that holds spaces or quotes shown in single quotes.
+    std::string CommandLine() const;
+
+    // Working directory of the child (trimmed; empty: the program's own).
+    void SetCurrentDirectory(std::string directory) { currentDirectory_ = std::move(directory); }
+    // NAME=value entries; when not empty the child gets exactly these, otherwise ours.
+    void SetEnvironment(std::vector<std::string> environment) { environment_ = std::move(environment); }
+    void SetPriority(TJvProcessPriority priority) { priority_ = priority; }
+    void SetConsoleOptions(unsigned options) { consoleOptions_ = options; }
+    unsigned ConsoleOptions() const { return consoleOptions_; }
+
+    ReadEvent OnRead;
+    RawReadEvent OnRawRead;
+    ReadEvent OnErrorRead;
+    RawReadEvent OnErrorRawRead;
+    TerminateEvent OnTerminate;
+
+    // Starts the child and returns at once. Raises EJVCLException "Cannot perform this
+    // operation when process is running" while a child is still watched, and EOSError
+    // when the child cannot be started (no events follow then).
+    void Run();
+    // Queues the bytes for the child's input, unchanged. True for an empty text or when
+    // queued; false when no redirected child runs, its input is closed, or the text does
+    // not fit beside what is pending (1024 bytes in all).
+    bool Write(const std::string& text);
+
+    TJvProcessState State() const { return state_; }
+    pid_t ProcessId() const { return pid_; }
+    std::uint32_t ExitCode() const { return exitCode_; }
+    // Lines kept without coOwnerData.
+    const std::vector<std::string>& ConsoleOutput() const { return consoleOutput_; }
+
+private:
+    struct Impl;
+    IEventLoop& loop_;
+    std::vector<std::string> arguments_;
+    std::string currentDirectory_;
+    std::vector<std::string> environment_;
+    TJvProcessPriority priority_ = TJvProcessPriority::ppNormal;
+    unsigned consoleOptions_ = coOwnerData;
+    TJvProcessState state_ = TJvProcessState::psReady;
+    pid_t pid_ = 0;
+    std::uint32_t exitCode_ = 0;
+    std::vector<std::string> consoleOutput_;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace ondrevo

@@ -1,0 +1,207 @@
+#include "support/MemoryControls.h"
+
+#include "app/Errors.h"
+
+namespace ondrevo::testing {
+namespace {
+
+[[noreturn]] void OutOfBounds(int index)
+{
+    throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+} // namespace
+
+const MemoryFileList::Row& MemoryFileList::At(int row) const
+{
+    if (row < 0 || row >= RowCount())
+        OutOfBounds(row);
+    return rows[static_cast<std::size_t>(row)];
+}
+
+void MemoryFileList::AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems)
+{
+    rows.push_back(Row{caption, imageIndex, subItems});
+}
+
+std::string MemoryFileList::Caption(int row) const { return At(row).caption; }
+
+int MemoryFileList::ImageIndex(int row) const { return At(row).image; }
+
+void MemoryFileList::SetImageIndex(int row, int imageIndex)
+{
+    At(row);
+    rows[static_cast<std::size_t>(row)].image = imageIndex;
+}
+
+std::string MemoryFileList::SubItem(int row, int k) const
+{
+    const Row& r = At(row);
+    if (k < 0 || k >= static_cast<int>(r.subItems.size()))
+        OutOfBounds(k);
+    return r.subItems[static_cast<std::size_t>(k)];
+}
+
+void MemoryFileList::SetSubItem(int row, int k, const std::string& text)
+{
+    SubItem(row, k);
+    rows[static_cast<std::size_t>(row)].subItems[static_cast<std::size_t>(k)] = text;
+}
+
+void MemoryFileList::DeleteRow(int row)
+{
+    At(row);
+    rows.erase(rows.begin() + row);
+    if (selected == row)
+        selected = -1;
+    else if (selected > row)
+        --selected;
+}
+
+void MemoryFileList::DeleteAllRows()
+{
+    rows.clear();
+    selected = -1;
+}
+
+void MemoryDetailsPanel::ClearSubItems(int row) { rows.at(static_cast<std::size_t>(row)).clear(); }
+
+void MemoryDetailsPanel::AppendSubItem(int row, const std::string& text)
+{
+    rows.at(static_cast<std::size_t>(row)).push_back(text);
+}
+
+std::vector<std::string> MemoryDetailsPanel::SubItems(int row) const { return rows.at(static_cast<std::size_t>(row)); }
+
+void MemorySelector::SetItemIndex(int index)
+{
+    if (index < 0 || index >= ItemCount()) {
+        index_ = -1;
+        text_.clear();
+        return;
+    }
+    index_ = index;
+    text_ = items_[static_cast<std::size_t>(index)];
+}
+
+void MemorySelector::ClearItems()
+{
+    items_.clear();
+    index_ = -1;
+    text_.clear();
+}
+
+void MemorySelector::UserPick(int index)
+{
+    SetItemIndex(index);
+    if (OnChange)
+        Dispatch(OnChange);
+}
+
+void MemorySelector::UserType(const std::string& text)
+{
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    text_ = text;
+    index_ = -1;
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (lower(items_[i]) == lower(text)) {
+            index_ = static_cast<int>(i);
+            break;
+        }
+    if (OnChange)
+        Dispatch(OnChange);
+}
+
+std::optional<std::string> MemoryOpenDialog::Execute()
+{
+    ++shown;
+    if (answers.empty())
+        return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> MemoryDesktop::ChooseFolder(const std::string& title)
+{
+    chooserTitles.push_back(title);
+    if (folderAnswers.empty())
+        return std::nullopt;
+    auto answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+bool MemoryDesktop::Open(const std::string& target)
+{
+    opened.push_back(target);
+    return true;
+}
+
+void MemoryDesktop::ShowMessage(const std::string& caption, const std::string& text)
+{
+    messages.emplace_back(caption, text);
+}
+
+MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
+    : loop(eventLoop), handlers(eventLoop), runner(eventLoop), timer(eventLoop)
+{
+    for (int n = 1; n <= 5; ++n) {
+        video.push_back(std::make_unique<MemorySelector>(n));
+        video.back()->OnChange = [this, n] { handlers.JvCmbVdoChange(n); };
+    }
+    for (int n = 1; n <= 4; ++n) {
+        audio.push_back(std::make_unique<MemorySelector>(5 + n));
+        if (n == 1)
+            audio.back()->OnChange = [this] { handlers.JvCmbAdo1Change(); };
+        else
+            audio.back()->OnChange = [this, n] { handlers.JvCmbAdoChange(n); };
+    }
+    runner.SetConsoleOptions(coOwnerData | coRedirect);
+    handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
+    FFmpegFrm = this;
+}
+
+MemoryMainWindow::~MemoryMainWindow()
+{
+    if (FFmpegFrm == this)
+        FFmpegFrm = nullptr;
+}
+
+ISelector* MemoryMainWindow::FindSelector(const std::string& componentName)
+{
+    for (int n = 1; n <= 5; ++n)
+        if (componentName == "JvCmbVdo" + std::to_string(n))
+            return video[static_cast<std::size_t>(n - 1)].get();
+    for (int n = 1; n <= 4; ++n)
+        if (componentName == "JvCmbAdo" + std::to_string(n))
+            return audio[static_cast<std::size_t>(n - 1)].get();
+    return nullptr;
+}
+
+void MemoryMainWindow::Close()
+{
+    closed = true;
+    handlers.CloseMainWindow();
+}
+
+void MemoryMainWindow::Event(const std::function<void(TFFmpegFrmHandlers&)>& handler)
+{
+    Dispatch([&] { handler(handlers); });
+}
+
+ErrorReports::ErrorReports()
+{
+    previous_ = SetErrorReportSink([this](const std::string& caption, const std::string& message) {
+        captions.push_back(caption);
+        messages.push_back(message);
+    });
+}
+
+ErrorReports::~ErrorReports() { SetErrorReportSink(std::move(previous_)); }
+
+} // namespace ondrevo::testing

@@ -1,0 +1,199 @@
+#pragma once
+// In-memory controls and main window for driving the logic without a toolkit. They
+// keep the same rules as the widgets: change events only from user actions (selectors)
+// or from a different text (edits), errors for rows that do not exist.
+
+#include "app/Controls.h"
+#include "app/HandlerDispatch.h"
+#include "app/MainWindow.h"
+#include "app/PlainEventLoop.h"
+#include "app/TFFmpegFrmHandlers.h"
+#include "app/TJvTimer.h"
+#include "process/TJvCreateProcess.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ondrevo::testing {
+
+class MemoryFileList : public IFileList {
+public:
+    struct Row {
+        std::string caption;
+        int image = 0;
+        std::vector<std::string> subItems;
+    };
+    int RowCount() const override { return static_cast<int>(rows.size()); }
+    void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) override;
+    std::string Caption(int row) const override;
+    int ImageIndex(int row) const override;
+    void SetImageIndex(int row, int imageIndex) override;
+    std::string SubItem(int row, int k) const override;
+    void SetSubItem(int row, int k, const std::string& text) override;
+    int Selected() const override { return selected; }
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+
+    std::vector<Row> rows;
+    int selected = -1;
+
+private:
+    const Row& At(int row) const;
+};
+
+class MemoryDetailsPanel : public IDetailsPanel {
+public:
+    explicit MemoryDetailsPanel(int rowCount = 16) : rows(static_cast<std::size_t>(rowCount)) {}
+    int RowCount() const override { return static_cast<int>(rows.size()); }
+    void ClearSubItems(int row) override;
+    void AppendSubItem(int row, const std::string& text) override;
+    std::vector<std::string> SubItems(int row) const override;
+
+    std::vector<std::vector<std::string>> rows;
+};
+
+class MemoryEdit : public ChangeNotifyingEdit {
+public:
+    explicit MemoryEdit(std::string initial = {}) : text_(std::move(initial)) {}
+    std::string Text() const override { return text_; }
+
+protected:
+    void StoreText(const std::string& text) override { text_ = text; }
+
+private:
+    std::string text_;
+};
+
+class MemoryButton : public IButton {
+public:
+    bool Enabled() const override { return enabled; }
+    void SetEnabled(bool value) override { enabled = value; }
+    bool enabled = true;
+};
+
+class MemoryCheckBox : public ICheckBox {
+public:
+    bool Checked() const override { return checked; }
+    bool checked = false;
+};
+
+class MemorySelector : public ISelector {
+public:
+    explicit MemorySelector(int tag) : tag_(tag) {}
+    int ItemIndex() const override { return index_; }
+    void SetItemIndex(int index) override;
+    void ClearItems() override;
+    void AppendItem(const std::string& name) override { items_.push_back(name); }
+    int ItemCount() const override { return static_cast<int>(items_.size()); }
+    std::string Item(int index) const override { return items_.at(static_cast<std::size_t>(index)); }
+    std::string Text() const override { return text_; }
+    int Tag() const override { return tag_; }
+
+    // What a user does: pick an entry from the list, or type a text (no completion
+    // here: an exact name, letter case ignored, selects that entry). Both fire OnChange.
+    void UserPick(int index);
+    void UserType(const std::string& text);
+    std::function<void()> OnChange;
+    const std::vector<std::string>& Items() const { return items_; }
+
+private:
+    int tag_;
+    int index_ = -1;
+    std::string text_;
+    std::vector<std::string> items_;
+};
+
+class MemoryTrayIcon : public ITrayIcon {
+public:
+    int ImageIndex() const override { return image; }
+    void SetImageIndex(int index) override { image = index; }
+    void RestoreApplication() override { ++restores; }
+    int image = 15;
+    int restores = 0;
+};
+
+// Answers queued in advance; nothing queued means the user cancels.
+class MemoryOpenDialog : public IOpenDialog {
+public:
+    std::optional<std::string> Execute() override;
+    std::deque<std::optional<std::string>> answers;
+    int shown = 0;
+};
+
+class MemoryDesktop : public IDesktop {
+public:
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
+    bool Open(const std::string& target) override;
+    void ShowMessage(const std::string& caption, const std::string& text) override;
+
+    std::deque<std::optional<std::string>> folderAnswers;
+    std::vector<std::string> chooserTitles;
+    std::vector<std::string> opened;
+    std::vector<std::pair<std::string, std::string>> messages;
+};
+
+// The main window with in-memory controls, the real runner and timer on a plain loop,
+// and its events routed to the real handlers through Dispatch.
+class MemoryMainWindow : public IMainWindow {
+public:
+    explicit MemoryMainWindow(PlainEventLoop& loop);
+    ~MemoryMainWindow() override;
+
+    IFileList& FileListView() override { return fileList; }
+    IDetailsPanel& MsgListView() override { return details; }
+    IButton& AddFileBtn() override { return addFileBtn; }
+    IButton& DelFileBtn() override { return delFileBtn; }
+    IButton& ClearFileBtn() override { return clearFileBtn; }
+    IButton& ConvFileBtn() override { return convFileBtn; }
+    IButton& StopConvBtn() override { return stopConvBtn; }
+    IButton& PlayBtn() override { return playBtn; }
+    IEdit& JvEditDir() override { return jvEditDir; }
+    IEdit& JvEditNumb() override { return jvEditNumb; }
+    IEdit& JvEditCmdMsg() override { return jvEditCmdMsg; }
+    ICheckBox& JvCheckBox() override { return checkBox; }
+    TJvCreateProcess& JvCreateProcess() override { return runner; }
+    ITimer& JvTimer() override { return timer; }
+    ITrayIcon& JvTrayIcon() override { return trayIcon; }
+    IOpenDialog& OpenDialog1() override { return openDialog; }
+    IDesktop& Desktop() override { return desktop; }
+    ISelector* FindSelector(const std::string& componentName) override;
+    void Close() override;
+
+    // Runs a window event the way the toolkit would: through Dispatch.
+    void Event(const std::function<void(TFFmpegFrmHandlers&)>& handler);
+    MemorySelector& Vdo(int n) { return *video[static_cast<std::size_t>(n - 1)]; }
+    MemorySelector& Ado(int n) { return *audio[static_cast<std::size_t>(n - 1)]; }
+
+    PlainEventLoop& loop;
+    TFFmpegFrmHandlers handlers;
+    MemoryFileList fileList;
+    MemoryDetailsPanel details;
+    MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, playBtn;
+    MemoryEdit jvEditDir, jvEditNumb{"-1"}, jvEditCmdMsg;
+    MemoryCheckBox checkBox;
+    TJvCreateProcess runner;
+    TJvTimer timer;
+    MemoryTrayIcon trayIcon;
+    MemoryOpenDialog openDialog;
+    MemoryDesktop desktop;
+    std::vector<std::unique_ptr<MemorySelector>> video, audio;
+    bool closed = false;
+};
+
+// Collects the error reports shown while it lives.
+class ErrorReports {
+public:
+    ErrorReports();
+    ~ErrorReports();
+    std::vector<std::string> messages;
+    std::vector<std::string> captions;
+
+private:
+    ErrorReportSink previous_;
+};
+
+} // namespace ondrevo::testing
