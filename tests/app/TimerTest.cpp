@@ -1,0 +1,78 @@
+// The busy timer: a tick at once when switched on, then one per interval, each on the
+// UI loop and only while the timer is still on.
+
+#include "app/PlainEventLoop.h"
+#include "app/TJvTimer.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrevo {
+namespace {
+
+TEST(TJvTimer, FiresTheFirstTickAtOnceAndThenKeepsTicking)
+{
+    PlainEventLoop loop;
+    TJvTimer timer(loop, 20);
+    int ticks = 0;
+    std::thread::id tickThread;
+    timer.OnTimer = [&] {
+        ++ticks;
+        tickThread = std::this_thread::get_id();
+    };
+    EXPECT_FALSE(timer.Enabled());
+    timer.SetEnabled(true);
+    EXPECT_TRUE(timer.Enabled());
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks >= 1; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks >= 3; }, std::chrono::seconds(5)));
+    EXPECT_EQ(tickThread, std::this_thread::get_id());
+}
+
+TEST(TJvTimer, NoTickRunsAfterTheTimerIsSwitchedOffEvenWhenOneWasQueued)
+{
+    PlainEventLoop loop;
+    TJvTimer timer(loop, 1000);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.SetEnabled(true);
+    // The first tick is queued at once; switch off before the loop runs it.
+    while (loop.Pending() == 0)
+        std::this_thread::yield();
+    timer.SetEnabled(false);
+    loop.Drain(std::chrono::milliseconds(50));
+    EXPECT_EQ(ticks, 0);
+}
+
+TEST(TJvTimer, ATickMaySwitchTheTimerOffAndItCanBeSwitchedOnAgain)
+{
+    PlainEventLoop loop;
+    TJvTimer timer(loop, 10);
+    int ticks = 0;
+    timer.OnTimer = [&] {
+        ++ticks;
+        timer.SetEnabled(false);
+    };
+    timer.SetEnabled(true);
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks == 1; }, std::chrono::seconds(5)));
+    loop.Drain(std::chrono::milliseconds(50));
+    EXPECT_EQ(ticks, 1);
+    timer.SetEnabled(true);
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks == 2; }, std::chrono::seconds(5)));
+}
+
+TEST(TJvTimer, DestroyingTheTimerWithATickQueuedIsSafe)
+{
+    PlainEventLoop loop;
+    int ticks = 0;
+    {
+        TJvTimer timer(loop, 1000);
+        timer.OnTimer = [&] { ++ticks; };
+        timer.SetEnabled(true);
+        while (loop.Pending() == 0)
+            std::this_thread::yield();
+    }
+    loop.Drain();
+    EXPECT_EQ(ticks, 0);
+}
+
+} // namespace
+} // namespace ondrevo
