@@ -18,7 +18,6 @@ int RunQtProgram(int argc, char** argv)
     // Qt sets the locale from the environment; numbers keep the C formatting.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Ondrevo");
-    QApplication::setApplicationDisplayName("Ondrevo");
     QApplication::setQuitOnLastWindowClosed(false);
 
     SetErrorReportSink([](const std::string& caption, const std::string& message) {

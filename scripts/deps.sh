@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ondrevo needs, only those that are missing.
+# Usage: scripts/deps.sh run|test
+set -euo pipefail
+
+run_packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libxkbcommon-dev libgl-dev
+  libsqlite3-dev sqlite3
+  ffmpeg mplayer libmediainfo0v5
+)
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils
+  mediainfo
+)
+
+packages=("${run_packages[@]}")
+if [ "${1:-run}" = test ]; then
+  packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# A database that cannot be opened at start-up (the working directory is gone) shows
+# the "Application Error" box; after OK the program exits with status 1.
+source "$(dirname "$0")/common.sh"
+mkdir "$work/gone"
+cd "$work/gone"
+rmdir "$work/gone"
+"$program" 2>"$work/stderr" &
+pid=$!
+box=$(x11 wait "Application Error" 30)
+xdotool key --window "$box" Return
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+wait $pid && status=0 || status=$?
+[ $status -eq 1 ] || { echo "exit status $status, expected 1"; cat "$work/stderr"; exit 1; }
+echo "start-up error reported, exit status 1"

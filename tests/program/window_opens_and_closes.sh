@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The program starts in its folder, shows its main window, and the close box ends it
+# with status 0 and nothing on its error output.
+source "$(dirname "$0")/common.sh"
+cd "$work/program"
+./ondrevo 2>"$work/stderr" &
+pid=$!
+window=$(x11 wait Ondrevo 30)
+sleep 1
+kill -0 $pid
+x11 close "$window"
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+if kill -0 $pid 2>/dev/null; then echo "still running after the close box"; kill $pid; exit 1; fi
+wait $pid && status=0 || status=$?
+[ $status -eq 0 ] || { echo "exit status $status"; cat "$work/stderr"; exit 1; }
+echo "window opened and closed"
