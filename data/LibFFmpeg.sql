@@ -1,3 +1,120 @@
--- Placeholder: the catalogue arrives with the parameter work.
-CREATE TABLE savedir_videofile (dir_numb TEXT, dir_name TEXT);
+-- The parameter database that ships with the program: the nine parameter catalogues
+-- (display name and encoder fragment of each entry), the saved selector positions and
+-- the output folder. The program only selects and updates; it never adds or removes rows.
+--
+-- Every combination of entries makes a 3GP file the encoder here can write:
+--   * the 3gp muxer takes video h263, mpeg4 and h264, audio only aac (no AMR encoder is
+--     available), so an audio codec fragment is never empty; "No audio" drops the stream;
+--   * H.263 encodes only the five CIF-family sizes, so the size catalogue holds just those;
+--   * NTSC rates are written as exact fractions; mpeg4 and libx264 get yuv420p explicitly
+--     so sources in other pixel formats still make files that phones play.
+-- cmbex_index is the position in the list (0, 1, ...), per cmbex_type in the audio
+-- sub-catalogues, where cmbex_type is the position of the audio codec.
+
+BEGIN TRANSACTION;
+
+CREATE TABLE cmbex_vdocodec (cmbex_index INTEGER NOT NULL PRIMARY KEY, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL);
+CREATE TABLE cmbex_vdobitrate (cmbex_index INTEGER NOT NULL PRIMARY KEY, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL);
+CREATE TABLE cmbex_vdosize (cmbex_index INTEGER NOT NULL PRIMARY KEY, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL);
+CREATE TABLE cmbex_vdofps (cmbex_index INTEGER NOT NULL PRIMARY KEY, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL);
+CREATE TABLE cmbex_vdoaspect (cmbex_index INTEGER NOT NULL PRIMARY KEY, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL);
+CREATE TABLE cmbex_adocodec (cmbex_index INTEGER NOT NULL PRIMARY KEY, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL);
+CREATE TABLE cmbex_adobitrate (cmbex_type INTEGER NOT NULL, cmbex_index INTEGER NOT NULL, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL, PRIMARY KEY (cmbex_type, cmbex_index));
+CREATE TABLE cmbex_adochannels (cmbex_type INTEGER NOT NULL, cmbex_index INTEGER NOT NULL, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL, PRIMARY KEY (cmbex_type, cmbex_index));
+CREATE TABLE cmbex_adofreq (cmbex_type INTEGER NOT NULL, cmbex_index INTEGER NOT NULL, cmbex_name TEXT NOT NULL, cmbex_cmd TEXT NOT NULL, PRIMARY KEY (cmbex_type, cmbex_index));
+
+CREATE TABLE cmbex_itemindex (cmbex_tag INTEGER NOT NULL PRIMARY KEY, cmbex_index INTEGER NOT NULL);
+CREATE TABLE cmbex_adoindex (cmbex_tag INTEGER NOT NULL, cmbex_type INTEGER NOT NULL, cmbex_index INTEGER NOT NULL, PRIMARY KEY (cmbex_tag, cmbex_type));
+CREATE TABLE savedir_videofile (dir_numb TEXT NOT NULL PRIMARY KEY, dir_name TEXT);
+
+-- Video codec (tag 1).
+INSERT INTO cmbex_vdocodec VALUES
+  (0, 'H.263', '-c:v h263'),
+  (1, 'MPEG-4 Part 2', '-c:v mpeg4 -pix_fmt yuv420p'),
+  (2, 'H.264 Baseline', '-c:v libx264 -profile:v baseline -pix_fmt yuv420p');
+
+-- Video bitrate (tag 2).
+INSERT INTO cmbex_vdobitrate VALUES
+  (0, '64 kbit/s', '-b:v 64k'),
+  (1, '96 kbit/s', '-b:v 96k'),
+  (2, '128 kbit/s', '-b:v 128k'),
+  (3, '192 kbit/s', '-b:v 192k'),
+  (4, '256 kbit/s', '-b:v 256k'),
+  (5, '384 kbit/s', '-b:v 384k'),
+  (6, '512 kbit/s', '-b:v 512k'),
+  (7, '768 kbit/s', '-b:v 768k'),
+  (8, '1024 kbit/s', '-b:v 1024k');
+
+-- Video size (tag 3): the sizes every codec above encodes.
+INSERT INTO cmbex_vdosize VALUES
+  (0, '128x96 (SQCIF)', '-s 128x96'),
+  (1, '176x144 (QCIF)', '-s 176x144'),
+  (2, '352x288 (CIF)', '-s 352x288'),
+  (3, '704x576 (4CIF)', '-s 704x576'),
+  (4, '1408x1152 (16CIF)', '-s 1408x1152');
+
+-- Video frame rate (tag 4).
+INSERT INTO cmbex_vdofps VALUES
+  (0, '5 fps', '-r 5'),
+  (1, '10 fps', '-r 10'),
+  (2, '12 fps', '-r 12'),
+  (3, '15 fps', '-r 15'),
+  (4, '20 fps', '-r 20'),
+  (5, '23.976 fps', '-r 24000/1001'),
+  (6, '24 fps', '-r 24'),
+  (7, '25 fps', '-r 25'),
+  (8, '29.97 fps', '-r 30000/1001'),
+  (9, '30 fps', '-r 30');
+
+-- Width ratio (tag 5): Auto keeps the source's picture aspect.
+INSERT INTO cmbex_vdoaspect VALUES
+  (0, 'Auto', ''),
+  (1, '4:3', '-aspect 4:3'),
+  (2, '16:9', '-aspect 16:9'),
+  (3, '11:9', '-aspect 11:9');
+
+-- Audio codec (tag 6).
+INSERT INTO cmbex_adocodec VALUES
+  (0, 'AAC-LC', '-c:a aac'),
+  (1, 'No audio', '-an');
+
+-- Audio bitrate (tag 7), per audio codec.
+INSERT INTO cmbex_adobitrate VALUES
+  (0, 0, '16 kbit/s', '-b:a 16k'),
+  (0, 1, '24 kbit/s', '-b:a 24k'),
+  (0, 2, '32 kbit/s', '-b:a 32k'),
+  (0, 3, '48 kbit/s', '-b:a 48k'),
+  (0, 4, '64 kbit/s', '-b:a 64k'),
+  (0, 5, '96 kbit/s', '-b:a 96k'),
+  (0, 6, '128 kbit/s', '-b:a 128k'),
+  (1, 0, 'None', '');
+
+-- Audio channels (tag 8), per audio codec.
+INSERT INTO cmbex_adochannels VALUES
+  (0, 0, 'Mono', '-ac 1'),
+  (0, 1, 'Stereo', '-ac 2'),
+  (1, 0, 'None', '');
+
+-- Sampling frequency (tag 9), per audio codec.
+INSERT INTO cmbex_adofreq VALUES
+  (0, 0, '8000 Hz', '-ar 8000'),
+  (0, 1, '11025 Hz', '-ar 11025'),
+  (0, 2, '16000 Hz', '-ar 16000'),
+  (0, 3, '22050 Hz', '-ar 22050'),
+  (0, 4, '24000 Hz', '-ar 24000'),
+  (0, 5, '32000 Hz', '-ar 32000'),
+  (0, 6, '44100 Hz', '-ar 44100'),
+  (0, 7, '48000 Hz', '-ar 48000'),
+  (1, 0, 'None', '');
+
+-- Initial choices: MPEG-4 Part 2, 256 kbit/s, 176x144, 15 fps, Auto; AAC-LC at
+-- 64 kbit/s, stereo, 44100 Hz.
+INSERT INTO cmbex_itemindex VALUES (1, 1), (2, 4), (3, 1), (4, 3), (5, 0), (6, 0);
+INSERT INTO cmbex_adoindex VALUES
+  (7, 0, 4), (8, 0, 1), (9, 0, 6),
+  (7, 1, 0), (8, 1, 0), (9, 1, 0);
+
+-- No output folder chosen yet: the program shows its default one.
 INSERT INTO savedir_videofile VALUES ('001', '');
+
+COMMIT;

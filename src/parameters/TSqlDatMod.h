@@ -21,6 +21,8 @@ public:
     TSqlDatMod& operator=(const TSqlDatMod&) = delete;
 
     TSqliteQuery& SqliteQuery() { return *query_; }
+    // The open connection, for tools and tests that watch or inspect it.
+    sqlite3* DataBase() const { return dataBase_; }
 
 private:
     sqlite3* dataBase_ = nullptr;
