@@ -13,7 +13,7 @@ ln -s /usr/bin/mplayer "$work/program/bin/mplayer"
 shipped=$(dirname "$built")/../LibFFmpeg.Dat.built
 cp "$shipped" "$work/program/LibFFmpeg.Dat"
 program=$work/program/ondrevo
-x11() { python3 "$here/x11.py" "$@"; }
+x11() { /usr/bin/python3 "$here/x11.py" "$@"; }
 # Runs the rest of the calling script inside a fresh Xvfb unless a display is ours already.
 if [ -z "${ONDREVO_XVFB:-}" ]; then
   export ONDREVO_XVFB=1
