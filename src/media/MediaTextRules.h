@@ -27,7 +27,7 @@ bool SizeTextNeedsByteCount(const std::string& fileSizeString4);
 std::string SizeText(const std::string& fileSizeString4, const std::string& fileSizeBytes = {});
 
 // A byte count as MiB with three decimals and " MB": 5000 -> "0.005 MB",
-// 1325000000 -> "1263.642 MB".
+// 1325000000 -> "1263.618 MB".
 std::string MegabytesText(unsigned long long bytes);
 
 } // namespace ondrevo

@@ -1,0 +1,356 @@
+// Add, Delete, Clear and a click on the file list, run as window events against the
+// real media information library on generated clips.
+
+#include "MediaTestSupport.h"
+
+#include "app/TFFmpegFunc.h"
+#include "media/MediaInfoDll.h"
+#include "media/MediaTextRules.h"
+#include "parameters/TSqlDatMod.h"
+#include "support/MemoryControls.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace ondrevo::testing {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// The panel as the window definition leaves it: no row has a sub-item.
+const Rows kUntouchedPanel(16);
+
+// The panel after ClearFileInfo: one empty value per row, none for the headings.
+Rows BlankPanel()
+{
+    Rows rows(16, std::vector<std::string>{""});
+    rows[0].clear();
+    rows[5].clear();
+    rows[11].clear();
+    return rows;
+}
+
+class FileList : public ::testing::Test {
+protected:
+    void SetUp() override { SqlDatMod = &dataModule_; }
+    void TearDown() override { SqlDatMod = nullptr; }
+
+    void Add(const std::optional<std::string>& answer)
+    {
+        window.openDialog.answers.push_back(answer);
+        window.Event([](TFFmpegFrmHandlers& handlers) { handlers.AddFileBtnClick(); });
+    }
+    void Delete()
+    {
+        window.Event([](TFFmpegFrmHandlers& handlers) { handlers.DelFileBtnClick(); });
+    }
+    void Clear()
+    {
+        window.Event([](TFFmpegFrmHandlers& handlers) { handlers.ClearFileBtnClick(); });
+    }
+    void Click()
+    {
+        window.Event([](TFFmpegFrmHandlers& handlers) { handlers.FileListViewClick(); });
+    }
+    // The value column of a details row; empty when the row has no sub-item.
+    std::string Value(int row) const
+    {
+        const auto& items = window.details.rows.at(static_cast<std::size_t>(row));
+        return items.empty() ? std::string() : items.front();
+    }
+    // Sets the cursor without starting a job.
+    void SetCursorQuietly(const std::string& text)
+    {
+        auto handler = std::move(window.jvEditNumb.OnChange);
+        window.jvEditNumb.OnChange = nullptr;
+        window.jvEditNumb.SetText(text);
+        window.jvEditNumb.OnChange = std::move(handler);
+    }
+
+    RealMediaLibrary restore_;
+    TempDir folder;
+    TSqlDatMod dataModule_{folder.File("x.Dat")};
+    PlainEventLoop loop;
+    MemoryMainWindow window{loop};
+    ErrorReports errors;
+};
+
+// The size the list should show, from the command-line tool's reading of the file.
+std::string ExpectedSize(const std::string& path)
+{
+    return SizeText(MediaInfoTool("General;%FileSize/String4%", path), MediaInfoTool("General;%FileSize%", path));
+}
+
+TEST_F(FileList, AddingAClipWithVideoAndAudioFillsTheRowAndEveryDetail)
+{
+    const std::string& path = Clips().videoAndAudio;
+    Add(path);
+
+    ASSERT_EQ(window.fileList.RowCount(), 1);
+    const auto& row = window.fileList.rows[0];
+    EXPECT_EQ(row.caption, path);
+    EXPECT_EQ(row.image, 15);
+    const std::string size = ExpectedSize(path);
+    EXPECT_EQ(row.subItems, (std::vector<std::string>{"mp4", size, "00:00:02", "0%"}));
+    // The library gives this small clip in KiB; the list shows MiB.
+    EXPECT_TRUE(MediaInfoTool("General;%FileSize/String4%", path).ends_with(" KiB"));
+    EXPECT_TRUE(size.ends_with(" MB") && size.starts_with("0.0")) << size;
+
+    const std::string video = MediaInfoTool(
+        "Video;%Format%|%BitRate/String%|%Width%x%Height%|%FrameRate/String%|%DisplayAspectRatio/String%", path);
+    const std::string audio =
+        MediaInfoTool("Audio;%Format%|%BitRate/String%|%Channel(s)/String%|%SamplingRate/String%", path);
+    const std::string videoRows = Value(6) + "|" + Value(7) + "|" + Value(8) + "|" + Value(9) + "|" + Value(10);
+    const std::string audioRows = Value(12) + "|" + Value(13) + "|" + Value(14) + "|" + Value(15);
+    EXPECT_EQ(videoRows, video);
+    EXPECT_EQ(audioRows, audio);
+    EXPECT_EQ(Value(1), "av.mp4");
+    EXPECT_EQ(Value(2), "mp4");
+    EXPECT_EQ(Value(3), size);
+    EXPECT_EQ(Value(4), "00:00:02");
+    EXPECT_EQ(Value(6), "AVC");
+    EXPECT_EQ(Value(8), "320x240");
+    EXPECT_EQ(Value(9), "25.000 FPS");
+    EXPECT_EQ(Value(10), "4:3");
+    EXPECT_EQ(Value(12), "AAC");
+    EXPECT_EQ(Value(14), "1 channel");
+    EXPECT_EQ(Value(15), "44.1 kHz");
+    for (int heading : {0, 5, 11})
+        EXPECT_TRUE(window.details.rows[static_cast<std::size_t>(heading)].empty()) << heading;
+    for (int r : {1, 2, 3, 4, 6, 7, 8, 9, 10, 12, 13, 14, 15})
+        EXPECT_EQ(window.details.rows[static_cast<std::size_t>(r)].size(), 1u) << r;
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, CodecRowsFallBackToTheStreamFormat)
+{
+    // This library version answers the deprecated codec parameter with nothing.
+    ASSERT_EQ(MediaInfoTool("Video;%Codec/String%", Clips().videoAndAudio), "");
+    Add(Clips().videoAndAudio);
+    EXPECT_EQ(Value(6), MediaInfoTool("Video;%Format%", Clips().videoAndAudio));
+    EXPECT_EQ(Value(12), MediaInfoTool("Audio;%Format%", Clips().videoAndAudio));
+}
+
+TEST_F(FileList, ClipsWithOneKindOfStreamLeaveTheOtherKindsRowsEmpty)
+{
+    Add(Clips().videoOnly);
+    EXPECT_EQ(Value(6), "AVC");
+    EXPECT_EQ(Value(8), "320x240");
+    for (int r : {12, 13, 14, 15})
+        EXPECT_EQ(window.details.rows[static_cast<std::size_t>(r)], std::vector<std::string>{""}) << r;
+
+    Add(Clips().audioOnly);
+    EXPECT_EQ(window.fileList.rows[1].subItems[0], "m4a");
+    EXPECT_EQ(window.fileList.rows[1].subItems[2], "00:00:02");
+    EXPECT_EQ(Value(8), "x");
+    for (int r : {6, 7, 9, 10})
+        EXPECT_EQ(Value(r), "") << r;
+    EXPECT_EQ(Value(12), "AAC");
+    EXPECT_EQ(Value(15), "44.1 kHz");
+}
+
+TEST_F(FileList, FilesTheLibraryCannotReadGetTheDefaults)
+{
+    // The library opens them, knows name, type and size, but no playing time.
+    ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", Clips().empty), "0.000 Byte||");
+    ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", Clips().garbage), "4.883 KiB||");
+    Add(Clips().empty);
+    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string>{"3gp", "0.000 MB", "02:50:00", "0%"}));
+    Rows expected = BlankPanel();
+    expected[1] = {"empty.3gp"};
+    expected[2] = {"3gp"};
+    expected[3] = {"0.000 MB"};
+    expected[4] = {"02:00:00"};
+    expected[8] = {"x"};
+    EXPECT_EQ(window.details.rows, expected);
+
+    Add(Clips().garbage);
+    EXPECT_EQ(window.fileList.rows[1].subItems, (std::vector<std::string>{"3gp", "0.005 MB", "02:50:00", "0%"}));
+    expected[1] = {"garbage.3gp"};
+    expected[3] = {"0.005 MB"};
+    EXPECT_EQ(window.details.rows, expected);
+}
+
+TEST_F(FileList, APathThatDoesNotExistGivesEmptyTexts)
+{
+    const std::string path = folder.File("gone.mp4");
+    Add(path);
+    ASSERT_EQ(window.fileList.RowCount(), 1);
+    EXPECT_EQ(window.fileList.rows[0].caption, path);
+    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string>{"", "MB", "02:50:00", "0%"}));
+    Rows expected = BlankPanel();
+    expected[1] = {"."};
+    expected[3] = {"MB"};
+    expected[4] = {"02:00:00"};
+    expected[8] = {"x"};
+    EXPECT_EQ(window.details.rows, expected);
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, PathsWithSpacesQuotesAndShellCharactersAreTakenLiterally)
+{
+    const std::string path = folder.File("it's a \"clip\" $HOME `x` \\ ; & (1).mp4");
+    std::filesystem::copy_file(Clips().videoAndAudio, path);
+    Add(path);
+    ASSERT_EQ(window.fileList.RowCount(), 1);
+    EXPECT_EQ(window.fileList.rows[0].caption, path);
+    EXPECT_EQ(window.fileList.rows[0].subItems[0], "mp4");
+    EXPECT_EQ(window.fileList.rows[0].subItems[2], "00:00:02");
+    EXPECT_EQ(Value(1), "it's a \"clip\" $HOME `x` \\ ; & (1).mp4");
+    EXPECT_EQ(Value(8), "320x240");
+}
+
+TEST_F(FileList, LargeFilesShowTheirSizeInMegabytes)
+{
+    const std::string gib = folder.File("large.3gp");
+    const std::string mib = folder.File("five.3gp");
+    ASSERT_EQ(Shell("truncate -s 1325000000 " + ShellQuote(gib) + " && truncate -s 5M " + ShellQuote(mib)), 0);
+    ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%", gib), "1.234 GiB");
+    ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%", mib), "5.000 MiB");
+
+    Add(gib);
+    EXPECT_EQ(window.fileList.rows[0].subItems[1], "1263.618 MB");
+    EXPECT_EQ(Value(3), "1263.618 MB");
+    Add(mib);
+    EXPECT_EQ(window.fileList.rows[1].subItems[1], "5.000 MB");
+    EXPECT_EQ(Value(3), "5.000 MB");
+}
+
+TEST_F(FileList, MissingLibraryAddsNothingAndLeavesThePanel)
+{
+    SetMediaInfoLibraryNameForTesting("libondrevo-no-such-library.so.0");
+    Add(Clips().videoAndAudio);
+    EXPECT_EQ(window.openDialog.shown, 1);
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+
+    // A click on a row leaves the panel as well.
+    window.fileList.AppendRow(Clips().videoAndAudio, 15, {"mp4", "MB", "00:00:02", "0%"});
+    window.fileList.selected = 0;
+    Click();
+    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+    EXPECT_TRUE(errors.messages.empty());
+
+    // Once the library can be found, the next query loads it.
+    SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName);
+    Add(Clips().videoAndAudio);
+    EXPECT_EQ(window.fileList.RowCount(), 2);
+    EXPECT_EQ(Value(1), "av.mp4");
+}
+
+TEST_F(FileList, LibraryWithoutTheEntryPointsAddsNothing)
+{
+    SetMediaInfoLibraryNameForTesting("libz.so.1");
+    Add(Clips().videoAndAudio);
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, CancellingTheDialogAddsNothing)
+{
+    Add(std::nullopt);
+    EXPECT_EQ(window.openDialog.shown, 1);
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+}
+
+TEST_F(FileList, TheSameFileAddedTwiceGivesTwoRows)
+{
+    Add(Clips().videoAndAudio);
+    Add(Clips().videoAndAudio);
+    ASSERT_EQ(window.fileList.RowCount(), 2);
+    EXPECT_EQ(window.fileList.rows[0].caption, window.fileList.rows[1].caption);
+    EXPECT_EQ(window.fileList.rows[0].subItems, window.fileList.rows[1].subItems);
+}
+
+TEST_F(FileList, AddingKeepsTheSelectionAndShowsTheNewFile)
+{
+    Add(Clips().videoAndAudio);
+    EXPECT_EQ(window.fileList.selected, -1);
+    window.fileList.selected = 0;
+    Add(Clips().videoOnly);
+    EXPECT_EQ(window.fileList.selected, 0);
+    EXPECT_EQ(Value(1), "video.mp4");
+    EXPECT_EQ(Value(12), "");
+}
+
+TEST_F(FileList, AClickShowsTheSelectedRowsFileOnly)
+{
+    Add(Clips().videoAndAudio);
+    Add(Clips().audioOnly);
+    const Rows audioPanel = window.details.rows;
+    Click();
+    EXPECT_EQ(window.details.rows, audioPanel);
+
+    window.fileList.selected = 0;
+    Click();
+    EXPECT_EQ(Value(1), "av.mp4");
+    EXPECT_EQ(Value(8), "320x240");
+}
+
+TEST_F(FileList, DeleteRemovesTheSelectedRowAndBlanksThePanelWhenNoneRemain)
+{
+    Add(Clips().videoAndAudio);
+    Add(Clips().videoOnly);
+    const Rows shown = window.details.rows;
+
+    // No selection: nothing is deleted and the panel stays.
+    Delete();
+    EXPECT_EQ(window.fileList.RowCount(), 2);
+    EXPECT_EQ(window.details.rows, shown);
+
+    // The panel keeps showing the deleted file while rows remain.
+    window.fileList.selected = 1;
+    Delete();
+    ASSERT_EQ(window.fileList.RowCount(), 1);
+    EXPECT_EQ(window.fileList.rows[0].caption, Clips().videoAndAudio);
+    EXPECT_EQ(window.details.rows, shown);
+
+    window.fileList.selected = 0;
+    Delete();
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, BlankPanel());
+}
+
+TEST_F(FileList, DeleteOnAnEmptyListBlanksThePanel)
+{
+    window.details.rows[1] = {"stale.mp4"};
+    window.details.rows[5] = {"stale"};
+    window.details.rows[0] = {"kept"};
+    Delete();
+    Rows expected = BlankPanel();
+    expected[0] = {"kept"};
+    EXPECT_EQ(window.details.rows, expected);
+}
+
+TEST_F(FileList, ClearOnAnEmptyListChangesNothing)
+{
+    SetCursorQuietly("3");
+    window.jvEditCmdMsg.SetText("frame=  152 fps=0.0");
+    window.details.rows[1] = {"stale.mp4"};
+    const Rows panel = window.details.rows;
+    Clear();
+    EXPECT_EQ(window.jvEditNumb.Text(), "3");
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), "frame=  152 fps=0.0");
+    EXPECT_EQ(window.details.rows, panel);
+}
+
+TEST_F(FileList, ClearRemovesAllRowsResetsTheCursorAndEmptiesTheStatusLine)
+{
+    Add(Clips().videoAndAudio);
+    Add(Clips().videoOnly);
+    window.fileList.selected = 1;
+    SetCursorQuietly("1");
+    window.jvEditCmdMsg.SetText("frame=  152 fps=0.0");
+    Clear();
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.fileList.selected, -1);
+    EXPECT_EQ(window.details.rows, BlankPanel());
+    EXPECT_EQ(window.jvEditNumb.Text(), "-1");
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), "");
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+} // namespace
+} // namespace ondrevo::testing
