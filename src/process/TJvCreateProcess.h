@@ -6,6 +6,7 @@
 
 #include "app/EventLoop.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,13 @@
 
 namespace ondrevo {
 
+struct TJvReadChannel;
+class TJvConsoleInput;
+class RunnerLink;
+
+// Linux has no priority classes; the child's nice value stands in: ppIdle 19, ppNormal
+// ours (unchanged), ppHigh -10, ppRealTime -20. Raising needs privilege and is skipped
+// without it (the child then runs at ours).
 enum class TJvProcessPriority { ppIdle, ppNormal, ppHigh, ppRealTime };
 
 // coOwnerData: lines go only to OnRead and are not kept in ConsoleOutput.
@@ -80,6 +88,19 @@ public:
 
 private:
     struct Impl;
+    struct DeliveryContext;
+    // UI-side handling of the worker threads' notifications.
+    static void PostOutputWaiting(const std::shared_ptr<RunnerLink>& link,
+                                  const std::shared_ptr<TJvReadChannel>& channel);
+    void OutputWaiting(const std::shared_ptr<TJvReadChannel>& channel);
+    void ReaderEnded(const std::shared_ptr<TJvReadChannel>& channel);
+    void WatcherEnded(const std::shared_ptr<TJvConsoleInput>& watched, std::uint32_t exitCode);
+    // Parses one piece of a channel's output. False once the runner was destroyed by a handler.
+    bool ParsePiece(TJvReadChannel& channel, const char* data, std::size_t n);
+    bool DeliverLine(TJvReadChannel& channel, const RunnerLink& link, const std::string& line, bool startsOnNewLine);
+    // One worker thread has ended; after the last one the runner is ready and OnTerminate runs.
+    void CountEnd();
+
     IEventLoop& loop_;
     std::vector<std::string> arguments_;
     std::string currentDirectory_;

@@ -1,0 +1,45 @@
+#pragma once
+// The bytes a reading thread has read and the UI side has not taken yet. Its capacity
+// starts at 1024 bytes and doubles while it is at most 65536 (so 1024, 2048, ...,
+// 131072); when a full buffer of the largest size gets more, everything not yet taken
+// is dropped and the new bytes are stored from the start, so a stalled UI never makes
+// memory grow. It also remembers whether a notification to the UI is outstanding, so
+// the reader posts at most one at a time.
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+
+namespace ondrevo {
+
+class TJvReadBuffer {
+public:
+    static constexpr std::size_t kPieceSize = 1024;
+    static constexpr std::size_t kInitialCapacity = 1024;
+    static constexpr std::size_t kLastDoublingAt = 65536;
+
+    TJvReadBuffer();
+
+    // Reading thread: stores n bytes (n <= kPieceSize). Returns true when the caller must
+    // post a notification (none was outstanding); the notification then counts as posted.
+    bool Append(const char* data, std::size_t n);
+    // UI side: moves up to `max` bytes from the front into `out`. Returns 0 when the
+    // buffer is empty, and the outstanding notification counts as handled then.
+    std::size_t Take(char* out, std::size_t max);
+
+    std::size_t Capacity() const;
+    std::size_t Buffered() const;
+    // Bytes dropped because the UI side did not take them in time.
+    std::size_t Dropped() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::unique_ptr<char[]> storage_;
+    std::size_t capacity_ = kInitialCapacity;
+    std::size_t head_ = 0; // first byte not yet taken
+    std::size_t fill_ = 0; // bytes not yet taken
+    std::size_t dropped_ = 0;
+    bool notificationOutstanding_ = false;
+};
+
+} // namespace ondrevo
