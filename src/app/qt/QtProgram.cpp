@@ -1,5 +1,6 @@
 #include "app/qt/QtProgram.h"
 
+#include "app/CharacterType.h"
 #include "app/HandlerDispatch.h"
 #include "app/Startup.h"
 #include "app/qt/QtEventLoop.h"
@@ -15,6 +16,8 @@ namespace ondrevo {
 int RunQtProgram(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // Paths reach the media information library as UTF-8 only under a UTF-8 LC_CTYPE.
+    EnsureUtf8CharacterType();
     // Qt sets the locale from the environment; numbers keep the C formatting.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Ondrevo");
