@@ -1,0 +1,178 @@
+// Database faults at start-up and during changes: a missing file, a file that is no
+// database, a read-only file, and a working directory in which nothing can be opened.
+
+#include "ParameterTestSupport.h"
+
+#include "app/Errors.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sqlite3.h>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace ondrevo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+void ExpectAllSelectorsEmpty(Session& s)
+{
+    for (int n = 1; n <= 9; ++n) {
+        EXPECT_EQ(s.Selector(n).ItemCount(), 0) << n;
+        EXPECT_EQ(s.Selector(n).ItemIndex(), -1) << n;
+    }
+}
+
+TEST(DatabaseFailures, MissingFileIsCreatedEmptyAndTheWindowStillWorks)
+{
+    TempDir dir;
+    WorkingDirectory cwd(dir.Path());
+    ErrorReports reports;
+    Session s; // by its relative name, in the working directory
+    ASSERT_TRUE(fs::exists(dir.Path() / "LibFFmpeg.Dat"));
+
+    s.Show();
+    ASSERT_EQ(reports.messages, std::vector<std::string>{"no such table: cmbex_vdocodec."});
+    EXPECT_EQ(reports.captions.front(), "Ondrevo");
+    ExpectAllSelectorsEmpty(s);
+    EXPECT_EQ(s.window.jvEditDir.Text(), "") << "the output folder is not loaded after a failed fill";
+
+    // The window goes on: a cancelled chooser does nothing, opening passes the empty field.
+    s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnSltDirClick(); });
+    s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnOpenDirClick(); });
+    EXPECT_EQ(s.window.desktop.opened, std::vector<std::string>{""});
+    s.Selector(1).UserType("H");
+    EXPECT_EQ(reports.messages.back(), "no such table: cmbex_itemindex.");
+    EXPECT_EQ(QueryValue("LibFFmpeg.Dat", "select count(*) from sqlite_master"), "0") << "the program creates no tables";
+}
+
+TEST(DatabaseFailures, GarbageFileIsReportedAsNoDatabase)
+{
+    TempDir dir;
+    WorkingDirectory cwd(dir.Path());
+    {
+        std::mt19937 random(7);
+        std::ofstream garbage("LibFFmpeg.Dat", std::ios::binary);
+        for (int i = 0; i < 5000; ++i)
+            garbage.put(static_cast<char>(random() & 0xff));
+    }
+    const std::string bytes = FileBytes("LibFFmpeg.Dat");
+    ErrorReports reports;
+    Session s;
+    s.Show();
+    ASSERT_EQ(reports.messages, std::vector<std::string>{"file is not a database."});
+    ExpectAllSelectorsEmpty(s);
+    EXPECT_EQ(s.window.jvEditDir.Text(), "");
+    EXPECT_TRUE(FileBytes("LibFFmpeg.Dat") == bytes);
+}
+
+TEST(DatabaseFailures, OpeningWhereNothingCanBeCreatedRaisesTheDatabaseError)
+{
+    TempDir dir;
+    const fs::path gone = dir.Path() / "gone";
+    fs::create_directory(gone);
+    WorkingDirectory cwd(gone);
+    fs::remove(gone);
+    try {
+        TSqlDatMod dataModule;
+        ADD_FAILURE() << "opened a database in a deleted folder";
+    } catch (const EUniError& e) {
+        EXPECT_EQ(e.ErrorCode() & 0xff, SQLITE_CANTOPEN);
+        EXPECT_STREQ(e.what(), "unable to open database file");
+        EXPECT_STREQ(e.ClassName(), "EUniError");
+    }
+}
+
+// A database the program can read but not write. As root the scenario runs in a child
+// that has given up its rights, since root writes files whatever their mode.
+TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
+{
+    TempDir dir;
+    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const std::string db = dir.File("LibFFmpeg.Dat");
+    const std::string folder = dir.File("chosen");
+    CopyShippedDatabase(db);
+    fs::create_directory(folder);
+    chmod(db.c_str(), 0444);
+    const auto before = StoredState(db);
+
+    bool skipped = false;
+    const std::string transcript = RunWithoutWriteRights(
+        [&] {
+            std::ostringstream out;
+            ErrorReports reports;
+            Session s(db);
+            s.Show();
+            out << "shown:" << reports.messages.size() << "\n";
+            s.Selector(1).UserPick(2);
+            out << "vdo1:" << s.Selector(1).ItemIndex() << " " << s.Fragment(1) << "\n";
+            s.Selector(6).UserPick(1); // the save fails, so the sub-selectors keep AAC's lists
+            out << "ado1:" << s.Selector(6).ItemIndex() << " ado2:" << s.Selector(7).ItemCount() << "\n";
+            s.window.desktop.folderAnswers.push_back(folder);
+            s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnSltDirClick(); });
+            out << "dir:" << s.window.jvEditDir.Text() << "\n";
+            for (const std::string& message : reports.messages)
+                out << "report:" << message << "\n";
+            return out.str();
+        },
+        skipped);
+    if (skipped)
+        GTEST_SKIP() << "cannot change identity to nobody here";
+    EXPECT_EQ(transcript, "shown:0\n"
+                          "vdo1:2 -c:v libx264 -profile:v baseline -pix_fmt yuv420p\n"
+                          "ado1:1 ado2:7\n"
+                          "dir:" + folder + "\n"
+                          "report:attempt to write a readonly database.\n"
+                          "report:attempt to write a readonly database.\n"
+                          "report:attempt to write a readonly database.\n");
+    EXPECT_EQ(StoredState(db), before);
+
+    // The next start shows what was stored before.
+    chmod(db.c_str(), 0644);
+    ErrorReports reports;
+    Session next(db);
+    next.Show();
+    EXPECT_EQ(next.Selector(1).ItemIndex(), 1);
+    EXPECT_EQ(next.Selector(6).ItemIndex(), 0);
+    EXPECT_NE(next.window.jvEditDir.Text(), folder);
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST(DatabaseFailures, MissingOutputFolderTableLeavesTheFieldEmpty)
+{
+    TempDir dir;
+    WorkingDirectory cwd(dir.Path());
+    CopyShippedDatabase("LibFFmpeg.Dat");
+    ExecuteSql("LibFFmpeg.Dat", "drop table savedir_videofile");
+    ErrorReports reports;
+    Session s;
+    s.Show();
+    EXPECT_EQ(reports.messages, std::vector<std::string>{"no such table: savedir_videofile."});
+    EXPECT_EQ(s.Selector(9).ItemIndex(), 6) << "the selectors were filled before the folder failed";
+    EXPECT_EQ(s.window.jvEditDir.Text(), "");
+}
+
+TEST(DatabaseFailures, FailingSavedPositionKeepsTheListWithoutSelection)
+{
+    TempDir dir;
+    WorkingDirectory cwd(dir.Path());
+    CopyShippedDatabase("LibFFmpeg.Dat");
+    ExecuteSql("LibFFmpeg.Dat", "drop table cmbex_adoindex");
+    ErrorReports reports;
+    Session s;
+    s.Show();
+    EXPECT_EQ(reports.messages, std::vector<std::string>{"no such table: cmbex_adoindex."});
+    EXPECT_EQ(s.Selector(6).ItemIndex(), 0);
+    EXPECT_EQ(s.Selector(7).ItemCount(), 7);
+    EXPECT_EQ(s.Selector(7).ItemIndex(), -1);
+    EXPECT_EQ(s.Selector(8).ItemCount(), 0);
+    EXPECT_EQ(s.window.jvEditDir.Text(), "");
+}
+
+} // namespace
+} // namespace ondrevo::testing

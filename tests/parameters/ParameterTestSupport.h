@@ -1,0 +1,71 @@
+#pragma once
+// Shared pieces of the parameter tests: a started program (data module plus in-memory
+// main window) on a real database file, direct access to that file, and a log of the
+// statements the program runs.
+
+#include "app/PlainEventLoop.h"
+#include "parameters/TSqlDatMod.h"
+#include "support/MemoryControls.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace ondrevo::testing {
+
+// Copies the shipped database to `path`.
+void CopyShippedDatabase(const std::string& path);
+
+// Runs SQL on a database file through a connection of its own; fails the test on error.
+void ExecuteSql(const std::string& path, const std::string& sql);
+// The rows of a query as lines of "|"-separated values (NULL shows as "<null>").
+std::vector<std::string> QueryRows(const std::string& path, const std::string& sql);
+// One value of a query, "" when there is no row.
+std::string QueryValue(const std::string& path, const std::string& sql);
+// Everything the program may store: the saved positions and the output folder.
+std::vector<std::string> StoredState(const std::string& path);
+std::string FileBytes(const std::string& path);
+
+// The program after start-up: the data module on `databaseName` (resolved against the
+// working directory) installed as SqlDatMod, and the in-memory main window as FFmpegFrm.
+class Session {
+public:
+    explicit Session(const std::string& databaseName = "LibFFmpeg.Dat");
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The window's first show: fills the selectors, then shows the output folder.
+    void Show();
+    // A user action on a window event, dispatched like the toolkit does.
+    void Event(const std::function<void(TFFmpegFrmHandlers&)>& handler) { window.Event(handler); }
+    // The nine selectors in table order: JvCmbVdo1..5, JvCmbAdo1..4.
+    MemorySelector& Selector(int n) { return n <= 5 ? window.Vdo(n) : window.Ado(n - 5); }
+    // Fragment of selector n's current entry, read by a fresh controller.
+    std::string Fragment(int n);
+
+    PlainEventLoop loop;
+    TSqlDatMod dataModule;
+    MemoryMainWindow window;
+};
+
+// Records the text of every statement that runs on a connection while it lives.
+class StatementLog {
+public:
+    explicit StatementLog(sqlite3* dataBase);
+    ~StatementLog();
+    std::vector<std::string> statements;
+
+private:
+    sqlite3* dataBase_;
+};
+
+// Runs `scenario` in a forked child that cannot write files it does not own: as root
+// it gives up its rights and runs as nobody (uid and gid 65534). Returns what the
+// scenario returned; a child that fails or cannot drop its rights fails the test.
+// `skipped` is set when the system does not let the child change its identity.
+std::string RunWithoutWriteRights(const std::function<std::string()>& scenario, bool& skipped);
+
+} // namespace ondrevo::testing
