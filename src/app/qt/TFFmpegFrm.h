@@ -1,12 +1,130 @@
 #pragma once
-// Placeholder; replaced by the main window.
-#include "app/EventLoop.h"
+// The main window: toolbar, source file list, picture, details panel, output folder
+// box, the nine parameter selectors on three tabs and the status line, plus what the
+// window owns without showing it (the encoder's runner, the busy timer, the tray icon,
+// the open dialog and the image list). Every widget event goes to its handler in
+// TFFmpegFrmHandlers through Dispatch, so errors reach the error report.
+
+#include "app/MainWindow.h"
+#include "app/TFFmpegFrmHandlers.h"
+#include "app/TJvTimer.h"
+#include "app/qt/ImageList.h"
+#include "app/qt/QtDesktop.h"
+#include "app/qt/QtOpenDialog.h"
+#include "process/TJvCreateProcess.h"
+
 #include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QGroupBox;
+class QTabWidget;
+class QToolButton;
+
 namespace ondrevo {
-class TFFmpegFrm : public QWidget {
+
+class QtCheckBox;
+class QtDetailsPanel;
+class QtEdit;
+class QtFileList;
+class QtSelector;
+class QtToolButton;
+class QtTrayIcon;
+
+class TFFmpegFrm : public QWidget, public IMainWindow {
 public:
-    explicit TFFmpegFrm(IEventLoop& loop) : loop_(loop) {}
+    // `desktop` and `openDialog`, when given, stand in for the window's own (tests pass
+    // recording ones); they must outlive the window.
+    explicit TFFmpegFrm(IEventLoop& loop, IDesktop* desktop = nullptr, IOpenDialog* openDialog = nullptr);
+    ~TFFmpegFrm() override;
+
+    IFileList& FileListView() override;
+    IDetailsPanel& MsgListView() override;
+    IButton& AddFileBtn() override;
+    IButton& DelFileBtn() override;
+    IButton& ClearFileBtn() override;
+    IButton& ConvFileBtn() override;
+    IButton& StopConvBtn() override;
+    IButton& PlayBtn() override;
+    IEdit& JvEditDir() override;
+    IEdit& JvEditNumb() override;
+    IEdit& JvEditCmdMsg() override;
+    ICheckBox& JvCheckBox() override;
+    TJvCreateProcess& JvCreateProcess() override { return jvCreateProcess_; }
+    ITimer& JvTimer() override { return jvTimer_; }
+    ITrayIcon& JvTrayIcon() override;
+    IOpenDialog& OpenDialog1() override;
+    IDesktop& Desktop() override;
+    ISelector* FindSelector(const std::string& componentName) override;
+    void Close() override;
+
+    const ImageList& Images() const { return imageList_; }
+    QtTrayIcon& TrayIcon() { return *jvTrayIcon_; }
+
+    // Called with the handler's name ("AddFileBtnClick", "FileListViewClick", ...) each
+    // time a widget event is about to run its handler; lets tests see the routing.
+    void SetEventObserver(std::function<void(const std::string& handler)> observer);
+
+    static constexpr int kClientWidth = 852;
+    static constexpr int kClientHeight = 526;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    void BuildToolBar();
+    void BuildOutputDirectory();
+    void BuildPageControl();
+    QtToolButton* AddToolButton(QWidget* bar, const char* name, const char* caption, const char* hint, int image,
+                                const char* handlerName, void (TFFmpegFrmHandlers::*handler)());
+    void AddSeparator(QWidget* bar, const char* name);
+    QtSelector* AddSelector(QWidget* page, int column, const char* name, int tag, const char* label);
+    // Runs one widget event's handler through Dispatch.
+    void Route(const std::string& handlerName, const std::function<void()>& handler);
+    void RestoreFromTray();
+
     IEventLoop& loop_;
+    TFFmpegFrmHandlers handlers_;
+    ImageList imageList_;
+    TJvCreateProcess jvCreateProcess_;
+    TJvTimer jvTimer_;
+    QtOpenDialog openDialog1_;
+    QtDesktop desktop_;
+    IDesktop* desktopOverride_;
+    IOpenDialog* openDialogOverride_;
+    std::unique_ptr<QtTrayIcon> jvTrayIcon_;
+    std::function<void(const std::string&)> eventObserver_;
+    bool shown_ = false;
+    bool closed_ = false;
+
+    // Widgets, owned by the window as their parent.
+    QtToolButton* addFileBtn_ = nullptr;
+    QtToolButton* delFileBtn_ = nullptr;
+    QtToolButton* clearFileBtn_ = nullptr;
+    QtToolButton* convFileBtn_ = nullptr;
+    QtToolButton* stopConvBtn_ = nullptr;
+    QtToolButton* playBtn_ = nullptr;
+    QtToolButton* donateBtn_ = nullptr;
+    QtToolButton* quitBtn_ = nullptr;
+    QtFileList* fileListView_ = nullptr;
+    QLabel* image1_ = nullptr;
+    QtDetailsPanel* msgListView_ = nullptr;
+    QGroupBox* jvGroupBox_ = nullptr;
+    QtEdit* jvEditDir_ = nullptr;
+    QToolButton* jvBtnSltDir_ = nullptr;
+    QToolButton* jvBtnOpenDir_ = nullptr;
+    QtEdit* jvEditNumb_ = nullptr;
+    QTabWidget* jvPageControl_ = nullptr;
+    std::array<QtSelector*, 5> jvCmbVdo_{};
+    std::array<QtSelector*, 4> jvCmbAdo_{};
+    QtCheckBox* jvCheckBox_ = nullptr;
+    QtEdit* jvEditCmdMsg_ = nullptr;
 };
+
 } // namespace ondrevo

@@ -1,0 +1,131 @@
+#include "app/qt/QtFileList.h"
+
+#include "app/Errors.h"
+#include "app/HandlerDispatch.h"
+#include "app/qt/GridItemDelegate.h"
+#include "app/qt/ImageList.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace ondrevo {
+namespace {
+
+// Where each row keeps what the logic wrote, on its first column.
+constexpr int kCaptionRole = Qt::UserRole;
+constexpr int kSubItemsRole = Qt::UserRole + 1;
+constexpr int kImageRole = Qt::UserRole + 2;
+
+[[noreturn]] void OutOfBounds(int index)
+{
+    throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+QByteArray Bytes(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string String(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
+
+} // namespace
+
+QtFileList::QtFileList(const ImageList& images, QWidget* parent) : QTreeWidget(parent), images_(images)
+{
+    setColumnCount(1 + kSubItemColumns);
+    setHeaderLabels({"Video Files", "File Types", "File Size", "Playing Time", "Percent"});
+    const int widths[] = {310, 65, 70, 80, 60};
+    for (int column = 0; column < 1 + kSubItemColumns; ++column)
+        setColumnWidth(column, widths[column]);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setIconSize(QSize(16, 16));
+    setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new GridItemDelegate(17, this));
+}
+
+QTreeWidgetItem* QtFileList::Row(int row) const
+{
+    QTreeWidgetItem* item = row >= 0 && row < topLevelItemCount() ? topLevelItem(row) : nullptr;
+    if (!item)
+        OutOfBounds(row);
+    return item;
+}
+
+void QtFileList::AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems)
+{
+    auto* item = new QTreeWidgetItem;
+    item->setData(0, kCaptionRole, Bytes(caption));
+    item->setText(0, QString::fromStdString(caption));
+    item->setToolTip(0, QString::fromStdString(caption));
+    QByteArrayList stored;
+    for (const std::string& text : subItems)
+        stored.append(Bytes(text));
+    item->setData(0, kSubItemsRole, QVariant::fromValue(stored));
+    item->setData(0, kImageRole, imageIndex);
+    item->setIcon(0, images_.Icon(imageIndex));
+    ShowSubItems(item);
+    addTopLevelItem(item);
+}
+
+void QtFileList::ShowSubItems(QTreeWidgetItem* item) const
+{
+    const QByteArrayList stored = item->data(0, kSubItemsRole).value<QByteArrayList>();
+    for (int k = 0; k < kSubItemColumns; ++k)
+        item->setText(1 + k, k < stored.size() ? QString::fromUtf8(stored[k]) : QString());
+}
+
+std::string QtFileList::Caption(int row) const { return String(Row(row)->data(0, kCaptionRole).toByteArray()); }
+
+int QtFileList::ImageIndex(int row) const { return Row(row)->data(0, kImageRole).toInt(); }
+
+void QtFileList::SetImageIndex(int row, int imageIndex)
+{
+    QTreeWidgetItem* item = Row(row);
+    item->setData(0, kImageRole, imageIndex);
+    item->setIcon(0, images_.Icon(imageIndex));
+}
+
+std::string QtFileList::SubItem(int row, int k) const
+{
+    const QByteArrayList stored = Row(row)->data(0, kSubItemsRole).value<QByteArrayList>();
+    if (k < 0 || k >= stored.size())
+        OutOfBounds(k);
+    return String(stored[k]);
+}
+
+void QtFileList::SetSubItem(int row, int k, const std::string& text)
+{
+    QTreeWidgetItem* item = Row(row);
+    QByteArrayList stored = item->data(0, kSubItemsRole).value<QByteArrayList>();
+    if (k < 0 || k >= stored.size())
+        OutOfBounds(k);
+    stored[k] = Bytes(text);
+    item->setData(0, kSubItemsRole, QVariant::fromValue(stored));
+    ShowSubItems(item);
+}
+
+int QtFileList::Selected() const
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
+}
+
+void QtFileList::DeleteRow(int row) { delete takeTopLevelItem(indexOfTopLevelItem(Row(row))); }
+
+void QtFileList::DeleteAllRows() { clear(); }
+
+void QtFileList::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    // A click: the left button released over the rows area; the press has selected the row.
+    if (event->button() == Qt::LeftButton && viewport()->rect().contains(event->position().toPoint()) && OnClick)
+        Dispatch(OnClick);
+}
+
+} // namespace ondrevo

@@ -1,0 +1,336 @@
+#include "app/qt/TFFmpegFrm.h"
+
+#include "app/HandlerDispatch.h"
+#include "app/qt/QtCheckBox.h"
+#include "app/qt/QtDetailsPanel.h"
+#include "app/qt/QtEdit.h"
+#include "app/qt/QtFileList.h"
+#include "app/qt/QtSelector.h"
+#include "app/qt/QtToolButton.h"
+#include "app/qt/QtTrayIcon.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+namespace ondrevo {
+namespace {
+
+constexpr int kToolBarHeight = 40;
+constexpr int kStatusLineHeight = 21;
+// Selector columns on the parameter pages: label above, selector below.
+constexpr int kSelectorLeft = 4;
+constexpr int kSelectorPitch = QtSelector::kWidth + 2;
+
+} // namespace
+
+TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDialog)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      loop_(loop),
+      handlers_(loop),
+      jvCreateProcess_(loop),
+      jvTimer_(loop),
+      openDialog1_(this),
+      desktop_(this),
+      desktopOverride_(desktop),
+      openDialogOverride_(openDialog)
+{
+    setObjectName("FFmpegFrm");
+    setWindowTitle("Ondrevo");
+    setWindowIcon(imageList_.Icon(15));
+    setFont(QFont("Tahoma", 8));
+    setFixedSize(kClientWidth, kClientHeight);
+
+    BuildToolBar();
+
+    fileListView_ = new QtFileList(imageList_, this);
+    fileListView_->setObjectName("FileListView");
+    fileListView_->setGeometry(5, 45, 593, 294);
+    fileListView_->OnClick = [this] { Route("FileListViewClick", [this] { handlers_.FileListViewClick(); }); };
+
+    image1_ = new QLabel(this);
+    image1_->setObjectName("Image1");
+    image1_->setGeometry(602, 45, ImageList::kPictureWidth, ImageList::kPictureHeight);
+    image1_->setPixmap(ImageList::Picture());
+
+    msgListView_ = new QtDetailsPanel(imageList_, this);
+    msgListView_->setObjectName("MsgListView");
+    msgListView_->setGeometry(602, 222, 245, 277);
+
+    BuildOutputDirectory();
+    BuildPageControl();
+
+    jvEditCmdMsg_ = new QtEdit({}, this);
+    jvEditCmdMsg_->setObjectName("JvEditCmdMsg");
+    jvEditCmdMsg_->setReadOnly(true);
+    jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
+
+    jvCreateProcess_.SetConsoleOptions(coOwnerData | coRedirect);
+    handlers_.WireNonVisualEvents(*jvEditNumb_, jvCreateProcess_, jvTimer_);
+
+    jvTrayIcon_ = std::make_unique<QtTrayIcon>(imageList_);
+    jvTrayIcon_->OnRestore = [this] { RestoreFromTray(); };
+    jvTrayIcon_->OnClick = [this](TMouseButton button) {
+        Route("JvTrayIconClick", [this, button] { handlers_.JvTrayIconClick(button); });
+    };
+    jvTrayIcon_->OnShowMainForm = [this] { Route("ShowMainForm1Click", [this] { handlers_.ShowMainForm1Click(); }); };
+    jvTrayIcon_->OnQuit = [this] { Route("Quit1Click", [this] { handlers_.Quit1Click(); }); };
+
+    // Centred on the screen the window opens on.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+
+    FFmpegFrm = this;
+}
+
+TFFmpegFrm::~TFFmpegFrm()
+{
+    if (FFmpegFrm == this)
+        FFmpegFrm = nullptr;
+    jvTimer_.SetEnabled(false);
+}
+
+void TFFmpegFrm::BuildToolBar()
+{
+    auto* coolBar = new QFrame(this);
+    coolBar->setObjectName("JvCoolBar");
+    coolBar->setFrameShape(QFrame::StyledPanel);
+    coolBar->setFrameShadow(QFrame::Raised);
+    coolBar->setGeometry(0, 0, kClientWidth, kToolBarHeight);
+
+    auto* toolBar = new QWidget(coolBar);
+    toolBar->setObjectName("JvToolBar");
+    toolBar->setGeometry(4, (kToolBarHeight - QtToolButton::kHeight) / 2, kClientWidth - 8, QtToolButton::kHeight);
+    auto* layout = new QHBoxLayout(toolBar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    using H = TFFmpegFrmHandlers;
+    addFileBtn_ = AddToolButton(toolBar, "AddFileBtn", "Add", "Add video file", 0, "AddFileBtnClick",
+                                &H::AddFileBtnClick);
+    delFileBtn_ = AddToolButton(toolBar, "DelFileBtn", "Delete", "Delete video file", 1, "DelFileBtnClick",
+                                &H::DelFileBtnClick);
+    clearFileBtn_ = AddToolButton(toolBar, "ClearFileBtn", "Clear", "Clear all video files", 2, "ClearFileBtnClick",
+                                  &H::ClearFileBtnClick);
+    AddSeparator(toolBar, "ToolButton4");
+    convFileBtn_ = AddToolButton(toolBar, "ConvFileBtn", "Convert", "Convert video files", 3, "ConvFileBtnClick",
+                                 &H::ConvFileBtnClick);
+    stopConvBtn_ = AddToolButton(toolBar, "StopConvBtn", "Stop", "Stop video file conversion", 12,
+                                 "StopConvBtnClick", &H::StopConvBtnClick);
+    AddSeparator(toolBar, "ToolButton3");
+    playBtn_ = AddToolButton(toolBar, "PlayBtn", "Play", "Play video file", 5, "PlayBtnClick", &H::PlayBtnClick);
+    AddSeparator(toolBar, "ToolButton6");
+    donateBtn_ = AddToolButton(toolBar, "DonateBtn", "Donate", "Donated the software", 6, "DonateBtnClick",
+                               &H::DonateBtnClick);
+    AddSeparator(toolBar, "ToolButton7");
+    quitBtn_ = AddToolButton(toolBar, "QuitBtn", "Quit", "Quit", 4, "QuitBtnClick", &H::QuitBtnClick);
+    layout->addStretch(1);
+}
+
+QtToolButton* TFFmpegFrm::AddToolButton(QWidget* bar, const char* name, const char* caption, const char* hint,
+                                        int image, const char* handlerName, void (TFFmpegFrmHandlers::*handler)())
+{
+    auto* button = new QtToolButton(caption, hint, imageList_.Icon(image), bar);
+    button->setObjectName(name);
+    bar->layout()->addWidget(button);
+    const std::string routed = handlerName;
+    connect(button, &QToolButton::clicked, this, [this, routed, handler] {
+        Route(routed, [this, handler] { (handlers_.*handler)(); });
+    });
+    return button;
+}
+
+void TFFmpegFrm::AddSeparator(QWidget* bar, const char* name)
+{
+    auto* separator = new QFrame(bar);
+    separator->setObjectName(name);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setFixedSize(8, QtToolButton::kHeight - 8);
+    bar->layout()->addWidget(separator);
+}
+
+void TFFmpegFrm::BuildOutputDirectory()
+{
+    jvGroupBox_ = new QGroupBox("Output Directory", this);
+    jvGroupBox_->setObjectName("JvGroupBox");
+    jvGroupBox_->setGeometry(5, 345, 593, 54);
+
+    jvEditDir_ = new QtEdit({}, jvGroupBox_);
+    jvEditDir_->setObjectName("JvEditDir");
+    jvEditDir_->setReadOnly(true);
+    jvEditDir_->setGeometry(10, 22, 504, 21);
+
+    auto speedButton = [this](const char* name, const char* hint, int image, int left) {
+        auto* button = new QToolButton(jvGroupBox_);
+        button->setObjectName(name);
+        button->setToolTip(hint);
+        button->setIcon(imageList_.Icon(image));
+        button->setIconSize(QSize(16, 16));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(left, 20, 25, 25);
+        return button;
+    };
+    jvBtnSltDir_ = speedButton("JvBtnSltDir", "Choose output directory", 11, 522);
+    connect(jvBtnSltDir_, &QToolButton::clicked, this,
+            [this] { Route("JvBtnSltDirClick", [this] { handlers_.JvBtnSltDirClick(); }); });
+    jvBtnOpenDir_ = speedButton("JvBtnOpenDir", "Open output directory", 14, 552);
+    connect(jvBtnOpenDir_, &QToolButton::clicked, this,
+            [this] { Route("JvBtnOpenDirClick", [this] { handlers_.JvBtnOpenDirClick(); }); });
+
+    // The conversion cursor: part of the window, never shown.
+    jvEditNumb_ = new QtEdit("-1", jvGroupBox_);
+    jvEditNumb_->setObjectName("JvEditNumb");
+    jvEditNumb_->setGeometry(10, 22, 40, 21);
+    jvEditNumb_->setVisible(false);
+}
+
+QtSelector* TFFmpegFrm::AddSelector(QWidget* page, int column, const char* name, int tag, const char* label)
+{
+    const int left = kSelectorLeft + column * kSelectorPitch;
+    auto* caption = new QLabel(label, page);
+    caption->setObjectName(QStringLiteral("Label%1").arg(QLatin1String(name)));
+    caption->setGeometry(left + 1, 9, QtSelector::kWidth, 15);
+    auto* selector = new QtSelector(tag, page);
+    selector->setObjectName(name);
+    selector->move(left, 26);
+    selector->resize(QtSelector::kWidth, 22);
+    caption->setBuddy(selector);
+    return selector;
+}
+
+void TFFmpegFrm::BuildPageControl()
+{
+    jvPageControl_ = new QTabWidget(this);
+    jvPageControl_->setObjectName("JvPageControl");
+    jvPageControl_->setGeometry(5, 408, 596, 93);
+    jvPageControl_->setIconSize(QSize(16, 16));
+
+    auto* video = new QWidget;
+    video->setObjectName("TabSheet1");
+    const char* videoLabels[] = {"Video Codec", "Video Bitrate", "Video Size", "Video Frame Rate", "Width Ratio"};
+    for (int n = 1; n <= 5; ++n) {
+        QtSelector* selector = AddSelector(video, n - 1, ("JvCmbVdo" + std::to_string(n)).c_str(), n,
+                                           videoLabels[n - 1]);
+        const std::string routed = "JvCmbVdo" + std::to_string(n) + "Change";
+        selector->OnChange = [this, n, routed] { Route(routed, [this, n] { handlers_.JvCmbVdoChange(n); }); };
+        jvCmbVdo_[static_cast<std::size_t>(n - 1)] = selector;
+    }
+    jvPageControl_->addTab(video, imageList_.Icon(5), "Video Output Parameters");
+
+    auto* audio = new QWidget;
+    audio->setObjectName("TabSheet2");
+    const char* audioLabels[] = {"Audio Codec", "Audio Bitrate", "Audio Channel", "Sampling Frequency"};
+    for (int n = 1; n <= 4; ++n) {
+        QtSelector* selector = AddSelector(audio, n - 1, ("JvCmbAdo" + std::to_string(n)).c_str(), 5 + n,
+                                           audioLabels[n - 1]);
+        const std::string routed = "JvCmbAdo" + std::to_string(n) + "Change";
+        if (n == 1)
+            selector->OnChange = [this, routed] { Route(routed, [this] { handlers_.JvCmbAdo1Change(); }); };
+        else
+            selector->OnChange = [this, n, routed] { Route(routed, [this, n] { handlers_.JvCmbAdoChange(n); }); };
+        jvCmbAdo_[static_cast<std::size_t>(n - 1)] = selector;
+    }
+    jvPageControl_->addTab(audio, imageList_.Icon(9), "Audio Output Parameters");
+
+    auto* other = new QWidget;
+    other->setObjectName("TabSheet3");
+    jvCheckBox_ = new QtCheckBox("Shut down the computer after the conversion is completed", other);
+    jvCheckBox_->setObjectName("JvCheckBox");
+    jvCheckBox_->move(10, 20);
+    jvCheckBox_->adjustSize();
+    jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
+
+    jvPageControl_->setCurrentIndex(0);
+}
+
+IFileList& TFFmpegFrm::FileListView() { return *fileListView_; }
+IDetailsPanel& TFFmpegFrm::MsgListView() { return *msgListView_; }
+IButton& TFFmpegFrm::AddFileBtn() { return *addFileBtn_; }
+IButton& TFFmpegFrm::DelFileBtn() { return *delFileBtn_; }
+IButton& TFFmpegFrm::ClearFileBtn() { return *clearFileBtn_; }
+IButton& TFFmpegFrm::ConvFileBtn() { return *convFileBtn_; }
+IButton& TFFmpegFrm::StopConvBtn() { return *stopConvBtn_; }
+IButton& TFFmpegFrm::PlayBtn() { return *playBtn_; }
+IEdit& TFFmpegFrm::JvEditDir() { return *jvEditDir_; }
+IEdit& TFFmpegFrm::JvEditNumb() { return *jvEditNumb_; }
+IEdit& TFFmpegFrm::JvEditCmdMsg() { return *jvEditCmdMsg_; }
+ICheckBox& TFFmpegFrm::JvCheckBox() { return *jvCheckBox_; }
+ITrayIcon& TFFmpegFrm::JvTrayIcon() { return *jvTrayIcon_; }
+IOpenDialog& TFFmpegFrm::OpenDialog1() { return openDialogOverride_ ? *openDialogOverride_ : openDialog1_; }
+IDesktop& TFFmpegFrm::Desktop() { return desktopOverride_ ? *desktopOverride_ : desktop_; }
+
+ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)
+{
+    for (QtSelector* selector : jvCmbVdo_)
+        if (selector->objectName().toStdString() == componentName)
+            return selector;
+    for (QtSelector* selector : jvCmbAdo_)
+        if (selector->objectName().toStdString() == componentName)
+            return selector;
+    return nullptr;
+}
+
+void TFFmpegFrm::Close() { close(); }
+
+void TFFmpegFrm::SetEventObserver(std::function<void(const std::string&)> observer)
+{
+    eventObserver_ = std::move(observer);
+}
+
+void TFFmpegFrm::Route(const std::string& handlerName, const std::function<void()>& handler)
+{
+    if (eventObserver_)
+        eventObserver_(handlerName);
+    Dispatch(handler);
+}
+
+void TFFmpegFrm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Only the first showing fills the selectors; coming back from the tray does not.
+    if (shown_ || event->spontaneous())
+        return;
+    shown_ = true;
+    Route("FormShow", [this] { handlers_.FormShow(); });
+}
+
+void TFFmpegFrm::closeEvent(QCloseEvent* event)
+{
+    // The close cannot be refused; the handler runs once.
+    event->accept();
+    if (closed_)
+        return;
+    closed_ = true;
+    handlers_.CloseMainWindow();
+}
+
+void TFFmpegFrm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Minimised: only the tray icon remains. Without a notification area the window
+    // stays on the task bar, or there would be no way back to it.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && QtTrayIcon::Available())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+}
+
+void TFFmpegFrm::RestoreFromTray()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace ondrevo
