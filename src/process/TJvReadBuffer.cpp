@@ -9,7 +9,13 @@ TJvReadBuffer::TJvReadBuffer() : storage_(new char[kInitialCapacity]) {}
 
 bool TJvReadBuffer::Append(const char* data, std::size_t n)
 {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    if (fill_ + n > capacity_ && capacity_ > kLastDoublingAt && !stalled_ && !interrupted_) {
+        readerWaiting_ = true;
+        if (!room_.wait_for(lock, kRoomWait, [&] { return fill_ + n <= capacity_ || interrupted_; }))
+            stalled_ = true;
+        readerWaiting_ = false;
+    }
     if (fill_ + n > capacity_) {
         if (capacity_ <= kLastDoublingAt) {
             const std::size_t grown = capacity_ * 2;
@@ -51,7 +57,17 @@ std::size_t TJvReadBuffer::Take(char* out, std::size_t max)
     fill_ -= n;
     if (fill_ == 0)
         head_ = 0;
+    stalled_ = false;
+    if (readerWaiting_)
+        room_.notify_one();
     return n;
+}
+
+void TJvReadBuffer::Interrupt()
+{
+    std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    room_.notify_one();
 }
 
 std::size_t TJvReadBuffer::Capacity() const

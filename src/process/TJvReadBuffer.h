@@ -3,9 +3,15 @@
 // starts at 1024 bytes and doubles while it is at most 65536 (so 1024, 2048, ...,
 // 131072); when a full buffer of the largest size gets more, everything not yet taken
 // is dropped and the new bytes are stored from the start, so a stalled UI never makes
-// memory grow. It also remembers whether a notification to the UI is outstanding, so
+// memory grow. Dropping is meant for a UI that has stopped taking output, not for one
+// that is a few milliseconds late (descheduled on a busy machine): a full buffer makes
+// the reader wait up to kRoomWait for the UI to take something before it drops, and
+// once the UI has missed that, the reader drops without waiting until the UI takes
+// again, so a stalled UI never blocks the child. It also remembers whether a notification to the UI is outstanding, so
 // the reader posts at most one at a time.
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -17,6 +23,7 @@ public:
     static constexpr std::size_t kPieceSize = 1024;
     static constexpr std::size_t kInitialCapacity = 1024;
     static constexpr std::size_t kLastDoublingAt = 65536;
+    static constexpr std::chrono::milliseconds kRoomWait {100};
 
     TJvReadBuffer();
 
@@ -26,6 +33,8 @@ public:
     // UI side: moves up to `max` bytes from the front into `out`. Returns 0 when the
     // buffer is empty, and the outstanding notification counts as handled then.
     std::size_t Take(char* out, std::size_t max);
+    // Ends a reader's wait for room at once, now and later (the reader is told to end).
+    void Interrupt();
 
     std::size_t Capacity() const;
     std::size_t Buffered() const;
@@ -34,12 +43,16 @@ public:
 
 private:
     mutable std::mutex mutex_;
+    std::condition_variable room_;
     std::unique_ptr<char[]> storage_;
     std::size_t capacity_ = kInitialCapacity;
     std::size_t head_ = 0; // first byte not yet taken
     std::size_t fill_ = 0; // bytes not yet taken
     std::size_t dropped_ = 0;
     bool notificationOutstanding_ = false;
+    bool stalled_ = false;     // the UI missed a wait for room and has not taken since
+    bool interrupted_ = false;
+    bool readerWaiting_ = false;
 };
 
 } // namespace ondrevo

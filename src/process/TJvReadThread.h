@@ -26,6 +26,7 @@ struct TJvReadChannel {
     void Stop() noexcept
     {
         stop.store(true);
+        buffer.Interrupt();
         wake.Signal();
     }
     // The child has exited: read what is there now, then end.

@@ -1,0 +1,303 @@
+// The life of a child under the runner: exit codes and deaths by signal, start
+// failures, writing to the child's input, Run from OnTerminate and while busy, children
+// that close their output early or leave a grandchild holding it, and destroying the
+// runner while its child runs.
+
+#include "process/RunnerTestSupport.h"
+#include "support/TempDir.h"
+
+#include "app/Errors.h"
+#include "support/MemoryControls.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sys/stat.h>
+
+namespace ondrevo::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(RunnerExit, ExitStatusAndDeathBySignalAreToldApart)
+{
+    for (const int status : {0, 1, 2, 127, 128, 200, 255}) {
+        RecordingRunner recording;
+        recording.Start(Child({"exit", std::to_string(status)}));
+        ASSERT_TRUE(recording.WaitForEnd());
+        EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {static_cast<std::uint32_t>(status)});
+        EXPECT_EQ(recording.runner.ExitCode(), static_cast<std::uint32_t>(status));
+        EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
+    }
+    for (const int signal : {SIGINT, SIGKILL, SIGUSR1, SIGTERM}) {
+        RecordingRunner recording;
+        recording.Start(Child({"signal", std::to_string(signal)}));
+        ASSERT_TRUE(recording.WaitForEnd());
+        EXPECT_EQ(recording.terminations,
+                  std::vector<std::uint32_t> {TJvCreateProcess::kSignalExitBase + static_cast<std::uint32_t>(signal)});
+    }
+}
+
+TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
+{
+    TempDir temp;
+    const std::string notExecutable = temp.File("not executable");
+    std::ofstream(notExecutable) << "#!/bin/sh\necho never\n";
+    chmod(notExecutable.c_str(), 0644);
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string directory;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {{temp.File("missing program")}, "", ENOENT},
+        {{"ondrevo-no-such-program-on-path"}, "", ENOENT},
+        {{notExecutable}, "", EACCES},
+        {Child({"exit", "0"}), temp.File("no such folder"), ENOENT},
+        {{}, "", ENOENT},
+    };
+    for (const auto& failing : cases) {
+        SCOPED_TRACE(failing.arguments.empty() ? "(empty)" : failing.arguments.front());
+        RecordingRunner recording;
+        recording.runner.SetCurrentDirectory(failing.directory);
+        recording.runner.SetCommandLine(failing.arguments);
+        int raised = 0;
+        try {
+            recording.runner.Run();
+        } catch (const EOSError& e) {
+            ++raised;
+            EXPECT_EQ(e.Code(), failing.code);
+            EXPECT_EQ(std::string(e.what()),
+                      "System Error.  Code: " + std::to_string(failing.code) + ".\n" + std::strerror(failing.code));
+        }
+        EXPECT_EQ(raised, 1);
+        EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
+        EXPECT_FALSE(recording.runner.Write("x"));
+        recording.loop.Drain(50ms);
+        EXPECT_TRUE(recording.terminations.empty());
+        EXPECT_TRUE(recording.lines.empty());
+        // The runner is usable afterwards.
+        recording.runner.SetCurrentDirectory("");
+        recording.Start(Child({"print", "ok"}));
+        ASSERT_TRUE(recording.WaitForEnd());
+        EXPECT_EQ(recording.raw, "ok");
+    }
+}
+
+TEST(RunnerWrite, QueuesBytesUnchanged)
+{
+    RecordingRunner recording;
+    EXPECT_TRUE(recording.runner.Write(""));   // empty: nothing to do
+    EXPECT_FALSE(recording.runner.Write("q")); // no child
+    recording.Start(Child({"echo"}));
+    EXPECT_TRUE(recording.runner.Write(""));
+    EXPECT_TRUE(recording.runner.Write("hello "));
+    EXPECT_TRUE(recording.runner.Write("q"));
+    ASSERT_TRUE(recording.WaitForEnd());
+    EXPECT_EQ(recording.raw, "hello q");
+    EXPECT_FALSE(recording.runner.Write("q")); // the child has ended
+}
+
+TEST(RunnerWrite, EmptyAndOversizedTextsSendNothing)
+{
+    RecordingRunner recording;
+    recording.Start(Child({"readcount", "300"}));
+    EXPECT_TRUE(recording.runner.Write(""));
+    EXPECT_FALSE(recording.runner.Write(std::string(1025, 'x')));
+    ASSERT_TRUE(recording.WaitForEnd());
+    EXPECT_EQ(recording.raw, "read=0\n");
+
+    RecordingRunner full;
+    full.Start(Child({"readcount", "300"}));
+    EXPECT_TRUE(full.runner.Write(std::string(1024, 'y'))); // exactly the pending capacity
+    ASSERT_TRUE(full.WaitForEnd());
+    EXPECT_EQ(full.raw, "read=1024\n");
+}
+
+TEST(RunnerWrite, AfterTheChildClosedItsInputWritesFail)
+{
+    RecordingRunner recording;
+    recording.Start(Child({"closein", "3000"}));
+    ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); }));
+    // The watcher notices the closed pipe (at the latest when a write gets EPIPE); from
+    // then on Write answers false. Our process is not killed by SIGPIPE.
+    bool refused = false;
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!refused && std::chrono::steady_clock::now() < deadline) {
+        refused = !recording.runner.Write("x");
+        recording.loop.RunOne(5ms);
+    }
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(recording.runner.State(), TJvProcessState::psWaiting);
+    kill(recording.runner.ProcessId(), SIGTERM);
+    ASSERT_TRUE(recording.WaitForEnd());
+}
+
+TEST(RunnerWrite, ChildThatNeverReadsDoesNotHangTheRunner)
+{
+    RecordingRunner recording;
+    recording.Start(Child({"sleep", "600"}));
+    int accepted = 0, refused = 0;
+    const std::string chunk(1000, 'z');
+    const bool ended = recording.loop.RunUntil(
+        [&] {
+            (recording.runner.Write(chunk) ? accepted : refused)++;
+            return !recording.terminations.empty();
+        },
+        20s);
+    ASSERT_TRUE(ended);
+    EXPECT_GT(accepted, 0);
+    EXPECT_GT(refused, 0); // the pipe filled up and the pending input with it
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+}
+
+TEST(RunnerWrite, WithoutRedirectionOnlyTheExitIsReported)
+{
+    RecordingRunner recording(coOwnerData);
+    recording.Start(Child({"exit", "7"}));
+    EXPECT_EQ(recording.runner.State(), TJvProcessState::psWaiting);
+    EXPECT_FALSE(recording.runner.Write("q"));
+    ASSERT_TRUE(recording.WaitForEnd());
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {7});
+    EXPECT_TRUE(recording.lines.empty());
+}
+
+TEST(RunnerCycle, RunFromInsideOnTerminate)
+{
+    RecordingRunner recording;
+    const auto record = recording.runner.OnTerminate;
+    recording.runner.OnTerminate = [&](TJvCreateProcess& sender, std::uint32_t exitCode) {
+        record(sender, exitCode);
+        EXPECT_EQ(sender.State(), TJvProcessState::psReady);
+        if (recording.terminations.size() == 1) {
+            sender.SetCommandLine(Child({"print-err", "second\\n", "", "x"}));
+            sender.Run();
+        }
+    };
+    recording.Start(Child({"exit", "3"}));
+    ASSERT_TRUE(recording.loop.RunUntil([&] { return recording.terminations.size() == 2; }));
+    recording.loop.Drain(20ms);
+    EXPECT_EQ(recording.terminations, (std::vector<std::uint32_t> {3, 0}));
+    EXPECT_EQ(recording.raw, "second\n");
+}
+
+TEST(RunnerCycle, RunWhileWaitingRaisesAndLeavesTheChildAlone)
+{
+    RecordingRunner recording;
+    recording.Start(Child({"pieces", "300", "first\\n", "second\\n"}));
+    const pid_t pid = recording.runner.ProcessId();
+    recording.runner.SetCommandLine(Child({"exit", "9"}));
+    try {
+        recording.runner.Run();
+        FAIL() << "no error";
+    } catch (const EJVCLException& e) {
+        EXPECT_STREQ(e.what(), "Cannot perform this operation when process is running");
+    }
+    EXPECT_EQ(recording.runner.ProcessId(), pid);
+    EXPECT_EQ(recording.runner.State(), TJvProcessState::psWaiting);
+    ASSERT_TRUE(recording.WaitForEnd());
+    EXPECT_EQ(recording.raw, "first\nsecond\n");
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+}
+
+TEST(RunnerCycle, ChildClosingItsOutputEarlyEndsWhenItExits)
+{
+    RecordingRunner recording;
+    const auto started = std::chrono::steady_clock::now();
+    recording.Start(Child({"closeout", "400", "3"}));
+    ASSERT_TRUE(recording.WaitForEnd());
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms); // it waited for the exit
+    EXPECT_EQ(recording.raw, "bye\n");
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {3});
+}
+
+TEST(RunnerCycle, GrandchildHoldingThePipeDoesNotDelayTheEnd)
+{
+    RecordingRunner recording;
+    const auto started = std::chrono::steady_clock::now();
+    recording.Start(Child({"grandchild", "4000"}));
+    ASSERT_TRUE(recording.WaitForEnd());
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::printf("OnTerminate %lld ms after Run with a grandchild holding the pipe\n",
+                static_cast<long long>(took.count()));
+    EXPECT_LT(took, 2500ms); // the grandchild holds the pipe for 4 s
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    ASSERT_EQ(recording.raw.rfind("grandchild=", 0), 0u);
+    kill(std::atoi(recording.raw.c_str() + std::strlen("grandchild=")), SIGKILL);
+}
+
+TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
+{
+    ErrorReports reports;
+    RecordingRunner recording;
+    recording.runner.OnRead = [&](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
+        recording.lines.emplace_back(line, startsOnNewLine);
+        throw EConvertError("'" + line + "' is not a valid integer value");
+    };
+    recording.Start(Child({"print", "tail"}));
+    ASSERT_TRUE(recording.WaitForEnd());
+    // Once at the end of the piece, once in the last delivery when the reader ended.
+    EXPECT_EQ(recording.lines, (std::vector<Line> {{"tail", true}, {"tail", false}}));
+    EXPECT_EQ(reports.messages, (std::vector<std::string> {"'tail' is not a valid integer value.",
+                                                           "'tail' is not a valid integer value."}));
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+}
+
+TEST(RunnerDestroy, ChildGoesOnWithoutEventsAndIsReapedLater)
+{
+    const int threadsBefore = ThreadCount();
+    const int descriptorsBefore = OpenDescriptorCount();
+    PlainEventLoop loop;
+    std::vector<Line> lines;
+    int terminations = 0;
+    auto runner = std::make_unique<TJvCreateProcess>(loop);
+    runner->SetConsoleOptions(coOwnerData | coRedirect);
+    runner->OnRead = [&](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
+        lines.emplace_back(line, startsOnNewLine);
+    };
+    runner->OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++terminations; };
+    runner->SetCommandLine(Child({"pieces", "700", "started\\n", "later\\n"}));
+    runner->Run();
+    const pid_t pid = runner->ProcessId();
+    ASSERT_TRUE(loop.RunUntil([&] { return !lines.empty(); }));
+    const auto seen = lines.size();
+
+    runner.reset();
+    loop.Drain(100ms);
+    EXPECT_EQ(lines.size(), seen);
+    EXPECT_EQ(terminations, 0);
+    const char state = ProcessState(pid);
+    EXPECT_TRUE(state == 'S' || state == 'R') << state; // still running
+
+    // It writes into a closed pipe, dies of SIGPIPE, and the watcher reaps it.
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(pid) == 0; }, 5s)) << ProcessState(pid);
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 2s)) << ThreadCount();
+    EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
+    loop.Drain(50ms);
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
+{
+    const int threadsBefore = ThreadCount();
+    PlainEventLoop loop;
+    auto runner = std::make_unique<TJvCreateProcess>(loop);
+    runner->SetConsoleOptions(coOwnerData | coRedirect);
+    std::size_t bytes = 0;
+    runner->OnRawRead = [&](TJvCreateProcess&, const std::string& piece) { bytes += piece.size(); };
+    runner->SetCommandLine(Child({"bytes", std::to_string(1ull << 32)}));
+    runner->Run();
+    const pid_t pid = runner->ProcessId();
+    ASSERT_TRUE(loop.RunUntil([&] { return bytes > 100000; }));
+    runner.reset();
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(pid) == 0; }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 2s));
+    loop.Drain(20ms); // queued notifications find the runner gone
+}
+
+} // namespace
+} // namespace ondrevo::testing

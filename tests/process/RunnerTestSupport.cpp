@@ -1,0 +1,151 @@
+#include "process/RunnerTestSupport.h"
+
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace ondrevo::testing {
+namespace {
+
+int CountEntries(const char* folder)
+{
+    DIR* dir = opendir(folder);
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (dirent* entry = readdir(dir))
+        if (entry->d_name[0] != '.')
+            ++count;
+    closedir(dir);
+    return count;
+}
+
+// Fields of /proc/PID/stat after the command name: state, then the parent's pid.
+bool ReadStat(const std::string& path, char& state, int& parent)
+{
+    std::ifstream file(path);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos)
+        return false;
+    std::istringstream rest(text.substr(close + 1));
+    return static_cast<bool>(rest >> state >> parent);
+}
+
+} // namespace
+
+std::string ChildPath() { return std::string(ONDREVO_TEST_HELPER_DIR) + "/ondrevo_test_child"; }
+
+std::vector<std::string> Child(std::vector<std::string> modeAndArguments)
+{
+    modeAndArguments.insert(modeAndArguments.begin(), ChildPath());
+    return modeAndArguments;
+}
+
+std::string PatternBytes(std::size_t n)
+{
+    std::string bytes(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = i % 64 == 63 ? '\n' : static_cast<char>('a' + i % 26);
+    return bytes;
+}
+
+std::string ReconstructText(const std::vector<Line>& lines)
+{
+    std::vector<std::string> completed;
+    for (const auto& [text, startsOnNewLine] : lines) {
+        if (startsOnNewLine || completed.empty())
+            completed.push_back(text);
+        else
+            completed.back() = text;
+    }
+    std::string joined;
+    for (std::size_t i = 0; i < completed.size(); ++i)
+        joined += (i ? "\n" : "") + completed[i];
+    return joined;
+}
+
+int OpenDescriptorCount() { return CountEntries("/proc/self/fd") - 1; } // less the one listing them
+int ThreadCount() { return CountEntries("/proc/self/task"); }
+
+int ZombieChildCount()
+{
+    DIR* dir = opendir("/proc");
+    int count = 0;
+    while (dirent* entry = readdir(dir)) {
+        const int pid = std::atoi(entry->d_name);
+        char state = 0;
+        int parent = 0;
+        if (pid > 0 && ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) && parent == getpid() &&
+            state == 'Z')
+            ++count;
+    }
+    closedir(dir);
+    return count;
+}
+
+char ProcessState(int pid)
+{
+    char state = 0;
+    int parent = 0;
+    return ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) ? state : 0;
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+RecordingRunner::RecordingRunner(unsigned options)
+{
+    runner.SetConsoleOptions(options);
+    const auto seen = [this] {
+        if (std::this_thread::get_id() != loopThread)
+            ++eventsOffLoopThread;
+        if (!terminations.empty())
+            ++eventsAfterTerminate;
+    };
+    runner.OnRead = [this, seen](TJvCreateProcess& sender, const std::string& line, bool startsOnNewLine) {
+        seen();
+        if (&sender == &runner)
+            lines.emplace_back(line, startsOnNewLine);
+    };
+    runner.OnRawRead = [this, seen](TJvCreateProcess&, const std::string& piece) {
+        seen();
+        raw += piece;
+    };
+    runner.OnErrorRead = [this, seen](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
+        seen();
+        errorLines.emplace_back(line, startsOnNewLine);
+    };
+    runner.OnErrorRawRead = [this, seen](TJvCreateProcess&, const std::string& piece) {
+        seen();
+        errorRaw += piece;
+    };
+    runner.OnTerminate = [this, seen](TJvCreateProcess&, std::uint32_t exitCode) {
+        seen();
+        terminations.push_back(exitCode);
+    };
+}
+
+void RecordingRunner::Start(const std::vector<std::string>& arguments)
+{
+    runner.SetCommandLine(arguments);
+    runner.Run();
+}
+
+bool RecordingRunner::WaitForEnd(std::chrono::milliseconds timeout)
+{
+    const bool ended = loop.RunUntil([this] { return !terminations.empty(); }, timeout);
+    loop.Drain(std::chrono::milliseconds(20));
+    return ended;
+}
+
+} // namespace ondrevo::testing

@@ -1,0 +1,58 @@
+#pragma once
+// Shared pieces of the process runner's tests: a runner on a plain loop that records
+// every event, the path of the test child, and counters for descriptors, threads and
+// zombie children of this process.
+
+#include "app/PlainEventLoop.h"
+#include "process/TJvCreateProcess.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace ondrevo::testing {
+
+using Line = std::pair<std::string, bool>; // text, StartsOnNewLine
+
+std::string ChildPath();
+// The test child's command line: its path, then the mode and its arguments.
+std::vector<std::string> Child(std::vector<std::string> modeAndArguments);
+
+// The bytes the test child writes in mode "bytes N".
+std::string PatternBytes(std::size_t n);
+// The completed lines as a user would read them: each run of deliveries that starts
+// with StartsOnNewLine true is one line, and its last delivery is its final text.
+std::string ReconstructText(const std::vector<Line>& lines);
+
+int OpenDescriptorCount();
+int ThreadCount();
+int ZombieChildCount();
+// State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
+char ProcessState(int pid);
+
+// Runs `condition` until it holds or `timeout` passes, without a loop.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+struct RecordingRunner {
+    explicit RecordingRunner(unsigned options = coOwnerData | coRedirect);
+
+    // Sets the command line and runs it.
+    void Start(const std::vector<std::string>& arguments);
+    // Runs the loop until OnTerminate came; then a short drain shows later events.
+    bool WaitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    PlainEventLoop loop;
+    TJvCreateProcess runner {loop};
+    std::vector<Line> lines, errorLines;
+    std::string raw, errorRaw;
+    std::vector<std::uint32_t> terminations;
+    int eventsOffLoopThread = 0;
+    int eventsAfterTerminate = 0;
+    std::thread::id loopThread = std::this_thread::get_id();
+};
+
+} // namespace ondrevo::testing

@@ -1,0 +1,223 @@
+// A child program for the process runner's tests. The first argument names what it
+// does; see Usage(). Output is written with plain write() calls so that the tests know
+// exactly which bytes arrive.
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <poll.h>
+#include <string>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+void WriteAll(int fd, const char* data, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t written = ::write(fd, data, n);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            std::_Exit(90);
+        }
+        data += written;
+        n -= static_cast<std::size_t>(written);
+    }
+}
+
+void WriteText(int fd, const std::string& text) { WriteAll(fd, text.data(), text.size()); }
+
+void SleepMs(long ms)
+{
+    timespec time {ms / 1000, (ms % 1000) * 1000000L};
+    while (::nanosleep(&time, &time) < 0 && errno == EINTR) {
+    }
+}
+
+// \r \n \t \b \0 \a \\ and \xHH, so that control bytes can be passed as arguments.
+std::string Unescape(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (*p != '\\' || !p[1]) {
+            out += *p;
+            continue;
+        }
+        switch (*++p) {
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'b': out += '\b'; break;
+        case '0': out += '\0'; break;
+        case 'a': out += '\a'; break;
+        case 'x':
+            if (p[1] && p[2]) {
+                out += static_cast<char>(std::strtol(std::string(p + 1, 2).c_str(), nullptr, 16));
+                p += 2;
+            }
+            break;
+        default: out += *p; break;
+        }
+    }
+    return out;
+}
+
+// Byte i of the "bytes" output: letters with a LF every 64 bytes.
+char PatternByte(std::size_t i) { return i % 64 == 63 ? '\n' : static_cast<char>('a' + i % 26); }
+
+int Usage()
+{
+    WriteText(2, "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
+                 "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo | closein MS |\n"
+                 "       closeout MS N | grandchild MS | sigstate | fds\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const std::string mode = argv[1];
+    const auto arg = [&](int i) -> const char* { return i < argc ? argv[i] : ""; };
+
+    if (mode == "print") {
+        WriteText(1, Unescape(arg(2)));
+    } else if (mode == "print-err") {
+        WriteText(1, Unescape(arg(2)));
+        WriteText(2, Unescape(arg(3)));
+    } else if (mode == "pieces") {
+        // Each text in its own write, MS milliseconds apart.
+        const long ms = std::atol(arg(2));
+        for (int i = 3; i < argc; ++i) {
+            if (i > 3)
+                SleepMs(ms);
+            WriteText(1, Unescape(argv[i]));
+        }
+    } else if (mode == "exit") {
+        return std::atoi(arg(2));
+    } else if (mode == "signal") {
+        const int signal = std::atoi(arg(2));
+        std::signal(signal, SIG_DFL);
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, signal);
+        sigprocmask(SIG_UNBLOCK, &set, nullptr);
+        std::raise(signal);
+        return 91;
+    } else if (mode == "args") {
+        // Each argument followed by a NUL: shows exactly where one ends.
+        for (int i = 2; i < argc; ++i)
+            WriteAll(1, argv[i], std::strlen(argv[i]) + 1);
+    } else if (mode == "environ") {
+        for (char** entry = environ; *entry; ++entry)
+            WriteText(1, std::string(*entry) + "\n");
+    } else if (mode == "pwd") {
+        char buffer[4096];
+        if (!::getcwd(buffer, sizeof buffer))
+            return 92;
+        WriteText(1, std::string(buffer) + "\n");
+    } else if (mode == "bytes") {
+        const std::size_t total = std::strtoull(arg(2), nullptr, 10);
+        std::string chunk;
+        for (std::size_t i = 0; i < total; ++i) {
+            chunk += PatternByte(i);
+            // Uneven write sizes, so pieces and writes do not line up.
+            if (chunk.size() == 3000 || i + 1 == total) {
+                WriteText(1, chunk);
+                chunk.clear();
+            }
+        }
+    } else if (mode == "sleep") {
+        SleepMs(std::atol(arg(2)));
+    } else if (mode == "print-sleep") {
+        WriteText(1, Unescape(arg(2)));
+        SleepMs(std::atol(arg(3)));
+    } else if (mode == "readcount") {
+        // Counts what arrives on standard input within MS milliseconds.
+        const long ms = std::atol(arg(2));
+        timespec start {};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        std::size_t count = 0;
+        for (;;) {
+            timespec now {};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const long elapsed = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+            if (elapsed >= ms)
+                break;
+            pollfd fd {0, POLLIN, 0};
+            if (::poll(&fd, 1, static_cast<int>(ms - elapsed)) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t got = ::read(0, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            count += static_cast<std::size_t>(got);
+        }
+        WriteText(1, "read=" + std::to_string(count) + "\n");
+    } else if (mode == "echo") {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::read(0, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            WriteAll(1, buffer, static_cast<std::size_t>(got));
+            if (std::memchr(buffer, 'q', static_cast<std::size_t>(got)))
+                break;
+        }
+    } else if (mode == "closein") {
+        ::close(0);
+        WriteText(1, "closed\n");
+        SleepMs(std::atol(arg(2)));
+    } else if (mode == "closeout") {
+        WriteText(1, "bye\n");
+        ::close(1);
+        ::close(2);
+        SleepMs(std::atol(arg(2)));
+        return std::atoi(arg(3));
+    } else if (mode == "grandchild") {
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            SleepMs(std::atol(arg(2))); // keeps the inherited output pipe open
+            std::_Exit(0);
+        }
+        WriteText(1, "grandchild=" + std::to_string(grandchild) + "\n");
+    } else if (mode == "sigstate") {
+        sigset_t blocked;
+        sigprocmask(SIG_BLOCK, nullptr, &blocked);
+        int count = 0;
+        for (int signal = 1; signal < NSIG; ++signal)
+            count += sigismember(&blocked, signal) == 1;
+        struct sigaction pipe {};
+        sigaction(SIGPIPE, nullptr, &pipe);
+        WriteText(1, "blocked=" + std::to_string(count) +
+                         " sigpipe=" + (pipe.sa_handler == SIG_DFL ? "default" : "changed") + "\n");
+    } else if (mode == "fds") {
+        // The open descriptors, without the one that lists them.
+        DIR* dir = ::opendir("/proc/self/fd");
+        if (!dir)
+            return 93;
+        std::string list;
+        while (dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == ::dirfd(dir))
+                continue;
+            list += std::string(list.empty() ? "" : " ") + entry->d_name;
+        }
+        ::closedir(dir);
+        WriteText(1, "fds=" + list + "\n");
+    } else {
+        return Usage();
+    }
+    return 0;
+}
