@@ -1,8 +1,18 @@
 #include "app/qt/GridItemDelegate.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QPainter>
 
 namespace ondrevo {
+namespace {
+
+// Margins of a report-style list cell: a narrow one at each edge and between image and
+// text, so the captions fit the fixed column widths.
+constexpr int kEdgeMargin = 1;
+constexpr int kImageGap = 2;
+
+} // namespace
 
 GridItemDelegate::GridItemDelegate(int rowHeight, QObject* parent)
     : QStyledItemDelegate(parent), rowHeight_(rowHeight)
@@ -11,10 +21,43 @@ GridItemDelegate::GridItemDelegate(int rowHeight, QObject* parent)
 
 void GridItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem cell(option);
+    initStyleOption(&cell, index);
+    const QString text = cell.text;
+    const QIcon icon = cell.icon;
+    const bool selected = cell.state & QStyle::State_Selected;
+
+    // The style draws the background, the selection and the focus; the image and the
+    // text follow with the list's own margins.
+    cell.text.clear();
+    cell.icon = QIcon();
+    cell.features &= ~QStyleOptionViewItem::HasDecoration;
+    const QWidget* widget = cell.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+
     painter->save();
-    painter->setPen(QColor(0xd4, 0xd0, 0xc8));
     const QRect& r = option.rect;
+    int left = r.left() + kEdgeMargin;
+    if (!icon.isNull()) {
+        const QSize size = cell.decorationSize;
+        const QRect place(left, r.top() + (r.height() - size.height()) / 2, size.width(), size.height());
+        icon.paint(painter, place, Qt::AlignCenter, (cell.state & QStyle::State_Enabled) ? QIcon::Normal : QIcon::Disabled);
+        left += size.width() + kImageGap;
+    }
+    // The text may run up to the grid line on the right.
+    const QRect textRect(left, r.top(), r.right() - left + 1, r.height());
+    if (!text.isEmpty() && textRect.width() > 0) {
+        const QPalette::ColorGroup group = (cell.state & QStyle::State_Enabled)
+            ? ((cell.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive)
+            : QPalette::Disabled;
+        painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(cell.font);
+        const QString shown = cell.fontMetrics.elidedText(text, cell.textElideMode, textRect.width());
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+
+    painter->setPen(QColor(0xd4, 0xd0, 0xc8));
     painter->drawLine(r.bottomLeft(), r.bottomRight());
     painter->drawLine(r.topRight(), r.bottomRight());
     painter->restore();

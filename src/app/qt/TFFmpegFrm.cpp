@@ -46,7 +46,11 @@ TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDia
     setObjectName("FFmpegFrm");
     setWindowTitle("Ondrevo");
     setWindowIcon(imageList_.Icon(15));
-    setFont(QFont("Tahoma", 8));
+    // Tahoma where it is installed; otherwise a condensed face of about its width, so
+    // the captions fit the columns and selectors they were sized for.
+    QFont font("Tahoma", 8);
+    font.setFamilies({"Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow"});
+    setFont(font);
     setFixedSize(kClientWidth, kClientHeight);
 
     BuildToolBar();
