@@ -74,12 +74,12 @@ void DetailsQuery(const std::string& path)
     if (SizeTextNeedsByteCount(size))
         query->Get(Stream_General, "FileSize");
     query->Get(Stream_General, "Duration/String3");
-    for (MediaStreamKind kind : {Stream_Video, Stream_Audio})
+    for (MediaStreamKind kind : { Stream_Video, Stream_Audio })
         if (query->Get(kind, "Codec/String").empty())
             query->Get(kind, "Format");
-    for (const char* name : {"BitRate/String", "Width", "Height", "FrameRate/String", "DisplayAspectRatio/String"})
+    for (const char* name : { "BitRate/String", "Width", "Height", "FrameRate/String", "DisplayAspectRatio/String" })
         query->Get(Stream_Video, name);
-    for (const char* name : {"BitRate/String", "Channel(s)/String", "SamplingRate/String"})
+    for (const char* name : { "BitRate/String", "Channel(s)/String", "SamplingRate/String" })
         query->Get(Stream_Audio, name);
 }
 
@@ -101,7 +101,7 @@ Timing Measure(int repetitions, const std::function<void()>& work)
     double sum = 0;
     for (double m : ms)
         sum += m;
-    return {ms[ms.size() / 2], sum / static_cast<double>(ms.size())};
+    return { ms[ms.size() / 2], sum / static_cast<double>(ms.size()) };
 }
 
 } // namespace
@@ -120,16 +120,16 @@ int main(int argc, char** argv)
         std::vector<std::string> generate;
     };
     std::vector<Clip> clips = {
-        {"small (2 s, 320x240)", (folder / "small.mp4").string(),
-         {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
-          "sine=frequency=440:sample_rate=44100:duration=2"}},
-        {"large (60 s, 1280x720, 6 Mb/s)", (folder / "large.mp4").string(),
-         {"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=60", "-f", "lavfi", "-i",
-          "sine=frequency=440:sample_rate=44100:duration=60", "-c:v", "libx264", "-preset", "ultrafast", "-b:v",
-          "6M"}},
+        { "small (2 s, 320x240)", (folder / "small.mp4").string(),
+            { "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
+                "sine=frequency=440:sample_rate=44100:duration=2" } },
+        { "large (60 s, 1280x720, 6 Mb/s)", (folder / "large.mp4").string(),
+            { "-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=60", "-f", "lavfi", "-i",
+                "sine=frequency=440:sample_rate=44100:duration=60", "-c:v", "libx264", "-preset", "ultrafast", "-b:v",
+                "6M" } },
     };
     for (Clip& clip : clips) {
-        std::vector<std::string> command = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
+        std::vector<std::string> command = { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y" };
         command.insert(command.end(), clip.generate.begin(), clip.generate.end());
         command.push_back(clip.path);
         if (Run(command, false) != 0) {
@@ -153,7 +153,7 @@ int main(int argc, char** argv)
     const double coldMs = std::chrono::duration<double, std::milli>(Clock::now() - coldStart).count();
     std::printf("first query (loads libmediainfo): %.2f ms\n", coldMs);
     std::printf("repetitions: %d in-process, %d command-line tool (median / mean in ms)\n\n", repetitions,
-                std::max(3, repetitions / 3));
+        std::max(3, repetitions / 3));
     std::printf("%-32s %-8s %18s %18s %8s\n", "clip", "query", "in-process", "mediainfo tool", "ratio");
 
     for (const Clip& clip : clips) {
@@ -167,10 +167,11 @@ int main(int argc, char** argv)
                     AddFileQuery(clip.path);
             });
             const std::string& inform = details ? detailsTemplate : addTemplate;
-            const Timing tool = Measure(std::max(3, repetitions / 3), [&] { Run({"mediainfo", inform, clip.path}, true); });
+            const Timing tool = Measure(std::max(3, repetitions / 3), [&] {
+                Run({ "mediainfo", inform, clip.path }, true);
+            });
             std::printf("%-32s %-8s %8.2f / %7.2f %8.2f / %7.2f %7.1fx\n", clip.label, details ? "details" : "add",
-                        inProcess.medianMs, inProcess.meanMs, tool.medianMs, tool.meanMs,
-                        tool.medianMs / inProcess.medianMs);
+                inProcess.medianMs, inProcess.meanMs, tool.medianMs, tool.meanMs, tool.medianMs / inProcess.medianMs);
         }
         std::printf("%-32s %s\n", "", (std::to_string(bytes / 1024) + " KiB").c_str());
     }

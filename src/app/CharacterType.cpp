@@ -29,7 +29,7 @@ std::string EnsureUtf8CharacterType()
     if (std::setlocale(LC_CTYPE, "") && CharacterTypeIsUtf8())
         return CurrentCharacterType();
     const std::string usersCharacterType = CurrentCharacterType();
-    for (const char* fallback : {"C.UTF-8", "C.utf8", "en_US.UTF-8", "en_US.utf8"})
+    for (const char* fallback : { "C.UTF-8", "C.utf8", "en_US.UTF-8", "en_US.utf8" })
         if (std::setlocale(LC_CTYPE, fallback) && CharacterTypeIsUtf8())
             return CurrentCharacterType();
     std::setlocale(LC_CTYPE, usersCharacterType.c_str());

@@ -18,7 +18,10 @@ constexpr const char* kStartPercent = "0%";
 // The details panel's rows that get a value; 0, 5 and 11 are section headings.
 constexpr int kFirstDetailRow = 1;
 constexpr int kLastDetailRow = 15;
-constexpr bool IsHeadingRow(int row) { return row == 0 || row == 5 || row == 11; }
+constexpr bool IsHeadingRow(int row)
+{
+    return row == 0 || row == 5 || row == 11;
+}
 
 using DetailValues = std::array<std::string, kLastDetailRow + 1>;
 
@@ -72,7 +75,7 @@ void TFFmpegFunc::AddVideoFile()
         playingTime = PlayingTimeText(duration, kAddedPlayingTimeDefault);
     }
 
-    fileListView_.AppendRow(path, kAddedFileImage, {fileExtension, sizeText, playingTime, kStartPercent});
+    fileListView_.AppendRow(path, kAddedFileImage, { fileExtension, sizeText, playingTime, kStartPercent });
     ShowFileInfo(path);
 }
 
@@ -107,7 +110,10 @@ void TFFmpegFunc::ShowFileInfo(const std::string& path)
     FillDetailRows(msgListView_, values);
 }
 
-void TFFmpegFunc::ClearFileInfo() { FillDetailRows(msgListView_, DetailValues{}); }
+void TFFmpegFunc::ClearFileInfo()
+{
+    FillDetailRows(msgListView_, DetailValues {});
+}
 
 void TFFmpegFunc::ShowSelectedFileInfo()
 {

@@ -81,7 +81,10 @@ bool MediaQueryEntryPointsBound()
     return MediaInfoA_New && MediaInfoA_Delete && MediaInfoA_Open && MediaInfoA_Close && MediaInfoA_Get;
 }
 
-const std::string& MediaInfoLibraryName() { return LibraryNameInUse(); }
+const std::string& MediaInfoLibraryName()
+{
+    return LibraryNameInUse();
+}
 
 void SetMediaInfoLibraryNameForTesting(const std::string& libraryName)
 {

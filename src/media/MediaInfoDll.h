@@ -31,10 +31,10 @@ using MediaInfo_Delete_Type = void (*)(void* handle);
 using MediaInfo_Open_Type = std::size_t (*)(void* handle, const wchar_t* path);
 using MediaInfo_Close_Type = void (*)(void* handle);
 using MediaInfo_Inform_Type = const wchar_t* (*)(void* handle, std::size_t reserved);
-using MediaInfo_GetI_Type = const wchar_t* (*)(void* handle, int streamKind, std::size_t streamNumber,
-                                               std::size_t parameter, int infoKind);
+using MediaInfo_GetI_Type
+    = const wchar_t* (*)(void* handle, int streamKind, std::size_t streamNumber, std::size_t parameter, int infoKind);
 using MediaInfo_Get_Type = const wchar_t* (*)(void* handle, int streamKind, std::size_t streamNumber,
-                                              const wchar_t* parameter, int infoKind, int searchKind);
+    const wchar_t* parameter, int infoKind, int searchKind);
 using MediaInfo_Option_Type = const wchar_t* (*)(void* handle, const wchar_t* option, const wchar_t* value);
 using MediaInfo_State_Get_Type = std::size_t (*)(void* handle);
 using MediaInfo_Count_Get_Type = std::size_t (*)(void* handle, int streamKind, std::size_t streamNumber);
@@ -44,10 +44,10 @@ using MediaInfoA_Delete_Type = void (*)(void* handle);
 using MediaInfoA_Open_Type = std::size_t (*)(void* handle, const char* path);
 using MediaInfoA_Close_Type = void (*)(void* handle);
 using MediaInfoA_Inform_Type = const char* (*)(void* handle, std::size_t reserved);
-using MediaInfoA_GetI_Type = const char* (*)(void* handle, int streamKind, std::size_t streamNumber,
-                                             std::size_t parameter, int infoKind);
+using MediaInfoA_GetI_Type
+    = const char* (*)(void* handle, int streamKind, std::size_t streamNumber, std::size_t parameter, int infoKind);
 using MediaInfoA_Get_Type = const char* (*)(void* handle, int streamKind, std::size_t streamNumber,
-                                            const char* parameter, int infoKind, int searchKind);
+    const char* parameter, int infoKind, int searchKind);
 using MediaInfoA_Option_Type = const char* (*)(void* handle, const char* option, const char* value);
 using MediaInfoA_State_Get_Type = std::size_t (*)(void* handle);
 using MediaInfoA_Count_Get_Type = std::size_t (*)(void* handle, int streamKind, std::size_t streamNumber);

@@ -9,7 +9,10 @@ std::optional<MediaQuery> MediaQuery::Start(const std::string& path)
     return Open(path);
 }
 
-std::optional<MediaQuery> MediaQuery::StartWithoutLoading(const std::string& path) { return Open(path); }
+std::optional<MediaQuery> MediaQuery::StartWithoutLoading(const std::string& path)
+{
+    return Open(path);
+}
 
 std::optional<MediaQuery> MediaQuery::Open(const std::string& path)
 {
@@ -25,7 +28,11 @@ std::optional<MediaQuery> MediaQuery::Open(const std::string& path)
     return query;
 }
 
-MediaQuery::MediaQuery(MediaQuery&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+MediaQuery::MediaQuery(MediaQuery&& other) noexcept
+    : handle_(other.handle_)
+{
+    other.handle_ = nullptr;
+}
 
 MediaQuery::~MediaQuery()
 {
@@ -41,8 +48,8 @@ std::string MediaQuery::Get(MediaStreamKind streamKind, const std::string& param
     return text ? std::string(text) : std::string();
 }
 
-std::optional<std::vector<std::string>> RunMediaQuery(const std::string& path,
-                                                      const std::vector<MediaParameter>& parameters)
+std::optional<std::vector<std::string>> RunMediaQuery(
+    const std::string& path, const std::vector<MediaParameter>& parameters)
 {
     std::optional<MediaQuery> query = MediaQuery::Start(path);
     if (!query)

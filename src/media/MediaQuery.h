@@ -42,14 +42,17 @@ public:
     std::string Get(MediaStreamKind streamKind, const std::string& parameter);
 
 private:
-    explicit MediaQuery(void* handle) : handle_(handle) {}
+    explicit MediaQuery(void* handle)
+        : handle_(handle)
+    {
+    }
     static std::optional<MediaQuery> Open(const std::string& path);
     void* handle_;
 };
 
 // Runs one whole media query for `parameters` in their order. Nothing when the library
 // cannot be loaded; otherwise one text per parameter.
-std::optional<std::vector<std::string>> RunMediaQuery(const std::string& path,
-                                                      const std::vector<MediaParameter>& parameters);
+std::optional<std::vector<std::string>> RunMediaQuery(
+    const std::string& path, const std::vector<MediaParameter>& parameters);
 
 } // namespace ondrevo

@@ -7,7 +7,7 @@
 namespace ondrevo {
 
 // Defaults for a file whose playing time the library does not know.
-extern const char* const kAddedPlayingTimeDefault;   // "02:50:00", file list and mini player
+extern const char* const kAddedPlayingTimeDefault; // "02:50:00", file list and mini player
 extern const char* const kDetailsPlayingTimeDefault; // "02:00:00", details panel
 
 // The first eight characters of a "Duration/String3" text (the whole text when it is

@@ -4,22 +4,22 @@ namespace ondrevo {
 
 const char* const kOpenDialogTitle = "Add video files";
 
-const std::array<OpenDialogFilter, 14> kOpenDialogFilters = {{
-    {"all video files", "*.mp4;*.asf;*.avi;*.qt;*.vob;*.mov;*.flv;*.mpq;*.wmv;*.3gp;*.3g2;*.rm;*.rmvb"},
-    {"mp4 video file", "*.mp4"},
-    {"asf video file", "*.asf"},
-    {"avi video file", "*.avi"},
-    {"qt video file", "*.qt"},
-    {"vob video file", "*.vob"},
-    {"rm video file", "*.rm"},
-    {"rmvb video file", "*.rmvb"},
-    {"flv video file", "*.flv"},
-    {"mov video file", "*.mov"},
-    {"mpq video file", "*.mpq"},
-    {"wmv video file", "*.wmv"},
-    {"3gp video file", "*.3gp"},
-    {"3g2 video file", "*.3g2"},
-}};
+const std::array<OpenDialogFilter, 14> kOpenDialogFilters = { {
+    { "all video files", "*.mp4;*.asf;*.avi;*.qt;*.vob;*.mov;*.flv;*.mpq;*.wmv;*.3gp;*.3g2;*.rm;*.rmvb" },
+    { "mp4 video file", "*.mp4" },
+    { "asf video file", "*.asf" },
+    { "avi video file", "*.avi" },
+    { "qt video file", "*.qt" },
+    { "vob video file", "*.vob" },
+    { "rm video file", "*.rm" },
+    { "rmvb video file", "*.rmvb" },
+    { "flv video file", "*.flv" },
+    { "mov video file", "*.mov" },
+    { "mpq video file", "*.mpq" },
+    { "wmv video file", "*.wmv" },
+    { "3gp video file", "*.3gp" },
+    { "3g2 video file", "*.3g2" },
+} };
 
 std::vector<std::string> FilterPatterns(const OpenDialogFilter& filter)
 {

@@ -10,7 +10,7 @@
 namespace ondrevo {
 
 struct OpenDialogFilter {
-    const char* label;   // "mp4 video file"
+    const char* label; // "mp4 video file"
     const char* pattern; // "*.mp4", several joined by ';'
 };
 

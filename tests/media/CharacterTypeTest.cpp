@@ -34,7 +34,7 @@ TEST(CharacterTypeChild, Utf8PathOpensAfterTheStartUpFunction)
 
     // Under the character type the program starts with, the library cannot open it.
     EXPECT_FALSE(CharacterTypeIsUtf8());
-    auto before = RunMediaQuery(clip, {{Stream_General, "FileExtension"}});
+    auto before = RunMediaQuery(clip, { { Stream_General, "FileExtension" } });
     ASSERT_TRUE(before);
     EXPECT_EQ(before->at(0), "");
 
@@ -54,8 +54,8 @@ TEST(CharacterTypeChild, Utf8PathOpensAfterTheStartUpFunction)
     EXPECT_EQ(window.fileList.rows[0].caption, clip);
     EXPECT_EQ(window.fileList.rows[0].subItems[0], "mp4");
     EXPECT_EQ(window.fileList.rows[0].subItems[2], "00:00:02");
-    EXPECT_EQ(window.details.rows[1], std::vector<std::string>{std::filesystem::path(clip).filename().string()});
-    EXPECT_EQ(window.details.rows[8], std::vector<std::string>{"320x240"});
+    EXPECT_EQ(window.details.rows[1], std::vector<std::string> { std::filesystem::path(clip).filename().string() });
+    EXPECT_EQ(window.details.rows[8], std::vector<std::string> { "320x240" });
 }
 
 class CharacterType : public ::testing::Test {
@@ -71,11 +71,10 @@ protected:
     {
         const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
         const char* path = std::getenv("PATH");
-        const std::string command = "env -i PATH=" + ShellQuote(path ? path : "/usr/bin:/bin") + " " + locale + " " +
-                                    kClipVariable + "=" + ShellQuote(clip_) + " " + kFolderVariable + "=" +
-                                    ShellQuote(folder_.Path().string()) + " " + kLocaleVariable + "=" +
-                                    ShellQuote(expectedLocale) + " " + ShellQuote(self) +
-                                    " --gtest_filter=CharacterTypeChild.* 2>&1; echo \"exit=$?\"";
+        const std::string command = "env -i PATH=" + ShellQuote(path ? path : "/usr/bin:/bin") + " " + locale + " "
+            + kClipVariable + "=" + ShellQuote(clip_) + " " + kFolderVariable + "="
+            + ShellQuote(folder_.Path().string()) + " " + kLocaleVariable + "=" + ShellQuote(expectedLocale) + " "
+            + ShellQuote(self) + " --gtest_filter=CharacterTypeChild.* 2>&1; echo \"exit=$?\"";
         const std::string output = ShellOutput(command);
         EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
         EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;

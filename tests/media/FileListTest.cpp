@@ -23,7 +23,7 @@ const Rows kUntouchedPanel(16);
 // The panel after ClearFileInfo: one empty value per row, none for the headings.
 Rows BlankPanel()
 {
-    Rows rows(16, std::vector<std::string>{""});
+    Rows rows(16, std::vector<std::string> { "" });
     rows[0].clear();
     rows[5].clear();
     rows[11].clear();
@@ -69,9 +69,9 @@ protected:
 
     RealMediaLibrary restore_;
     TempDir folder;
-    TSqlDatMod dataModule_{folder.File("x.Dat")};
+    TSqlDatMod dataModule_ { folder.File("x.Dat") };
     PlainEventLoop loop;
-    MemoryMainWindow window{loop};
+    MemoryMainWindow window { loop };
     ErrorReports errors;
 };
 
@@ -91,15 +91,15 @@ TEST_F(FileList, AddingAClipWithVideoAndAudioFillsTheRowAndEveryDetail)
     EXPECT_EQ(row.caption, path);
     EXPECT_EQ(row.image, 15);
     const std::string size = ExpectedSize(path);
-    EXPECT_EQ(row.subItems, (std::vector<std::string>{"mp4", size, "00:00:02", "0%"}));
+    EXPECT_EQ(row.subItems, (std::vector<std::string> { "mp4", size, "00:00:02", "0%" }));
     // The library gives this small clip in KiB; the list shows MiB.
     EXPECT_TRUE(MediaInfoTool("General;%FileSize/String4%", path).ends_with(" KiB"));
     EXPECT_TRUE(size.ends_with(" MB") && size.starts_with("0.0")) << size;
 
     const std::string video = MediaInfoTool(
         "Video;%Format%|%BitRate/String%|%Width%x%Height%|%FrameRate/String%|%DisplayAspectRatio/String%", path);
-    const std::string audio =
-        MediaInfoTool("Audio;%Format%|%BitRate/String%|%Channel(s)/String%|%SamplingRate/String%", path);
+    const std::string audio
+        = MediaInfoTool("Audio;%Format%|%BitRate/String%|%Channel(s)/String%|%SamplingRate/String%", path);
     const std::string videoRows = Value(6) + "|" + Value(7) + "|" + Value(8) + "|" + Value(9) + "|" + Value(10);
     const std::string audioRows = Value(12) + "|" + Value(13) + "|" + Value(14) + "|" + Value(15);
     EXPECT_EQ(videoRows, video);
@@ -115,9 +115,9 @@ TEST_F(FileList, AddingAClipWithVideoAndAudioFillsTheRowAndEveryDetail)
     EXPECT_EQ(Value(12), "AAC");
     EXPECT_EQ(Value(14), "1 channel");
     EXPECT_EQ(Value(15), "44.1 kHz");
-    for (int heading : {0, 5, 11})
+    for (int heading : { 0, 5, 11 })
         EXPECT_TRUE(window.details.rows[static_cast<std::size_t>(heading)].empty()) << heading;
-    for (int r : {1, 2, 3, 4, 6, 7, 8, 9, 10, 12, 13, 14, 15})
+    for (int r : { 1, 2, 3, 4, 6, 7, 8, 9, 10, 12, 13, 14, 15 })
         EXPECT_EQ(window.details.rows[static_cast<std::size_t>(r)].size(), 1u) << r;
     EXPECT_TRUE(errors.messages.empty());
 }
@@ -136,14 +136,14 @@ TEST_F(FileList, ClipsWithOneKindOfStreamLeaveTheOtherKindsRowsEmpty)
     Add(Clips().videoOnly);
     EXPECT_EQ(Value(6), "AVC");
     EXPECT_EQ(Value(8), "320x240");
-    for (int r : {12, 13, 14, 15})
-        EXPECT_EQ(window.details.rows[static_cast<std::size_t>(r)], std::vector<std::string>{""}) << r;
+    for (int r : { 12, 13, 14, 15 })
+        EXPECT_EQ(window.details.rows[static_cast<std::size_t>(r)], std::vector<std::string> { "" }) << r;
 
     Add(Clips().audioOnly);
     EXPECT_EQ(window.fileList.rows[1].subItems[0], "m4a");
     EXPECT_EQ(window.fileList.rows[1].subItems[2], "00:00:02");
     EXPECT_EQ(Value(8), "x");
-    for (int r : {6, 7, 9, 10})
+    for (int r : { 6, 7, 9, 10 })
         EXPECT_EQ(Value(r), "") << r;
     EXPECT_EQ(Value(12), "AAC");
     EXPECT_EQ(Value(15), "44.1 kHz");
@@ -155,19 +155,19 @@ TEST_F(FileList, FilesTheLibraryCannotReadGetTheDefaults)
     ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", Clips().empty), "0.000 Byte||");
     ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", Clips().garbage), "4.883 KiB||");
     Add(Clips().empty);
-    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string>{"3gp", "0.000 MB", "02:50:00", "0%"}));
+    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string> { "3gp", "0.000 MB", "02:50:00", "0%" }));
     Rows expected = BlankPanel();
-    expected[1] = {"empty.3gp"};
-    expected[2] = {"3gp"};
-    expected[3] = {"0.000 MB"};
-    expected[4] = {"02:00:00"};
-    expected[8] = {"x"};
+    expected[1] = { "empty.3gp" };
+    expected[2] = { "3gp" };
+    expected[3] = { "0.000 MB" };
+    expected[4] = { "02:00:00" };
+    expected[8] = { "x" };
     EXPECT_EQ(window.details.rows, expected);
 
     Add(Clips().garbage);
-    EXPECT_EQ(window.fileList.rows[1].subItems, (std::vector<std::string>{"3gp", "0.005 MB", "02:50:00", "0%"}));
-    expected[1] = {"garbage.3gp"};
-    expected[3] = {"0.005 MB"};
+    EXPECT_EQ(window.fileList.rows[1].subItems, (std::vector<std::string> { "3gp", "0.005 MB", "02:50:00", "0%" }));
+    expected[1] = { "garbage.3gp" };
+    expected[3] = { "0.005 MB" };
     EXPECT_EQ(window.details.rows, expected);
 }
 
@@ -177,12 +177,12 @@ TEST_F(FileList, APathThatDoesNotExistGivesEmptyTexts)
     Add(path);
     ASSERT_EQ(window.fileList.RowCount(), 1);
     EXPECT_EQ(window.fileList.rows[0].caption, path);
-    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string>{"", "MB", "02:50:00", "0%"}));
+    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string> { "", "MB", "02:50:00", "0%" }));
     Rows expected = BlankPanel();
-    expected[1] = {"."};
-    expected[3] = {"MB"};
-    expected[4] = {"02:00:00"};
-    expected[8] = {"x"};
+    expected[1] = { "." };
+    expected[3] = { "MB" };
+    expected[4] = { "02:00:00" };
+    expected[8] = { "x" };
     EXPECT_EQ(window.details.rows, expected);
     EXPECT_TRUE(errors.messages.empty());
 }
@@ -225,7 +225,7 @@ TEST_F(FileList, MissingLibraryAddsNothingAndLeavesThePanel)
     EXPECT_EQ(window.details.rows, kUntouchedPanel);
 
     // A click on a row leaves the panel as well.
-    window.fileList.AppendRow(Clips().videoAndAudio, 15, {"mp4", "MB", "00:00:02", "0%"});
+    window.fileList.AppendRow(Clips().videoAndAudio, 15, { "mp4", "MB", "00:00:02", "0%" });
     window.fileList.selected = 0;
     Click();
     EXPECT_EQ(window.details.rows, kUntouchedPanel);
@@ -315,12 +315,12 @@ TEST_F(FileList, DeleteRemovesTheSelectedRowAndBlanksThePanelWhenNoneRemain)
 
 TEST_F(FileList, DeleteOnAnEmptyListBlanksThePanel)
 {
-    window.details.rows[1] = {"stale.mp4"};
-    window.details.rows[5] = {"stale"};
-    window.details.rows[0] = {"kept"};
+    window.details.rows[1] = { "stale.mp4" };
+    window.details.rows[5] = { "stale" };
+    window.details.rows[0] = { "kept" };
     Delete();
     Rows expected = BlankPanel();
-    expected[0] = {"kept"};
+    expected[0] = { "kept" };
     EXPECT_EQ(window.details.rows, expected);
 }
 
@@ -328,7 +328,7 @@ TEST_F(FileList, ClearOnAnEmptyListChangesNothing)
 {
     SetCursorQuietly("3");
     window.jvEditCmdMsg.SetText("frame=  152 fps=0.0");
-    window.details.rows[1] = {"stale.mp4"};
+    window.details.rows[1] = { "stale.mp4" };
     const Rows panel = window.details.rows;
     Clear();
     EXPECT_EQ(window.jvEditNumb.Text(), "3");

@@ -21,16 +21,16 @@ protected:
 // All twenty pointers, in the binding order.
 std::vector<void*> EntryPoints()
 {
-    return {reinterpret_cast<void*>(MediaInfo_New),       reinterpret_cast<void*>(MediaInfo_Delete),
-            reinterpret_cast<void*>(MediaInfo_Open),      reinterpret_cast<void*>(MediaInfo_Close),
-            reinterpret_cast<void*>(MediaInfo_Inform),    reinterpret_cast<void*>(MediaInfo_GetI),
-            reinterpret_cast<void*>(MediaInfo_Get),       reinterpret_cast<void*>(MediaInfo_Option),
-            reinterpret_cast<void*>(MediaInfo_State_Get), reinterpret_cast<void*>(MediaInfo_Count_Get),
-            reinterpret_cast<void*>(MediaInfoA_New),      reinterpret_cast<void*>(MediaInfoA_Delete),
-            reinterpret_cast<void*>(MediaInfoA_Open),     reinterpret_cast<void*>(MediaInfoA_Close),
-            reinterpret_cast<void*>(MediaInfoA_Inform),   reinterpret_cast<void*>(MediaInfoA_GetI),
-            reinterpret_cast<void*>(MediaInfoA_Get),      reinterpret_cast<void*>(MediaInfoA_Option),
-            reinterpret_cast<void*>(MediaInfoA_State_Get), reinterpret_cast<void*>(MediaInfoA_Count_Get)};
+    return { reinterpret_cast<void*>(MediaInfo_New), reinterpret_cast<void*>(MediaInfo_Delete),
+        reinterpret_cast<void*>(MediaInfo_Open), reinterpret_cast<void*>(MediaInfo_Close),
+        reinterpret_cast<void*>(MediaInfo_Inform), reinterpret_cast<void*>(MediaInfo_GetI),
+        reinterpret_cast<void*>(MediaInfo_Get), reinterpret_cast<void*>(MediaInfo_Option),
+        reinterpret_cast<void*>(MediaInfo_State_Get), reinterpret_cast<void*>(MediaInfo_Count_Get),
+        reinterpret_cast<void*>(MediaInfoA_New), reinterpret_cast<void*>(MediaInfoA_Delete),
+        reinterpret_cast<void*>(MediaInfoA_Open), reinterpret_cast<void*>(MediaInfoA_Close),
+        reinterpret_cast<void*>(MediaInfoA_Inform), reinterpret_cast<void*>(MediaInfoA_GetI),
+        reinterpret_cast<void*>(MediaInfoA_Get), reinterpret_cast<void*>(MediaInfoA_Option),
+        reinterpret_cast<void*>(MediaInfoA_State_Get), reinterpret_cast<void*>(MediaInfoA_Count_Get) };
 }
 
 TEST_F(MediaBinding, LoadsOnceAndRebindsEveryEntryPointOnEveryCall)
@@ -65,13 +65,11 @@ TEST_F(MediaBinding, BindEntryPointReportsAbsentNamesAndClearsThePointer)
 TEST_F(MediaBinding, QueryCopiesEachTextBeforeAskingTheNext)
 {
     // The library answers every Get of one handle in the same buffer.
-    auto texts = RunMediaQuery(Clips().videoAndAudio, {{Stream_General, "FileName"},
-                                                       {Stream_General, "FileExtension"},
-                                                       {Stream_Video, "Width"},
-                                                       {Stream_Audio, "Format"},
-                                                       {Stream_General, "NoSuchParameter"}});
+    auto texts = RunMediaQuery(Clips().videoAndAudio,
+        { { Stream_General, "FileName" }, { Stream_General, "FileExtension" }, { Stream_Video, "Width" },
+            { Stream_Audio, "Format" }, { Stream_General, "NoSuchParameter" } });
     ASSERT_TRUE(texts);
-    EXPECT_EQ(*texts, (std::vector<std::string>{"av", "mp4", "320", "AAC", ""}));
+    EXPECT_EQ(*texts, (std::vector<std::string> { "av", "mp4", "320", "AAC", "" }));
 }
 
 TEST_F(MediaBinding, MissingLibraryAbandonsTheQueryAndTheNextQueryLoadsAgain)
@@ -81,31 +79,31 @@ TEST_F(MediaBinding, MissingLibraryAbandonsTheQueryAndTheNextQueryLoadsAgain)
     TempDir folder;
     const std::string name = folder.File("libmediainfo-copy.so.0");
     SetMediaInfoLibraryNameForTesting(name);
-    EXPECT_FALSE(RunMediaQuery(Clips().videoAndAudio, {{Stream_General, "FileName"}}));
+    EXPECT_FALSE(RunMediaQuery(Clips().videoAndAudio, { { Stream_General, "FileName" } }));
     EXPECT_FALSE(MediaQuery::Start(Clips().videoAndAudio));
     EXPECT_EQ(MediaInfoModule, nullptr);
 
-    Dl_info info{};
+    Dl_info info {};
     ASSERT_TRUE(LoadMediaInfo(kMediaInfoLibraryName));
     ASSERT_NE(dladdr(reinterpret_cast<void*>(MediaInfoA_New), &info), 0);
     SetMediaInfoLibraryNameForTesting(name);
     std::filesystem::create_symlink(info.dli_fname, name);
 
-    auto texts = RunMediaQuery(Clips().videoAndAudio, {{Stream_General, "FileName"}});
+    auto texts = RunMediaQuery(Clips().videoAndAudio, { { Stream_General, "FileName" } });
     ASSERT_TRUE(texts);
     EXPECT_EQ(texts->at(0), "av");
 }
 
 TEST_F(MediaBinding, LibraryWithoutTheEntryPointsBehavesAsMissing)
 {
-    for (const char* other : {"libz.so.1", "libsqlite3.so.0"}) {
+    for (const char* other : { "libz.so.1", "libsqlite3.so.0" }) {
         SCOPED_TRACE(other);
         SetMediaInfoLibraryNameForTesting(other);
         // It loads, but binds nothing; a query must not call through null pointers.
         EXPECT_TRUE(LoadMediaInfo(other));
         for (void* entryPoint : EntryPoints())
             EXPECT_EQ(entryPoint, nullptr);
-        EXPECT_FALSE(RunMediaQuery(Clips().videoAndAudio, {{Stream_General, "FileName"}}));
+        EXPECT_FALSE(RunMediaQuery(Clips().videoAndAudio, { { Stream_General, "FileName" } }));
         EXPECT_FALSE(MediaQuery::Start(Clips().videoAndAudio));
         EXPECT_FALSE(MediaQuery::StartWithoutLoading(Clips().videoAndAudio));
     }
@@ -125,16 +123,14 @@ TEST_F(MediaBinding, QueryWithoutLoadingUsesTheEntryPointsBoundBefore)
 
 TEST_F(MediaBinding, UnreadableAndMissingFilesAnswerEmptyTexts)
 {
-    const std::vector<MediaParameter> parameters = {{Stream_General, "FileName"},
-                                                    {Stream_General, "Duration/String3"},
-                                                    {Stream_Video, "Width"},
-                                                    {Stream_Audio, "Format"}};
+    const std::vector<MediaParameter> parameters = { { Stream_General, "FileName" },
+        { Stream_General, "Duration/String3" }, { Stream_Video, "Width" }, { Stream_Audio, "Format" } };
     auto garbage = RunMediaQuery(Clips().garbage, parameters);
     ASSERT_TRUE(garbage);
-    EXPECT_EQ(*garbage, (std::vector<std::string>{"garbage", "", "", ""}));
+    EXPECT_EQ(*garbage, (std::vector<std::string> { "garbage", "", "", "" }));
     auto missing = RunMediaQuery(Clips().folder.File("missing.mp4"), parameters);
     ASSERT_TRUE(missing);
-    EXPECT_EQ(*missing, (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(*missing, (std::vector<std::string> { "", "", "", "" }));
 }
 
 } // namespace

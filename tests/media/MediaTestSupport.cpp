@@ -46,8 +46,14 @@ std::string MediaInfoTool(const std::string& inform, const std::string& path)
     return text;
 }
 
-RealMediaLibrary::RealMediaLibrary() { SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName); }
+RealMediaLibrary::RealMediaLibrary()
+{
+    SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName);
+}
 
-RealMediaLibrary::~RealMediaLibrary() { SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName); }
+RealMediaLibrary::~RealMediaLibrary()
+{
+    SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName);
+}
 
 } // namespace ondrevo::testing

@@ -11,10 +11,10 @@ namespace ondrevo::testing {
 struct MediaClips {
     TempDir folder;
     std::string videoAndAudio; // 2 s, 320x240 video and 44.1 kHz mono audio, .mp4
-    std::string videoOnly;     // .mp4 without audio
-    std::string audioOnly;     // .m4a without video
-    std::string empty;         // an empty .3gp
-    std::string garbage;       // 5000 random bytes named .3gp
+    std::string videoOnly; // .mp4 without audio
+    std::string audioOnly; // .m4a without video
+    std::string empty; // an empty .3gp
+    std::string garbage; // 5000 random bytes named .3gp
 };
 
 // Generated on first use; a generation failure fails the calling test.

@@ -12,8 +12,9 @@ TEST(OpenDialogFilters, EntriesInOrderAsNameFilters)
 {
     EXPECT_STREQ(kOpenDialogTitle, "Add video files");
     ASSERT_EQ(kOpenDialogFilters.size(), 14u);
-    EXPECT_EQ(NameFilter(kOpenDialogFilters[0]), "all video files (*.mp4 *.asf *.avi *.qt *.vob *.mov *.flv *.mpq "
-                                                 "*.wmv *.3gp *.3g2 *.rm *.rmvb)");
+    EXPECT_EQ(NameFilter(kOpenDialogFilters[0]),
+        "all video files (*.mp4 *.asf *.avi *.qt *.vob *.mov *.flv *.mpq "
+        "*.wmv *.3gp *.3g2 *.rm *.rmvb)");
     EXPECT_EQ(FilterPatterns(kOpenDialogFilters[0]).size(), 13u);
     EXPECT_EQ(NameFilter(kOpenDialogFilters[6]), "rm video file (*.rm)");
     EXPECT_EQ(NameFilter(kOpenDialogFilters[13]), "3g2 video file (*.3g2)");
