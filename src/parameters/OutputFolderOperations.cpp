@@ -24,7 +24,10 @@ bool IsFolder(const std::string& path)
 
 } // namespace
 
-std::string TFFmpegFunc::DefaultOutputDir() { return ProgramFolder() + "FFOutput"; }
+std::string TFFmpegFunc::DefaultOutputDir()
+{
+    return ProgramFolder() + "FFOutput";
+}
 
 void TFFmpegFunc::LoadOutputDir()
 {

@@ -71,8 +71,8 @@ void TFFmpegFunc::SaveSelectorPosition(ISelector& selector)
 
 void TFFmpegFunc::SaveAudioPosition(ISelector& selector)
 {
-    RunStatement(sqliteQuery_,
-                 SaveAudioPositionStatement(selector.Tag(), selector.ItemIndex(), jvCmbAdo_[0]->ItemIndex()));
+    RunStatement(
+        sqliteQuery_, SaveAudioPositionStatement(selector.Tag(), selector.ItemIndex(), jvCmbAdo_[0]->ItemIndex()));
 }
 
 std::string TFFmpegFunc::SelectorFragment(ISelector& selector)

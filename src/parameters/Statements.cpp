@@ -6,15 +6,25 @@ namespace ondrevo {
 namespace {
 
 const char* const kCatalogueTables[] = {
-    "cmbex_vdocodec", "cmbex_vdobitrate", "cmbex_vdosize",     "cmbex_vdofps", "cmbex_vdoaspect",
-    "cmbex_adocodec", "cmbex_adobitrate", "cmbex_adochannels", "cmbex_adofreq",
+    "cmbex_vdocodec",
+    "cmbex_vdobitrate",
+    "cmbex_vdosize",
+    "cmbex_vdofps",
+    "cmbex_vdoaspect",
+    "cmbex_adocodec",
+    "cmbex_adobitrate",
+    "cmbex_adochannels",
+    "cmbex_adofreq",
 };
 
 const char* const kOutputFolderRow = "001";
 
 } // namespace
 
-std::string SqlNumber(long long value) { return std::to_string(value); }
+std::string SqlNumber(long long value)
+{
+    return std::to_string(value);
+}
 
 std::string SqlText(const std::string& value)
 {
@@ -37,7 +47,10 @@ const char* CatalogueTable(int tag)
     return kCatalogueTables[tag - 1];
 }
 
-bool IsAudioSubTag(int tag) { return tag >= 7 && tag <= 9; }
+bool IsAudioSubTag(int tag)
+{
+    return tag >= 7 && tag <= 9;
+}
 
 std::string CatalogueListStatement(int tag, int audioCodec)
 {
@@ -66,8 +79,8 @@ std::string SavedPositionStatement(int tag)
 
 std::string SavedAudioPositionStatement(int tag, int audioCodec)
 {
-    return "select cmbex_index from cmbex_adoindex where cmbex_tag = " + SqlNumber(tag) +
-           " and cmbex_type = " + SqlNumber(audioCodec);
+    return "select cmbex_index from cmbex_adoindex where cmbex_tag = " + SqlNumber(tag)
+        + " and cmbex_type = " + SqlNumber(audioCodec);
 }
 
 std::string SavePositionStatement(int tag, int position)
@@ -77,8 +90,8 @@ std::string SavePositionStatement(int tag, int position)
 
 std::string SaveAudioPositionStatement(int tag, int position, int audioCodec)
 {
-    return "update cmbex_adoindex set cmbex_index = " + SqlNumber(position) + " where cmbex_tag = " + SqlNumber(tag) +
-           " and cmbex_type = " + SqlNumber(audioCodec);
+    return "update cmbex_adoindex set cmbex_index = " + SqlNumber(position) + " where cmbex_tag = " + SqlNumber(tag)
+        + " and cmbex_type = " + SqlNumber(audioCodec);
 }
 
 std::string OutputFolderStatement()
@@ -88,8 +101,8 @@ std::string OutputFolderStatement()
 
 std::string SaveOutputFolderStatement(const std::string& folder)
 {
-    return "update savedir_videofile set dir_name = " + SqlText(folder) + " where dir_numb = " +
-           SqlText(kOutputFolderRow);
+    return "update savedir_videofile set dir_name = " + SqlText(folder)
+        + " where dir_numb = " + SqlText(kOutputFolderRow);
 }
 
 } // namespace ondrevo

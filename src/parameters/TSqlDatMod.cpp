@@ -11,7 +11,8 @@ TSqlDatMod* SqlDatMod = nullptr;
 
 TSqlDatMod::TSqlDatMod(const std::string& databaseName)
 {
-    const int rc = sqlite3_open_v2(databaseName.c_str(), &dataBase_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc
+        = sqlite3_open_v2(databaseName.c_str(), &dataBase_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = dataBase_ ? sqlite3_errmsg(dataBase_) : sqlite3_errstr(rc);
         sqlite3_close(dataBase_);

@@ -12,7 +12,10 @@ namespace ondrevo {
 
 class TSqliteQuery {
 public:
-    explicit TSqliteQuery(sqlite3* dataBase) : dataBase_(dataBase) {}
+    explicit TSqliteQuery(sqlite3* dataBase)
+        : dataBase_(dataBase)
+    {
+    }
 
     void ClearSQL() { sql_.clear(); }
     void SetSQL(std::string sql) { sql_ = std::move(sql); }

@@ -36,7 +36,7 @@ TEST(DatabaseFailures, MissingFileIsCreatedEmptyAndTheWindowStillWorks)
     ASSERT_TRUE(fs::exists(dir.Path() / "LibFFmpeg.Dat"));
 
     s.Show();
-    ASSERT_EQ(reports.messages, std::vector<std::string>{"no such table: cmbex_vdocodec."});
+    ASSERT_EQ(reports.messages, std::vector<std::string> { "no such table: cmbex_vdocodec." });
     EXPECT_EQ(reports.captions.front(), "Ondrevo");
     ExpectAllSelectorsEmpty(s);
     EXPECT_EQ(s.window.jvEditDir.Text(), "") << "the output folder is not loaded after a failed fill";
@@ -44,10 +44,11 @@ TEST(DatabaseFailures, MissingFileIsCreatedEmptyAndTheWindowStillWorks)
     // The window goes on: a cancelled chooser does nothing, opening passes the empty field.
     s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnSltDirClick(); });
     s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnOpenDirClick(); });
-    EXPECT_EQ(s.window.desktop.opened, std::vector<std::string>{""});
+    EXPECT_EQ(s.window.desktop.opened, std::vector<std::string> { "" });
     s.Selector(1).UserType("H");
     EXPECT_EQ(reports.messages.back(), "no such table: cmbex_itemindex.");
-    EXPECT_EQ(QueryValue("LibFFmpeg.Dat", "select count(*) from sqlite_master"), "0") << "the program creates no tables";
+    EXPECT_EQ(QueryValue("LibFFmpeg.Dat", "select count(*) from sqlite_master"), "0")
+        << "the program creates no tables";
 }
 
 TEST(DatabaseFailures, GarbageFileIsReportedAsNoDatabase)
@@ -64,7 +65,7 @@ TEST(DatabaseFailures, GarbageFileIsReportedAsNoDatabase)
     ErrorReports reports;
     Session s;
     s.Show();
-    ASSERT_EQ(reports.messages, std::vector<std::string>{"file is not a database."});
+    ASSERT_EQ(reports.messages, std::vector<std::string> { "file is not a database." });
     ExpectAllSelectorsEmpty(s);
     EXPECT_EQ(s.window.jvEditDir.Text(), "");
     EXPECT_TRUE(FileBytes("LibFFmpeg.Dat") == bytes);
@@ -92,8 +93,9 @@ TEST(DatabaseFailures, OpeningWhereNothingCanBeCreatedRaisesTheDatabaseError)
 TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
 {
     TempDir dir;
-    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dir.Path(),
+        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+            | fs::perms::others_exec);
     const std::string db = dir.File("LibFFmpeg.Dat");
     const std::string folder = dir.File("chosen");
     CopyShippedDatabase(db);
@@ -123,13 +125,16 @@ TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
         skipped);
     if (skipped)
         GTEST_SKIP() << "cannot change identity to nobody here";
-    EXPECT_EQ(transcript, "shown:0\n"
-                          "vdo1:2 -c:v libx264 -profile:v baseline -pix_fmt yuv420p\n"
-                          "ado1:1 ado2:7\n"
-                          "dir:" + folder + "\n"
-                          "report:attempt to write a readonly database.\n"
-                          "report:attempt to write a readonly database.\n"
-                          "report:attempt to write a readonly database.\n");
+    EXPECT_EQ(transcript,
+        "shown:0\n"
+        "vdo1:2 -c:v libx264 -profile:v baseline -pix_fmt yuv420p\n"
+        "ado1:1 ado2:7\n"
+        "dir:"
+            + folder
+            + "\n"
+              "report:attempt to write a readonly database.\n"
+              "report:attempt to write a readonly database.\n"
+              "report:attempt to write a readonly database.\n");
     EXPECT_EQ(StoredState(db), before);
 
     // The next start shows what was stored before.
@@ -152,7 +157,7 @@ TEST(DatabaseFailures, MissingOutputFolderTableLeavesTheFieldEmpty)
     ErrorReports reports;
     Session s;
     s.Show();
-    EXPECT_EQ(reports.messages, std::vector<std::string>{"no such table: savedir_videofile."});
+    EXPECT_EQ(reports.messages, std::vector<std::string> { "no such table: savedir_videofile." });
     EXPECT_EQ(s.Selector(9).ItemIndex(), 6) << "the selectors were filled before the folder failed";
     EXPECT_EQ(s.window.jvEditDir.Text(), "");
 }
@@ -166,7 +171,7 @@ TEST(DatabaseFailures, FailingSavedPositionKeepsTheListWithoutSelection)
     ErrorReports reports;
     Session s;
     s.Show();
-    EXPECT_EQ(reports.messages, std::vector<std::string>{"no such table: cmbex_adoindex."});
+    EXPECT_EQ(reports.messages, std::vector<std::string> { "no such table: cmbex_adoindex." });
     EXPECT_EQ(s.Selector(6).ItemIndex(), 0);
     EXPECT_EQ(s.Selector(7).ItemCount(), 7);
     EXPECT_EQ(s.Selector(7).ItemIndex(), -1);

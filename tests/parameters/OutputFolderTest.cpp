@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 class OutputFolderTest : public ::testing::Test {
 protected:
-    OutputFolderTest() : cwd_(dir_.Path())
+    OutputFolderTest()
+        : cwd_(dir_.Path())
     {
         CopyShippedDatabase(db);
         SetProgramFolderForTesting(programFolder_.Path().string());
@@ -69,14 +70,14 @@ TEST_F(OutputFolderTest, AwkwardFolderNameSurvivesARestartUnchanged)
     fs::create_directory(folder);
     Start();
     Choose(folder);
-    EXPECT_EQ(session_->window.desktop.chooserTitles, std::vector<std::string>{"Please select the folder"});
+    EXPECT_EQ(session_->window.desktop.chooserTitles, std::vector<std::string> { "Please select the folder" });
     EXPECT_EQ(Field(), folder);
     EXPECT_EQ(Stored(), folder);
 
     Start(); // a new data module on the same file
     EXPECT_EQ(Field(), folder);
     session_->Event([](TFFmpegFrmHandlers& h) { h.JvBtnOpenDirClick(); });
-    EXPECT_EQ(session_->window.desktop.opened, std::vector<std::string>{folder});
+    EXPECT_EQ(session_->window.desktop.opened, std::vector<std::string> { folder });
     EXPECT_TRUE(reports.messages.empty());
 }
 
@@ -101,7 +102,7 @@ TEST_F(OutputFolderTest, CancelChangesNothingAndAnswersThatAreNoFolderShowTheDef
     EXPECT_EQ(Field(), first);
 
     std::ofstream(dir_.File("a file")) << "x";
-    for (const std::string& answer : {dir_.File("a file"), dir_.File("missing"), std::string()}) {
+    for (const std::string& answer : { dir_.File("a file"), dir_.File("missing"), std::string() }) {
         Choose(first);
         Choose(answer);
         EXPECT_EQ(Field(), Default()) << answer;

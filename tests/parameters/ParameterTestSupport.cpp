@@ -74,9 +74,9 @@ std::string QueryValue(const std::string& path, const std::string& sql)
 std::vector<std::string> StoredState(const std::string& path)
 {
     std::vector<std::string> state;
-    for (const char* sql : {"select 'item', * from cmbex_itemindex order by cmbex_tag",
-                            "select 'audio', * from cmbex_adoindex order by cmbex_tag, cmbex_type",
-                            "select 'dir', * from savedir_videofile order by dir_numb"})
+    for (const char* sql : { "select 'item', * from cmbex_itemindex order by cmbex_tag",
+             "select 'audio', * from cmbex_adoindex order by cmbex_tag, cmbex_type",
+             "select 'dir', * from savedir_videofile order by dir_numb" })
         for (auto& row : QueryRows(path, sql))
             state.push_back(std::move(row));
     return state;
@@ -90,7 +90,9 @@ std::string FileBytes(const std::string& path)
     return bytes.str();
 }
 
-Session::Session(const std::string& databaseName) : dataModule(databaseName), window(loop)
+Session::Session(const std::string& databaseName)
+    : dataModule(databaseName)
+    , window(loop)
 {
     SqlDatMod = &dataModule;
 }
@@ -112,7 +114,8 @@ std::string Session::Fragment(int n)
     return func.SelectorFragment(Selector(n));
 }
 
-StatementLog::StatementLog(sqlite3* dataBase) : dataBase_(dataBase)
+StatementLog::StatementLog(sqlite3* dataBase)
+    : dataBase_(dataBase)
 {
     sqlite3_trace_v2(
         dataBase_, SQLITE_TRACE_STMT,
@@ -123,7 +126,10 @@ StatementLog::StatementLog(sqlite3* dataBase) : dataBase_(dataBase)
         this);
 }
 
-StatementLog::~StatementLog() { sqlite3_trace_v2(dataBase_, 0, nullptr, nullptr); }
+StatementLog::~StatementLog()
+{
+    sqlite3_trace_v2(dataBase_, 0, nullptr, nullptr);
+}
 
 std::string RunWithoutWriteRights(const std::function<std::string()>& scenario, bool& skipped)
 {

@@ -13,7 +13,11 @@ namespace {
 
 class SelectorsTest : public ::testing::Test {
 protected:
-    SelectorsTest() : cwd_(dir_.Path()) { CopyShippedDatabase(db); }
+    SelectorsTest()
+        : cwd_(dir_.Path())
+    {
+        CopyShippedDatabase(db);
+    }
 
     // Installs a fresh program on the file and shows its window.
     Session& Start()
@@ -23,11 +27,15 @@ protected:
         session_->Show();
         return *session_;
     }
-    std::string Saved(int tag) { return QueryValue(db, "select cmbex_index from cmbex_itemindex where cmbex_tag = " + std::to_string(tag)); }
+    std::string Saved(int tag)
+    {
+        return QueryValue(db, "select cmbex_index from cmbex_itemindex where cmbex_tag = " + std::to_string(tag));
+    }
     std::string SavedAudio(int tag, int codec)
     {
-        return QueryValue(db, "select cmbex_index from cmbex_adoindex where cmbex_tag = " + std::to_string(tag) +
-                                  " and cmbex_type = " + std::to_string(codec));
+        return QueryValue(db,
+            "select cmbex_index from cmbex_adoindex where cmbex_tag = " + std::to_string(tag)
+                + " and cmbex_type = " + std::to_string(codec));
     }
 
     TempDir dir_;
@@ -41,8 +49,8 @@ TEST_F(SelectorsTest, ThirtyRowsAreListedInAscendingIndexWhateverTheirStoredOrde
 {
     std::string sql = "delete from cmbex_vdobitrate;";
     for (int i = 29; i >= 0; --i) // stored backwards, so only "order by" gives the list order
-        sql += "insert into cmbex_vdobitrate values (" + std::to_string(i) + ", 'Rate " + std::to_string(i) +
-               "', '-b:v " + std::to_string(100 + i) + "k');";
+        sql += "insert into cmbex_vdobitrate values (" + std::to_string(i) + ", 'Rate " + std::to_string(i)
+            + "', '-b:v " + std::to_string(100 + i) + "k');";
     sql += "update cmbex_itemindex set cmbex_index = 29 where cmbex_tag = 2;";
     ExecuteSql(db, sql);
 
@@ -58,10 +66,10 @@ TEST_F(SelectorsTest, ThirtyRowsAreListedInAscendingIndexWhateverTheirStoredOrde
 TEST_F(SelectorsTest, ShippedDefaultsAreShownAndFragmentsFollowTheCurrentEntry)
 {
     Session& s = Start();
-    const std::vector<std::string> shown = {"MPEG-4 Part 2", "256 kbit/s", "176x144 (QCIF)", "15 fps", "Auto",
-                                            "AAC-LC",        "64 kbit/s",  "Stereo",         "44100 Hz"};
-    const std::vector<std::string> fragments = {"-c:v mpeg4 -pix_fmt yuv420p", "-b:v 256k", "-s 176x144", "-r 15", "",
-                                                "-c:a aac", "-b:a 64k", "-ac 2", "-ar 44100"};
+    const std::vector<std::string> shown = { "MPEG-4 Part 2", "256 kbit/s", "176x144 (QCIF)", "15 fps", "Auto",
+        "AAC-LC", "64 kbit/s", "Stereo", "44100 Hz" };
+    const std::vector<std::string> fragments = { "-c:v mpeg4 -pix_fmt yuv420p", "-b:v 256k", "-s 176x144", "-r 15", "",
+        "-c:a aac", "-b:a 64k", "-ac 2", "-ar 44100" };
     for (int n = 1; n <= 9; ++n) {
         EXPECT_EQ(s.Selector(n).Text(), shown[static_cast<std::size_t>(n - 1)]) << n;
         EXPECT_EQ(s.Fragment(n), fragments[static_cast<std::size_t>(n - 1)]) << n;
@@ -78,8 +86,9 @@ TEST_F(SelectorsTest, ShippedDefaultsAreShownAndFragmentsFollowTheCurrentEntry)
 
 TEST_F(SelectorsTest, MissingSavedRowsReadAsTheFirstEntryAndChoicesAreNotKept)
 {
-    ExecuteSql(db, "delete from cmbex_itemindex where cmbex_tag = 5;"
-                   "delete from cmbex_adoindex where cmbex_tag = 8 and cmbex_type = 0;");
+    ExecuteSql(db,
+        "delete from cmbex_itemindex where cmbex_tag = 5;"
+        "delete from cmbex_adoindex where cmbex_tag = 8 and cmbex_type = 0;");
     Session& s = Start();
     EXPECT_EQ(s.Selector(5).ItemIndex(), 0);
     EXPECT_EQ(s.Selector(8).ItemIndex(), 0);
@@ -95,12 +104,13 @@ TEST_F(SelectorsTest, PositionsOutsideTheListSelectNothingAndGiveNoFragment)
 {
     // A hand-made table without constraints, so that a NULL position can be stored. Tag 3
     // is one past the last size; 2^32 + 1 for tag 4 must not wrap round to entry 1.
-    ExecuteSql(db, "drop table cmbex_itemindex;"
-                   "create table cmbex_itemindex (cmbex_tag INTEGER, cmbex_index INTEGER);"
-                   "insert into cmbex_itemindex values (1, -1), (2, 4), (3, 5), (4, 4294967297), (5, NULL), (6, 0);"
-                   "update cmbex_adoindex set cmbex_index = 99 where cmbex_tag = 9 and cmbex_type = 0;");
+    ExecuteSql(db,
+        "drop table cmbex_itemindex;"
+        "create table cmbex_itemindex (cmbex_tag INTEGER, cmbex_index INTEGER);"
+        "insert into cmbex_itemindex values (1, -1), (2, 4), (3, 5), (4, 4294967297), (5, NULL), (6, 0);"
+        "update cmbex_adoindex set cmbex_index = 99 where cmbex_tag = 9 and cmbex_type = 0;");
     Session& s = Start();
-    for (int n : {1, 3, 4, 9}) {
+    for (int n : { 1, 3, 4, 9 }) {
         EXPECT_EQ(s.Selector(n).ItemIndex(), -1) << n;
         EXPECT_EQ(s.Selector(n).Text(), "") << n;
         EXPECT_EQ(s.Fragment(n), "") << n;
@@ -128,16 +138,17 @@ TEST_F(SelectorsTest, TypedTextWithNoMatchSavesMinusOne)
 TEST_F(SelectorsTest, EachAudioCodecKeepsItsOwnSubChoices)
 {
     // Give "No audio" three bitrates of its own so both codecs have a real choice.
-    ExecuteSql(db, "delete from cmbex_adobitrate where cmbex_type = 1;"
-                   "insert into cmbex_adobitrate values (1, 0, 'B0', 'b0'), (1, 1, 'B1', 'b1'), (1, 2, 'B2', 'b2');");
+    ExecuteSql(db,
+        "delete from cmbex_adobitrate where cmbex_type = 1;"
+        "insert into cmbex_adobitrate values (1, 0, 'B0', 'b0'), (1, 1, 'B1', 'b1'), (1, 2, 'B2', 'b2');");
     Session& s = Start();
-    s.Selector(7).UserPick(2);             // codec A = AAC: bitrate x = 32 kbit/s
-    s.Selector(6).UserPick(1);             // codec B
-    EXPECT_EQ(s.Selector(7).Items(), (std::vector<std::string>{"B0", "B1", "B2"}));
+    s.Selector(7).UserPick(2); // codec A = AAC: bitrate x = 32 kbit/s
+    s.Selector(6).UserPick(1); // codec B
+    EXPECT_EQ(s.Selector(7).Items(), (std::vector<std::string> { "B0", "B1", "B2" }));
     EXPECT_EQ(s.Selector(7).ItemIndex(), 0);
-    s.Selector(7).UserPick(1);             // bitrate y
+    s.Selector(7).UserPick(1); // bitrate y
     EXPECT_EQ(s.Fragment(7), "b1");
-    s.Selector(6).UserPick(0);             // codec A again
+    s.Selector(6).UserPick(0); // codec A again
     EXPECT_EQ(s.Selector(7).ItemCount(), 7);
     EXPECT_EQ(s.Selector(7).ItemIndex(), 2);
     EXPECT_EQ(s.Selector(7).Text(), "32 kbit/s");
@@ -156,12 +167,13 @@ TEST_F(SelectorsTest, EachAudioCodecKeepsItsOwnSubChoices)
 
 TEST_F(SelectorsTest, CodecWithoutSubRowsOrNoCodecLeavesSubSelectorsEmpty)
 {
-    ExecuteSql(db, "insert into cmbex_adocodec values (2, 'Test codec', '-c:a aac');"
-                   "insert into cmbex_adobitrate values (2, 0, 'T0', '-b:a 20k');"
-                   "insert into cmbex_adoindex values (7, 2, 0), (8, 2, 0), (9, 2, 0);");
+    ExecuteSql(db,
+        "insert into cmbex_adocodec values (2, 'Test codec', '-c:a aac');"
+        "insert into cmbex_adobitrate values (2, 0, 'T0', '-b:a 20k');"
+        "insert into cmbex_adoindex values (7, 2, 0), (8, 2, 0), (9, 2, 0);");
     Session& s = Start();
     s.Selector(6).UserPick(2);
-    EXPECT_EQ(s.Selector(7).Items(), std::vector<std::string>{"T0"});
+    EXPECT_EQ(s.Selector(7).Items(), std::vector<std::string> { "T0" });
     EXPECT_EQ(s.Selector(8).ItemCount(), 0);
     EXPECT_EQ(s.Selector(8).ItemIndex(), -1);
     EXPECT_EQ(s.Fragment(8), "");
@@ -184,10 +196,11 @@ TEST_F(SelectorsTest, CodecWithoutSubRowsOrNoCodecLeavesSubSelectorsEmpty)
 TEST_F(SelectorsTest, StartingWithoutUserActionStoresNothing)
 {
     // Saved values that a careless fill would "correct" on its way.
-    ExecuteSql(db, "update cmbex_itemindex set cmbex_index = 77 where cmbex_tag = 2;"
-                   "update cmbex_itemindex set cmbex_index = -1 where cmbex_tag = 3;"
-                   "update cmbex_adoindex set cmbex_index = 5 where cmbex_tag = 9 and cmbex_type = 1;"
-                   "update savedir_videofile set dir_name = NULL;");
+    ExecuteSql(db,
+        "update cmbex_itemindex set cmbex_index = 77 where cmbex_tag = 2;"
+        "update cmbex_itemindex set cmbex_index = -1 where cmbex_tag = 3;"
+        "update cmbex_adoindex set cmbex_index = 5 where cmbex_tag = 9 and cmbex_type = 1;"
+        "update savedir_videofile set dir_name = NULL;");
     const auto before = StoredState(db);
     const std::string bytes = FileBytes(db);
     {

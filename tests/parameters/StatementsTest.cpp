@@ -29,12 +29,12 @@ TEST(StatementText, ValuesAreWrittenIntoTheText)
 
     EXPECT_EQ(CatalogueListStatement(5, 7), "select cmbex_index,cmbex_name from cmbex_vdoaspect order by cmbex_index");
     EXPECT_EQ(CatalogueListStatement(9, -1),
-              "select cmbex_index,cmbex_name from cmbex_adofreq where cmbex_type = -1 order by cmbex_index");
+        "select cmbex_index,cmbex_name from cmbex_adofreq where cmbex_type = -1 order by cmbex_index");
     EXPECT_EQ(FragmentStatement(1, -1, 0), "select cmbex_cmd from cmbex_vdocodec where cmbex_index = -1");
     EXPECT_EQ(FragmentStatement(8, 12, 3),
-              "select cmbex_cmd from cmbex_adochannels where cmbex_index = 12 and cmbex_type = 3");
+        "select cmbex_cmd from cmbex_adochannels where cmbex_index = 12 and cmbex_type = 3");
     EXPECT_EQ(SaveOutputFolderStatement("/x/it's"),
-              "update savedir_videofile set dir_name = '/x/it''s' where dir_numb = '001'");
+        "update savedir_videofile set dir_name = '/x/it''s' where dir_numb = '001'");
     EXPECT_THROW(CatalogueTable(0), Exception);
     EXPECT_THROW(CatalogueTable(10), Exception);
 }
@@ -50,21 +50,21 @@ TEST(StatementText, OperationsRunExactlyTheseStatementsInThisOrder)
     StatementLog log(session.dataModule.DataBase());
 
     session.Show();
-    const Statements list = {"select cmbex_index,cmbex_name from ", " order by cmbex_index"};
+    const Statements list = { "select cmbex_index,cmbex_name from ", " order by cmbex_index" };
     Statements expected;
-    const char* tables[] = {"cmbex_vdocodec", "cmbex_vdobitrate", "cmbex_vdosize", "cmbex_vdofps",
-                            "cmbex_vdoaspect", "cmbex_adocodec"};
+    const char* tables[] = { "cmbex_vdocodec", "cmbex_vdobitrate", "cmbex_vdosize", "cmbex_vdofps", "cmbex_vdoaspect",
+        "cmbex_adocodec" };
     for (int tag = 1; tag <= 6; ++tag) {
         expected.push_back(list[0] + tables[tag - 1] + list[1]);
         expected.push_back("select cmbex_index from cmbex_itemindex where cmbex_tag = " + std::to_string(tag));
     }
-    const char* audioTables[] = {"cmbex_adobitrate", "cmbex_adochannels", "cmbex_adofreq"};
+    const char* audioTables[] = { "cmbex_adobitrate", "cmbex_adochannels", "cmbex_adofreq" };
     auto refill = [&](int codec) {
         for (int tag = 7; tag <= 9; ++tag) {
-            expected.push_back(list[0] + audioTables[tag - 7] + " where cmbex_type = " + std::to_string(codec) +
-                               list[1]);
-            expected.push_back("select cmbex_index from cmbex_adoindex where cmbex_tag = " + std::to_string(tag) +
-                               " and cmbex_type = " + std::to_string(codec));
+            expected.push_back(
+                list[0] + audioTables[tag - 7] + " where cmbex_type = " + std::to_string(codec) + list[1]);
+            expected.push_back("select cmbex_index from cmbex_adoindex where cmbex_tag = " + std::to_string(tag)
+                + " and cmbex_type = " + std::to_string(codec));
         }
     };
     refill(0);
@@ -85,17 +85,18 @@ TEST(StatementText, OperationsRunExactlyTheseStatementsInThisOrder)
     log.statements.clear();
     for (int n = 1; n <= 9; ++n)
         session.Fragment(n);
-    EXPECT_EQ(log.statements, (Statements{
-                                  "select cmbex_cmd from cmbex_vdocodec where cmbex_index = 1",
-                                  "select cmbex_cmd from cmbex_vdobitrate where cmbex_index = 3",
-                                  "select cmbex_cmd from cmbex_vdosize where cmbex_index = 1",
-                                  "select cmbex_cmd from cmbex_vdofps where cmbex_index = 3",
-                                  "select cmbex_cmd from cmbex_vdoaspect where cmbex_index = 0",
-                                  "select cmbex_cmd from cmbex_adocodec where cmbex_index = 1",
-                                  "select cmbex_cmd from cmbex_adobitrate where cmbex_index = 0 and cmbex_type = 1",
-                                  "select cmbex_cmd from cmbex_adochannels where cmbex_index = -1 and cmbex_type = 1",
-                                  "select cmbex_cmd from cmbex_adofreq where cmbex_index = 0 and cmbex_type = 1",
-                              }));
+    EXPECT_EQ(log.statements,
+        (Statements {
+            "select cmbex_cmd from cmbex_vdocodec where cmbex_index = 1",
+            "select cmbex_cmd from cmbex_vdobitrate where cmbex_index = 3",
+            "select cmbex_cmd from cmbex_vdosize where cmbex_index = 1",
+            "select cmbex_cmd from cmbex_vdofps where cmbex_index = 3",
+            "select cmbex_cmd from cmbex_vdoaspect where cmbex_index = 0",
+            "select cmbex_cmd from cmbex_adocodec where cmbex_index = 1",
+            "select cmbex_cmd from cmbex_adobitrate where cmbex_index = 0 and cmbex_type = 1",
+            "select cmbex_cmd from cmbex_adochannels where cmbex_index = -1 and cmbex_type = 1",
+            "select cmbex_cmd from cmbex_adofreq where cmbex_index = 0 and cmbex_type = 1",
+        }));
 
     log.statements.clear();
     const std::string folder = (dir.Path() / "it's here").string();
@@ -105,21 +106,21 @@ TEST(StatementText, OperationsRunExactlyTheseStatementsInThisOrder)
     std::string quoted = folder;
     quoted.replace(quoted.find('\''), 1, "''");
     EXPECT_EQ(log.statements,
-              (Statements{"update savedir_videofile set dir_name = '" + quoted + "' where dir_numb = '001'"}));
+        (Statements { "update savedir_videofile set dir_name = '" + quoted + "' where dir_numb = '001'" }));
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
 TEST(EncoderArgumentsTest, FragmentsSplitIntoWholeArguments)
 {
     using Args = std::vector<std::string>;
-    EXPECT_EQ(EncoderArguments(""), Args{});
-    EXPECT_EQ(EncoderArguments("   "), Args{});
-    EXPECT_EQ(EncoderArguments("-an"), Args{"-an"});
+    EXPECT_EQ(EncoderArguments(""), Args {});
+    EXPECT_EQ(EncoderArguments("   "), Args {});
+    EXPECT_EQ(EncoderArguments("-an"), Args { "-an" });
     EXPECT_EQ(EncoderArguments("-c:v libx264 -profile:v baseline -pix_fmt yuv420p"),
-              (Args{"-c:v", "libx264", "-profile:v", "baseline", "-pix_fmt", "yuv420p"}));
+        (Args { "-c:v", "libx264", "-profile:v", "baseline", "-pix_fmt", "yuv420p" }));
     // Doubled, leading and trailing blanks never turn into empty arguments, which the
     // encoder would take for an output file named "".
-    EXPECT_EQ(EncoderArguments(" -b:v  256k \t\r\n"), (Args{"-b:v", "256k"}));
+    EXPECT_EQ(EncoderArguments(" -b:v  256k \t\r\n"), (Args { "-b:v", "256k" }));
 }
 
 } // namespace
