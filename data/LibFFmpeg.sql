@@ -30,7 +30,7 @@ CREATE TABLE savedir_videofile (dir_numb TEXT NOT NULL PRIMARY KEY, dir_name TEX
 -- Video codec (tag 1).
 INSERT INTO cmbex_vdocodec VALUES
   (0, 'H.263', '-c:v h263'),
-  (1, 'MPEG-4 Part 2', '-c:v mpeg4 -pix_fmt yuv420p'),
+  (1, 'MPEG-4 Visual', '-c:v mpeg4 -pix_fmt yuv420p'),
   (2, 'H.264 Baseline', '-c:v libx264 -profile:v baseline -pix_fmt yuv420p');
 
 -- Video bitrate (tag 2).
@@ -107,7 +107,7 @@ INSERT INTO cmbex_adofreq VALUES
   (0, 7, '48000 Hz', '-ar 48000'),
   (1, 0, 'None', '');
 
--- Initial choices: MPEG-4 Part 2, 256 kbit/s, 176x144, 15 fps, Auto; AAC-LC at
+-- Initial choices: MPEG-4 Visual, 256 kbit/s, 176x144, 15 fps, Auto; AAC-LC at
 -- 64 kbit/s, stereo, 44100 Hz.
 INSERT INTO cmbex_itemindex VALUES (1, 1), (2, 4), (3, 1), (4, 3), (5, 0), (6, 0);
 INSERT INTO cmbex_adoindex VALUES

@@ -66,7 +66,7 @@ TEST_F(SelectorsTest, ThirtyRowsAreListedInAscendingIndexWhateverTheirStoredOrde
 TEST_F(SelectorsTest, ShippedDefaultsAreShownAndFragmentsFollowTheCurrentEntry)
 {
     Session& s = Start();
-    const std::vector<std::string> shown = { "MPEG-4 Part 2", "256 kbit/s", "176x144 (QCIF)", "15 fps", "Auto",
+    const std::vector<std::string> shown = { "MPEG-4 Visual", "256 kbit/s", "176x144 (QCIF)", "15 fps", "Auto",
         "AAC-LC", "64 kbit/s", "Stereo", "44100 Hz" };
     const std::vector<std::string> fragments = { "-c:v mpeg4 -pix_fmt yuv420p", "-b:v 256k", "-s 176x144", "-r 15", "",
         "-c:a aac", "-b:a 64k", "-ac 2", "-ar 44100" };
