@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ondrevo {
 namespace {
@@ -17,6 +20,26 @@ constexpr std::array<bool, 256> SpecialBytes()
     return special;
 }
 constexpr std::array<bool, 256> kSpecial = SpecialBytes();
+
+// Index of the first byte at or after `i` that may be special (all of them are <= 13),
+// or n. Progress text is mostly ordinary bytes, so this looks at 16 bytes a step.
+std::size_t FindCandidate(const char* data, std::size_t i, std::size_t n)
+{
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi8(13);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        // byte <= 13 (unsigned) exactly when min(byte, 13) == byte
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (static_cast<unsigned char>(data[i]) <= 13)
+            return i;
+    return n;
+}
 
 } // namespace
 
@@ -71,7 +94,7 @@ bool TJvLineParser::Emit(bool endsWithNewLine, const Deliver& deliver)
 bool TJvLineParser::Parse(const char* data, std::size_t n, const Deliver& deliver)
 {
     std::size_t runStart = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = FindCandidate(data, 0, n); i < n; i = FindCandidate(data, i + 1, n)) {
         const auto c = static_cast<unsigned char>(data[i]);
         if (!kSpecial[c])
             continue;

@@ -9,7 +9,19 @@ TJvReadBuffer::TJvReadBuffer() : storage_(new char[kInitialCapacity]) {}
 
 bool TJvReadBuffer::Append(const char* data, std::size_t n)
 {
+    // One lock for a whole read: the reader reads more than a piece per call when the
+    // pipe holds more, and the pieces are stored one by one.
     std::unique_lock lock(mutex_);
+    for (std::size_t offset = 0; offset < n; offset += kPieceSize)
+        StorePiece(lock, data + offset, std::min(kPieceSize, n - offset));
+    if (notificationOutstanding_ || n == 0)
+        return false;
+    notificationOutstanding_ = true;
+    return true;
+}
+
+void TJvReadBuffer::StorePiece(std::unique_lock<std::mutex>& lock, const char* data, std::size_t n)
+{
     if (fill_ + n > capacity_ && capacity_ > kLastDoublingAt && !stalled_ && !interrupted_) {
         readerWaiting_ = true;
         if (!room_.wait_for(lock, kRoomWait, [&] { return fill_ + n <= capacity_ || interrupted_; }))
@@ -20,7 +32,7 @@ bool TJvReadBuffer::Append(const char* data, std::size_t n)
         if (capacity_ <= kLastDoublingAt) {
             const std::size_t grown = capacity_ * 2;
             std::unique_ptr<char[]> bigger(new char[grown]);
-            std::memcpy(bigger.get(), storage_.get() + head_, fill_);
+            CopyOut(bigger.get(), fill_);
             storage_ = std::move(bigger);
             capacity_ = grown;
             head_ = 0;
@@ -30,18 +42,19 @@ bool TJvReadBuffer::Append(const char* data, std::size_t n)
             fill_ = 0;
         }
     }
-    // Taking advances head_ instead of moving the rest to the front each time; the
-    // bytes are moved only when the free room is behind them.
-    if (head_ + fill_ + n > capacity_) {
-        std::memmove(storage_.get(), storage_.get() + head_, fill_);
-        head_ = 0;
-    }
-    std::memcpy(storage_.get() + head_ + fill_, data, n);
+    // A ring: taking advances head_, storing writes behind the last byte, wrapping round.
+    const std::size_t tail = (head_ + fill_) % capacity_;
+    const std::size_t first = std::min(n, capacity_ - tail);
+    std::memcpy(storage_.get() + tail, data, first);
+    std::memcpy(storage_.get(), data + first, n - first);
     fill_ += n;
-    if (notificationOutstanding_)
-        return false;
-    notificationOutstanding_ = true;
-    return true;
+}
+
+void TJvReadBuffer::CopyOut(char* out, std::size_t n) const
+{
+    const std::size_t first = std::min(n, capacity_ - head_);
+    std::memcpy(out, storage_.get() + head_, first);
+    std::memcpy(out + first, storage_.get(), n - first);
 }
 
 std::size_t TJvReadBuffer::Take(char* out, std::size_t max)
@@ -52,8 +65,8 @@ std::size_t TJvReadBuffer::Take(char* out, std::size_t max)
         return 0;
     }
     const std::size_t n = std::min(max, fill_);
-    std::memcpy(out, storage_.get() + head_, n);
-    head_ += n;
+    CopyOut(out, n);
+    head_ = (head_ + n) % capacity_;
     fill_ -= n;
     if (fill_ == 0)
         head_ = 0;

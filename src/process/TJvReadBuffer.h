@@ -27,8 +27,10 @@ public:
 
     TJvReadBuffer();
 
-    // Reading thread: stores n bytes (n <= kPieceSize). Returns true when the caller must
-    // post a notification (none was outstanding); the notification then counts as posted.
+    // Reading thread: stores n bytes as consecutive pieces of at most kPieceSize, each
+    // under the growth and drop rule, as if each piece had been read on its own. Returns
+    // true when the caller must post a notification (none was outstanding); the
+    // notification then counts as posted.
     bool Append(const char* data, std::size_t n);
     // UI side: moves up to `max` bytes from the front into `out`. Returns 0 when the
     // buffer is empty, and the outstanding notification counts as handled then.
@@ -42,6 +44,10 @@ public:
     std::size_t Dropped() const;
 
 private:
+    void StorePiece(std::unique_lock<std::mutex>& lock, const char* data, std::size_t n);
+    // Copies the first n bytes not yet taken, which may wrap round the end of storage_.
+    void CopyOut(char* out, std::size_t n) const;
+
     mutable std::mutex mutex_;
     std::condition_variable room_;
     std::unique_ptr<char[]> storage_;

@@ -1,6 +1,7 @@
 #pragma once
-// One reading thread per output pipe of a child. It reads pieces of at most 1024 bytes
-// into the channel's buffer and tells the UI side that output is waiting. It ends at
+// One reading thread per output pipe of a child. It reads what the pipe holds and stores
+// it in the channel's buffer as pieces of at most 1024 bytes, then tells the UI side
+// that output is waiting. It ends at
 // end-of-file, or, once the watcher has seen the child exit, after draining what is
 // readable at that moment: a grandchild that inherited the pipe cannot hold back the
 // end. It polls its pipe together with a wake event, so no other thread ever has to
