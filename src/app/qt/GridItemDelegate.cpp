@@ -15,7 +15,8 @@ constexpr int kImageGap = 2;
 } // namespace
 
 GridItemDelegate::GridItemDelegate(int rowHeight, QObject* parent)
-    : QStyledItemDelegate(parent), rowHeight_(rowHeight)
+    : QStyledItemDelegate(parent)
+    , rowHeight_(rowHeight)
 {
 }
 
@@ -42,7 +43,8 @@ void GridItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     if (!icon.isNull()) {
         const QSize size = cell.decorationSize;
         const QRect place(left, r.top() + (r.height() - size.height()) / 2, size.width(), size.height());
-        icon.paint(painter, place, Qt::AlignCenter, (cell.state & QStyle::State_Enabled) ? QIcon::Normal : QIcon::Disabled);
+        icon.paint(
+            painter, place, Qt::AlignCenter, (cell.state & QStyle::State_Enabled) ? QIcon::Normal : QIcon::Disabled);
         left += size.width() + kImageGap;
     }
     // The text may run up to the grid line on the right.

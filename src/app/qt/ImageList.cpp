@@ -5,15 +5,33 @@
 #include <QSvgRenderer>
 
 // The resources live in a static library; this pulls them into the program.
-static void InitOndrevoResources() { Q_INIT_RESOURCE(ondrevo); }
+static void InitOndrevoResources()
+{
+    Q_INIT_RESOURCE(ondrevo);
+}
 
 namespace ondrevo {
 namespace {
 
 const char* const kImageNames[ImageList::kCount] = {
-    "00-film-add",   "01-film-delete", "02-film-clear", "03-convert",       "04-quit",   "05-television",
-    "06-dollar",     "07-help",        "08-antenna",    "09-loudspeaker",   "10-dot",    "11-film-saved",
-    "12-stop",       "13-gear",        "14-folder-search", "15-film",       "16-console", "17-window-search",
+    "00-film-add",
+    "01-film-delete",
+    "02-film-clear",
+    "03-convert",
+    "04-quit",
+    "05-television",
+    "06-dollar",
+    "07-help",
+    "08-antenna",
+    "09-loudspeaker",
+    "10-dot",
+    "11-film-saved",
+    "12-stop",
+    "13-gear",
+    "14-folder-search",
+    "15-film",
+    "16-console",
+    "17-window-search",
 };
 
 QPixmap Render(QSvgRenderer& renderer, int width, int height)
@@ -36,7 +54,7 @@ ImageList::ImageList()
         QSvgRenderer renderer(ResourcePath(index));
         QIcon icon;
         // 16 for lists and buttons; larger sizes for the window and tray icons.
-        for (int size : {kSize, 22, 24, 32, 48})
+        for (int size : { kSize, 22, 24, 32, 48 })
             icon.addPixmap(Render(renderer, size, size));
         icons_.push_back(icon);
     }

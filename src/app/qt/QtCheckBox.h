@@ -9,7 +9,10 @@ namespace ondrevo {
 
 class QtCheckBox : public QCheckBox, public ICheckBox {
 public:
-    explicit QtCheckBox(const QString& caption, QWidget* parent = nullptr) : QCheckBox(caption, parent) {}
+    explicit QtCheckBox(const QString& caption, QWidget* parent = nullptr)
+        : QCheckBox(caption, parent)
+    {
+    }
 
     bool Checked() const override { return isChecked(); }
 };

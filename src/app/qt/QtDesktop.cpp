@@ -33,8 +33,8 @@ bool QtDesktop::Open(const std::string& target)
 
 void QtDesktop::ShowMessage(const std::string& caption, const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, owner_);
+    QMessageBox box(
+        QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, owner_);
     box.exec();
 }
 

@@ -12,7 +12,10 @@ namespace ondrevo {
 
 class QtDesktop : public IDesktop {
 public:
-    explicit QtDesktop(QWidget* owner) : owner_(owner) {}
+    explicit QtDesktop(QWidget* owner)
+        : owner_(owner)
+    {
+    }
 
     std::optional<std::string> ChooseFolder(const std::string& title) override;
     bool Open(const std::string& target) override;

@@ -15,13 +15,26 @@ constexpr int kSubItemsRole = Qt::UserRole + 1;
 
 // Rows 0, 5 and 11 are section headings and never get a value.
 const QtDetailsPanel::FixedRow QtDetailsPanel::kRows[16] = {
-    {"Video File", 15},     {"File Name", 10},        {"File Type", 10},        {"File Size", 10},
-    {"Playing Time", 10},   {"Video Parameters", 5},  {"Video Codec", 10},      {"Video Bitrate", 10},
-    {"Video Size", 10},     {"Video Frame Rate", 10}, {"Width Ratio", 10},      {"Audio Parameters", 9},
-    {"Audio Codec", 10},    {"Audio Bitrate", 10},    {"Audio Channel", 10},    {"Sampling Frequency", 10},
+    { "Video File", 15 },
+    { "File Name", 10 },
+    { "File Type", 10 },
+    { "File Size", 10 },
+    { "Playing Time", 10 },
+    { "Video Parameters", 5 },
+    { "Video Codec", 10 },
+    { "Video Bitrate", 10 },
+    { "Video Size", 10 },
+    { "Video Frame Rate", 10 },
+    { "Width Ratio", 10 },
+    { "Audio Parameters", 9 },
+    { "Audio Codec", 10 },
+    { "Audio Bitrate", 10 },
+    { "Audio Channel", 10 },
+    { "Sampling Frequency", 10 },
 };
 
-QtDetailsPanel::QtDetailsPanel(const ImageList& images, QWidget* parent) : QTreeWidget(parent)
+QtDetailsPanel::QtDetailsPanel(const ImageList& images, QWidget* parent)
+    : QTreeWidget(parent)
 {
     setColumnCount(2);
     setColumnWidth(0, 120);
@@ -38,9 +51,9 @@ QtDetailsPanel::QtDetailsPanel(const ImageList& images, QWidget* parent) : QTree
     setIconSize(QSize(16, 16));
     setItemDelegate(new GridItemDelegate(17, this));
     for (const FixedRow& fixed : kRows) {
-        auto* item = new QTreeWidgetItem(QStringList{QString::fromLatin1(fixed.caption)});
+        auto* item = new QTreeWidgetItem(QStringList { QString::fromLatin1(fixed.caption) });
         item->setIcon(0, images.Icon(fixed.image));
-        item->setData(0, kSubItemsRole, QVariant::fromValue(QByteArrayList{}));
+        item->setData(0, kSubItemsRole, QVariant::fromValue(QByteArrayList {}));
         addTopLevelItem(item);
     }
 }
@@ -56,7 +69,7 @@ QTreeWidgetItem* QtDetailsPanel::Row(int row) const
 void QtDetailsPanel::ClearSubItems(int row)
 {
     QTreeWidgetItem* item = Row(row);
-    item->setData(0, kSubItemsRole, QVariant::fromValue(QByteArrayList{}));
+    item->setData(0, kSubItemsRole, QVariant::fromValue(QByteArrayList {}));
     item->setText(1, QString());
     item->setToolTip(1, QString());
 }

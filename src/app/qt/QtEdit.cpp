@@ -4,7 +4,9 @@
 
 namespace ondrevo {
 
-QtEdit::QtEdit(const std::string& initial, QWidget* parent) : QLineEdit(parent), text_(initial)
+QtEdit::QtEdit(const std::string& initial, QWidget* parent)
+    : QLineEdit(parent)
+    , text_(initial)
 {
     QLineEdit::setText(QString::fromStdString(initial));
     connect(this, &QLineEdit::textEdited, this, &QtEdit::UserEdited);

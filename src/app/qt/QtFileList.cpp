@@ -21,17 +21,25 @@ constexpr int kImageRole = Qt::UserRole + 2;
     throw Exception("List index out of bounds (" + std::to_string(index) + ")");
 }
 
-QByteArray Bytes(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+QByteArray Bytes(const std::string& text)
+{
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::string String(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
+std::string String(const QByteArray& bytes)
+{
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 } // namespace
 
-QtFileList::QtFileList(const ImageList& images, QWidget* parent) : QTreeWidget(parent), images_(images)
+QtFileList::QtFileList(const ImageList& images, QWidget* parent)
+    : QTreeWidget(parent)
+    , images_(images)
 {
     setColumnCount(1 + kSubItemColumns);
-    setHeaderLabels({"Video Files", "File Types", "File Size", "Playing Time", "Percent"});
-    const int widths[] = {310, 65, 70, 80, 60};
+    setHeaderLabels({ "Video Files", "File Types", "File Size", "Playing Time", "Percent" });
+    const int widths[] = { 310, 65, 70, 80, 60 };
     for (int column = 0; column < 1 + kSubItemColumns; ++column)
         setColumnWidth(column, widths[column]);
     header()->setStretchLastSection(false);
@@ -80,9 +88,15 @@ void QtFileList::ShowSubItems(QTreeWidgetItem* item) const
         item->setText(1 + k, k < stored.size() ? QString::fromUtf8(stored[k]) : QString());
 }
 
-std::string QtFileList::Caption(int row) const { return String(Row(row)->data(0, kCaptionRole).toByteArray()); }
+std::string QtFileList::Caption(int row) const
+{
+    return String(Row(row)->data(0, kCaptionRole).toByteArray());
+}
 
-int QtFileList::ImageIndex(int row) const { return Row(row)->data(0, kImageRole).toInt(); }
+int QtFileList::ImageIndex(int row) const
+{
+    return Row(row)->data(0, kImageRole).toInt();
+}
 
 void QtFileList::SetImageIndex(int row, int imageIndex)
 {
@@ -116,9 +130,20 @@ int QtFileList::Selected() const
     return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
 }
 
-void QtFileList::DeleteRow(int row) { delete takeTopLevelItem(indexOfTopLevelItem(Row(row))); }
+void QtFileList::DeleteRow(int row)
+{
+    QTreeWidgetItem* item = Row(row);
+    const bool wasSelected = item->isSelected();
+    delete takeTopLevelItem(row);
+    // The view would move the selection to a neighbour; the list selects no other row.
+    if (wasSelected)
+        clearSelection();
+}
 
-void QtFileList::DeleteAllRows() { clear(); }
+void QtFileList::DeleteAllRows()
+{
+    clear();
+}
 
 void QtFileList::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -14,7 +14,10 @@ namespace ondrevo {
 
 class QtOpenDialog : public IOpenDialog {
 public:
-    explicit QtOpenDialog(QWidget* owner) : owner_(owner) {}
+    explicit QtOpenDialog(QWidget* owner)
+        : owner_(owner)
+    {
+    }
 
     std::optional<std::string> Execute() override;
 

@@ -9,7 +9,9 @@
 
 namespace ondrevo {
 
-QtSelector::QtSelector(int tag, QWidget* parent) : QComboBox(parent), tag_(tag)
+QtSelector::QtSelector(int tag, QWidget* parent)
+    : QComboBox(parent)
+    , tag_(tag)
 {
     setEditable(true);
     // Typed texts never become entries, and the completion below is the only one.
@@ -69,7 +71,10 @@ std::string QtSelector::Item(int index) const
     return itemText(index).toStdString();
 }
 
-std::string QtSelector::Text() const { return lineEdit()->text().toStdString(); }
+std::string QtSelector::Text() const
+{
+    return lineEdit()->text().toStdString();
+}
 
 bool QtSelector::eventFilter(QObject* watched, QEvent* event)
 {
@@ -120,8 +125,7 @@ void QtSelector::UserEdited(const QString& text)
     RaiseChange();
 }
 
-void QtSelector::SelectKeepingText(int index, const QString& text, int cursor, int selectionStart,
-                                   int selectionLength)
+void QtSelector::SelectKeepingText(int index, const QString& text, int cursor, int selectionStart, int selectionLength)
 {
     const QSignalBlocker blocker(this);
     QLineEdit* edit = lineEdit();

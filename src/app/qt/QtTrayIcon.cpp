@@ -8,7 +8,9 @@
 namespace ondrevo {
 
 QtTrayIcon::QtTrayIcon(const ImageList& images, QObject* parent)
-    : QSystemTrayIcon(parent), images_(images), menu_(std::make_unique<QMenu>())
+    : QSystemTrayIcon(parent)
+    , images_(images)
+    , menu_(std::make_unique<QMenu>())
 {
     menu_->setObjectName("JvPopupMenu");
     QAction* showItem = menu_->addAction(images_.Icon(17), "Open Ondrevo");

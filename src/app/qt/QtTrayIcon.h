@@ -23,10 +23,10 @@ public:
     ~QtTrayIcon() override;
 
     // Set by the main window.
-    std::function<void()> OnRestore;             // show the main window again
-    std::function<void(TMouseButton)> OnClick;   // a click on the icon
-    std::function<void()> OnShowMainForm;        // menu "Open Ondrevo"
-    std::function<void()> OnQuit;                // menu "Quit"
+    std::function<void()> OnRestore; // show the main window again
+    std::function<void(TMouseButton)> OnClick; // a click on the icon
+    std::function<void()> OnShowMainForm; // menu "Open Ondrevo"
+    std::function<void()> OnQuit; // menu "Quit"
 
     int ImageIndex() const override { return imageIndex_; }
     void SetImageIndex(int index) override;

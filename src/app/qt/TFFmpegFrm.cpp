@@ -32,16 +32,16 @@ constexpr int kSelectorPitch = QtSelector::kWidth + 2;
 } // namespace
 
 TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDialog)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      loop_(loop),
-      handlers_(loop),
-      jvCreateProcess_(loop),
-      jvTimer_(loop),
-      openDialog1_(this),
-      desktop_(this),
-      desktopOverride_(desktop),
-      openDialogOverride_(openDialog)
+    : QWidget(nullptr,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , handlers_(loop)
+    , jvCreateProcess_(loop)
+    , jvTimer_(loop)
+    , openDialog1_(this)
+    , desktop_(this)
+    , desktopOverride_(desktop)
+    , openDialogOverride_(openDialog)
 {
     setObjectName("FFmpegFrm");
     setWindowTitle("Ondrevo");
@@ -49,7 +49,7 @@ TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDia
     // Tahoma where it is installed; otherwise a condensed face of about its width, so
     // the captions fit the columns and selectors they were sized for.
     QFont font("Tahoma", 8);
-    font.setFamilies({"Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow"});
+    font.setFamilies({ "Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow" });
     setFont(font);
     setFixedSize(kClientWidth, kClientHeight);
 
@@ -118,37 +118,36 @@ void TFFmpegFrm::BuildToolBar()
     layout->setSpacing(0);
 
     using H = TFFmpegFrmHandlers;
-    addFileBtn_ = AddToolButton(toolBar, "AddFileBtn", "Add", "Add video file", 0, "AddFileBtnClick",
-                                &H::AddFileBtnClick);
-    delFileBtn_ = AddToolButton(toolBar, "DelFileBtn", "Delete", "Delete video file", 1, "DelFileBtnClick",
-                                &H::DelFileBtnClick);
-    clearFileBtn_ = AddToolButton(toolBar, "ClearFileBtn", "Clear", "Clear all video files", 2, "ClearFileBtnClick",
-                                  &H::ClearFileBtnClick);
+    addFileBtn_
+        = AddToolButton(toolBar, "AddFileBtn", "Add", "Add video file", 0, "AddFileBtnClick", &H::AddFileBtnClick);
+    delFileBtn_ = AddToolButton(
+        toolBar, "DelFileBtn", "Delete", "Delete video file", 1, "DelFileBtnClick", &H::DelFileBtnClick);
+    clearFileBtn_ = AddToolButton(
+        toolBar, "ClearFileBtn", "Clear", "Clear all video files", 2, "ClearFileBtnClick", &H::ClearFileBtnClick);
     AddSeparator(toolBar, "ToolButton4");
-    convFileBtn_ = AddToolButton(toolBar, "ConvFileBtn", "Convert", "Convert video files", 3, "ConvFileBtnClick",
-                                 &H::ConvFileBtnClick);
-    stopConvBtn_ = AddToolButton(toolBar, "StopConvBtn", "Stop", "Stop video file conversion", 12,
-                                 "StopConvBtnClick", &H::StopConvBtnClick);
+    convFileBtn_ = AddToolButton(
+        toolBar, "ConvFileBtn", "Convert", "Convert video files", 3, "ConvFileBtnClick", &H::ConvFileBtnClick);
+    stopConvBtn_ = AddToolButton(
+        toolBar, "StopConvBtn", "Stop", "Stop video file conversion", 12, "StopConvBtnClick", &H::StopConvBtnClick);
     AddSeparator(toolBar, "ToolButton3");
     playBtn_ = AddToolButton(toolBar, "PlayBtn", "Play", "Play video file", 5, "PlayBtnClick", &H::PlayBtnClick);
     AddSeparator(toolBar, "ToolButton6");
-    donateBtn_ = AddToolButton(toolBar, "DonateBtn", "Donate", "Donated the software", 6, "DonateBtnClick",
-                               &H::DonateBtnClick);
+    donateBtn_ = AddToolButton(
+        toolBar, "DonateBtn", "Donate", "Donated the software", 6, "DonateBtnClick", &H::DonateBtnClick);
     AddSeparator(toolBar, "ToolButton7");
     quitBtn_ = AddToolButton(toolBar, "QuitBtn", "Quit", "Quit", 4, "QuitBtnClick", &H::QuitBtnClick);
     layout->addStretch(1);
 }
 
 QtToolButton* TFFmpegFrm::AddToolButton(QWidget* bar, const char* name, const char* caption, const char* hint,
-                                        int image, const char* handlerName, void (TFFmpegFrmHandlers::*handler)())
+    int image, const char* handlerName, void (TFFmpegFrmHandlers::*handler)())
 {
     auto* button = new QtToolButton(caption, hint, imageList_.Icon(image), bar);
     button->setObjectName(name);
     bar->layout()->addWidget(button);
     const std::string routed = handlerName;
-    connect(button, &QToolButton::clicked, this, [this, routed, handler] {
-        Route(routed, [this, handler] { (handlers_.*handler)(); });
-    });
+    connect(button, &QToolButton::clicked, this,
+        [this, routed, handler] { Route(routed, [this, handler] { (handlers_.*handler)(); }); });
     return button;
 }
 
@@ -185,10 +184,10 @@ void TFFmpegFrm::BuildOutputDirectory()
     };
     jvBtnSltDir_ = speedButton("JvBtnSltDir", "Choose output directory", 11, 522);
     connect(jvBtnSltDir_, &QToolButton::clicked, this,
-            [this] { Route("JvBtnSltDirClick", [this] { handlers_.JvBtnSltDirClick(); }); });
+        [this] { Route("JvBtnSltDirClick", [this] { handlers_.JvBtnSltDirClick(); }); });
     jvBtnOpenDir_ = speedButton("JvBtnOpenDir", "Open output directory", 14, 552);
     connect(jvBtnOpenDir_, &QToolButton::clicked, this,
-            [this] { Route("JvBtnOpenDirClick", [this] { handlers_.JvBtnOpenDirClick(); }); });
+        [this] { Route("JvBtnOpenDirClick", [this] { handlers_.JvBtnOpenDirClick(); }); });
 
     // The conversion cursor: part of the window, never shown.
     jvEditNumb_ = new QtEdit("-1", jvGroupBox_);
@@ -220,10 +219,10 @@ void TFFmpegFrm::BuildPageControl()
 
     auto* video = new QWidget;
     video->setObjectName("TabSheet1");
-    const char* videoLabels[] = {"Video Codec", "Video Bitrate", "Video Size", "Video Frame Rate", "Width Ratio"};
+    const char* videoLabels[] = { "Video Codec", "Video Bitrate", "Video Size", "Video Frame Rate", "Width Ratio" };
     for (int n = 1; n <= 5; ++n) {
-        QtSelector* selector = AddSelector(video, n - 1, ("JvCmbVdo" + std::to_string(n)).c_str(), n,
-                                           videoLabels[n - 1]);
+        QtSelector* selector
+            = AddSelector(video, n - 1, ("JvCmbVdo" + std::to_string(n)).c_str(), n, videoLabels[n - 1]);
         const std::string routed = "JvCmbVdo" + std::to_string(n) + "Change";
         selector->OnChange = [this, n, routed] { Route(routed, [this, n] { handlers_.JvCmbVdoChange(n); }); };
         jvCmbVdo_[static_cast<std::size_t>(n - 1)] = selector;
@@ -232,10 +231,10 @@ void TFFmpegFrm::BuildPageControl()
 
     auto* audio = new QWidget;
     audio->setObjectName("TabSheet2");
-    const char* audioLabels[] = {"Audio Codec", "Audio Bitrate", "Audio Channel", "Sampling Frequency"};
+    const char* audioLabels[] = { "Audio Codec", "Audio Bitrate", "Audio Channel", "Sampling Frequency" };
     for (int n = 1; n <= 4; ++n) {
-        QtSelector* selector = AddSelector(audio, n - 1, ("JvCmbAdo" + std::to_string(n)).c_str(), 5 + n,
-                                           audioLabels[n - 1]);
+        QtSelector* selector
+            = AddSelector(audio, n - 1, ("JvCmbAdo" + std::to_string(n)).c_str(), 5 + n, audioLabels[n - 1]);
         const std::string routed = "JvCmbAdo" + std::to_string(n) + "Change";
         if (n == 1)
             selector->OnChange = [this, routed] { Route(routed, [this] { handlers_.JvCmbAdo1Change(); }); };
@@ -256,21 +255,66 @@ void TFFmpegFrm::BuildPageControl()
     jvPageControl_->setCurrentIndex(0);
 }
 
-IFileList& TFFmpegFrm::FileListView() { return *fileListView_; }
-IDetailsPanel& TFFmpegFrm::MsgListView() { return *msgListView_; }
-IButton& TFFmpegFrm::AddFileBtn() { return *addFileBtn_; }
-IButton& TFFmpegFrm::DelFileBtn() { return *delFileBtn_; }
-IButton& TFFmpegFrm::ClearFileBtn() { return *clearFileBtn_; }
-IButton& TFFmpegFrm::ConvFileBtn() { return *convFileBtn_; }
-IButton& TFFmpegFrm::StopConvBtn() { return *stopConvBtn_; }
-IButton& TFFmpegFrm::PlayBtn() { return *playBtn_; }
-IEdit& TFFmpegFrm::JvEditDir() { return *jvEditDir_; }
-IEdit& TFFmpegFrm::JvEditNumb() { return *jvEditNumb_; }
-IEdit& TFFmpegFrm::JvEditCmdMsg() { return *jvEditCmdMsg_; }
-ICheckBox& TFFmpegFrm::JvCheckBox() { return *jvCheckBox_; }
-ITrayIcon& TFFmpegFrm::JvTrayIcon() { return *jvTrayIcon_; }
-IOpenDialog& TFFmpegFrm::OpenDialog1() { return openDialogOverride_ ? *openDialogOverride_ : openDialog1_; }
-IDesktop& TFFmpegFrm::Desktop() { return desktopOverride_ ? *desktopOverride_ : desktop_; }
+IFileList& TFFmpegFrm::FileListView()
+{
+    return *fileListView_;
+}
+IDetailsPanel& TFFmpegFrm::MsgListView()
+{
+    return *msgListView_;
+}
+IButton& TFFmpegFrm::AddFileBtn()
+{
+    return *addFileBtn_;
+}
+IButton& TFFmpegFrm::DelFileBtn()
+{
+    return *delFileBtn_;
+}
+IButton& TFFmpegFrm::ClearFileBtn()
+{
+    return *clearFileBtn_;
+}
+IButton& TFFmpegFrm::ConvFileBtn()
+{
+    return *convFileBtn_;
+}
+IButton& TFFmpegFrm::StopConvBtn()
+{
+    return *stopConvBtn_;
+}
+IButton& TFFmpegFrm::PlayBtn()
+{
+    return *playBtn_;
+}
+IEdit& TFFmpegFrm::JvEditDir()
+{
+    return *jvEditDir_;
+}
+IEdit& TFFmpegFrm::JvEditNumb()
+{
+    return *jvEditNumb_;
+}
+IEdit& TFFmpegFrm::JvEditCmdMsg()
+{
+    return *jvEditCmdMsg_;
+}
+ICheckBox& TFFmpegFrm::JvCheckBox()
+{
+    return *jvCheckBox_;
+}
+ITrayIcon& TFFmpegFrm::JvTrayIcon()
+{
+    return *jvTrayIcon_;
+}
+IOpenDialog& TFFmpegFrm::OpenDialog1()
+{
+    return openDialogOverride_ ? *openDialogOverride_ : openDialog1_;
+}
+IDesktop& TFFmpegFrm::Desktop()
+{
+    return desktopOverride_ ? *desktopOverride_ : desktop_;
+}
 
 ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)
 {
@@ -283,7 +327,10 @@ ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)
     return nullptr;
 }
 
-void TFFmpegFrm::Close() { close(); }
+void TFFmpegFrm::Close()
+{
+    close();
+}
 
 void TFFmpegFrm::SetEventObserver(std::function<void(const std::string&)> observer)
 {

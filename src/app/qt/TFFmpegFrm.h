@@ -82,14 +82,13 @@ private:
     void BuildOutputDirectory();
     void BuildPageControl();
     QtToolButton* AddToolButton(QWidget* bar, const char* name, const char* caption, const char* hint, int image,
-                                const char* handlerName, void (TFFmpegFrmHandlers::*handler)());
+        const char* handlerName, void (TFFmpegFrmHandlers::*handler)());
     void AddSeparator(QWidget* bar, const char* name);
     QtSelector* AddSelector(QWidget* page, int column, const char* name, int tag, const char* label);
     // Runs one widget event's handler through Dispatch.
     void Route(const std::string& handlerName, const std::function<void()>& handler);
     void RestoreFromTray();
 
-    IEventLoop& loop_;
     TFFmpegFrmHandlers handlers_;
     ImageList imageList_;
     TJvCreateProcess jvCreateProcess_;
@@ -121,8 +120,8 @@ private:
     QToolButton* jvBtnOpenDir_ = nullptr;
     QtEdit* jvEditNumb_ = nullptr;
     QTabWidget* jvPageControl_ = nullptr;
-    std::array<QtSelector*, 5> jvCmbVdo_{};
-    std::array<QtSelector*, 4> jvCmbAdo_{};
+    std::array<QtSelector*, 5> jvCmbVdo_ {};
+    std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
 };

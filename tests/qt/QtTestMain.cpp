@@ -1,0 +1,14 @@
+// The widget tests run on Qt's offscreen platform unless a display is chosen.
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
