@@ -244,6 +244,11 @@ TEST_F(MainWindowEvents, TheTrayImageFollowsTheLogic)
     EXPECT_EQ(tray.icon().pixmap(16).toImage(), window->Images().Icon(16).pixmap(16).toImage());
     tray.SetImageIndex(15);
     EXPECT_EQ(tray.icon().pixmap(16).toImage(), window->Images().Icon(15).pixmap(16).toImage());
+    // An index beyond the image list shows the application's icon rather than nothing.
+    tray.SetImageIndex(18);
+    EXPECT_EQ(tray.ImageIndex(), 18);
+    EXPECT_FALSE(tray.icon().isNull());
+    EXPECT_EQ(tray.icon().pixmap(16).toImage(), QApplication::windowIcon().pixmap(16).toImage());
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QTabWidget>
 
 namespace ondrevo::testing {
@@ -38,6 +39,18 @@ TEST_F(MainWindowLayout, WindowIsAFixedMinimisableOndrevoWindowOfTheClientSize)
     EXPECT_TRUE(window->font().families().contains("Tahoma"));
     EXPECT_EQ(window->font().pointSize(), 8);
     EXPECT_EQ(FFmpegFrm, window.get());
+
+    // Centred where the screen is large enough, never above or left of it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect placed = window->geometry();
+    EXPECT_GE(placed.left(), area.left());
+    EXPECT_GE(placed.top(), area.top());
+    if (area.width() >= placed.width()) {
+        EXPECT_LE(std::abs(placed.center().x() - area.center().x()), 1);
+    }
+    if (area.height() >= placed.height()) {
+        EXPECT_LE(std::abs(placed.center().y() - area.center().y()), 1);
+    }
 }
 
 TEST_F(MainWindowLayout, ToolbarButtonsInOrderWithCaptionsHintsImagesAndSize)

@@ -9,6 +9,7 @@
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -19,6 +20,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace ondrevo {
 namespace {
@@ -46,6 +49,9 @@ TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDia
     setObjectName("FFmpegFrm");
     setWindowTitle("Ondrevo");
     setWindowIcon(imageList_.Icon(15));
+    // The application's icon, also what the tray shows for an image index it lacks.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(imageList_.Icon(15));
     // Tahoma where it is installed; otherwise a condensed face of about its width, so
     // the captions fit the columns and selectors they were sized for.
     QFont font("Tahoma", 8);
@@ -88,9 +94,14 @@ TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDia
     jvTrayIcon_->OnShowMainForm = [this] { Route("ShowMainForm1Click", [this] { handlers_.ShowMainForm1Click(); }); };
     jvTrayIcon_->OnQuit = [this] { Route("Quit1Click", [this] { handlers_.Quit1Click(); }); };
 
-    // Centred on the screen the window opens on.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    // Centred on the screen; on a screen too small for it, the title bar stays reachable.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        QPoint topLeft = area.center() - QPoint(kClientWidth / 2, kClientHeight / 2);
+        topLeft.setX(std::max(topLeft.x(), area.left()));
+        topLeft.setY(std::max(topLeft.y(), area.top()));
+        move(topLeft);
+    }
 
     FFmpegFrm = this;
 }
