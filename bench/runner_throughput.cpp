@@ -4,7 +4,7 @@
 // compare in the same run with QProcess (readyRead + readAll on a QCoreApplication).
 // Prints figures and the ratio; asserts nothing.
 //
-//   runner_throughput [MiB]
+//   runner_throughput [MiB] [rounds] [ours|qt]   (the last one runs only one side)
 
 #include "ProgressText.h"
 
@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #if __has_include(<QtCore/QProcess>)
@@ -28,8 +29,23 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// CPU time of this process and its reaped children: on a busy machine a steadier
+// measure than the wall clock.
+double CpuSeconds()
+{
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage {};
+        getrusage(who, &usage);
+        total += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
+}
+
 struct Result {
     double seconds = 0;
+    double cpuSeconds = 0;
     std::size_t lineFeeds = 0; // seen by the reader of the output
     std::size_t deliveries = 0;
 };
@@ -53,9 +69,11 @@ Result RunOurs(const std::string& self, std::size_t bytes)
     runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ended = true; };
     runner.SetCommandLine({self, "--child-progress", std::to_string(bytes)});
     const auto started = Clock::now();
+    const double cpuStarted = CpuSeconds();
     runner.Run();
     loop.RunUntil([&] { return ended; }, std::chrono::minutes(5));
     result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    result.cpuSeconds = CpuSeconds() - cpuStarted;
     if (result.lineFeeds > 0)
         --result.lineFeeds; // the first delivery starts on a new line without a LF before it
     if (sink == 1) // keeps the line texts from being optimised away
@@ -80,9 +98,12 @@ Result RunQProcess(const std::string& self, std::size_t bytes)
         QCoreApplication::quit();
     });
     const auto started = Clock::now();
+    const double cpuStarted = CpuSeconds();
     process.start(QString::fromStdString(self), {"--child-progress", QString::number(bytes)});
     QCoreApplication::exec();
+    process.waitForFinished(); // reaped, so that its CPU time is counted
     result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    result.cpuSeconds = CpuSeconds() - cpuStarted;
     return result;
 }
 #endif
@@ -100,6 +121,8 @@ int main(int argc, char** argv)
     if (argc >= 3 && std::string(argv[1]) == "--child-progress")
         return bench::WriteProgress(std::stoull(argv[2]));
     const std::size_t mib = argc >= 2 ? std::stoull(argv[1]) : 100;
+    const int rounds = argc >= 3 ? std::max(1, std::stoi(argv[2])) : 5;
+    const std::string only = argc >= 4 ? argv[3] : "";
     const std::size_t bytes = mib << 20;
     const std::string self = bench::SelfPath();
     const std::size_t expectedLineFeeds = bench::ProgressLineFeeds(bytes);
@@ -108,24 +131,40 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QCoreApplication application(qtArgc, argv);
 #endif
-    std::printf("child writes %zu MiB of progress text (%zu LF lines), 3 rounds each\n", mib, expectedLineFeeds);
-    std::vector<double> ours, qt;
-    for (int round = 0; round < 3; ++round) {
-        const Result runner = RunOurs(self, bytes);
-        ours.push_back(megabytes / runner.seconds);
-        std::printf("  TJvCreateProcess: %7.1f MB/s  (%.3f s, %zu OnRead calls, LF lines %zu/%zu)\n", ours.back(),
-                    runner.seconds, runner.deliveries, runner.lineFeeds, expectedLineFeeds);
+    std::printf("child writes %zu MiB of progress text (%zu LF lines), %d rounds each\n", mib, expectedLineFeeds,
+                rounds);
+    std::vector<double> ours, qt, oursCpu, qtCpu;
+    for (int round = 0; round < rounds; ++round) {
+        if (only != "qt") {
+            const Result runner = RunOurs(self, bytes);
+            ours.push_back(megabytes / runner.seconds);
+            oursCpu.push_back(runner.cpuSeconds);
+            std::printf("  TJvCreateProcess: %7.1f MB/s  (%.3f s, CPU %.3f s, %zu OnRead calls, LF lines %zu/%zu)\n",
+                        ours.back(), runner.seconds, runner.cpuSeconds, runner.deliveries, runner.lineFeeds,
+                        expectedLineFeeds);
+        }
 #ifdef ONDREVO_BENCH_WITH_QT
+        if (only == "ours")
+            continue;
         const Result process = RunQProcess(self, bytes);
         qt.push_back(megabytes / process.seconds);
-        std::printf("  QProcess:         %7.1f MB/s  (%.3f s, %zu readAll calls, LF %zu/%zu)\n", qt.back(),
-                    process.seconds, process.deliveries, process.lineFeeds, expectedLineFeeds);
+        qtCpu.push_back(process.cpuSeconds);
+        std::printf("  QProcess:         %7.1f MB/s  (%.3f s, CPU %.3f s, %zu readAll calls, LF %zu/%zu)\n",
+                    qt.back(), process.seconds, process.cpuSeconds, process.deliveries, process.lineFeeds,
+                    expectedLineFeeds);
 #endif
     }
-    std::printf("median TJvCreateProcess %.1f MB/s\n", Median(ours));
+    if (!ours.empty())
+        std::printf("median TJvCreateProcess %.1f MB/s, CPU %.3f s (child included)\n", Median(ours),
+                    Median(oursCpu));
 #ifdef ONDREVO_BENCH_WITH_QT
-    std::printf("median QProcess         %.1f MB/s\n", Median(qt));
-    std::printf("ratio TJvCreateProcess / QProcess = %.2f\n", Median(ours) / Median(qt));
+    if (!qt.empty())
+        std::printf("median QProcess         %.1f MB/s, CPU %.3f s (child included)\n", Median(qt), Median(qtCpu));
+    if (!ours.empty() && !qt.empty()) {
+        std::printf("ratio TJvCreateProcess / QProcess = %.2f (throughput, higher is better)\n",
+                    Median(ours) / Median(qt));
+        std::printf("CPU ratio TJvCreateProcess / QProcess = %.2f (lower is better)\n", Median(oursCpu) / Median(qtCpu));
+    }
 #else
     std::printf("built without Qt: no QProcess comparison\n");
 #endif

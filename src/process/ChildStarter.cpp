@@ -156,6 +156,9 @@ StartedChild ChildStarter::Start(const ChildStartup& startup)
     if (startup.redirect) {
         input = MakePipe(true);
         output = MakePipe(false);
+        // A larger pipe lets a child that writes a lot go on while the reader is busy;
+        // the system may refuse (per-user limits), which only costs speed.
+        ::fcntl(output.read.Get(), F_SETPIPE_SZ, 1 << 20);
         if (startup.separateError)
             error = MakePipe(false);
         Check(::posix_spawn_file_actions_adddup2(actions.Get(), input.read.Get(), 0));

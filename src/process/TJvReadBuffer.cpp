@@ -7,20 +7,7 @@ namespace ondrevo {
 
 TJvReadBuffer::TJvReadBuffer() : storage_(new char[kInitialCapacity]) {}
 
-bool TJvReadBuffer::Append(const char* data, std::size_t n)
-{
-    // One lock for a whole read: the reader reads more than a piece per call when the
-    // pipe holds more, and the pieces are stored one by one.
-    std::unique_lock lock(mutex_);
-    for (std::size_t offset = 0; offset < n; offset += kPieceSize)
-        StorePiece(lock, data + offset, std::min(kPieceSize, n - offset));
-    if (notificationOutstanding_ || n == 0)
-        return false;
-    notificationOutstanding_ = true;
-    return true;
-}
-
-void TJvReadBuffer::StorePiece(std::unique_lock<std::mutex>& lock, const char* data, std::size_t n)
+void TJvReadBuffer::MakeRoom(std::unique_lock<std::mutex>& lock, std::size_t n, bool mayDrop)
 {
     if (fill_ + n > capacity_ && capacity_ > kLastDoublingAt && !stalled_ && !interrupted_) {
         readerWaiting_ = true;
@@ -36,18 +23,56 @@ void TJvReadBuffer::StorePiece(std::unique_lock<std::mutex>& lock, const char* d
             storage_ = std::move(bigger);
             capacity_ = grown;
             head_ = 0;
-        } else {
+        } else if (mayDrop) {
             dropped_ += fill_;
-            head_ = 0;
             fill_ = 0;
         }
     }
+    if (fill_ == 0)
+        head_ = 0; // the whole storage is free: the next read gets the most room
+}
+
+char* TJvReadBuffer::Reserve(std::size_t& room)
+{
+    std::unique_lock lock(mutex_);
+    MakeRoom(lock, kPieceSize, false);
+    if (fill_ + kPieceSize > capacity_) {
+        room = 0;
+        return nullptr;
+    }
     // A ring: taking advances head_, storing writes behind the last byte, wrapping round.
+    // The free bytes from the tail on are contiguous up to the end or up to head_.
     const std::size_t tail = (head_ + fill_) % capacity_;
-    const std::size_t first = std::min(n, capacity_ - tail);
-    std::memcpy(storage_.get() + tail, data, first);
-    std::memcpy(storage_.get(), data + first, n - first);
+    room = tail >= head_ ? capacity_ - tail : head_ - tail;
+    return storage_.get() + tail;
+}
+
+bool TJvReadBuffer::Commit(std::size_t n)
+{
+    std::lock_guard lock(mutex_);
     fill_ += n;
+    if (notificationOutstanding_ || n == 0)
+        return false;
+    notificationOutstanding_ = true;
+    return true;
+}
+
+bool TJvReadBuffer::Append(const char* data, std::size_t n)
+{
+    std::unique_lock lock(mutex_);
+    for (std::size_t offset = 0; offset < n; offset += kPieceSize) {
+        const std::size_t piece = std::min(kPieceSize, n - offset);
+        MakeRoom(lock, piece, true);
+        const std::size_t tail = (head_ + fill_) % capacity_;
+        const std::size_t first = std::min(piece, capacity_ - tail);
+        std::memcpy(storage_.get() + tail, data + offset, first);
+        std::memcpy(storage_.get(), data + offset + first, piece - first);
+        fill_ += piece;
+    }
+    if (notificationOutstanding_ || n == 0)
+        return false;
+    notificationOutstanding_ = true;
+    return true;
 }
 
 void TJvReadBuffer::CopyOut(char* out, std::size_t n) const
@@ -68,8 +93,6 @@ std::size_t TJvReadBuffer::Take(char* out, std::size_t max)
     CopyOut(out, n);
     head_ = (head_ + n) % capacity_;
     fill_ -= n;
-    if (fill_ == 0)
-        head_ = 0;
     stalled_ = false;
     if (readerWaiting_)
         room_.notify_one();

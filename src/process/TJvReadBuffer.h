@@ -27,10 +27,17 @@ public:
 
     TJvReadBuffer();
 
-    // Reading thread: stores n bytes as consecutive pieces of at most kPieceSize, each
-    // under the growth and drop rule, as if each piece had been read on its own. Returns
-    // true when the caller must post a notification (none was outstanding); the
-    // notification then counts as posted.
+    // Reading thread, reading straight into the buffer: Reserve() makes room for a full
+    // piece (growing, or waiting for the UI) and returns where the next read may put up
+    // to `room` bytes; the UI side never touches that place. It returns nullptr when
+    // only dropping would make room: nothing is dropped before there is something new to
+    // store, so the reader then reads elsewhere and uses Append(). Commit() adds what the
+    // read stored. Commit() and Append() return true when the caller must post a
+    // notification (none was outstanding); the notification then counts as posted.
+    char* Reserve(std::size_t& room);
+    bool Commit(std::size_t n);
+    // Reading thread: stores n bytes in pieces of at most kPieceSize, each under the
+    // growth and drop rule.
     bool Append(const char* data, std::size_t n);
     // UI side: moves up to `max` bytes from the front into `out`. Returns 0 when the
     // buffer is empty, and the outstanding notification counts as handled then.
@@ -44,7 +51,8 @@ public:
     std::size_t Dropped() const;
 
 private:
-    void StorePiece(std::unique_lock<std::mutex>& lock, const char* data, std::size_t n);
+    // Applies the growth rule (and the drop rule when allowed) so that n more bytes fit.
+    void MakeRoom(std::unique_lock<std::mutex>& lock, std::size_t n, bool mayDrop);
     // Copies the first n bytes not yet taken, which may wrap round the end of storage_.
     void CopyOut(char* out, std::size_t n) const;
 
@@ -52,7 +60,7 @@ private:
     std::condition_variable room_;
     std::unique_ptr<char[]> storage_;
     std::size_t capacity_ = kInitialCapacity;
-    std::size_t head_ = 0; // first byte not yet taken
+    std::size_t head_ = 0; // first byte not yet taken; moved back to 0 only by the reader
     std::size_t fill_ = 0; // bytes not yet taken
     std::size_t dropped_ = 0;
     bool notificationOutstanding_ = false;

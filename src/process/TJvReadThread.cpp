@@ -9,35 +9,58 @@
 namespace ondrevo {
 namespace {
 
-// One read takes up to this much; the buffer stores it as pieces of 1024 bytes. Fewer
-// system calls than one read per piece, with the same pieces.
+// One read takes up to this much, straight into the shared buffer (fewer system calls
+// and no copy); the UI side takes it in pieces of at most 1024 bytes.
 constexpr std::size_t kReadSize = 64 * TJvReadBuffer::kPieceSize;
 
-// Stores what was read and posts a notification when none is outstanding.
-void Store(TJvReadChannel& channel, const TJvReadThread::Notices& notices, const char* data, std::size_t n)
+enum class ReadResult { kData, kEnd, kAgain, kInterrupted };
+
+// One read into the shared buffer; posts a notification when none is outstanding. When
+// the buffer is full and the UI does not take, the read goes to `scratch` and what it
+// got replaces what the UI missed.
+ReadResult ReadInto(int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices, std::size_t max,
+                    std::unique_ptr<char[]>& scratch, std::size_t& got)
 {
-    if (channel.buffer.Append(data, n) && notices.outputWaiting)
+    std::size_t room = 0;
+    char* place = channel.buffer.Reserve(room);
+    if (!place) {
+        if (!scratch)
+            scratch = std::make_unique<char[]>(kReadSize);
+        place = scratch.get();
+        room = kReadSize;
+    }
+    const ssize_t n = ::read(pipe, place, std::min({room, max, kReadSize}));
+    if (n <= 0) {
+        got = 0;
+        if (n == 0)
+            return ReadResult::kEnd; // the child and everything that inherited the pipe closed it
+        if (errno == EAGAIN)
+            return ReadResult::kAgain; // nothing there now
+        if (errno == EINTR)
+            return ReadResult::kInterrupted;
+        return ReadResult::kEnd; // a pipe gives no other errors; do not spin on one
+    }
+    got = static_cast<std::size_t>(n);
+    const bool notify = place == scratch.get() ? channel.buffer.Append(place, got) : channel.buffer.Commit(got);
+    if (notify && notices.outputWaiting)
         notices.outputWaiting();
+    return ReadResult::kData;
 }
 
 // After the child's exit: everything the child itself wrote is in the pipe already, and
 // the pipe holds at most its capacity. Reading that much (or up to EAGAIN/end-of-file)
 // takes the child's output; a grandchild that goes on writing is not waited for.
-void DrainAfterExit(int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices)
+void DrainAfterExit(int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices,
+                    std::unique_ptr<char[]>& scratch)
 {
     const int capacity = ::fcntl(pipe, F_GETPIPE_SZ);
     std::size_t budget = capacity > 0 ? static_cast<std::size_t>(capacity) : std::size_t(1) << 20;
-    auto chunk = std::make_unique<char[]>(kReadSize);
     while (budget > 0 && !channel.stop.load()) {
-        const ssize_t got = ::read(pipe, chunk.get(), std::min(budget, kReadSize));
-        if (got > 0) {
-            Store(channel, notices, chunk.get(), static_cast<std::size_t>(got));
-            budget -= std::min(budget, static_cast<std::size_t>(got));
-        } else if (got < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return; // end-of-file, EAGAIN (nothing more now) or an error
-        }
+        std::size_t got = 0;
+        const ReadResult result = ReadInto(pipe, channel, notices, budget, scratch, got);
+        if (result == ReadResult::kEnd || result == ReadResult::kAgain)
+            return; // end-of-file, or nothing more now
+        budget -= got;
     }
 }
 
@@ -63,14 +86,14 @@ void TJvReadThread::Join()
 void TJvReadThread::Execute(UniqueFd pipe, std::shared_ptr<TJvReadChannel> channel, Notices notices) noexcept
 {
     try {
-        auto chunk = std::make_unique<char[]>(kReadSize);
+        std::unique_ptr<char[]> scratch; // only needed while output is being dropped
         // After a full read more is likely waiting: read again before polling.
         bool mayHaveMore = false;
         for (;;) {
             if (channel->stop.load())
                 break;
             if (channel->childExited.load()) {
-                DrainAfterExit(pipe.Get(), *channel, notices);
+                DrainAfterExit(pipe.Get(), *channel, notices, scratch);
                 break;
             }
             if (!mayHaveMore) {
@@ -85,17 +108,12 @@ void TJvReadThread::Execute(UniqueFd pipe, std::shared_ptr<TJvReadChannel> chann
                 if (!fds[0].revents)
                     continue;
             }
-            const ssize_t got = ::read(pipe.Get(), chunk.get(), kReadSize);
-            if (got > 0) {
-                Store(*channel, notices, chunk.get(), static_cast<std::size_t>(got));
-                mayHaveMore = got == static_cast<ssize_t>(kReadSize);
-            } else if (got == 0) {
-                break; // the child and everything that inherited the pipe closed it
-            } else if (errno == EAGAIN || errno == EINTR) {
-                mayHaveMore = false;
-            } else {
-                break; // a pipe gives no other errors; do not spin on one
-            }
+            std::size_t got = 0;
+            const ReadResult result = ReadInto(pipe.Get(), *channel, notices, kReadSize, scratch, got);
+            if (result == ReadResult::kEnd)
+                break;
+            // A read that filled the room it had was likely cut short by it.
+            mayHaveMore = result == ReadResult::kData && got >= TJvReadBuffer::kPieceSize;
         }
         pipe.Reset();
         if (!channel->stop.load() && notices.ended)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 
 namespace ondrevo {
@@ -40,19 +41,57 @@ TEST(TJvReadBuffer, GrowsByDoublingTo131072ThenDropsWhatWasNotTaken)
     EXPECT_EQ(std::string(out, 1039), Piece('x', 10) + Piece('y') + Piece('z', 5));
 }
 
-TEST(TJvReadBuffer, TakesFromTheFrontInOrder)
+TEST(TJvReadBuffer, TakesFromTheFrontInOrderAcrossTheWrap)
 {
     TJvReadBuffer buffer;
-    buffer.Append("abcdef", 6);
-    char out[4];
-    ASSERT_EQ(buffer.Take(out, 4), 4u);
-    EXPECT_EQ(std::string(out, 4), "abcd");
-    buffer.Append(Piece('g', 1020).data(), 1020); // fits only when moved to the front
-    EXPECT_EQ(buffer.Capacity(), 1024u);
-    std::string all;
-    while (const std::size_t n = buffer.Take(out, sizeof out))
-        all.append(out, n);
-    EXPECT_EQ(all, "ef" + Piece('g', 1020));
+    std::string stored;
+    const auto append = [&](char fill, std::size_t n) {
+        buffer.Append(Piece(fill, n).data(), n);
+        stored += Piece(fill, n);
+    };
+    append('a', 1024);
+    append('b', 1000);
+    EXPECT_EQ(buffer.Capacity(), 2048u);
+    char out[1500];
+    ASSERT_EQ(buffer.Take(out, sizeof out), sizeof out);
+    EXPECT_EQ(std::string(out, sizeof out), stored.substr(0, sizeof out));
+    append('c', 1000); // 24 bytes at the end of the storage, the rest at its start
+    EXPECT_EQ(buffer.Capacity(), 2048u);
+    std::string taken(out, sizeof out);
+    while (const std::size_t n = buffer.Take(out, 1024)) {
+        EXPECT_LE(n, 1024u);
+        taken.append(out, n);
+    }
+    EXPECT_EQ(taken, stored);
+}
+
+TEST(TJvReadBuffer, ReadsGoStraightIntoFreeRoom)
+{
+    TJvReadBuffer buffer;
+    std::size_t room = 0;
+    char* place = buffer.Reserve(room);
+    ASSERT_EQ(room, 1024u);
+    std::memcpy(place, "hello", 5);
+    EXPECT_TRUE(buffer.Commit(5));
+    // A full piece would not fit beside the 5 bytes: the buffer grows before the read.
+    place = buffer.Reserve(room);
+    EXPECT_EQ(buffer.Capacity(), 2048u);
+    EXPECT_EQ(room, 2043u);
+    std::memcpy(place, " world", 6);
+    EXPECT_FALSE(buffer.Commit(6));
+    char out[16];
+    ASSERT_EQ(buffer.Take(out, sizeof out), 11u);
+    EXPECT_EQ(std::string(out, 11), "hello world");
+
+    // Full at the largest size with nobody taking: no room is offered, and nothing is
+    // dropped until new bytes arrive through Append.
+    while (buffer.Capacity() < 131072u || buffer.Buffered() + 1024 <= 131072u)
+        buffer.Append(Piece('f').data(), 1024);
+    EXPECT_EQ(buffer.Reserve(room), nullptr);
+    EXPECT_EQ(buffer.Dropped(), 0u);
+    buffer.Append("new", 3);
+    EXPECT_EQ(buffer.Buffered(), 3u);
+    EXPECT_GT(buffer.Dropped(), 0u);
 }
 
 TEST(TJvReadBuffer, OneNotificationOutstandingAtATime)
