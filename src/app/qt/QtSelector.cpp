@@ -34,6 +34,13 @@ QtSelector::QtSelector(int tag, QWidget* parent)
     connect(this, &QComboBox::activated, this, &QtSelector::UserPicked);
 }
 
+QtSelector::~QtSelector()
+{
+    // The combo box below still tears down its edit; nothing of it reaches this part.
+    lineEdit()->disconnect(this);
+    lineEdit()->removeEventFilter(this);
+}
+
 void QtSelector::SetItemIndex(int index)
 {
     const QSignalBlocker blocker(this);

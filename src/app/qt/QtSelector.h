@@ -19,6 +19,7 @@ namespace ondrevo {
 class QtSelector : public QComboBox, public ISelector {
 public:
     explicit QtSelector(int tag, QWidget* parent = nullptr);
+    ~QtSelector() override;
 
     std::function<void()> OnChange;
 
