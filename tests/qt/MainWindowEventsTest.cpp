@@ -221,6 +221,8 @@ TEST_F(MainWindowEvents, TrayMenuQuitClosesAndOpenRestoresTheWindow)
     EXPECT_EQ(Routed("JvTrayIconClick"), 2);
     EXPECT_TRUE(window->isVisible());
 
+    // Quitting from the tray while the window is hidden there still closes it.
+    window->hide();
     tray.PopupMenu().actions()[2]->trigger();
     EXPECT_EQ(Routed("Quit1Click"), 1);
     EXPECT_EQ(loop.quits, 1);
