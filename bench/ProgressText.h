@@ -22,10 +22,10 @@ inline std::string ProgressBlock(std::size_t size, std::size_t* lineFeeds)
         char line[200];
         const int centiseconds = frame * 4;
         std::snprintf(line, sizeof line,
-                      "frame=%5d fps=%.1f q=27.0 size=%8dkB time=00:%02d:%02d.%02d bitrate=%6.1fkbits/s dup=0 "
-                      "drop=%d speed=19.9x    \r",
-                      frame, frame / 10.0, frame / 3, centiseconds / 6000 % 60, centiseconds / 100 % 60,
-                      centiseconds % 100, frame * 0.7, frame / 50);
+            "frame=%5d fps=%.1f q=27.0 size=%8dkB time=00:%02d:%02d.%02d bitrate=%6.1fkbits/s dup=0 "
+            "drop=%d speed=19.9x    \r",
+            frame, frame / 10.0, frame / 3, centiseconds / 6000 % 60, centiseconds / 100 % 60, centiseconds % 100,
+            frame * 0.7, frame / 50);
         block += line;
         if (frame % 40 == 0) {
             block += "[h263 @ 0x55d0c8e0] warning, clipping 1 dct coefficients to -127..127\n";

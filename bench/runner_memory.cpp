@@ -46,14 +46,14 @@ int main(int argc, char** argv)
 
     // A first small run, so that thread stacks, allocator arenas and the loop's queue
     // exist before the measurement starts.
-    runner.SetCommandLine({self, "--child-progress", std::to_string(1 << 20)});
+    runner.SetCommandLine({ self, "--child-progress", std::to_string(1 << 20) });
     runner.Run();
     loop.RunUntil([&] { return ended; });
     ended = false;
     deliveries = 0;
 
     const long before = bench::ResidentKiB();
-    runner.SetCommandLine({self, "--child-progress", std::to_string(mib << 20)});
+    runner.SetCommandLine({ self, "--child-progress", std::to_string(mib << 20) });
     const auto started = Clock::now();
     runner.Run();
     const pid_t pid = runner.ProcessId();
@@ -75,10 +75,10 @@ int main(int argc, char** argv)
         std::printf(" (child done after %.2f s)\n", childDoneAfter);
     else
         std::printf(" (child still writing when the stall ended)\n");
-    std::printf("VmRSS before %ld KiB, after stall %ld KiB, at end %ld KiB, peak sampled %ld KiB\n", before,
-                afterStall, atEnd, peak);
-    std::printf("growth: after stall %+ld KiB, peak %+ld KiB (target <= 2048 KiB)\n", afterStall - before,
-                peak - before);
+    std::printf("VmRSS before %ld KiB, after stall %ld KiB, at end %ld KiB, peak sampled %ld KiB\n", before, afterStall,
+        atEnd, peak);
+    std::printf(
+        "growth: after stall %+ld KiB, peak %+ld KiB (target <= 2048 KiB)\n", afterStall - before, peak - before);
     std::printf("OnRead calls after the stall: %zu\n", deliveries);
     return 0;
 }

@@ -34,11 +34,11 @@ namespace {
 double CpuSeconds()
 {
     double total = 0;
-    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    for (const int who : { RUSAGE_SELF, RUSAGE_CHILDREN }) {
         rusage usage {};
         getrusage(who, &usage);
-        total += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        total += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+            + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     return total;
 }
@@ -67,7 +67,7 @@ Result RunOurs(const std::string& self, std::size_t bytes)
             ++result.lineFeeds;
     };
     runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ended = true; };
-    runner.SetCommandLine({self, "--child-progress", std::to_string(bytes)});
+    runner.SetCommandLine({ self, "--child-progress", std::to_string(bytes) });
     const auto started = Clock::now();
     const double cpuStarted = CpuSeconds();
     runner.Run();
@@ -99,7 +99,7 @@ Result RunQProcess(const std::string& self, std::size_t bytes)
     });
     const auto started = Clock::now();
     const double cpuStarted = CpuSeconds();
-    process.start(QString::fromStdString(self), {"--child-progress", QString::number(bytes)});
+    process.start(QString::fromStdString(self), { "--child-progress", QString::number(bytes) });
     QCoreApplication::exec();
     process.waitForFinished(); // reaped, so that its CPU time is counted
     result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
@@ -131,8 +131,8 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QCoreApplication application(qtArgc, argv);
 #endif
-    std::printf("child writes %zu MiB of progress text (%zu LF lines), %d rounds each\n", mib, expectedLineFeeds,
-                rounds);
+    std::printf(
+        "child writes %zu MiB of progress text (%zu LF lines), %d rounds each\n", mib, expectedLineFeeds, rounds);
     std::vector<double> ours, qt, oursCpu, qtCpu;
     for (int round = 0; round < rounds; ++round) {
         if (only != "qt") {
@@ -140,8 +140,7 @@ int main(int argc, char** argv)
             ours.push_back(megabytes / runner.seconds);
             oursCpu.push_back(runner.cpuSeconds);
             std::printf("  TJvCreateProcess: %7.1f MB/s  (%.3f s, CPU %.3f s, %zu OnRead calls, LF lines %zu/%zu)\n",
-                        ours.back(), runner.seconds, runner.cpuSeconds, runner.deliveries, runner.lineFeeds,
-                        expectedLineFeeds);
+                ours.back(), runner.seconds, runner.cpuSeconds, runner.deliveries, runner.lineFeeds, expectedLineFeeds);
         }
 #ifdef ONDREVO_BENCH_WITH_QT
         if (only == "ours")
@@ -149,21 +148,20 @@ int main(int argc, char** argv)
         const Result process = RunQProcess(self, bytes);
         qt.push_back(megabytes / process.seconds);
         qtCpu.push_back(process.cpuSeconds);
-        std::printf("  QProcess:         %7.1f MB/s  (%.3f s, CPU %.3f s, %zu readAll calls, LF %zu/%zu)\n",
-                    qt.back(), process.seconds, process.cpuSeconds, process.deliveries, process.lineFeeds,
-                    expectedLineFeeds);
+        std::printf("  QProcess:         %7.1f MB/s  (%.3f s, CPU %.3f s, %zu readAll calls, LF %zu/%zu)\n", qt.back(),
+            process.seconds, process.cpuSeconds, process.deliveries, process.lineFeeds, expectedLineFeeds);
 #endif
     }
     if (!ours.empty())
-        std::printf("median TJvCreateProcess %.1f MB/s, CPU %.3f s (child included)\n", Median(ours),
-                    Median(oursCpu));
+        std::printf("median TJvCreateProcess %.1f MB/s, CPU %.3f s (child included)\n", Median(ours), Median(oursCpu));
 #ifdef ONDREVO_BENCH_WITH_QT
     if (!qt.empty())
         std::printf("median QProcess         %.1f MB/s, CPU %.3f s (child included)\n", Median(qt), Median(qtCpu));
     if (!ours.empty() && !qt.empty()) {
-        std::printf("ratio TJvCreateProcess / QProcess = %.2f (throughput, higher is better)\n",
-                    Median(ours) / Median(qt));
-        std::printf("CPU ratio TJvCreateProcess / QProcess = %.2f (lower is better)\n", Median(oursCpu) / Median(qtCpu));
+        std::printf(
+            "ratio TJvCreateProcess / QProcess = %.2f (throughput, higher is better)\n", Median(ours) / Median(qt));
+        std::printf(
+            "CPU ratio TJvCreateProcess / QProcess = %.2f (lower is better)\n", Median(oursCpu) / Median(qtCpu));
     }
 #else
     std::printf("built without Qt: no QProcess comparison\n");

@@ -22,9 +22,9 @@ void IgnoreBrokenPipeOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct sigaction current {};
+        struct sigaction current { };
         if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-            struct sigaction ignore {};
+            struct sigaction ignore { };
             ignore.sa_handler = SIG_IGN;
             sigemptyset(&ignore.sa_mask);
             ::sigaction(SIGPIPE, &ignore, nullptr);
@@ -63,7 +63,7 @@ Pipe MakePipe(bool childReads)
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) < 0)
         throw EOSError::FromErrno(errno);
-    Pipe pipe {UniqueFd(fds[0]), UniqueFd(fds[1])};
+    Pipe pipe { UniqueFd(fds[0]), UniqueFd(fds[1]) };
     MoveAboveStandardStreams(childReads ? pipe.read : pipe.write);
     SetNonBlocking(childReads ? pipe.write : pipe.read);
     return pipe;
@@ -186,8 +186,8 @@ StartedChild ChildStarter::Start(const ChildStartup& startup)
     // posix_spawnp looks a program without "/" up on our PATH and takes one with "/"
     // as it is. Errors of the child's set-up and of exec come back as the result.
     pid_t pid = 0;
-    Check(::posix_spawnp(&pid, argv[0], actions.Get(), attributes.Get(), argv.data(),
-                         envp.empty() ? environ : envp.data()));
+    Check(::posix_spawnp(
+        &pid, argv[0], actions.Get(), attributes.Get(), argv.data(), envp.empty() ? environ : envp.data()));
 
     StartedChild child;
     child.pid = pid;

@@ -13,19 +13,19 @@ namespace ondrevo {
 
 struct ChildStartup {
     std::vector<std::string> arguments; // program, then its arguments
-    std::string directory;              // empty: the child starts in ours
+    std::string directory; // empty: the child starts in ours
     std::vector<std::string> environment; // NAME=value; empty: the child gets ours
     TJvProcessPriority priority = TJvProcessPriority::ppNormal;
-    bool redirect = true;      // standard input, output and error on pipes
+    bool redirect = true; // standard input, output and error on pipes
     bool separateError = false; // standard error on its own pipe, else merged into the output
 };
 
 struct StartedChild {
     pid_t pid = 0;
-    UniqueFd pidfd;  // may be empty on kernels without pidfd_open
-    UniqueFd input;  // our end of its standard input, non-blocking (redirect only)
+    UniqueFd pidfd; // may be empty on kernels without pidfd_open
+    UniqueFd input; // our end of its standard input, non-blocking (redirect only)
     UniqueFd output; // our end of its standard output (and merged error), non-blocking
-    UniqueFd error;  // our end of its standard error (separateError only)
+    UniqueFd error; // our end of its standard error (separateError only)
 };
 
 class ChildStarter {

@@ -14,7 +14,11 @@ class TJvCreateProcess;
 
 class RunnerLink {
 public:
-    RunnerLink(IEventLoop& loop, TJvCreateProcess& runner) : loop_(&loop), runner_(&runner) {}
+    RunnerLink(IEventLoop& loop, TJvCreateProcess& runner)
+        : loop_(&loop)
+        , runner_(&runner)
+    {
+    }
 
     // Any thread. Posts the task unless the link is cut; returns whether it posted.
     bool Post(Task task);

@@ -35,7 +35,10 @@ bool Reap(pid_t pid, bool noHang, std::uint32_t& exitCode)
 
 } // namespace
 
-TJvConsoleInput::TJvConsoleInput(UniqueFd input) : input_(std::move(input)) {}
+TJvConsoleInput::TJvConsoleInput(UniqueFd input)
+    : input_(std::move(input))
+{
+}
 
 bool TJvConsoleInput::Queue(const std::string& text)
 {
@@ -92,10 +95,8 @@ void TJvConsoleInput::Close()
 }
 
 TJvConsoleThread::TJvConsoleThread(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvConsoleInput> input,
-                                   std::vector<std::shared_ptr<TJvReadChannel>> readers,
-                                   std::function<void(std::uint32_t)> ended)
-    : thread_(&TJvConsoleThread::Execute, pid, std::move(pidfd), std::move(input), std::move(readers),
-              std::move(ended))
+    std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended)
+    : thread_(&TJvConsoleThread::Execute, pid, std::move(pidfd), std::move(input), std::move(readers), std::move(ended))
 {
 }
 
@@ -112,25 +113,24 @@ void TJvConsoleThread::Join()
 }
 
 void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvConsoleInput> input,
-                               std::vector<std::shared_ptr<TJvReadChannel>> readers,
-                               std::function<void(std::uint32_t)> ended) noexcept
+    std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended) noexcept
 {
     std::uint32_t exitCode = kUnknownExitCode;
     for (;;) {
         pollfd fds[3];
         nfds_t count = 0;
-        fds[count++] = {input->WakeFd(), POLLIN, 0};
+        fds[count++] = { input->WakeFd(), POLLIN, 0 };
         int pidIndex = -1;
         if (pidfd.Valid()) {
             pidIndex = static_cast<int>(count);
-            fds[count++] = {pidfd.Get(), POLLIN, 0};
+            fds[count++] = { pidfd.Get(), POLLIN, 0 };
         }
         int inputIndex = -1;
         short inputEvents = 0;
         const int inputFd = input->PollFd(inputEvents);
         if (inputFd >= 0) {
             inputIndex = static_cast<int>(count);
-            fds[count++] = {inputFd, inputEvents, 0};
+            fds[count++] = { inputFd, inputEvents, 0 };
         }
         if (::poll(fds, count, pidfd.Valid() ? -1 : 50) < 0 && errno != EINTR) {
             // Not expected; fall back to looking every 50 ms rather than spinning.

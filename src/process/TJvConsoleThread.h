@@ -55,7 +55,7 @@ private:
     UniqueFd input_;
     std::string pending_;
     WakeEvent wake_;
-    std::atomic<bool> stop_ {false};
+    std::atomic<bool> stop_ { false };
 };
 
 class TJvConsoleThread {
@@ -67,7 +67,7 @@ public:
     // then looks for the exit every 50 ms. `readers` are told when the child has exited.
     // `ended` runs on the watcher thread after the child was reaped, unless stopped.
     TJvConsoleThread(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvConsoleInput> input,
-                     std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended);
+        std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended);
     ~TJvConsoleThread(); // detaches a thread that was not joined
     TJvConsoleThread(const TJvConsoleThread&) = delete;
     TJvConsoleThread& operator=(const TJvConsoleThread&) = delete;
@@ -76,8 +76,7 @@ public:
 
 private:
     static void Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvConsoleInput> input,
-                        std::vector<std::shared_ptr<TJvReadChannel>> readers,
-                        std::function<void(std::uint32_t)> ended) noexcept;
+        std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended) noexcept;
     std::thread thread_;
 };
 

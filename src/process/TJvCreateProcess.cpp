@@ -56,8 +56,8 @@ struct TJvCreateProcess::DeliveryContext {
     const RunnerLink* link;
 };
 
-void TJvCreateProcess::PostOutputWaiting(const std::shared_ptr<RunnerLink>& link,
-                                         const std::shared_ptr<TJvReadChannel>& channel)
+void TJvCreateProcess::PostOutputWaiting(
+    const std::shared_ptr<RunnerLink>& link, const std::shared_ptr<TJvReadChannel>& channel)
 {
     link->Post([link, channel] {
         if (auto* runner = link->Runner())
@@ -65,7 +65,9 @@ void TJvCreateProcess::PostOutputWaiting(const std::shared_ptr<RunnerLink>& link
     });
 }
 
-TJvCreateProcess::TJvCreateProcess(IEventLoop& loop) : loop_(loop), impl_(std::make_unique<Impl>())
+TJvCreateProcess::TJvCreateProcess(IEventLoop& loop)
+    : loop_(loop)
+    , impl_(std::make_unique<Impl>())
 {
     impl_->link = std::make_shared<RunnerLink>(loop_, *this);
 }
@@ -77,12 +79,15 @@ TJvCreateProcess::~TJvCreateProcess()
     impl_->link->Cut();
     if (impl_->console)
         impl_->console->Stop();
-    for (auto* reader : {&impl_->output, &impl_->error})
+    for (auto* reader : { &impl_->output, &impl_->error })
         if (reader->channel)
             reader->channel->Stop();
 }
 
-void TJvCreateProcess::SetCommandLine(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
+void TJvCreateProcess::SetCommandLine(std::vector<std::string> arguments)
+{
+    arguments_ = std::move(arguments);
+}
 
 std::string TJvCreateProcess::CommandLine() const
 {
@@ -138,7 +143,7 @@ void TJvCreateProcess::Run()
 
     auto console = std::make_shared<TJvConsoleInput>(std::move(child.input));
     std::vector<std::shared_ptr<TJvReadChannel>> readers;
-    for (const auto& channel : {output, error}) {
+    for (const auto& channel : { output, error }) {
         if (channel) {
             channel->parser.Reset();
             readers.push_back(channel);
@@ -196,8 +201,8 @@ bool TJvCreateProcess::Write(const std::string& text)
     return impl_->console->Queue(text);
 }
 
-bool TJvCreateProcess::DeliverLine(TJvReadChannel& channel, const RunnerLink& link, const std::string& line,
-                                   bool startsOnNewLine)
+bool TJvCreateProcess::DeliverLine(
+    TJvReadChannel& channel, const RunnerLink& link, const std::string& line, bool startsOnNewLine)
 {
     if (!(consoleOptions_ & coOwnerData)) {
         if (startsOnNewLine || consoleOutput_.empty())
@@ -222,7 +227,7 @@ bool TJvCreateProcess::ParsePiece(TJvReadChannel& channel, const char* data, std
         if (link->IsCut())
             return false;
     }
-    DeliveryContext context {this, &channel, link.get()};
+    DeliveryContext context { this, &channel, link.get() };
     return channel.parser.Parse(data, n, [&context](const std::string& line, bool startsOnNewLine) {
         return context.runner->DeliverLine(*context.channel, *context.link, line, startsOnNewLine);
     });
@@ -274,7 +279,7 @@ void TJvCreateProcess::ReaderEnded(const std::shared_ptr<TJvReadChannel>& channe
         }
     }
     try {
-        DeliveryContext context {this, channel.get(), link.get()};
+        DeliveryContext context { this, channel.get(), link.get() };
         const bool goOn = channel->parser.Finish([&context](const std::string& line, bool startsOnNewLine) {
             return context.runner->DeliverLine(*context.channel, *context.link, line, startsOnNewLine);
         });

@@ -90,8 +90,8 @@ private:
     struct Impl;
     struct DeliveryContext;
     // UI-side handling of the worker threads' notifications.
-    static void PostOutputWaiting(const std::shared_ptr<RunnerLink>& link,
-                                  const std::shared_ptr<TJvReadChannel>& channel);
+    static void PostOutputWaiting(
+        const std::shared_ptr<RunnerLink>& link, const std::shared_ptr<TJvReadChannel>& channel);
     void OutputWaiting(const std::shared_ptr<TJvReadChannel>& channel);
     void ReaderEnded(const std::shared_ptr<TJvReadChannel>& channel);
     void WatcherEnded(const std::shared_ptr<TJvConsoleInput>& watched, std::uint32_t exitCode);

@@ -15,7 +15,7 @@ enum : unsigned char { kNul = 0, kBel = 7, kBs = 8, kTab = 9, kLf = 10, kCr = 13
 constexpr std::array<bool, 256> SpecialBytes()
 {
     std::array<bool, 256> special {};
-    for (unsigned char c : {kNul, kBel, kBs, kTab, kLf, kCr})
+    for (unsigned char c : { kNul, kBel, kBs, kTab, kLf, kCr })
         special[c] = true;
     return special;
 }

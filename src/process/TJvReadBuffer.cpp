@@ -5,7 +5,10 @@
 
 namespace ondrevo {
 
-TJvReadBuffer::TJvReadBuffer() : storage_(new char[kInitialCapacity]) {}
+TJvReadBuffer::TJvReadBuffer()
+    : storage_(new char[kInitialCapacity])
+{
+}
 
 void TJvReadBuffer::MakeRoom(std::unique_lock<std::mutex>& lock, std::size_t n, bool mayDrop)
 {

@@ -23,7 +23,7 @@ public:
     static constexpr std::size_t kPieceSize = 1024;
     static constexpr std::size_t kInitialCapacity = 1024;
     static constexpr std::size_t kLastDoublingAt = 65536;
-    static constexpr std::chrono::milliseconds kRoomWait {100};
+    static constexpr std::chrono::milliseconds kRoomWait { 100 };
 
     TJvReadBuffer();
 
@@ -64,7 +64,7 @@ private:
     std::size_t fill_ = 0; // bytes not yet taken
     std::size_t dropped_ = 0;
     bool notificationOutstanding_ = false;
-    bool stalled_ = false;     // the UI missed a wait for room and has not taken since
+    bool stalled_ = false; // the UI missed a wait for room and has not taken since
     bool interrupted_ = false;
     bool readerWaiting_ = false;
 };

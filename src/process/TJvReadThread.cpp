@@ -19,7 +19,7 @@ enum class ReadResult { kData, kEnd, kAgain, kInterrupted };
 // the buffer is full and the UI does not take, the read goes to `scratch` and what it
 // got replaces what the UI missed.
 ReadResult ReadInto(int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices, std::size_t max,
-                    std::unique_ptr<char[]>& scratch, std::size_t& got)
+    std::unique_ptr<char[]>& scratch, std::size_t& got)
 {
     std::size_t room = 0;
     char* place = channel.buffer.Reserve(room);
@@ -29,7 +29,7 @@ ReadResult ReadInto(int pipe, TJvReadChannel& channel, const TJvReadThread::Noti
         place = scratch.get();
         room = kReadSize;
     }
-    const ssize_t n = ::read(pipe, place, std::min({room, max, kReadSize}));
+    const ssize_t n = ::read(pipe, place, std::min({ room, max, kReadSize }));
     if (n <= 0) {
         got = 0;
         if (n == 0)
@@ -50,8 +50,8 @@ ReadResult ReadInto(int pipe, TJvReadChannel& channel, const TJvReadThread::Noti
 // After the child's exit: everything the child itself wrote is in the pipe already, and
 // the pipe holds at most its capacity. Reading that much (or up to EAGAIN/end-of-file)
 // takes the child's output; a grandchild that goes on writing is not waited for.
-void DrainAfterExit(int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices,
-                    std::unique_ptr<char[]>& scratch)
+void DrainAfterExit(
+    int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices, std::unique_ptr<char[]>& scratch)
 {
     const int capacity = ::fcntl(pipe, F_GETPIPE_SZ);
     std::size_t budget = capacity > 0 ? static_cast<std::size_t>(capacity) : std::size_t(1) << 20;
@@ -97,7 +97,7 @@ void TJvReadThread::Execute(UniqueFd pipe, std::shared_ptr<TJvReadChannel> chann
                 break;
             }
             if (!mayHaveMore) {
-                pollfd fds[2] = {{pipe.Get(), POLLIN, 0}, {channel->wake.Fd(), POLLIN, 0}};
+                pollfd fds[2] = { { pipe.Get(), POLLIN, 0 }, { channel->wake.Fd(), POLLIN, 0 } };
                 if (::poll(fds, 2, -1) < 0) {
                     if (errno == EINTR)
                         continue;

@@ -21,7 +21,10 @@ namespace ondrevo {
 
 // What a reading thread shares with the UI side.
 struct TJvReadChannel {
-    explicit TJvReadChannel(bool errorPipe) : errorPipe(errorPipe) {}
+    explicit TJvReadChannel(bool errorPipe)
+        : errorPipe(errorPipe)
+    {
+    }
 
     // The runner is detached: end without further notice.
     void Stop() noexcept
@@ -40,8 +43,8 @@ struct TJvReadChannel {
     const bool errorPipe; // the separate standard-error pipe
     TJvReadBuffer buffer;
     WakeEvent wake;
-    std::atomic<bool> stop {false};
-    std::atomic<bool> childExited {false};
+    std::atomic<bool> stop { false };
+    std::atomic<bool> childExited { false };
 
     // UI thread only.
     TJvLineParser parser;
@@ -52,7 +55,7 @@ class TJvReadThread {
 public:
     struct Notices {
         std::function<void()> outputWaiting; // from the reading thread, at most one outstanding
-        std::function<void()> ended;         // from the reading thread, after its pipe is closed
+        std::function<void()> ended; // from the reading thread, after its pipe is closed
     };
 
     // Starts the thread. Raises std::system_error when no thread can be made.

@@ -24,20 +24,20 @@ using namespace std::chrono_literals;
 
 TEST(RunnerExit, ExitStatusAndDeathBySignalAreToldApart)
 {
-    for (const int status : {0, 1, 2, 127, 128, 200, 255}) {
+    for (const int status : { 0, 1, 2, 127, 128, 200, 255 }) {
         RecordingRunner recording;
-        recording.Start(Child({"exit", std::to_string(status)}));
+        recording.Start(Child({ "exit", std::to_string(status) }));
         ASSERT_TRUE(recording.WaitForEnd());
-        EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {static_cast<std::uint32_t>(status)});
+        EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { static_cast<std::uint32_t>(status) });
         EXPECT_EQ(recording.runner.ExitCode(), static_cast<std::uint32_t>(status));
         EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
     }
-    for (const int signal : {SIGINT, SIGKILL, SIGUSR1, SIGTERM}) {
+    for (const int signal : { SIGINT, SIGKILL, SIGUSR1, SIGTERM }) {
         RecordingRunner recording;
-        recording.Start(Child({"signal", std::to_string(signal)}));
+        recording.Start(Child({ "signal", std::to_string(signal) }));
         ASSERT_TRUE(recording.WaitForEnd());
         EXPECT_EQ(recording.terminations,
-                  std::vector<std::uint32_t> {TJvCreateProcess::kSignalExitBase + static_cast<std::uint32_t>(signal)});
+            std::vector<std::uint32_t> { TJvCreateProcess::kSignalExitBase + static_cast<std::uint32_t>(signal) });
     }
 }
 
@@ -54,11 +54,11 @@ TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
         int code;
     };
     const std::vector<Case> cases = {
-        {{temp.File("missing program")}, "", ENOENT},
-        {{"ondrevo-no-such-program-on-path"}, "", ENOENT},
-        {{notExecutable}, "", EACCES},
-        {Child({"exit", "0"}), temp.File("no such folder"), ENOENT},
-        {{}, "", ENOENT},
+        { { temp.File("missing program") }, "", ENOENT },
+        { { "ondrevo-no-such-program-on-path" }, "", ENOENT },
+        { { notExecutable }, "", EACCES },
+        { Child({ "exit", "0" }), temp.File("no such folder"), ENOENT },
+        { {}, "", ENOENT },
     };
     for (const auto& failing : cases) {
         SCOPED_TRACE(failing.arguments.empty() ? "(empty)" : failing.arguments.front());
@@ -72,7 +72,7 @@ TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
             ++raised;
             EXPECT_EQ(e.Code(), failing.code);
             EXPECT_EQ(std::string(e.what()),
-                      "System Error.  Code: " + std::to_string(failing.code) + ".\n" + std::strerror(failing.code));
+                "System Error.  Code: " + std::to_string(failing.code) + ".\n" + std::strerror(failing.code));
         }
         EXPECT_EQ(raised, 1);
         EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
@@ -82,7 +82,7 @@ TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
         EXPECT_TRUE(recording.lines.empty());
         // The runner is usable afterwards.
         recording.runner.SetCurrentDirectory("");
-        recording.Start(Child({"print", "ok"}));
+        recording.Start(Child({ "print", "ok" }));
         ASSERT_TRUE(recording.WaitForEnd());
         EXPECT_EQ(recording.raw, "ok");
     }
@@ -91,9 +91,9 @@ TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
 TEST(RunnerWrite, QueuesBytesUnchanged)
 {
     RecordingRunner recording;
-    EXPECT_TRUE(recording.runner.Write(""));   // empty: nothing to do
+    EXPECT_TRUE(recording.runner.Write("")); // empty: nothing to do
     EXPECT_FALSE(recording.runner.Write("q")); // no child
-    recording.Start(Child({"echo"}));
+    recording.Start(Child({ "echo" }));
     EXPECT_TRUE(recording.runner.Write(""));
     EXPECT_TRUE(recording.runner.Write("hello "));
     EXPECT_TRUE(recording.runner.Write("q"));
@@ -105,14 +105,14 @@ TEST(RunnerWrite, QueuesBytesUnchanged)
 TEST(RunnerWrite, EmptyAndOversizedTextsSendNothing)
 {
     RecordingRunner recording;
-    recording.Start(Child({"readcount", "300"}));
+    recording.Start(Child({ "readcount", "300" }));
     EXPECT_TRUE(recording.runner.Write(""));
     EXPECT_FALSE(recording.runner.Write(std::string(1025, 'x')));
     ASSERT_TRUE(recording.WaitForEnd());
     EXPECT_EQ(recording.raw, "read=0\n");
 
     RecordingRunner full;
-    full.Start(Child({"readcount", "300"}));
+    full.Start(Child({ "readcount", "300" }));
     EXPECT_TRUE(full.runner.Write(std::string(1024, 'y'))); // exactly the pending capacity
     ASSERT_TRUE(full.WaitForEnd());
     EXPECT_EQ(full.raw, "read=1024\n");
@@ -121,7 +121,7 @@ TEST(RunnerWrite, EmptyAndOversizedTextsSendNothing)
 TEST(RunnerWrite, AfterTheChildClosedItsInputWritesFail)
 {
     RecordingRunner recording;
-    recording.Start(Child({"closein", "3000"}));
+    recording.Start(Child({ "closein", "3000" }));
     ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); }));
     // The watcher notices the closed pipe (at the latest when a write gets EPIPE); from
     // then on Write answers false. Our process is not killed by SIGPIPE.
@@ -140,7 +140,7 @@ TEST(RunnerWrite, AfterTheChildClosedItsInputWritesFail)
 TEST(RunnerWrite, ChildThatNeverReadsDoesNotHangTheRunner)
 {
     RecordingRunner recording;
-    recording.Start(Child({"sleep", "600"}));
+    recording.Start(Child({ "sleep", "600" }));
     int accepted = 0, refused = 0;
     const std::string chunk(1000, 'z');
     const bool ended = recording.loop.RunUntil(
@@ -152,17 +152,17 @@ TEST(RunnerWrite, ChildThatNeverReadsDoesNotHangTheRunner)
     ASSERT_TRUE(ended);
     EXPECT_GT(accepted, 0);
     EXPECT_GT(refused, 0); // the pipe filled up and the pending input with it
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
 }
 
 TEST(RunnerWrite, WithoutRedirectionOnlyTheExitIsReported)
 {
     RecordingRunner recording(coOwnerData);
-    recording.Start(Child({"exit", "7"}));
+    recording.Start(Child({ "exit", "7" }));
     EXPECT_EQ(recording.runner.State(), TJvProcessState::psWaiting);
     EXPECT_FALSE(recording.runner.Write("q"));
     ASSERT_TRUE(recording.WaitForEnd());
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {7});
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 7 });
     EXPECT_TRUE(recording.lines.empty());
 }
 
@@ -174,23 +174,23 @@ TEST(RunnerCycle, RunFromInsideOnTerminate)
         record(sender, exitCode);
         EXPECT_EQ(sender.State(), TJvProcessState::psReady);
         if (recording.terminations.size() == 1) {
-            sender.SetCommandLine(Child({"print-err", "second\\n", "", "x"}));
+            sender.SetCommandLine(Child({ "print-err", "second\\n", "", "x" }));
             sender.Run();
         }
     };
-    recording.Start(Child({"exit", "3"}));
+    recording.Start(Child({ "exit", "3" }));
     ASSERT_TRUE(recording.loop.RunUntil([&] { return recording.terminations.size() == 2; }));
     recording.loop.Drain(20ms);
-    EXPECT_EQ(recording.terminations, (std::vector<std::uint32_t> {3, 0}));
+    EXPECT_EQ(recording.terminations, (std::vector<std::uint32_t> { 3, 0 }));
     EXPECT_EQ(recording.raw, "second\n");
 }
 
 TEST(RunnerCycle, RunWhileWaitingRaisesAndLeavesTheChildAlone)
 {
     RecordingRunner recording;
-    recording.Start(Child({"pieces", "300", "first\\n", "second\\n"}));
+    recording.Start(Child({ "pieces", "300", "first\\n", "second\\n" }));
     const pid_t pid = recording.runner.ProcessId();
-    recording.runner.SetCommandLine(Child({"exit", "9"}));
+    recording.runner.SetCommandLine(Child({ "exit", "9" }));
     try {
         recording.runner.Run();
         FAIL() << "no error";
@@ -201,31 +201,31 @@ TEST(RunnerCycle, RunWhileWaitingRaisesAndLeavesTheChildAlone)
     EXPECT_EQ(recording.runner.State(), TJvProcessState::psWaiting);
     ASSERT_TRUE(recording.WaitForEnd());
     EXPECT_EQ(recording.raw, "first\nsecond\n");
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
 }
 
 TEST(RunnerCycle, ChildClosingItsOutputEarlyEndsWhenItExits)
 {
     RecordingRunner recording;
     const auto started = std::chrono::steady_clock::now();
-    recording.Start(Child({"closeout", "400", "3"}));
+    recording.Start(Child({ "closeout", "400", "3" }));
     ASSERT_TRUE(recording.WaitForEnd());
     EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms); // it waited for the exit
     EXPECT_EQ(recording.raw, "bye\n");
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {3});
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 3 });
 }
 
 TEST(RunnerCycle, GrandchildHoldingThePipeDoesNotDelayTheEnd)
 {
     RecordingRunner recording;
     const auto started = std::chrono::steady_clock::now();
-    recording.Start(Child({"grandchild", "4000"}));
+    recording.Start(Child({ "grandchild", "4000" }));
     ASSERT_TRUE(recording.WaitForEnd());
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    std::printf("OnTerminate %lld ms after Run with a grandchild holding the pipe\n",
-                static_cast<long long>(took.count()));
+    std::printf(
+        "OnTerminate %lld ms after Run with a grandchild holding the pipe\n", static_cast<long long>(took.count()));
     EXPECT_LT(took, 2500ms); // the grandchild holds the pipe for 4 s
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
     ASSERT_EQ(recording.raw.rfind("grandchild=", 0), 0u);
     kill(std::atoi(recording.raw.c_str() + std::strlen("grandchild=")), SIGKILL);
 }
@@ -238,13 +238,13 @@ TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
         recording.lines.emplace_back(line, startsOnNewLine);
         throw EConvertError("'" + line + "' is not a valid integer value");
     };
-    recording.Start(Child({"print", "tail"}));
+    recording.Start(Child({ "print", "tail" }));
     ASSERT_TRUE(recording.WaitForEnd());
     // Once at the end of the piece, once in the last delivery when the reader ended.
-    EXPECT_EQ(recording.lines, (std::vector<Line> {{"tail", true}, {"tail", false}}));
-    EXPECT_EQ(reports.messages, (std::vector<std::string> {"'tail' is not a valid integer value.",
-                                                           "'tail' is not a valid integer value."}));
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    EXPECT_EQ(recording.lines, (std::vector<Line> { { "tail", true }, { "tail", false } }));
+    EXPECT_EQ(reports.messages,
+        (std::vector<std::string> { "'tail' is not a valid integer value.", "'tail' is not a valid integer value." }));
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
 }
 
 TEST(RunnerDestroy, ChildGoesOnWithoutEventsAndIsReapedLater)
@@ -260,7 +260,7 @@ TEST(RunnerDestroy, ChildGoesOnWithoutEventsAndIsReapedLater)
         lines.emplace_back(line, startsOnNewLine);
     };
     runner->OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++terminations; };
-    runner->SetCommandLine(Child({"pieces", "700", "started\\n", "later\\n"}));
+    runner->SetCommandLine(Child({ "pieces", "700", "started\\n", "later\\n" }));
     runner->Run();
     const pid_t pid = runner->ProcessId();
     ASSERT_TRUE(loop.RunUntil([&] { return !lines.empty(); }));
@@ -289,7 +289,7 @@ TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
     runner->SetConsoleOptions(coOwnerData | coRedirect);
     std::size_t bytes = 0;
     runner->OnRawRead = [&](TJvCreateProcess&, const std::string& piece) { bytes += piece.size(); };
-    runner->SetCommandLine(Child({"bytes", std::to_string(1ull << 32)}));
+    runner->SetCommandLine(Child({ "bytes", std::to_string(1ull << 32) }));
     runner->Run();
     const pid_t pid = runner->ProcessId();
     ASSERT_TRUE(loop.RunUntil([&] { return bytes > 100000; }));

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 namespace ondrevo::testing {
 namespace {
@@ -15,7 +18,7 @@ namespace {
 std::vector<Line> LinesOf(const std::string& text)
 {
     RecordingRunner recording;
-    recording.Start(Child({"print", text}));
+    recording.Start(Child({ "print", text }));
     EXPECT_TRUE(recording.WaitForEnd());
     EXPECT_EQ(recording.terminations.size(), 1u);
     return recording.lines;
@@ -25,29 +28,29 @@ TEST(RunnerLines, CarriageReturnOverwritesAndLineFeedDelivers)
 {
     // "abc" CR "xy" LF in one piece: the line as it stands at LF, then the empty line
     // that is current when the piece ends.
-    EXPECT_EQ(LinesOf("abc\\rxy\\n"), (std::vector<Line> {{"xyc", true}, {"", true}}));
-    EXPECT_EQ(LinesOf("one\\ntwo\\n"), (std::vector<Line> {{"one", true}, {"two", true}, {"", true}}));
+    EXPECT_EQ(LinesOf("abc\\rxy\\n"), (std::vector<Line> { { "xyc", true }, { "", true } }));
+    EXPECT_EQ(LinesOf("one\\ntwo\\n"), (std::vector<Line> { { "one", true }, { "two", true }, { "", true } }));
 }
 
 TEST(RunnerLines, TabBackspaceAndControlBytes)
 {
-    EXPECT_EQ(LinesOf("a\\tb\\n"), (std::vector<Line> {{"a        b", true}, {"", true}}));
+    EXPECT_EQ(LinesOf("a\\tb\\n"), (std::vector<Line> { { "a        b", true }, { "", true } }));
     // BS at column 0 stays at 0; BS elsewhere moves back without erasing.
-    EXPECT_EQ(LinesOf("\\b\\bx\\n"), (std::vector<Line> {{"x", true}, {"", true}}));
-    EXPECT_EQ(LinesOf("abc\\b\\bX\\n"), (std::vector<Line> {{"aXc", true}, {"", true}}));
+    EXPECT_EQ(LinesOf("\\b\\bx\\n"), (std::vector<Line> { { "x", true }, { "", true } }));
+    EXPECT_EQ(LinesOf("abc\\b\\bX\\n"), (std::vector<Line> { { "aXc", true }, { "", true } }));
     // NUL and BEL show as spaces.
-    EXPECT_EQ(LinesOf("a\\0b\\ac\\n"), (std::vector<Line> {{"a b c", true}, {"", true}}));
+    EXPECT_EQ(LinesOf("a\\0b\\ac\\n"), (std::vector<Line> { { "a b c", true }, { "", true } }));
     // Bytes above 127 pass unchanged (UTF-8 is not decoded).
-    EXPECT_EQ(LinesOf("\xc3\xa9t\xc3\xa9\\n"), (std::vector<Line> {{"\xc3\xa9t\xc3\xa9", true}, {"", true}}));
+    EXPECT_EQ(LinesOf("\xc3\xa9t\xc3\xa9\\n"), (std::vector<Line> { { "\xc3\xa9t\xc3\xa9", true }, { "", true } }));
 }
 
 TEST(RunnerLines, OutputWithoutFinalNewlineIsDeliveredAgainAtTheEnd)
 {
     RecordingRunner recording;
-    recording.Start(Child({"print", "done\\nlast"}));
+    recording.Start(Child({ "print", "done\\nlast" }));
     ASSERT_TRUE(recording.WaitForEnd());
-    EXPECT_EQ(recording.lines, (std::vector<Line> {{"done", true}, {"last", true}, {"last", false}}));
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    EXPECT_EQ(recording.lines, (std::vector<Line> { { "done", true }, { "last", true }, { "last", false } }));
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
     EXPECT_EQ(recording.eventsAfterTerminate, 0);
     EXPECT_EQ(recording.eventsOffLoopThread, 0);
 }
@@ -57,16 +60,16 @@ TEST(RunnerLines, ProgressRewrittenWithCarriageReturns)
     // Separate writes usually arrive as separate pieces; the assertions hold however
     // they are cut.
     RecordingRunner recording;
-    recording.Start(Child({"pieces", "40", "frame=  1 time=00:00:01\\r", "frame= 22 time=00:00:02\\r",
-                           "frame=3\\r"}));
+    recording.Start(
+        Child({ "pieces", "40", "frame=  1 time=00:00:01\\r", "frame= 22 time=00:00:02\\r", "frame=3\\r" }));
     ASSERT_TRUE(recording.WaitForEnd());
     ASSERT_GE(recording.lines.size(), 2u);
     EXPECT_TRUE(recording.lines.front().second);
     for (std::size_t i = 1; i < recording.lines.size(); ++i)
         EXPECT_FALSE(recording.lines[i].second) << i;
     for (const auto& [text, startsOnNewLine] : recording.lines)
-        EXPECT_TRUE(text == "frame=  1 time=00:00:01" || text == "frame= 22 time=00:00:02" ||
-                    text == "frame=322 time=00:00:02")
+        EXPECT_TRUE(
+            text == "frame=  1 time=00:00:01" || text == "frame= 22 time=00:00:02" || text == "frame=322 time=00:00:02")
             << text;
     // The last progress text overwrote the start of the previous one, and the line
     // (not empty) was delivered once more at the end.
@@ -76,7 +79,7 @@ TEST(RunnerLines, ProgressRewrittenWithCarriageReturns)
 
 TEST(RunnerOutput, EveryByteArrivesInOrderBeforeOneTerminate)
 {
-    for (const std::size_t n : {0u, 1u, 1023u, 1024u, 1025u, 65536u, 1u << 20}) {
+    for (const std::size_t n : { 0u, 1u, 1023u, 1024u, 1025u, 65536u, 1u << 20 }) {
         SCOPED_TRACE(n);
         RecordingRunner recording;
         int piecesOverLimit = 0;
@@ -85,14 +88,14 @@ TEST(RunnerOutput, EveryByteArrivesInOrderBeforeOneTerminate)
             piecesOverLimit += piece.size() > 1024;
             recordRaw(sender, piece);
         };
-        recording.Start(Child({"bytes", std::to_string(n)}));
+        recording.Start(Child({ "bytes", std::to_string(n) }));
         ASSERT_TRUE(recording.WaitForEnd());
         const std::string expected = PatternBytes(n);
         EXPECT_EQ(recording.raw.size(), n);
         EXPECT_TRUE(recording.raw == expected);
         EXPECT_EQ(piecesOverLimit, 0);
         EXPECT_TRUE(ReconstructText(recording.lines) == expected);
-        EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+        EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
         EXPECT_EQ(recording.eventsAfterTerminate, 0);
     }
 }
@@ -102,36 +105,35 @@ TEST(RunnerOutput, StalledLoopKeepsOnlyTheNewestBufferedOutput)
     // The loop does not run while the child writes 1 MiB: the reader keeps at most
     // 131072 bytes, dropping older ones, and goes on reading so the child is not blocked.
     RecordingRunner recording;
-    recording.Start(Child({"bytes", std::to_string(1 << 20)}));
+    recording.Start(Child({ "bytes", std::to_string(1 << 20) }));
     const int pid = recording.runner.ProcessId();
-    ASSERT_TRUE(WaitFor([&] { return ProcessState(pid) == 'Z' || ProcessState(pid) == 0; },
-                        std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitFor([&] { return ProcessState(pid) == 'Z' || ProcessState(pid) == 0; }, std::chrono::seconds(10)));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(recording.WaitForEnd());
     const std::string expected = PatternBytes(1 << 20);
     ASSERT_GT(recording.raw.size(), 0u);
     EXPECT_LE(recording.raw.size(), 131072u);
     EXPECT_TRUE(expected.compare(expected.size() - recording.raw.size(), recording.raw.size(), recording.raw) == 0);
-    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> {0});
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
 }
 
 TEST(RunnerOutput, StandardErrorMergedOrSeparate)
 {
     {
         RecordingRunner merged;
-        merged.Start(Child({"print-err", "out\\n", "err\\n"}));
+        merged.Start(Child({ "print-err", "out\\n", "err\\n" }));
         ASSERT_TRUE(merged.WaitForEnd());
         EXPECT_EQ(merged.raw, "out\nerr\n");
         EXPECT_EQ(ReconstructText(merged.lines), "out\nerr\n");
         EXPECT_TRUE(merged.errorLines.empty());
     }
     RecordingRunner separate(coOwnerData | coRedirect | coSeparateError);
-    separate.Start(Child({"print-err", "out\\n", "err\\rERR"}));
+    separate.Start(Child({ "print-err", "out\\n", "err\\rERR" }));
     ASSERT_TRUE(separate.WaitForEnd());
     EXPECT_EQ(separate.raw, "out\n");
-    EXPECT_EQ(separate.lines, (std::vector<Line> {{"out", true}, {"", true}}));
+    EXPECT_EQ(separate.lines, (std::vector<Line> { { "out", true }, { "", true } }));
     EXPECT_EQ(separate.errorRaw, "err\rERR");
-    EXPECT_EQ(separate.errorLines, (std::vector<Line> {{"ERR", true}, {"ERR", false}}));
+    EXPECT_EQ(separate.errorLines, (std::vector<Line> { { "ERR", true }, { "ERR", false } }));
     EXPECT_EQ(separate.terminations.size(), 1u);
     EXPECT_EQ(separate.eventsAfterTerminate, 0);
 }
@@ -139,22 +141,24 @@ TEST(RunnerOutput, StandardErrorMergedOrSeparate)
 TEST(RunnerOutput, LinesKeptInConsoleOutputWithoutOwnerData)
 {
     RecordingRunner recording(coRedirect);
-    recording.Start(Child({"print", "one\\ntwo\\rTWO"}));
+    recording.Start(Child({ "print", "one\\ntwo\\rTWO" }));
     ASSERT_TRUE(recording.WaitForEnd());
-    EXPECT_EQ(recording.runner.ConsoleOutput(), (std::vector<std::string> {"one", "TWO"}));
+    EXPECT_EQ(recording.runner.ConsoleOutput(), (std::vector<std::string> { "one", "TWO" }));
 
     RecordingRunner ownerData;
-    ownerData.Start(Child({"print", "one\\n"}));
+    ownerData.Start(Child({ "print", "one\\n" }));
     ASSERT_TRUE(ownerData.WaitForEnd());
     EXPECT_TRUE(ownerData.runner.ConsoleOutput().empty());
 }
 
 TEST(RunnerChild, ArgumentsArriveWhole)
 {
-    const std::vector<std::string> arguments = {"with space", "it's \"quoted\"", "\xc3\x9c" "TF-8 \xe2\x9c\x93", "",
-                                                "$HOME;*|>x", "  padded  "};
+    const std::vector<std::string> arguments = { "with space", "it's \"quoted\"",
+        "\xc3\x9c"
+        "TF-8 \xe2\x9c\x93",
+        "", "$HOME;*|>x", "  padded  " };
     RecordingRunner recording;
-    std::vector<std::string> modeAndArguments = {"args"};
+    std::vector<std::string> modeAndArguments = { "args" };
     modeAndArguments.insert(modeAndArguments.end(), arguments.begin(), arguments.end());
     recording.Start(Child(modeAndArguments));
     ASSERT_TRUE(recording.WaitForEnd());
@@ -162,14 +166,17 @@ TEST(RunnerChild, ArgumentsArriveWhole)
     for (const auto& argument : arguments)
         expected += argument + '\0';
     EXPECT_EQ(recording.raw, expected);
-    EXPECT_EQ(recording.runner.CommandLine(), ChildPath() + " args 'with space' 'it'\\''s \"quoted\"' "
-                                                            "'\xc3\x9c" "TF-8 \xe2\x9c\x93' '' $HOME;*|>x '  padded  '");
+    EXPECT_EQ(recording.runner.CommandLine(),
+        ChildPath()
+            + " args 'with space' 'it'\\''s \"quoted\"' "
+              "'\xc3\x9c"
+              "TF-8 \xe2\x9c\x93' '' $HOME;*|>x '  padded  '");
 }
 
 TEST(RunnerChild, ProgramFoundOnPath)
 {
     RecordingRunner recording;
-    recording.Start({"sh", "-c", "echo found"});
+    recording.Start({ "sh", "-c", "echo found" });
     ASSERT_TRUE(recording.WaitForEnd());
     EXPECT_EQ(recording.raw, "found\n");
 }
@@ -181,30 +188,44 @@ TEST(RunnerChild, EnvironmentAndWorkingDirectory)
     std::filesystem::create_directory(folder);
 
     RecordingRunner given;
-    given.runner.SetEnvironment({"ALPHA=1", "BETA=two words", "", "GAMMA=\xc3\xa9"});
+    given.runner.SetEnvironment({ "ALPHA=1", "BETA=two words", "", "GAMMA=\xc3\xa9" });
     given.runner.SetCurrentDirectory("  " + folder.string() + " ");
-    given.Start(Child({"environ"}));
+    given.Start(Child({ "environ" }));
     ASSERT_TRUE(given.WaitForEnd());
     EXPECT_EQ(given.raw, "ALPHA=1\nBETA=two words\nGAMMA=\xc3\xa9\n");
 
     given.raw.clear();
     given.terminations.clear();
-    given.Start(Child({"pwd"}));
+    given.Start(Child({ "pwd" }));
     ASSERT_TRUE(given.WaitForEnd());
     EXPECT_EQ(given.raw, std::filesystem::canonical(folder).string() + "\n");
 
     // Without settings the child has our environment and our working directory.
     setenv("ONDREVO_RUNNER_TEST", "inherited", 1);
     RecordingRunner inherited;
-    inherited.Start(Child({"environ"}));
+    inherited.Start(Child({ "environ" }));
     ASSERT_TRUE(inherited.WaitForEnd());
     EXPECT_NE(inherited.raw.find("ONDREVO_RUNNER_TEST=inherited\n"), std::string::npos);
     inherited.raw.clear();
     inherited.terminations.clear();
-    inherited.Start(Child({"pwd"}));
+    inherited.Start(Child({ "pwd" }));
     ASSERT_TRUE(inherited.WaitForEnd());
     EXPECT_EQ(inherited.raw, std::filesystem::current_path().string() + "\n");
     unsetenv("ONDREVO_RUNNER_TEST");
+}
+
+TEST(RunnerChild, IdlePriorityLowersTheNiceValue)
+{
+    const int ours = getpriority(PRIO_PROCESS, 0);
+    for (const auto& [priority, expected] :
+        { std::pair { TJvProcessPriority::ppIdle, 19 }, std::pair { TJvProcessPriority::ppNormal, ours } }) {
+        RecordingRunner recording;
+        recording.runner.SetPriority(priority);
+        recording.Start(Child({ "sleep", "200" }));
+        errno = 0;
+        EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(recording.runner.ProcessId())), expected);
+        ASSERT_TRUE(recording.WaitForEnd());
+    }
 }
 
 TEST(RunnerChild, CleanSignalStateAndOnlyStandardDescriptors)
@@ -215,13 +236,13 @@ TEST(RunnerChild, CleanSignalStateAndOnlyStandardDescriptors)
     sigaddset(&usr1, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &usr1, &previous);
     RecordingRunner recording;
-    recording.Start(Child({"sigstate"}));
+    recording.Start(Child({ "sigstate" }));
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     ASSERT_TRUE(recording.WaitForEnd());
     EXPECT_EQ(recording.raw, "blocked=0 sigpipe=default\n");
 
     RecordingRunner descriptors;
-    descriptors.Start(Child({"fds"}));
+    descriptors.Start(Child({ "fds" }));
     ASSERT_TRUE(descriptors.WaitForEnd());
     EXPECT_EQ(descriptors.raw, "fds=0 1 2\n");
 }

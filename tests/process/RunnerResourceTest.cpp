@@ -30,12 +30,12 @@ void ExpectUnchanged(const Resources& before)
 TEST(RunnerResources, ThousandRunsLeaveNothingBehind)
 {
     RecordingRunner recording;
-    recording.Start(Child({"print", "warm-up\\n"}));
+    recording.Start(Child({ "print", "warm-up\\n" }));
     ASSERT_TRUE(recording.WaitForEnd());
     const Resources before;
     for (int i = 0; i < 1000; ++i) {
         recording.terminations.clear();
-        recording.Start(Child({"print", "x\\n"}));
+        recording.Start(Child({ "print", "x\\n" }));
         ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.terminations.empty(); })) << i;
     }
     recording.loop.Drain();
@@ -48,7 +48,7 @@ TEST(RunnerResources, ThousandFailedStartsLeaveNothingBehind)
     const Resources before;
     int raised = 0;
     for (int i = 0; i < 1000; ++i) {
-        recording.runner.SetCommandLine({i % 2 ? "/nonexistent/program" : "ondrevo-no-such-program"});
+        recording.runner.SetCommandLine({ i % 2 ? "/nonexistent/program" : "ondrevo-no-such-program" });
         try {
             recording.runner.Run();
         } catch (const EOSError&) {
@@ -68,14 +68,14 @@ int RunWithStandardStreamsClosed()
     close(1);
     close(2);
     RecordingRunner recording;
-    recording.Start(Child({"fds"}));
+    recording.Start(Child({ "fds" }));
     if (!recording.WaitForEnd())
         return 1;
     if (recording.raw != "fds=0 1 2\n")
         return 2;
     recording.raw.clear();
     recording.terminations.clear();
-    recording.Start(Child({"echo"}));
+    recording.Start(Child({ "echo" }));
     recording.runner.Write("in q");
     if (!recording.WaitForEnd() || recording.raw != "in q")
         return 3;

@@ -1,7 +1,7 @@
 #include "process/RunnerTestSupport.h"
 
 #include <dirent.h>
-#include <fstream>
+#include <fcntl.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -24,18 +24,29 @@ int CountEntries(const char* folder)
 // Fields of /proc/PID/stat after the command name: state, then the parent's pid.
 bool ReadStat(const std::string& path, char& state, int& parent)
 {
-    std::ifstream file(path);
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    if (close == std::string::npos)
+    // Plain read(): the process may be gone between open and read (ESRCH).
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    std::istringstream rest(text.substr(close + 1));
+    char buffer[1024];
+    const ssize_t n = read(fd, buffer, sizeof buffer - 1);
+    close(fd);
+    if (n <= 0)
+        return false;
+    const std::string text(buffer, static_cast<std::size_t>(n));
+    const auto nameEnd = text.rfind(')');
+    if (nameEnd == std::string::npos)
+        return false;
+    std::istringstream rest(text.substr(nameEnd + 1));
     return static_cast<bool>(rest >> state >> parent);
 }
 
 } // namespace
 
-std::string ChildPath() { return std::string(ONDREVO_TEST_HELPER_DIR) + "/ondrevo_test_child"; }
+std::string ChildPath()
+{
+    return std::string(ONDREVO_TEST_HELPER_DIR) + "/ondrevo_test_child";
+}
 
 std::vector<std::string> Child(std::vector<std::string> modeAndArguments)
 {
@@ -66,8 +77,14 @@ std::string ReconstructText(const std::vector<Line>& lines)
     return joined;
 }
 
-int OpenDescriptorCount() { return CountEntries("/proc/self/fd") - 1; } // less the one listing them
-int ThreadCount() { return CountEntries("/proc/self/task"); }
+int OpenDescriptorCount()
+{
+    return CountEntries("/proc/self/fd") - 1;
+} // less the one listing them
+int ThreadCount()
+{
+    return CountEntries("/proc/self/task");
+}
 
 int ZombieChildCount()
 {
@@ -77,8 +94,8 @@ int ZombieChildCount()
         const int pid = std::atoi(entry->d_name);
         char state = 0;
         int parent = 0;
-        if (pid > 0 && ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) && parent == getpid() &&
-            state == 'Z')
+        if (pid > 0 && ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) && parent == getpid()
+            && state == 'Z')
             ++count;
     }
     closedir(dir);

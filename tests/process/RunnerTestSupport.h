@@ -46,7 +46,7 @@ struct RecordingRunner {
     bool WaitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
     PlainEventLoop loop;
-    TJvCreateProcess runner {loop};
+    TJvCreateProcess runner { loop };
     std::vector<Line> lines, errorLines;
     std::string raw, errorRaw;
     std::vector<std::uint32_t> terminations;

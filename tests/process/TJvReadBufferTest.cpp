@@ -12,7 +12,10 @@
 namespace ondrevo {
 namespace {
 
-std::string Piece(char fill, std::size_t n = 1024) { return std::string(n, fill); }
+std::string Piece(char fill, std::size_t n = 1024)
+{
+    return std::string(n, fill);
+}
 
 TEST(TJvReadBuffer, GrowsByDoublingTo131072ThenDropsWhatWasNotTaken)
 {
@@ -23,7 +26,7 @@ TEST(TJvReadBuffer, GrowsByDoublingTo131072ThenDropsWhatWasNotTaken)
         if (capacities.empty() || capacities.back() != buffer.Capacity())
             capacities.push_back(buffer.Capacity());
     }
-    EXPECT_EQ(capacities, (std::vector<std::size_t> {1024, 2048, 4096, 8192, 16384, 32768, 65536, 131072}));
+    EXPECT_EQ(capacities, (std::vector<std::size_t> { 1024, 2048, 4096, 8192, 16384, 32768, 65536, 131072 }));
     EXPECT_EQ(buffer.Buffered(), 131072u);
     EXPECT_EQ(buffer.Dropped(), 0u);
 

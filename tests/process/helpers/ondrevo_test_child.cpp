@@ -33,13 +33,15 @@ void WriteAll(int fd, const char* data, std::size_t n)
     }
 }
 
-void WriteText(int fd, const std::string& text) { WriteAll(fd, text.data(), text.size()); }
+void WriteText(int fd, const std::string& text)
+{
+    WriteAll(fd, text.data(), text.size());
+}
 
 void SleepMs(long ms)
 {
-    timespec time {ms / 1000, (ms % 1000) * 1000000L};
-    while (::nanosleep(&time, &time) < 0 && errno == EINTR) {
-    }
+    timespec time { ms / 1000, (ms % 1000) * 1000000L };
+    while (::nanosleep(&time, &time) < 0 && errno == EINTR) { }
 }
 
 // \r \n \t \b \0 \a \\ and \xHH, so that control bytes can be passed as arguments.
@@ -52,32 +54,50 @@ std::string Unescape(const char* text)
             continue;
         }
         switch (*++p) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'b': out += '\b'; break;
-        case '0': out += '\0'; break;
-        case 'a': out += '\a'; break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case '0':
+            out += '\0';
+            break;
+        case 'a':
+            out += '\a';
+            break;
         case 'x':
             if (p[1] && p[2]) {
                 out += static_cast<char>(std::strtol(std::string(p + 1, 2).c_str(), nullptr, 16));
                 p += 2;
             }
             break;
-        default: out += *p; break;
+        default:
+            out += *p;
+            break;
         }
     }
     return out;
 }
 
 // Byte i of the "bytes" output: letters with a LF every 64 bytes.
-char PatternByte(std::size_t i) { return i % 64 == 63 ? '\n' : static_cast<char>('a' + i % 26); }
+char PatternByte(std::size_t i)
+{
+    return i % 64 == 63 ? '\n' : static_cast<char>('a' + i % 26);
+}
 
 int Usage()
 {
-    WriteText(2, "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
-                 "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo | closein MS |\n"
-                 "       closeout MS N | grandchild MS | sigstate | fds\n");
+    WriteText(2,
+        "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
+        "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo | closein MS |\n"
+        "       closeout MS N | grandchild MS | sigstate | fds\n");
     return 2;
 }
 
@@ -154,7 +174,7 @@ int main(int argc, char** argv)
             const long elapsed = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
             if (elapsed >= ms)
                 break;
-            pollfd fd {0, POLLIN, 0};
+            pollfd fd { 0, POLLIN, 0 };
             if (::poll(&fd, 1, static_cast<int>(ms - elapsed)) <= 0)
                 continue;
             char buffer[4096];
@@ -199,10 +219,11 @@ int main(int argc, char** argv)
         int count = 0;
         for (int signal = 1; signal < NSIG; ++signal)
             count += sigismember(&blocked, signal) == 1;
-        struct sigaction pipe {};
+        struct sigaction pipe { };
         sigaction(SIGPIPE, nullptr, &pipe);
-        WriteText(1, "blocked=" + std::to_string(count) +
-                         " sigpipe=" + (pipe.sa_handler == SIG_DFL ? "default" : "changed") + "\n");
+        WriteText(1,
+            "blocked=" + std::to_string(count) + " sigpipe=" + (pipe.sa_handler == SIG_DFL ? "default" : "changed")
+                + "\n");
     } else if (mode == "fds") {
         // The open descriptors, without the one that lists them.
         DIR* dir = ::opendir("/proc/self/fd");
