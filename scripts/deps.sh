@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libxkbcommon-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libxkbcommon-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
   libsqlite3-dev sqlite3
   ffmpeg mplayer libmediainfo0v5
 )
