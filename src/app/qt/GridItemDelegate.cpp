@@ -1,5 +1,8 @@
 #include "app/qt/GridItemDelegate.h"
 
+#include <QHeaderView>
+#include <QTreeWidget>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
@@ -70,6 +73,20 @@ QSize GridItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(rowHeight_);
     return size;
+}
+
+void SetUpReportList(QTreeWidget& list)
+{
+    list.header()->setStretchLastSection(false);
+    list.setRootIsDecorated(false);
+    list.setItemsExpandable(false);
+    list.setUniformRowHeights(true);
+    list.setAllColumnsShowFocus(true);
+    list.setSelectionBehavior(QAbstractItemView::SelectRows);
+    list.setSelectionMode(QAbstractItemView::SingleSelection);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.setIconSize(QSize(16, 16));
+    list.setItemDelegate(new GridItemDelegate(17, &list));
 }
 
 } // namespace ondrevo

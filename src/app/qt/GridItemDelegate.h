@@ -4,6 +4,8 @@
 
 #include <QStyledItemDelegate>
 
+class QTreeWidget;
+
 namespace ondrevo {
 
 class GridItemDelegate : public QStyledItemDelegate {
@@ -16,5 +18,9 @@ public:
 private:
     int rowHeight_;
 };
+
+// Makes a tree widget a flat, read-only report list with single whole-row selection,
+// 16 x 16 images and this delegate's grid and row height.
+void SetUpReportList(QTreeWidget& list);
 
 } // namespace ondrevo

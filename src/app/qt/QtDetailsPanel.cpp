@@ -40,16 +40,7 @@ QtDetailsPanel::QtDetailsPanel(const ImageList& images, QWidget* parent)
     setColumnWidth(0, 120);
     setColumnWidth(1, 120);
     setHeaderHidden(true);
-    header()->setStretchLastSection(false);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setIconSize(QSize(16, 16));
-    setItemDelegate(new GridItemDelegate(17, this));
+    SetUpReportList(*this);
     for (const FixedRow& fixed : kRows) {
         auto* item = new QTreeWidgetItem(QStringList { QString::fromLatin1(fixed.caption) });
         item->setIcon(0, images.Icon(fixed.image));

@@ -42,19 +42,10 @@ QtFileList::QtFileList(const ImageList& images, QWidget* parent)
     const int widths[] = { 310, 65, 70, 80, 60 };
     for (int column = 0; column < 1 + kSubItemColumns; ++column)
         setColumnWidth(column, widths[column]);
-    header()->setStretchLastSection(false);
+    SetUpReportList(*this);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setIconSize(QSize(16, 16));
     setTextElideMode(Qt::ElideRight);
-    setItemDelegate(new GridItemDelegate(17, this));
 }
 
 QTreeWidgetItem* QtFileList::Row(int row) const
