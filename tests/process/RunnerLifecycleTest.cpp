@@ -249,7 +249,7 @@ TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
 
 TEST(RunnerDestroy, ChildGoesOnWithoutEventsAndIsReapedLater)
 {
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = BaselineThreadCount();
     const int descriptorsBefore = OpenDescriptorCount();
     PlainEventLoop loop;
     std::vector<Line> lines;
@@ -283,7 +283,7 @@ TEST(RunnerDestroy, ChildGoesOnWithoutEventsAndIsReapedLater)
 
 TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
 {
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = BaselineThreadCount();
     PlainEventLoop loop;
     auto runner = std::make_unique<TJvCreateProcess>(loop);
     runner->SetConsoleOptions(coOwnerData | coRedirect);

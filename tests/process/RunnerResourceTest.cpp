@@ -14,8 +14,8 @@ namespace ondrevo::testing {
 namespace {
 
 struct Resources {
+    int threads = BaselineThreadCount();
     int descriptors = OpenDescriptorCount();
-    int threads = ThreadCount();
     int zombies = ZombieChildCount();
 };
 

@@ -1,6 +1,10 @@
 #include "process/RunnerTestSupport.h"
 
+#include "app/PlainEventLoop.h"
+#include "process/TJvCreateProcess.h"
+
 #include <dirent.h>
+#include <thread>
 #include <fcntl.h>
 #include <sstream>
 #include <unistd.h>
@@ -84,6 +88,25 @@ int OpenDescriptorCount()
 int ThreadCount()
 {
     return CountEntries("/proc/self/task");
+}
+
+int BaselineThreadCount()
+{
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        PlainEventLoop loop;
+        TJvCreateProcess runner(loop);
+        runner.SetConsoleOptions(coOwnerData | coRedirect);
+        bool ended = false;
+        runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ended = true; };
+        runner.SetCommandLine(Child({ "exit", "0" }));
+        runner.Run();
+        loop.RunUntil([&] { return ended; });
+        WaitFor([&] { return false; }, std::chrono::milliseconds(50)); // let its threads finish
+        return true;
+    }();
+    (void)warmedUp;
+    return ThreadCount();
 }
 
 int ZombieChildCount()

@@ -30,6 +30,9 @@ std::string ReconstructText(const std::vector<Line>& lines);
 
 int OpenDescriptorCount();
 int ThreadCount();
+// The thread count once threads that start lazily (a sanitizer's background thread, for
+// example) are there: runs one thread and one child to its end first.
+int BaselineThreadCount();
 int ZombieChildCount();
 // State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
 char ProcessState(int pid);
