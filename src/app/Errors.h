@@ -10,7 +10,10 @@ namespace ondrevo {
 // Base of the program's own errors. ClassName() is what the start-up error box names.
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    explicit Exception(const std::string& message)
+        : std::runtime_error(message)
+    {
+    }
     virtual const char* ClassName() const noexcept { return "Exception"; }
 };
 
@@ -24,7 +27,11 @@ public:
 // A call to the operating system failed; carries errno and its text.
 class EOSError : public Exception {
 public:
-    EOSError(int code, const std::string& message) : Exception(message), code_(code) {}
+    EOSError(int code, const std::string& message)
+        : Exception(message)
+        , code_(code)
+    {
+    }
     // "System Error.  Code: <errno>.\n<strerror>"
     static EOSError FromErrno(int code);
     int Code() const noexcept { return code_; }
@@ -45,7 +52,11 @@ public:
 // A database error: SQLite's result code and SQLite's own message.
 class EUniError : public Exception {
 public:
-    EUniError(int code, const std::string& message) : Exception(message), code_(code) {}
+    EUniError(int code, const std::string& message)
+        : Exception(message)
+        , code_(code)
+    {
+    }
     int ErrorCode() const noexcept { return code_; }
     const char* ClassName() const noexcept override { return "EUniError"; }
 

@@ -28,9 +28,15 @@ ErrorReportSink SetErrorReportSink(ErrorReportSink sink)
     return previous;
 }
 
-const std::string& ApplicationTitle() { return Title(); }
+const std::string& ApplicationTitle()
+{
+    return Title();
+}
 
-void SetApplicationTitle(std::string title) { Title() = std::move(title); }
+void SetApplicationTitle(std::string title)
+{
+    Title() = std::move(title);
+}
 
 std::string ErrorReportText(const std::string& message)
 {

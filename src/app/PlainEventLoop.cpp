@@ -8,7 +8,7 @@ void PlainEventLoop::Post(Task task)
 {
     {
         std::lock_guard lock(mutex_);
-        queue_.push_back(Entry{std::move(task), false});
+        queue_.push_back(Entry { std::move(task), false });
     }
     ready_.notify_one();
 }
@@ -17,7 +17,7 @@ void PlainEventLoop::Quit()
 {
     {
         std::lock_guard lock(mutex_);
-        queue_.push_back(Entry{{}, true});
+        queue_.push_back(Entry { {}, true });
     }
     ready_.notify_one();
 }
@@ -74,8 +74,7 @@ bool PlainEventLoop::RunUntil(const std::function<bool()>& done, std::chrono::mi
 
 void PlainEventLoop::Drain(std::chrono::milliseconds quiet)
 {
-    while (RunOne(quiet)) {
-    }
+    while (RunOne(quiet)) { }
 }
 
 std::size_t PlainEventLoop::Pending() const

@@ -20,8 +20,7 @@ public:
     // Runs at most one task, waiting up to `timeout` for one. Returns whether one ran.
     bool RunOne(std::chrono::milliseconds timeout);
     // Runs tasks until `done()` holds or `timeout` passes. Returns `done()`.
-    bool RunUntil(const std::function<bool()>& done,
-                  std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Runs every task that is queued now or arrives within `quiet` of the last one.
     void Drain(std::chrono::milliseconds quiet = std::chrono::milliseconds(0));
     std::size_t Pending() const;

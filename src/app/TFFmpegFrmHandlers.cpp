@@ -9,16 +9,15 @@
 
 namespace ondrevo {
 
-void TFFmpegFrmHandlers::WireNonVisualEvents(ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess,
-                                             TJvTimer& jvTimer)
+void TFFmpegFrmHandlers::WireNonVisualEvents(
+    ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer)
 {
     jvEditNumb.OnChange = [this] { JvEditNumbChange(); };
     jvCreateProcess.OnRead = [this](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
         JvCreateProcessRead(line, startsOnNewLine);
     };
-    jvCreateProcess.OnTerminate = [this](TJvCreateProcess&, std::uint32_t exitCode) {
-        JvCreateProcessTerminate(exitCode);
-    };
+    jvCreateProcess.OnTerminate
+        = [this](TJvCreateProcess&, std::uint32_t exitCode) { JvCreateProcessTerminate(exitCode); };
     jvTimer.OnTimer = [this] { JvTimerTimer(); };
 }
 
@@ -40,11 +39,20 @@ void TFFmpegFrmHandlers::CloseMainWindow()
     loop_.Quit();
 }
 
-void TFFmpegFrmHandlers::AddFileBtnClick() { TFFmpegFunc().AddVideoFile(); }
+void TFFmpegFrmHandlers::AddFileBtnClick()
+{
+    TFFmpegFunc().AddVideoFile();
+}
 
-void TFFmpegFrmHandlers::DelFileBtnClick() { TFFmpegFunc().DeleteVideoFile(); }
+void TFFmpegFrmHandlers::DelFileBtnClick()
+{
+    TFFmpegFunc().DeleteVideoFile();
+}
 
-void TFFmpegFrmHandlers::ClearFileBtnClick() { TFFmpegFunc().ClearVideoFiles(); }
+void TFFmpegFrmHandlers::ClearFileBtnClick()
+{
+    TFFmpegFunc().ClearVideoFiles();
+}
 
 void TFFmpegFrmHandlers::ConvFileBtnClick()
 {
@@ -63,15 +71,30 @@ void TFFmpegFrmHandlers::PlayBtnClick()
     TFFmpegFunc func;
 }
 
-void TFFmpegFrmHandlers::DonateBtnClick() { TFFmpegFunc().OpenDonationPage(); }
+void TFFmpegFrmHandlers::DonateBtnClick()
+{
+    TFFmpegFunc().OpenDonationPage();
+}
 
-void TFFmpegFrmHandlers::QuitBtnClick() { FFmpegFrm->Close(); }
+void TFFmpegFrmHandlers::QuitBtnClick()
+{
+    FFmpegFrm->Close();
+}
 
-void TFFmpegFrmHandlers::FileListViewClick() { TFFmpegFunc().ShowSelectedFileInfo(); }
+void TFFmpegFrmHandlers::FileListViewClick()
+{
+    TFFmpegFunc().ShowSelectedFileInfo();
+}
 
-void TFFmpegFrmHandlers::JvBtnSltDirClick() { TFFmpegFunc().ChooseOutputDir(); }
+void TFFmpegFrmHandlers::JvBtnSltDirClick()
+{
+    TFFmpegFunc().ChooseOutputDir();
+}
 
-void TFFmpegFrmHandlers::JvBtnOpenDirClick() { TFFmpegFunc().OpenOutputDir(); }
+void TFFmpegFrmHandlers::JvBtnOpenDirClick()
+{
+    TFFmpegFunc().OpenOutputDir();
+}
 
 void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
 {
@@ -102,7 +125,9 @@ void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string&, bool)
     TFFmpegFunc func;
 }
 
-void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t) {}
+void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t)
+{
+}
 
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
@@ -115,8 +140,14 @@ void TFFmpegFrmHandlers::JvTrayIconClick(TMouseButton button)
         FFmpegFrm->JvTrayIcon().RestoreApplication();
 }
 
-void TFFmpegFrmHandlers::ShowMainForm1Click() { FFmpegFrm->JvTrayIcon().RestoreApplication(); }
+void TFFmpegFrmHandlers::ShowMainForm1Click()
+{
+    FFmpegFrm->JvTrayIcon().RestoreApplication();
+}
 
-void TFFmpegFrmHandlers::Quit1Click() { FFmpegFrm->Close(); }
+void TFFmpegFrmHandlers::Quit1Click()
+{
+    FFmpegFrm->Close();
+}
 
 } // namespace ondrevo

@@ -19,7 +19,10 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TFFmpegFrmHandlers {
 public:
-    explicit TFFmpegFrmHandlers(IEventLoop& loop) : loop_(loop) {}
+    explicit TFFmpegFrmHandlers(IEventLoop& loop)
+        : loop_(loop)
+    {
+    }
 
     // Connects the events that do not come from widgets: the cursor edit's change, the
     // encoder runner's read and end, and the busy timer's tick.

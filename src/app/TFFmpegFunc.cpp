@@ -35,27 +35,30 @@ ISelector* LookUpSelector(IMainWindow& window, const std::string& name)
 
 } // namespace
 
-TFFmpegFunc::TFFmpegFunc() : TFFmpegFunc(InstalledWindow(), InstalledDataModule()) {}
+TFFmpegFunc::TFFmpegFunc()
+    : TFFmpegFunc(InstalledWindow(), InstalledDataModule())
+{
+}
 
 TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
-    : window_(window),
-      sqliteQuery_(dataModule.SqliteQuery()),
-      openDialog1_(window.OpenDialog1()),
-      fileListView_(window.FileListView()),
-      msgListView_(window.MsgListView()),
-      addFileBtn_(window.AddFileBtn()),
-      delFileBtn_(window.DelFileBtn()),
-      clearFileBtn_(window.ClearFileBtn()),
-      convFileBtn_(window.ConvFileBtn()),
-      stopConvBtn_(window.StopConvBtn()),
-      playBtn_(window.PlayBtn()),
-      jvEditDir_(window.JvEditDir()),
-      jvEditNumb_(window.JvEditNumb()),
-      jvEditCmdMsg_(window.JvEditCmdMsg()),
-      jvCheckBox_(window.JvCheckBox()),
-      jvCreateProcess_(window.JvCreateProcess()),
-      jvTrayIcon_(window.JvTrayIcon()),
-      jvTimer_(window.JvTimer())
+    : window_(window)
+    , sqliteQuery_(dataModule.SqliteQuery())
+    , openDialog1_(window.OpenDialog1())
+    , fileListView_(window.FileListView())
+    , msgListView_(window.MsgListView())
+    , addFileBtn_(window.AddFileBtn())
+    , delFileBtn_(window.DelFileBtn())
+    , clearFileBtn_(window.ClearFileBtn())
+    , convFileBtn_(window.ConvFileBtn())
+    , stopConvBtn_(window.StopConvBtn())
+    , playBtn_(window.PlayBtn())
+    , jvEditDir_(window.JvEditDir())
+    , jvEditNumb_(window.JvEditNumb())
+    , jvEditCmdMsg_(window.JvEditCmdMsg())
+    , jvCheckBox_(window.JvCheckBox())
+    , jvCreateProcess_(window.JvCreateProcess())
+    , jvTrayIcon_(window.JvTrayIcon())
+    , jvTimer_(window.JvTimer())
 {
     for (int n = 1; n <= 5; ++n)
         jvCmbVdo_[n - 1] = LookUpSelector(window, "JvCmbVdo" + std::to_string(n));

@@ -69,8 +69,8 @@ public:
 private:
     IMainWindow& window_;
     TSqliteQuery& sqliteQuery_;
-    std::array<ISelector*, 5> jvCmbVdo_{};
-    std::array<ISelector*, 4> jvCmbAdo_{};
+    std::array<ISelector*, 5> jvCmbVdo_ {};
+    std::array<ISelector*, 4> jvCmbAdo_ {};
     IOpenDialog& openDialog1_;
     IFileList& fileListView_;
     IDetailsPanel& msgListView_;

@@ -11,7 +11,7 @@ namespace ondrevo {
 struct TJvTimer::Shared {
     std::mutex mutex;
     std::condition_variable wake;
-    bool enabled = false;  // the UI side's view, read on the UI thread by each tick
+    bool enabled = false; // the UI side's view, read on the UI thread by each tick
     bool stopping = false; // tells the thread to end
     bool tickDone = false;
     unsigned generation = 0; // ticks of an earlier run are dropped
@@ -19,7 +19,9 @@ struct TJvTimer::Shared {
 };
 
 TJvTimer::TJvTimer(IEventLoop& loop, int intervalMs)
-    : loop_(loop), intervalMs_(intervalMs), shared_(std::make_shared<Shared>())
+    : loop_(loop)
+    , intervalMs_(intervalMs)
+    , shared_(std::make_shared<Shared>())
 {
     shared_->onTimer = &OnTimer;
 }

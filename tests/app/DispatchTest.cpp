@@ -19,8 +19,8 @@ TEST(ErrorReportText, AppendsAPeriodOnlyAfterCharactersThatSortAfterIt)
 {
     EXPECT_EQ(ErrorReportText("no such table: cmbex_vdocodec"), "no such table: cmbex_vdocodec.");
     EXPECT_EQ(ErrorReportText("Done."), "Done.");
-    EXPECT_EQ(ErrorReportText("Stopped!"), "Stopped!");           // '!' sorts before '.'
-    EXPECT_EQ(ErrorReportText("value -"), "value -");             // '-' sorts before '.'
+    EXPECT_EQ(ErrorReportText("Stopped!"), "Stopped!"); // '!' sorts before '.'
+    EXPECT_EQ(ErrorReportText("value -"), "value -"); // '-' sorts before '.'
     EXPECT_EQ(ErrorReportText("'12a' is not valid/"), "'12a' is not valid/."); // '/' sorts after '.'
     EXPECT_EQ(ErrorReportText("Code: 2"), "Code: 2.");
     EXPECT_EQ(ErrorReportText(""), "");
@@ -57,7 +57,7 @@ TEST(Dispatch, WhatTheHandlerHadNotDoneStaysUndone)
         ++steps;
     });
     EXPECT_EQ(steps, 1);
-    EXPECT_EQ(reports.messages, std::vector<std::string>{"'1x' is not a valid integer value."});
+    EXPECT_EQ(reports.messages, std::vector<std::string> { "'1x' is not a valid integer value." });
 }
 
 TEST(EditChangeEvent, FiresBeforeTheSetterReturnsAndOnlyForADifferentText)
@@ -68,10 +68,10 @@ TEST(EditChangeEvent, FiresBeforeTheSetterReturnsAndOnlyForADifferentText)
     edit.SetText("-1");
     EXPECT_TRUE(seen.empty());
     edit.SetText("0");
-    ASSERT_EQ(seen, std::vector<std::string>{"0"}); // already ran when SetText returned
+    ASSERT_EQ(seen, std::vector<std::string> { "0" }); // already ran when SetText returned
     edit.SetText("0");
     edit.SetText("1");
-    EXPECT_EQ(seen, (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(seen, (std::vector<std::string> { "0", "1" }));
 }
 
 TEST(EditChangeEvent, AnErrorInTheChangeHandlerIsReportedAndTheSetterReturnsNormally)
@@ -103,7 +103,7 @@ TEST(EditChangeEvent, AChangeHandlerThatSetsTheEditAgainNestsLikeTheBatchChain)
             edit.SetText(std::to_string(next));
     };
     edit.SetText("0");
-    EXPECT_EQ(seen, (std::vector<std::string>{"0", "1", "2"}));
+    EXPECT_EQ(seen, (std::vector<std::string> { "0", "1", "2" }));
 }
 
 TEST(PlainEventLoop, RunsTasksInOrderAndQuitsAfterThoseAlreadyQueued)
@@ -118,9 +118,9 @@ TEST(PlainEventLoop, RunsTasksInOrderAndQuitsAfterThoseAlreadyQueued)
     });
     loop.Post([&] { order.push_back(3); });
     loop.Run();
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 2, 3 }));
     loop.Drain();
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 2, 3, 4 }));
 }
 
 TEST(PlainEventLoop, AnErrorInATaskIsReportedAndTheLoopGoesOn)
@@ -135,7 +135,7 @@ TEST(PlainEventLoop, AnErrorInATaskIsReportedAndTheLoopGoesOn)
     });
     loop.Run();
     EXPECT_TRUE(ran);
-    EXPECT_EQ(reports.messages, std::vector<std::string>{"Cannot perform this operation when process is running."});
+    EXPECT_EQ(reports.messages, std::vector<std::string> { "Cannot perform this operation when process is running." });
 }
 
 TEST(PlainEventLoop, AcceptsTasksFromOtherThreads)

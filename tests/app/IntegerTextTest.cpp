@@ -1,7 +1,7 @@
 // Integers in texts: leading spaces and a sign allowed, nothing after the digits.
 
-#include "app/Errors.h"
 #include "app/IntegerText.h"
+#include "app/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@ TEST(StrToInt, ReadsDecimalIntegersWithLeadingSpacesAndSign)
 
 TEST(StrToInt, RejectsEverythingElseWithTheTextInTheMessage)
 {
-    for (const char* text : {"", " ", "-", "1 ", "12a", "1.25", "e=", "0x10", "2147483648", "-2147483649",
-                             "99999999999999999999", "\t1", "1\n"}) {
+    for (const char* text : { "", " ", "-", "1 ", "12a", "1.25", "e=", "0x10", "2147483648", "-2147483649",
+             "99999999999999999999", "\t1", "1\n" }) {
         try {
             StrToInt(text);
             ADD_FAILURE() << "accepted '" << text << "'";

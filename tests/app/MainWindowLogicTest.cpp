@@ -17,12 +17,17 @@ using namespace testing;
 
 class MainWindowLogic : public ::testing::Test {
 protected:
-    MainWindowLogic() : db(dir.File("LibFFmpeg.Dat")), window(loop) { SqlDatMod = &db; }
+    MainWindowLogic()
+        : db(dir.File("LibFFmpeg.Dat"))
+        , window(loop)
+    {
+        SqlDatMod = &db;
+    }
     ~MainWindowLogic() override { SqlDatMod = nullptr; }
 
     std::vector<IButton*> FiveButtons()
     {
-        return {&window.addFileBtn, &window.delFileBtn, &window.clearFileBtn, &window.convFileBtn, &window.playBtn};
+        return { &window.addFileBtn, &window.delFileBtn, &window.clearFileBtn, &window.convFileBtn, &window.playBtn };
     }
 
     TempDir dir;
@@ -55,22 +60,22 @@ TEST_F(MainWindowLogic, DisableAndEnableSwitchTheFiveButtonsButNeverStop)
 
 TEST_F(MainWindowLogic, ClosingWithoutABatchWritesNothingAndQuits)
 {
-    window.fileList.AppendRow("/tmp/a.mp4", 15, {"mp4", "1MB", "00:00:02", "0%"});
+    window.fileList.AppendRow("/tmp/a.mp4", 15, { "mp4", "1MB", "00:00:02", "0%" });
     window.Event([](TFFmpegFrmHandlers& h) { h.QuitBtnClick(); });
     EXPECT_TRUE(window.closed);
     ASSERT_EQ(loop.Pending(), 1u); // the quit request, and nothing written to a runner
-    loop.Run();                    // returns because of it
+    loop.Run(); // returns because of it
 }
 
 TEST_F(MainWindowLogic, ClosingDuringABatchEnablesTheButtonsAndSendsTheStopCommand)
 {
     // A child that reports the first byte it reads, standing in for the encoder.
     const std::string received = dir.File("received");
-    window.runner.SetCommandLine({"/bin/sh", "-c", "head -c 1 > " + ShellQuote(received)});
+    window.runner.SetCommandLine({ "/bin/sh", "-c", "head -c 1 > " + ShellQuote(received) });
     bool ended = false;
     window.runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ended = true; };
     window.runner.Run();
-    window.fileList.AppendRow("/tmp/a.mp4", 3, {"mp4", "1MB", "00:00:02", "12%"});
+    window.fileList.AppendRow("/tmp/a.mp4", 3, { "mp4", "1MB", "00:00:02", "12%" });
     TFFmpegFunc().DisableButtons();
 
     window.Event([](TFFmpegFrmHandlers& h) { h.QuitBtnClick(); });
@@ -114,7 +119,7 @@ TEST_F(MainWindowLogic, TwoActionsShareNothingButTheControls)
     TFFmpegFunc second;
     second.StopOnClose(); // empty list: sees the buttons as the first left them, does nothing
     EXPECT_FALSE(window.addFileBtn.Enabled());
-    window.fileList.AppendRow("/tmp/a.mp4", 15, {"mp4", "1MB", "00:00:02", "0%"});
+    window.fileList.AppendRow("/tmp/a.mp4", 15, { "mp4", "1MB", "00:00:02", "0%" });
     TFFmpegFunc third;
     third.StopOnClose();
     EXPECT_TRUE(window.addFileBtn.Enabled());
@@ -127,7 +132,8 @@ TEST(StartupSequence, AnErrorCreatingTheDataModuleShowsAnApplicationErrorAndExit
     bool windowCreated = false;
     StartupEnvironment environment;
     environment.loop = &loop;
-    environment.createDataModule = []() -> std::unique_ptr<TSqlDatMod> { throw EUniError(14, "unable to open database file"); };
+    environment.createDataModule
+        = []() -> std::unique_ptr<TSqlDatMod> { throw EUniError(14, "unable to open database file"); };
     environment.createMainWindow = [&]() -> std::shared_ptr<void> {
         windowCreated = true;
         return nullptr;

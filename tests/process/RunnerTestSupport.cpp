@@ -4,9 +4,9 @@
 #include "process/TJvCreateProcess.h"
 
 #include <dirent.h>
-#include <thread>
 #include <fcntl.h>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace ondrevo::testing {

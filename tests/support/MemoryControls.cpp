@@ -21,12 +21,18 @@ const MemoryFileList::Row& MemoryFileList::At(int row) const
 
 void MemoryFileList::AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems)
 {
-    rows.push_back(Row{caption, imageIndex, subItems});
+    rows.push_back(Row { caption, imageIndex, subItems });
 }
 
-std::string MemoryFileList::Caption(int row) const { return At(row).caption; }
+std::string MemoryFileList::Caption(int row) const
+{
+    return At(row).caption;
+}
 
-int MemoryFileList::ImageIndex(int row) const { return At(row).image; }
+int MemoryFileList::ImageIndex(int row) const
+{
+    return At(row).image;
+}
 
 void MemoryFileList::SetImageIndex(int row, int imageIndex)
 {
@@ -64,14 +70,20 @@ void MemoryFileList::DeleteAllRows()
     selected = -1;
 }
 
-void MemoryDetailsPanel::ClearSubItems(int row) { rows.at(static_cast<std::size_t>(row)).clear(); }
+void MemoryDetailsPanel::ClearSubItems(int row)
+{
+    rows.at(static_cast<std::size_t>(row)).clear();
+}
 
 void MemoryDetailsPanel::AppendSubItem(int row, const std::string& text)
 {
     rows.at(static_cast<std::size_t>(row)).push_back(text);
 }
 
-std::vector<std::string> MemoryDetailsPanel::SubItems(int row) const { return rows.at(static_cast<std::size_t>(row)); }
+std::vector<std::string> MemoryDetailsPanel::SubItems(int row) const
+{
+    return rows.at(static_cast<std::size_t>(row));
+}
 
 void MemorySelector::SetItemIndex(int index)
 {
@@ -148,7 +160,10 @@ void MemoryDesktop::ShowMessage(const std::string& caption, const std::string& t
 }
 
 MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
-    : loop(eventLoop), handlers(eventLoop), runner(eventLoop), timer(eventLoop)
+    : loop(eventLoop)
+    , handlers(eventLoop)
+    , runner(eventLoop)
+    , timer(eventLoop)
 {
     for (int n = 1; n <= 5; ++n) {
         video.push_back(std::make_unique<MemorySelector>(n));
@@ -202,6 +217,9 @@ ErrorReports::ErrorReports()
     });
 }
 
-ErrorReports::~ErrorReports() { SetErrorReportSink(std::move(previous_)); }
+ErrorReports::~ErrorReports()
+{
+    SetErrorReportSink(std::move(previous_));
+}
 
 } // namespace ondrevo::testing

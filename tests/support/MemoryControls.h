@@ -47,7 +47,10 @@ private:
 
 class MemoryDetailsPanel : public IDetailsPanel {
 public:
-    explicit MemoryDetailsPanel(int rowCount = 16) : rows(static_cast<std::size_t>(rowCount)) {}
+    explicit MemoryDetailsPanel(int rowCount = 16)
+        : rows(static_cast<std::size_t>(rowCount))
+    {
+    }
     int RowCount() const override { return static_cast<int>(rows.size()); }
     void ClearSubItems(int row) override;
     void AppendSubItem(int row, const std::string& text) override;
@@ -58,7 +61,10 @@ public:
 
 class MemoryEdit : public ChangeNotifyingEdit {
 public:
-    explicit MemoryEdit(std::string initial = {}) : text_(std::move(initial)) {}
+    explicit MemoryEdit(std::string initial = {})
+        : text_(std::move(initial))
+    {
+    }
     std::string Text() const override { return text_; }
 
 protected:
@@ -83,7 +89,10 @@ public:
 
 class MemorySelector : public ISelector {
 public:
-    explicit MemorySelector(int tag) : tag_(tag) {}
+    explicit MemorySelector(int tag)
+        : tag_(tag)
+    {
+    }
     int ItemIndex() const override { return index_; }
     void SetItemIndex(int index) override;
     void ClearItems() override;
@@ -173,7 +182,7 @@ public:
     MemoryFileList fileList;
     MemoryDetailsPanel details;
     MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, playBtn;
-    MemoryEdit jvEditDir, jvEditNumb{"-1"}, jvEditCmdMsg;
+    MemoryEdit jvEditDir, jvEditNumb { "-1" }, jvEditCmdMsg;
     MemoryCheckBox checkBox;
     TJvCreateProcess runner;
     TJvTimer timer;

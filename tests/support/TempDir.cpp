@@ -25,7 +25,8 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
-WorkingDirectory::WorkingDirectory(const std::filesystem::path& folder) : previous_(std::filesystem::current_path())
+WorkingDirectory::WorkingDirectory(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path())
 {
     std::filesystem::current_path(folder);
 }
@@ -48,7 +49,7 @@ std::string ShellOutput(const std::string& command)
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return output;
-    std::array<char, 4096> buffer{};
+    std::array<char, 4096> buffer {};
     std::size_t n;
     while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
         output.append(buffer.data(), n);

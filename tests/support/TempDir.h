@@ -40,6 +40,6 @@ std::string ShellQuote(const std::string& text);
 // Writes a clip with ffmpeg's test sources: `seconds` long, with video and/or audio.
 // Extra ffmpeg output options may be given. Fails the test when ffmpeg fails.
 void GenerateClip(const std::string& path, double seconds, bool video = true, bool audio = true,
-                  const std::string& extraOptions = "");
+    const std::string& extraOptions = "");
 
 } // namespace ondrevo::testing

@@ -25,7 +25,7 @@ int RunQtProgram(int argc, char** argv)
 
     SetErrorReportSink([](const std::string& caption, const std::string& message) {
         QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(message),
-                        QMessageBox::Ok, QApplication::activeWindow());
+            QMessageBox::Ok, QApplication::activeWindow());
         box.exec();
     });
 
@@ -39,7 +39,7 @@ int RunQtProgram(int argc, char** argv)
     };
     environment.showApplicationError = [](const std::string& className, const std::string& message) {
         QMessageBox box(QMessageBox::Critical, "Application Error",
-                        QString::fromStdString(ApplicationErrorText(className, message)), QMessageBox::Ok);
+            QString::fromStdString(ApplicationErrorText(className, message)), QMessageBox::Ok);
         box.exec();
     };
     return RunStartup(std::move(environment));
