@@ -8,7 +8,7 @@
 
 #include "ProgressText.h"
 
-#include "app/PlainEventLoop.h"
+#include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // selectors, by component name. The Qt window and the tests' in-memory window both
 // implement it; the controller binds to whichever is installed as FFmpegFrm.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <string>
 

@@ -1,7 +1,8 @@
 #include "app/Startup.h"
 
-#include "app/Errors.h"
-#include "app/HandlerDispatch.h"
+#include "app/ErrorReport.h"
+#include "base/Errors.h"
+#include "base/HandlerDispatch.h"
 #include "parameters/TSqlDatMod.h"
 
 namespace ondrevo {

@@ -5,7 +5,7 @@
 // the data module or the window is created is not caught by the error report: it is
 // shown as an "Application Error" naming the error's class, and the program exits 1.
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 #include <functional>
 #include <memory>

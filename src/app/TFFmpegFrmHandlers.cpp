@@ -1,10 +1,10 @@
 #include "app/TFFmpegFrmHandlers.h"
 
-#include "app/Controls.h"
-#include "app/HandlerDispatch.h"
 #include "app/MainWindow.h"
 #include "app/TFFmpegFunc.h"
 #include "app/TJvTimer.h"
+#include "base/Controls.h"
+#include "base/HandlerDispatch.h"
 #include "process/TJvCreateProcess.h"
 
 namespace ondrevo {

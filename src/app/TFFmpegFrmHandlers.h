@@ -4,7 +4,7 @@
 // in-memory window route their events here through Dispatch, so an error escaping a
 // handler is shown by the error report.
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 #include <cstdint>
 #include <string>

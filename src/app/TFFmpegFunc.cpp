@@ -1,7 +1,7 @@
 #include "app/TFFmpegFunc.h"
 
-#include "app/Errors.h"
 #include "app/MainWindow.h"
+#include "base/Errors.h"
 #include "parameters/TSqlDatMod.h"
 #include "process/TJvCreateProcess.h"
 

@@ -3,8 +3,8 @@
 // every Interval milliseconds. Each tick runs on the UI loop, and only while the timer
 // is still enabled when the tick's turn comes.
 
-#include "app/Controls.h"
-#include "app/EventLoop.h"
+#include "base/Controls.h"
+#include "base/EventLoop.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "parameters/Statements.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 namespace ondrevo {
 namespace {

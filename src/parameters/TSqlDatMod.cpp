@@ -1,6 +1,6 @@
 #include "parameters/TSqlDatMod.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "parameters/TSqliteQuery.h"
 
 #include <sqlite3.h>

@@ -1,6 +1,6 @@
 #include "parameters/TSqliteQuery.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #include "process/ChildStarter.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <cerrno>
 #include <csignal>

@@ -4,7 +4,7 @@
 // watcher of a child that keeps running) never reaches the runner or a loop that may
 // be gone. Tasks already queued hold the link and look at IsCut() before they act.
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 #include <mutex>
 

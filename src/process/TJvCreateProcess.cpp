@@ -1,7 +1,7 @@
 #include "process/TJvCreateProcess.h"
 
-#include "app/Errors.h"
-#include "app/HandlerDispatch.h"
+#include "base/Errors.h"
+#include "base/HandlerDispatch.h"
 #include "process/ChildStarter.h"
 #include "process/RunnerLink.h"
 #include "process/TJvConsoleThread.h"

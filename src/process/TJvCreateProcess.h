@@ -4,7 +4,7 @@
 // for its input (Write), and its end is reported with the exit code (OnTerminate) after
 // the last line. The UI thread never blocks on the child.
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 #include <cstddef>
 #include <cstdint>

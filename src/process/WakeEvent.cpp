@@ -1,6 +1,6 @@
 #include "process/WakeEvent.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <cerrno>
 #include <cstdint>

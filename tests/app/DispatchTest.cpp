@@ -1,10 +1,11 @@
 // The error report and the dispatch rules: what escapes a handler is shown once, with
 // the message's text rule, and the program goes on.
 
-#include "app/Errors.h"
-#include "app/HandlerDispatch.h"
-#include "app/IntegerText.h"
-#include "app/PlainEventLoop.h"
+#include "app/ErrorReport.h"
+#include "base/Errors.h"
+#include "base/HandlerDispatch.h"
+#include "base/IntegerText.h"
+#include "base/PlainEventLoop.h"
 #include "support/MemoryControls.h"
 
 #include <gtest/gtest.h>

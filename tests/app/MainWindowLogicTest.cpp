@@ -1,9 +1,9 @@
 // The main window's own operations and event routing, driven through the in-memory
 // window with the real runner on a plain loop.
 
-#include "app/Errors.h"
 #include "app/Startup.h"
 #include "app/TFFmpegFunc.h"
+#include "base/Errors.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"

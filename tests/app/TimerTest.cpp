@@ -1,8 +1,8 @@
 // The busy timer: a tick at once when switched on, then one per interval, each on the
 // UI loop and only while the timer is still on.
 
-#include "app/PlainEventLoop.h"
 #include "app/TJvTimer.h"
+#include "base/PlainEventLoop.h"
 
 #include <gtest/gtest.h>
 

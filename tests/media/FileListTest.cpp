@@ -1,7 +1,7 @@
 // Add, Delete, Clear and a click on the file list, run as window events against the
 // real media information library on generated clips.
 
-#include "MediaTestSupport.h"
+#include "support/MediaClips.h"
 
 #include "app/TFFmpegFunc.h"
 #include "media/MediaInfoDll.h"

@@ -1,7 +1,7 @@
 // Loading the media information library, binding its entry points and running queries
 // against the real library.
 
-#include "MediaTestSupport.h"
+#include "support/MediaClips.h"
 
 #include "media/MediaInfoDll.h"
 #include "media/MediaQuery.h"

@@ -3,7 +3,7 @@
 
 #include "ParameterTestSupport.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

@@ -3,8 +3,8 @@
 
 #include "ParameterTestSupport.h"
 
-#include "app/ProgramFolder.h"
 #include "app/TFFmpegFunc.h"
+#include "base/ProgramFolder.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

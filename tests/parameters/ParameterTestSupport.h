@@ -3,7 +3,7 @@
 // main window) on a real database file, direct access to that file, and a log of the
 // statements the program runs.
 
-#include "app/PlainEventLoop.h"
+#include "base/PlainEventLoop.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/MemoryControls.h"
 

@@ -3,9 +3,8 @@
 
 #include "ParameterTestSupport.h"
 
-#include "app/Errors.h"
-#include "app/ProgramFolder.h"
-#include "conversion/EncoderArguments.h"
+#include "base/Errors.h"
+#include "base/ProgramFolder.h"
 #include "parameters/Statements.h"
 #include "support/TempDir.h"
 
@@ -108,19 +107,6 @@ TEST(StatementText, OperationsRunExactlyTheseStatementsInThisOrder)
     EXPECT_EQ(log.statements,
         (Statements { "update savedir_videofile set dir_name = '" + quoted + "' where dir_numb = '001'" }));
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
-}
-
-TEST(EncoderArgumentsTest, FragmentsSplitIntoWholeArguments)
-{
-    using Args = std::vector<std::string>;
-    EXPECT_EQ(EncoderArguments(""), Args {});
-    EXPECT_EQ(EncoderArguments("   "), Args {});
-    EXPECT_EQ(EncoderArguments("-an"), Args { "-an" });
-    EXPECT_EQ(EncoderArguments("-c:v libx264 -profile:v baseline -pix_fmt yuv420p"),
-        (Args { "-c:v", "libx264", "-profile:v", "baseline", "-pix_fmt", "yuv420p" }));
-    // Doubled, leading and trailing blanks never turn into empty arguments, which the
-    // encoder would take for an output file named "".
-    EXPECT_EQ(EncoderArguments(" -b:v  256k \t\r\n"), (Args { "-b:v", "256k" }));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "process/RunnerTestSupport.h"
 #include "support/TempDir.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 #include "support/MemoryControls.h"
 
 #include <gtest/gtest.h>

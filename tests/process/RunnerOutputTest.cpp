@@ -38,6 +38,7 @@ TEST(RunnerLines, TabBackspaceAndControlBytes)
     // BS at column 0 stays at 0; BS elsewhere moves back without erasing.
     EXPECT_EQ(LinesOf("\\b\\bx\\n"), (std::vector<Line> { { "x", true }, { "", true } }));
     EXPECT_EQ(LinesOf("abc\\b\\bX\\n"), (std::vector<Line> { { "aXc", true }, { "", true } }));
+    EXPECT_EQ(LinesOf("ab\\b\\b\\bX\\n"), (std::vector<Line> { { "Xb", true }, { "", true } })); // 2 -> 1 -> 0 -> 0
     // NUL and BEL show as spaces.
     EXPECT_EQ(LinesOf("a\\0b\\ac\\n"), (std::vector<Line> { { "a b c", true }, { "", true } }));
     // Bytes above 127 pass unchanged (UTF-8 is not decoded).

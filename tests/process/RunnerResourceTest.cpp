@@ -3,7 +3,7 @@
 
 #include "process/RunnerTestSupport.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

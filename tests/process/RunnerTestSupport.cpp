@@ -1,6 +1,6 @@
 #include "process/RunnerTestSupport.h"
 
-#include "app/PlainEventLoop.h"
+#include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
 
 #include <dirent.h>

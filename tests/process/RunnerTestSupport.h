@@ -3,7 +3,7 @@
 // every event, the path of the test child, and counters for descriptors, threads and
 // zombie children of this process.
 
-#include "app/PlainEventLoop.h"
+#include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
 
 #include <chrono>

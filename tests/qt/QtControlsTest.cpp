@@ -1,11 +1,11 @@
 // The list, the details panel and the edit keep exactly what the logic wrote, show it,
 // and refuse rows that do not exist.
 
-#include "app/Errors.h"
 #include "app/qt/ImageList.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
 #include "app/qt/QtFileList.h"
+#include "base/Errors.h"
 #include "support/MemoryControls.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "support/MemoryControls.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 namespace ondrevo::testing {
 namespace {

@@ -3,12 +3,13 @@
 // keep the same rules as the widgets: change events only from user actions (selectors)
 // or from a different text (edits), errors for rows that do not exist.
 
-#include "app/Controls.h"
-#include "app/HandlerDispatch.h"
+#include "app/ErrorReport.h"
 #include "app/MainWindow.h"
-#include "app/PlainEventLoop.h"
 #include "app/TFFmpegFrmHandlers.h"
 #include "app/TJvTimer.h"
+#include "base/Controls.h"
+#include "base/HandlerDispatch.h"
+#include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
 
 #include <deque>

@@ -1,7 +1,7 @@
 #pragma once
 // A check box the logic reads.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QCheckBox>
 

@@ -2,7 +2,7 @@
 // The desktop for the logic: the folder chooser, the opener for folders and web pages
 // (the user's file browser and web browser), and the plain message box.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QUrl>
 

@@ -1,8 +1,8 @@
 #include "app/qt/QtDetailsPanel.h"
 
-#include "app/Errors.h"
 #include "app/qt/GridItemDelegate.h"
 #include "app/qt/ImageList.h"
+#include "base/Errors.h"
 
 #include <QHeaderView>
 

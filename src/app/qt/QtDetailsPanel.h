@@ -3,7 +3,7 @@
 // headers, grid lines, read-only. A row's sub-items are its values; the first one is
 // shown in the second column. Sub-items are kept byte for byte as the logic wrote them.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QTreeWidget>
 

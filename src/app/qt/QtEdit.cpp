@@ -1,6 +1,6 @@
 #include "app/qt/QtEdit.h"
 
-#include "app/HandlerDispatch.h"
+#include "base/HandlerDispatch.h"
 
 namespace ondrevo {
 

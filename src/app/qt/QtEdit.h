@@ -3,7 +3,7 @@
 // what the logic reads back is exactly what it wrote, even when it is not valid UTF-8;
 // the widget shows it decoded as UTF-8.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 #include "app/qt/QtEventLoop.h"
 
-#include "app/HandlerDispatch.h"
+#include "base/HandlerDispatch.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

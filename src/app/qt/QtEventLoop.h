@@ -2,7 +2,7 @@
 // The UI loop backed by Qt's event loop: posted tasks become queued calls on the
 // application object, so they run between window events, one at a time.
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 namespace ondrevo {
 

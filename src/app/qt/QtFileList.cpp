@@ -1,9 +1,9 @@
 #include "app/qt/QtFileList.h"
 
-#include "app/Errors.h"
-#include "app/HandlerDispatch.h"
 #include "app/qt/GridItemDelegate.h"
 #include "app/qt/ImageList.h"
+#include "base/Errors.h"
+#include "base/HandlerDispatch.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

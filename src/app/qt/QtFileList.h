@@ -4,7 +4,7 @@
 // for byte as the logic wrote them (paths need not be valid UTF-8) and shows them
 // decoded. OnClick runs for a mouse click on the list, not for keyboard moves.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QTreeWidget>
 

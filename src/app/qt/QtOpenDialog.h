@@ -3,7 +3,7 @@
 // filters. It opens again on the filter and the file accepted last, for as long as the
 // program runs.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 #include "media/OpenDialogFilters.h"
 
 #include <QStringList>

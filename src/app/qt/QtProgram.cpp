@@ -1,10 +1,11 @@
 #include "app/qt/QtProgram.h"
 
-#include "app/CharacterType.h"
-#include "app/HandlerDispatch.h"
+#include "app/ErrorReport.h"
 #include "app/Startup.h"
 #include "app/qt/QtEventLoop.h"
 #include "app/qt/TFFmpegFrm.h"
+#include "base/CharacterType.h"
+#include "base/HandlerDispatch.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #include "app/qt/QtSelector.h"
 
-#include "app/Errors.h"
-#include "app/HandlerDispatch.h"
+#include "base/Errors.h"
+#include "base/HandlerDispatch.h"
 
 #include <QEvent>
 #include <QLineEdit>

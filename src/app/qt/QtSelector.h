@@ -8,7 +8,7 @@
 // OnChange runs for the user's picks and edits only; filling and positioning from the
 // program (ClearItems, AppendItem, SetItemIndex) raise nothing.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QComboBox>
 

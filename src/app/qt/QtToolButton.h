@@ -2,7 +2,7 @@
 // A toolbar button: caption under its image, hint as tooltip. The logic switches it on
 // and off through IButton; its clicks are routed by the main window.
 
-#include "app/Controls.h"
+#include "base/Controls.h"
 
 #include <QIcon>
 #include <QToolButton>

@@ -1,7 +1,7 @@
 #include "app/qt/QtTrayIcon.h"
 
-#include "app/HandlerDispatch.h"
 #include "app/qt/ImageList.h"
+#include "base/HandlerDispatch.h"
 
 #include <QApplication>
 

@@ -4,8 +4,8 @@
 // notification area (a bare X server) the icon is simply not seen and the program works
 // the same; the window then is not hidden on minimise (see TFFmpegFrm).
 
-#include "app/Controls.h"
 #include "app/TFFmpegFrmHandlers.h"
+#include "base/Controls.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>

@@ -1,6 +1,5 @@
 #include "app/qt/TFFmpegFrm.h"
 
-#include "app/HandlerDispatch.h"
 #include "app/qt/QtCheckBox.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
@@ -8,6 +7,7 @@
 #include "app/qt/QtSelector.h"
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
+#include "base/HandlerDispatch.h"
 
 #include <QApplication>
 #include <QCloseEvent>

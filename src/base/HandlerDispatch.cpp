@@ -1,41 +1,23 @@
-#include "app/HandlerDispatch.h"
+#include "base/HandlerDispatch.h"
 
 #include <cstdio>
 
 namespace ondrevo {
 namespace {
 
-ErrorReportSink& Sink()
+ReportTextSink& Sink()
 {
-    static ErrorReportSink sink = [](const std::string& caption, const std::string& message) {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), message.c_str());
-    };
+    static ReportTextSink sink = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
     return sink;
-}
-
-std::string& Title()
-{
-    static std::string title = "Ondrevo";
-    return title;
 }
 
 } // namespace
 
-ErrorReportSink SetErrorReportSink(ErrorReportSink sink)
+ReportTextSink SetReportTextSink(ReportTextSink sink)
 {
-    ErrorReportSink previous = std::move(Sink());
+    ReportTextSink previous = std::move(Sink());
     Sink() = std::move(sink);
     return previous;
-}
-
-const std::string& ApplicationTitle()
-{
-    return Title();
-}
-
-void SetApplicationTitle(std::string title)
-{
-    Title() = std::move(title);
 }
 
 std::string ErrorReportText(const std::string& message)
@@ -57,7 +39,7 @@ void ReportHandlerError(std::exception_ptr error) noexcept
     }
     try {
         if (Sink())
-            Sink()(ApplicationTitle(), ErrorReportText(message));
+            Sink()(ErrorReportText(message));
     } catch (...) {
         // A report that cannot be shown must not take the program down.
     }

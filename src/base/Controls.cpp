@@ -1,6 +1,6 @@
-#include "app/Controls.h"
+#include "base/Controls.h"
 
-#include "app/HandlerDispatch.h"
+#include "base/HandlerDispatch.h"
 
 namespace ondrevo {
 

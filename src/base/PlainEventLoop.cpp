@@ -1,6 +1,6 @@
-#include "app/PlainEventLoop.h"
+#include "base/PlainEventLoop.h"
 
-#include "app/HandlerDispatch.h"
+#include "base/HandlerDispatch.h"
 
 namespace ondrevo {
 

@@ -1,4 +1,4 @@
-#include "app/CharacterType.h"
+#include "base/CharacterType.h"
 
 #include <clocale>
 #include <langinfo.h>

@@ -1,7 +1,7 @@
 // Integers in texts: leading spaces and a sign allowed, nothing after the digits.
 
-#include "app/IntegerText.h"
-#include "app/Errors.h"
+#include "base/IntegerText.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,14 @@
-// The source file list and the details panel: adding, deleting and clearing rows, and
-// showing one file's facts from a media query.
+#include "media/FileList.h"
 
-#include "app/Controls.h"
-#include "app/TFFmpegFunc.h"
+#include "base/Controls.h"
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
 
 #include <array>
 
-namespace ondrevo {
-
+namespace ondrevo::file_list {
 namespace {
 
-constexpr int kAddedFileImage = 15;
 constexpr const char* kStartPercent = "0%";
 
 // The details panel's rows that get a value; 0, 5 and 11 are section headings.
@@ -56,9 +52,9 @@ std::string QueryCodecText(MediaQuery& query, MediaStreamKind streamKind)
 
 } // namespace
 
-void TFFmpegFunc::AddVideoFile()
+void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel)
 {
-    const std::optional<std::string> chosen = openDialog1_.Execute();
+    const std::optional<std::string> chosen = dialog.Execute();
     if (!chosen)
         return;
     const std::string& path = *chosen;
@@ -75,11 +71,11 @@ void TFFmpegFunc::AddVideoFile()
         playingTime = PlayingTimeText(duration, kAddedPlayingTimeDefault);
     }
 
-    fileListView_.AppendRow(path, kAddedFileImage, { fileExtension, sizeText, playingTime, kStartPercent });
-    ShowFileInfo(path);
+    list.AppendRow(path, kAddedFileImage, { fileExtension, sizeText, playingTime, kStartPercent });
+    ShowFileInfo(panel, path);
 }
 
-void TFFmpegFunc::ShowFileInfo(const std::string& path)
+void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
 {
     DetailValues values;
     {
@@ -107,39 +103,39 @@ void TFFmpegFunc::ShowFileInfo(const std::string& path)
         values[14] = query->Get(Stream_Audio, "Channel(s)/String");
         values[15] = query->Get(Stream_Audio, "SamplingRate/String");
     }
-    FillDetailRows(msgListView_, values);
+    FillDetailRows(panel, values);
 }
 
-void TFFmpegFunc::ClearFileInfo()
+void ClearFileInfo(IDetailsPanel& panel)
 {
-    FillDetailRows(msgListView_, DetailValues {});
+    FillDetailRows(panel, DetailValues {});
 }
 
-void TFFmpegFunc::ShowSelectedFileInfo()
+void ShowSelectedFileInfo(const IFileList& list, IDetailsPanel& panel)
 {
-    const int selected = fileListView_.Selected();
+    const int selected = list.Selected();
     if (selected < 0)
         return;
-    ShowFileInfo(fileListView_.Caption(selected));
+    ShowFileInfo(panel, list.Caption(selected));
 }
 
-void TFFmpegFunc::DeleteVideoFile()
+void DeleteVideoFile(IFileList& list, IDetailsPanel& panel)
 {
-    const int selected = fileListView_.Selected();
+    const int selected = list.Selected();
     if (selected >= 0)
-        fileListView_.DeleteRow(selected);
-    if (fileListView_.RowCount() == 0)
-        ClearFileInfo();
+        list.DeleteRow(selected);
+    if (list.RowCount() == 0)
+        ClearFileInfo(panel);
 }
 
-void TFFmpegFunc::ClearVideoFiles()
+void ClearVideoFiles(IFileList& list, IDetailsPanel& panel, IEdit& cursor, IEdit& statusLine)
 {
-    if (fileListView_.RowCount() == 0)
+    if (list.RowCount() == 0)
         return;
-    fileListView_.DeleteAllRows();
-    ClearFileInfo();
-    jvEditNumb_.SetText("-1");
-    jvEditCmdMsg_.SetText("");
+    list.DeleteAllRows();
+    ClearFileInfo(panel);
+    cursor.SetText("-1");
+    statusLine.SetText("");
 }
 
-} // namespace ondrevo
+} // namespace ondrevo::file_list

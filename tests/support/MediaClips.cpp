@@ -1,4 +1,4 @@
-#include "MediaTestSupport.h"
+#include "support/MediaClips.h"
 
 #include "media/MediaInfoDll.h"
 

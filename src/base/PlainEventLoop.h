@@ -2,7 +2,7 @@
 // An event loop without a windowing toolkit, for tests and tools. Tasks run in the
 // order they were posted; an error escaping a task goes to the error report.
 
-#include "app/EventLoop.h"
+#include "base/EventLoop.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -3,10 +3,10 @@
 // as a child with that environment, because the locale is process-wide and a program
 // starts in the "C" locale until it sets one.
 
-#include "MediaTestSupport.h"
+#include "support/MediaClips.h"
 
-#include "app/CharacterType.h"
 #include "app/TFFmpegFunc.h"
+#include "base/CharacterType.h"
 #include "media/MediaQuery.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/MemoryControls.h"

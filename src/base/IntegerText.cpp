@@ -1,6 +1,6 @@
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
-#include "app/Errors.h"
+#include "base/Errors.h"
 
 #include <climits>
 

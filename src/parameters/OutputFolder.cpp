@@ -1,17 +1,14 @@
-// The output folder: shown in JvEditDir, stored in the parameter database, chosen with
-// the desktop's folder chooser and opened in its file browser.
+#include "parameters/OutputFolder.h"
 
-#include "app/Controls.h"
-#include "app/MainWindow.h"
-#include "app/ProgramFolder.h"
-#include "app/TFFmpegFunc.h"
+#include "base/Controls.h"
+#include "base/ProgramFolder.h"
 #include "parameters/Statements.h"
 #include "parameters/TSqliteQuery.h"
 
 #include <filesystem>
 #include <system_error>
 
-namespace ondrevo {
+namespace ondrevo::output_folder {
 namespace {
 
 const char* const kChooserTitle = "Please select the folder";
@@ -24,39 +21,39 @@ bool IsFolder(const std::string& path)
 
 } // namespace
 
-std::string TFFmpegFunc::DefaultOutputDir()
+std::string Default()
 {
     return ProgramFolder() + "FFOutput";
 }
 
-void TFFmpegFunc::LoadOutputDir()
+void Load(TSqliteQuery& query, IEdit& folderEdit)
 {
-    RunStatement(sqliteQuery_, OutputFolderStatement());
-    const std::string stored = sqliteQuery_.FieldAsString(0);
+    RunStatement(query, OutputFolderStatement());
+    const std::string stored = query.FieldAsString(0);
     // The default is only shown: storing it would pin a folder the user never chose.
-    jvEditDir_.SetText(stored.empty() ? DefaultOutputDir() : stored);
+    folderEdit.SetText(stored.empty() ? Default() : stored);
 }
 
-void TFFmpegFunc::ChooseOutputDir()
+void Choose(TSqliteQuery& query, IEdit& folderEdit, IDesktop& desktop)
 {
-    const std::optional<std::string> chosen = window_.Desktop().ChooseFolder(kChooserTitle);
+    const std::optional<std::string> chosen = desktop.ChooseFolder(kChooserTitle);
     if (!chosen)
         return;
     // The chooser should answer with an existing folder; anything else is treated like
     // an item that is no file-system folder: the default is shown and nothing stored.
     if (!IsFolder(*chosen)) {
-        jvEditDir_.SetText(DefaultOutputDir());
+        folderEdit.SetText(Default());
         return;
     }
     // Shown first, so a failing update leaves the choice in force until the program ends.
-    jvEditDir_.SetText(*chosen);
-    RunStatement(sqliteQuery_, SaveOutputFolderStatement(*chosen));
+    folderEdit.SetText(*chosen);
+    RunStatement(query, SaveOutputFolderStatement(*chosen));
 }
 
-void TFFmpegFunc::OpenOutputDir()
+void Open(const IEdit& folderEdit, IDesktop& desktop)
 {
     // Whatever the desktop makes of the folder is its own affair; nothing is reported.
-    window_.Desktop().Open(jvEditDir_.Text());
+    desktop.Open(folderEdit.Text());
 }
 
-} // namespace ondrevo
+} // namespace ondrevo::output_folder

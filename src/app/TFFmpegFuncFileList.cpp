@@ -1,0 +1,40 @@
+// TFFmpegFunc's file-list and details-panel operations; the work is done in
+// media/FileList.
+
+#include "app/TFFmpegFunc.h"
+
+#include "media/FileList.h"
+
+namespace ondrevo {
+
+void TFFmpegFunc::AddVideoFile()
+{
+    file_list::AddVideoFile(openDialog1_, fileListView_, msgListView_);
+}
+
+void TFFmpegFunc::DeleteVideoFile()
+{
+    file_list::DeleteVideoFile(fileListView_, msgListView_);
+}
+
+void TFFmpegFunc::ClearVideoFiles()
+{
+    file_list::ClearVideoFiles(fileListView_, msgListView_, jvEditNumb_, jvEditCmdMsg_);
+}
+
+void TFFmpegFunc::ShowSelectedFileInfo()
+{
+    file_list::ShowSelectedFileInfo(fileListView_, msgListView_);
+}
+
+void TFFmpegFunc::ShowFileInfo(const std::string& path)
+{
+    file_list::ShowFileInfo(msgListView_, path);
+}
+
+void TFFmpegFunc::ClearFileInfo()
+{
+    file_list::ClearFileInfo(msgListView_);
+}
+
+} // namespace ondrevo

@@ -1,0 +1,36 @@
+#pragma once
+// The source file list and the details panel: adding, deleting and clearing rows, and
+// showing one file's facts from a media query. When the media information library
+// cannot be loaded, adding adds nothing and the panel keeps what it shows. UI thread.
+
+#include <string>
+
+namespace ondrevo {
+
+class IDetailsPanel;
+class IEdit;
+class IFileList;
+class IOpenDialog;
+
+namespace file_list {
+
+// The row image of a file added and not converted yet.
+constexpr int kAddedFileImage = 15;
+
+// Runs the open dialog; appends a row for the chosen file (caption = its path, image
+// 15, type, size, playing time, "0%") and shows its facts.
+void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel);
+// Deletes the selected row, if any; an empty list blanks the panel.
+void DeleteVideoFile(IFileList& list, IDetailsPanel& panel);
+// Empties a non-empty list, blanks the panel, sets the cursor to "-1" (its change event
+// starts nothing) and empties the status line.
+void ClearVideoFiles(IFileList& list, IDetailsPanel& panel, IEdit& cursor, IEdit& statusLine);
+// Shows the facts of the selected row's file, if a row is selected.
+void ShowSelectedFileInfo(const IFileList& list, IDetailsPanel& panel);
+// Fills the panel's rows 1..15 with the facts of the file at `path`.
+void ShowFileInfo(IDetailsPanel& panel, const std::string& path);
+// Blanks the panel's rows 1..15 (one empty value each, none for the headings).
+void ClearFileInfo(IDetailsPanel& panel);
+
+} // namespace file_list
+} // namespace ondrevo

@@ -1,0 +1,27 @@
+#pragma once
+// The output folder: shown in its read-only edit, stored in the parameter database,
+// chosen with the desktop's folder chooser and opened in its file browser. A failing
+// statement raises EUniError. UI thread.
+
+#include <string>
+
+namespace ondrevo {
+
+class IDesktop;
+class IEdit;
+class TSqliteQuery;
+
+namespace output_folder {
+
+// The program's folder followed by "FFOutput"; shown, never stored.
+std::string Default();
+// Shows the stored folder, or the default when none is stored.
+void Load(TSqliteQuery& query, IEdit& folderEdit);
+// Lets the user pick a folder; shows it, then stores it. Cancelling changes nothing;
+// an answer that is no folder shows the default and stores nothing.
+void Choose(TSqliteQuery& query, IEdit& folderEdit, IDesktop& desktop);
+// Opens the folder shown in the desktop's file browser; nothing is reported.
+void Open(const IEdit& folderEdit, IDesktop& desktop);
+
+} // namespace output_folder
+} // namespace ondrevo

@@ -1,0 +1,70 @@
+#include "parameters/Selectors.h"
+
+#include "base/Controls.h"
+#include "parameters/Statements.h"
+#include "parameters/TSqliteQuery.h"
+
+#include <climits>
+
+namespace ondrevo::selectors {
+namespace {
+
+// A stored position as a selector position. A value beyond the range of int selects
+// nothing rather than wrapping round to some entry.
+int StoredPosition(long long value)
+{
+    if (value < INT_MIN || value > INT_MAX)
+        return -1;
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+void Fill(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec)
+{
+    const int tag = selector.Tag();
+    // The audio sub-selectors offer the rows of the audio codec chosen right now.
+    const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
+    selector.ClearItems();
+    RunStatement(query, CatalogueListStatement(tag, codec));
+    query.First();
+    for (int row = 0, rows = query.RecordCount(); row < rows; ++row) {
+        selector.AppendItem(query.FieldAsString(1));
+        query.Next();
+    }
+    const int position
+        = IsAudioSubTag(tag) ? ReadSavedAudioPosition(query, tag, audioCodec) : ReadSavedPosition(query, tag);
+    selector.SetItemIndex(position >= 0 && position < selector.ItemCount() ? position : -1);
+}
+
+int ReadSavedPosition(TSqliteQuery& query, int tag)
+{
+    RunStatement(query, SavedPositionStatement(tag));
+    return StoredPosition(query.FieldAsInteger(0));
+}
+
+int ReadSavedAudioPosition(TSqliteQuery& query, int tag, const ISelector& audioCodec)
+{
+    RunStatement(query, SavedAudioPositionStatement(tag, audioCodec.ItemIndex()));
+    return StoredPosition(query.FieldAsInteger(0));
+}
+
+void SavePosition(TSqliteQuery& query, const ISelector& selector)
+{
+    RunStatement(query, SavePositionStatement(selector.Tag(), selector.ItemIndex()));
+}
+
+void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
+{
+    RunStatement(query, SaveAudioPositionStatement(selector.Tag(), selector.ItemIndex(), audioCodec.ItemIndex()));
+}
+
+std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
+{
+    const int tag = selector.Tag();
+    const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
+    RunStatement(query, FragmentStatement(tag, selector.ItemIndex(), codec));
+    return query.FieldAsString(0);
+}
+
+} // namespace ondrevo::selectors
