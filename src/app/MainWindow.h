@@ -9,6 +9,7 @@
 
 namespace ondrevo {
 
+class ILoginManager;
 class TJvCreateProcess;
 
 class IMainWindow {
@@ -32,6 +33,9 @@ public:
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;
     virtual IDesktop& Desktop() = 0;
+    virtual ISleepInhibitor& SleepInhibitor() = 0;
+    // The login manager that powers the machine off after a batch.
+    virtual ILoginManager& LoginManager() = 0;
 
     // The selector named "JvCmbVdo1".."JvCmbVdo5" or "JvCmbAdo1".."JvCmbAdo4"; null
     // for any other name.
@@ -39,6 +43,9 @@ public:
 
     // Closes the main window: the close handler runs, then the program's quit request.
     virtual void Close() = 0;
+    // The program's quit request: the current event and those already queued are
+    // handled, then the event loop ends and the program exits.
+    virtual void QuitRequest() = 0;
 };
 
 // The program-wide main window; null before it is created and after it is destroyed.

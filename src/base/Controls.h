@@ -23,6 +23,9 @@ public:
     virtual void SetImageIndex(int row, int imageIndex) = 0;
     virtual std::string SubItem(int row, int k) const = 0;
     virtual void SetSubItem(int row, int k, const std::string& text) = 0;
+    // The row's hint (a tooltip over the row), empty when it has none.
+    virtual std::string RowHint(int row) const = 0;
+    virtual void SetRowHint(int row, const std::string& hint) = 0;
     // The selected row, or -1 when none is selected.
     virtual int Selected() const = 0;
     virtual void DeleteRow(int row) = 0;
@@ -96,6 +99,15 @@ public:
     virtual ~ITimer() = default;
     virtual bool Enabled() const = 0;
     virtual void SetEnabled(bool enabled) = 0;
+};
+
+// Keeps the machine from suspending while held (during a conversion batch). Holding
+// is best effort: when the desktop refuses, the batch runs all the same.
+class ISleepInhibitor {
+public:
+    virtual ~ISleepInhibitor() = default;
+    virtual bool Held() const = 0;
+    virtual void SetHeld(bool held) = 0;
 };
 
 class ITrayIcon {

@@ -2,6 +2,8 @@
 
 #include "base/Errors.h"
 
+#include <fcntl.h>
+
 namespace ondrevo::testing {
 namespace {
 
@@ -52,6 +54,17 @@ void MemoryFileList::SetSubItem(int row, int k, const std::string& text)
 {
     SubItem(row, k);
     rows[static_cast<std::size_t>(row)].subItems[static_cast<std::size_t>(k)] = text;
+}
+
+std::string MemoryFileList::RowHint(int row) const
+{
+    return At(row).hint;
+}
+
+void MemoryFileList::SetRowHint(int row, const std::string& hint)
+{
+    At(row);
+    rows[static_cast<std::size_t>(row)].hint = hint;
 }
 
 void MemoryFileList::DeleteRow(int row)
@@ -220,6 +233,38 @@ ErrorReports::ErrorReports()
 ErrorReports::~ErrorReports()
 {
     SetErrorReportSink(std::move(previous_));
+}
+
+void MemoryLoginManager::Connect()
+{
+    calls.push_back("Connect");
+    if (!reachable)
+        throw Exception("The login manager cannot be reached");
+}
+
+std::string MemoryLoginManager::CanPowerOff()
+{
+    calls.push_back("CanPowerOff");
+    if (!reachable)
+        throw Exception("The login manager cannot be reached");
+    return canPowerOff;
+}
+
+void MemoryLoginManager::PowerOff()
+{
+    calls.push_back("PowerOff");
+    if (!reachable || powerOffRefused)
+        throw Exception("Power-off refused");
+}
+
+UniqueFd MemoryLoginManager::Inhibit(
+    const std::string& what, const std::string&, const std::string&, const std::string& mode)
+{
+    calls.push_back("Inhibit " + what + " " + mode);
+    if (!reachable)
+        throw Exception("The login manager cannot be reached");
+    // Any descriptor stands for the lock: what matters is when it is closed.
+    return UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
 }
 
 } // namespace ondrevo::testing

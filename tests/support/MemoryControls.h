@@ -10,6 +10,8 @@
 #include "base/Controls.h"
 #include "base/HandlerDispatch.h"
 #include "base/PlainEventLoop.h"
+#include "conversion/LoginManager.h"
+#include "conversion/SleepInhibitor.h"
 #include "process/TJvCreateProcess.h"
 
 #include <deque>
@@ -27,6 +29,7 @@ public:
         std::string caption;
         int image = 0;
         std::vector<std::string> subItems;
+        std::string hint;
     };
     int RowCount() const override { return static_cast<int>(rows.size()); }
     void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) override;
@@ -35,6 +38,8 @@ public:
     void SetImageIndex(int row, int imageIndex) override;
     std::string SubItem(int row, int k) const override;
     void SetSubItem(int row, int k, const std::string& text) override;
+    std::string RowHint(int row) const override;
+    void SetRowHint(int row, const std::string& hint) override;
     int Selected() const override { return selected; }
     void DeleteRow(int row) override;
     void DeleteAllRows() override;
@@ -146,6 +151,22 @@ public:
     std::vector<std::pair<std::string, std::string>> messages;
 };
 
+// Records what the conversion asks of the login manager and answers as told; the
+// machine is never powered off from a test.
+class MemoryLoginManager : public ILoginManager {
+public:
+    void Connect() override;
+    std::string CanPowerOff() override;
+    void PowerOff() override;
+    UniqueFd Inhibit(
+        const std::string& what, const std::string& who, const std::string& why, const std::string& mode) override;
+
+    bool reachable = true;
+    std::string canPowerOff = "yes";
+    bool powerOffRefused = false;
+    std::vector<std::string> calls; // "Connect", "CanPowerOff", "PowerOff", "Inhibit <what> <mode>"
+};
+
 // The main window with in-memory controls, the real runner and timer on a plain loop,
 // and its events routed to the real handlers through Dispatch.
 class MemoryMainWindow : public IMainWindow {
@@ -170,8 +191,11 @@ public:
     ITrayIcon& JvTrayIcon() override { return trayIcon; }
     IOpenDialog& OpenDialog1() override { return openDialog; }
     IDesktop& Desktop() override { return desktop; }
+    ISleepInhibitor& SleepInhibitor() override { return sleepInhibitor; }
+    ILoginManager& LoginManager() override { return loginManager; }
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
+    void QuitRequest() override { ++quitRequests; }
 
     // Runs a window event the way the toolkit would: through Dispatch.
     void Event(const std::function<void(TFFmpegFrmHandlers&)>& handler);
@@ -190,6 +214,9 @@ public:
     MemoryTrayIcon trayIcon;
     MemoryOpenDialog openDialog;
     MemoryDesktop desktop;
+    MemoryLoginManager loginManager;
+    ondrevo::SleepInhibitor sleepInhibitor { loginManager };
+    int quitRequests = 0;
     std::vector<std::unique_ptr<MemorySelector>> video, audio;
     bool closed = false;
 };

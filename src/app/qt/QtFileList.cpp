@@ -15,6 +15,7 @@ namespace {
 constexpr int kCaptionRole = Qt::UserRole;
 constexpr int kSubItemsRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
+constexpr int kHintRole = Qt::UserRole + 3;
 
 [[noreturn]] void OutOfBounds(int index)
 {
@@ -113,6 +114,23 @@ void QtFileList::SetSubItem(int row, int k, const std::string& text)
     stored[k] = Bytes(text);
     item->setData(0, kSubItemsRole, QVariant::fromValue(stored));
     ShowSubItems(item);
+}
+
+std::string QtFileList::RowHint(int row) const
+{
+    return String(Row(row)->data(0, kHintRole).toByteArray());
+}
+
+void QtFileList::SetRowHint(int row, const std::string& hint)
+{
+    QTreeWidgetItem* item = Row(row);
+    item->setData(0, kHintRole, Bytes(hint));
+    // The caption's own tooltip is its full path; the hint follows it on a second line.
+    const QString caption = QString::fromUtf8(item->data(0, kCaptionRole).toByteArray());
+    const QString shown = QString::fromStdString(hint);
+    item->setToolTip(0, shown.isEmpty() ? caption : caption + "\n" + shown);
+    for (int column = 1; column <= kSubItemColumns; ++column)
+        item->setToolTip(column, shown);
 }
 
 int QtFileList::Selected() const

@@ -27,6 +27,8 @@ public:
     void SetImageIndex(int row, int imageIndex) override;
     std::string SubItem(int row, int k) const override;
     void SetSubItem(int row, int k, const std::string& text) override;
+    std::string RowHint(int row) const override;
+    void SetRowHint(int row, const std::string& hint) override;
     int Selected() const override;
     void DeleteRow(int row) override;
     void DeleteAllRows() override;

@@ -8,6 +8,7 @@
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
+#include "conversion/SystemLoginManager.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,11 +35,15 @@ constexpr int kSelectorPitch = QtSelector::kWidth + 2;
 
 } // namespace
 
-TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDialog)
+TFFmpegFrm::TFFmpegFrm(
+    IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDialog, std::unique_ptr<ILoginManager> loginManager)
     : QWidget(nullptr,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , loop_(loop)
     , handlers_(loop)
+    , loginManager_(loginManager ? std::move(loginManager) : CreateSystemLoginManager())
+    , sleepInhibitor_(*loginManager_)
     , jvCreateProcess_(loop)
     , jvTimer_(loop)
     , openDialog1_(this)
@@ -341,6 +346,11 @@ ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)
 void TFFmpegFrm::Close()
 {
     close();
+}
+
+void TFFmpegFrm::QuitRequest()
+{
+    loop_.Quit();
 }
 
 void TFFmpegFrm::SetEventObserver(std::function<void(const std::string&)> observer)

@@ -11,6 +11,8 @@
 #include "app/qt/ImageList.h"
 #include "app/qt/QtDesktop.h"
 #include "app/qt/QtOpenDialog.h"
+#include "conversion/LoginManager.h"
+#include "conversion/SleepInhibitor.h"
 #include "process/TJvCreateProcess.h"
 
 #include <QWidget>
@@ -39,7 +41,9 @@ class TFFmpegFrm : public QWidget, public IMainWindow {
 public:
     // `desktop` and `openDialog`, when given, stand in for the window's own (tests pass
     // recording ones); they must outlive the window.
-    explicit TFFmpegFrm(IEventLoop& loop, IDesktop* desktop = nullptr, IOpenDialog* openDialog = nullptr);
+    // `loginManager`, when given, replaces the system's (tests pass one on a private bus).
+    explicit TFFmpegFrm(IEventLoop& loop, IDesktop* desktop = nullptr, IOpenDialog* openDialog = nullptr,
+        std::unique_ptr<ILoginManager> loginManager = nullptr);
     ~TFFmpegFrm() override;
 
     IFileList& FileListView() override;
@@ -59,8 +63,11 @@ public:
     ITrayIcon& JvTrayIcon() override;
     IOpenDialog& OpenDialog1() override;
     IDesktop& Desktop() override;
+    ISleepInhibitor& SleepInhibitor() override { return sleepInhibitor_; }
+    ILoginManager& LoginManager() override { return *loginManager_; }
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
+    void QuitRequest() override;
 
     const ImageList& Images() const { return imageList_; }
     QtTrayIcon& TrayIcon() { return *jvTrayIcon_; }
@@ -89,7 +96,10 @@ private:
     void Route(const std::string& handlerName, const std::function<void()>& handler);
     void RestoreFromTray();
 
+    IEventLoop& loop_;
     TFFmpegFrmHandlers handlers_;
+    std::unique_ptr<ILoginManager> loginManager_;
+    ondrevo::SleepInhibitor sleepInhibitor_;
     ImageList imageList_;
     TJvCreateProcess jvCreateProcess_;
     TJvTimer jvTimer_;
