@@ -61,6 +61,9 @@ public:
     void ShowFileInfo(const std::string& path);
     void ClearFileInfo();
 
+    // Mini player.
+    void PlayVideoFile();
+
     // The selectors in table order: video codec, bitrate, size, frame rate, width
     // ratio; audio codec, bitrate, channel, sampling frequency.
     std::array<ISelector*, 5>& VideoSelectors() { return jvCmbVdo_; }
