@@ -78,9 +78,14 @@ DBusLoginManager::~DBusLoginManager() = default;
 
 void DBusLoginManager::Connect()
 {
-    if (bus_ && sd_bus_is_open(bus_.get()) > 0)
-        return;
-    bus_.reset();
+    if (bus_) {
+        // Reads what came in meanwhile without waiting: this drops messages nobody asked
+        // for and notices a connection that the bus has closed (restarted, say).
+        while (sd_bus_process(bus_.get(), nullptr) > 0) { }
+        if (sd_bus_is_open(bus_.get()) > 0)
+            return;
+        bus_.reset();
+    }
 
     std::string address = address_;
     if (address.empty()) {

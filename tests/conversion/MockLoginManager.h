@@ -28,7 +28,7 @@ public:
 
     const std::string& Address() const { return address_; }
     // Calls of the manager's methods that reached the mock, in order, with their boolean
-    // and text arguments: "CanPowerOff", "PowerOff false", "Inhibit sleep:idle ...".
+    // arguments: "CanPowerOff", "PowerOff false".
     std::vector<std::string> Calls();
     // Makes PowerOff fail with the D-Bus error `name`.
     void RefusePowerOff(const std::string& name, const std::string& message);
@@ -36,6 +36,8 @@ public:
     std::vector<std::string> Inhibitors();
 
 private:
+    void Begin(const std::string& canPowerOff);
+    void End();
     // Runs `argv` with its output in `log`; `systemBus`, when given, is its system bus.
     pid_t Start(const std::vector<std::string>& argv, const std::string& log, const std::string& systemBus);
     void Stop(pid_t& pid);

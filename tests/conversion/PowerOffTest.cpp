@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -85,6 +86,17 @@ TEST(PowerOffTest, UnreachableManagerFailsEveryStep)
     if (!systemBus || std::string(systemBus).find("/nonexistent/") == std::string::npos)
         GTEST_SKIP() << "run outside CTest: the real system bus is not touched";
     EXPECT_THROW(CreateSystemLoginManager()->Connect(), Exception);
+}
+
+TEST(PowerOffTest, ConnectNoticesABusThatWentAway)
+{
+    auto mock = std::make_unique<MockLoginManager>();
+    DBusLoginManager manager(mock->Address());
+    manager.Connect();
+    manager.Connect();
+    EXPECT_EQ(manager.CanPowerOff(), "yes");
+    mock.reset();
+    EXPECT_THROW(manager.Connect(), Exception);
 }
 
 TEST(PowerOffTest, OnlyAPowerOffRequestIsMade)
