@@ -23,13 +23,19 @@ using testing::Eventually;
 using testing::MockLoginManager;
 using Calls = std::vector<std::string>;
 
+// Runs the power-off and counts the quit requests it issued.
+int QuitRequests(ILoginManager& manager, std::uint32_t flags = kShutdownPowerOff)
+{
+    int quits = 0;
+    ShutdownComputer(flags, manager, [&] { ++quits; });
+    return quits;
+}
+
 TEST(PowerOffTest, AllowedPowerOffIsRequestedWithoutAskingTheUser)
 {
     MockLoginManager mock("yes");
     DBusLoginManager manager(mock.Address());
-    int quits = 0;
-    ShutdownComputer(kShutdownPowerOff, manager, [&] { ++quits; });
-    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(QuitRequests(manager), 0);
     EXPECT_EQ(mock.Calls(), (Calls { "CanPowerOff", "PowerOff false" }));
 }
 
@@ -40,18 +46,14 @@ TEST(PowerOffTest, RefusalEndsInTheQuitRequest)
         // the answer alone issues the quit request.
         MockLoginManager mock("challenge");
         DBusLoginManager manager(mock.Address());
-        int quits = 0;
-        ShutdownComputer(kShutdownPowerOff, manager, [&] { ++quits; });
-        EXPECT_EQ(quits, 1);
+        EXPECT_EQ(QuitRequests(manager), 1);
         EXPECT_EQ(mock.Calls(), (Calls { "CanPowerOff", "PowerOff false" }));
     }
     {
         MockLoginManager mock("yes");
         mock.RefusePowerOff("org.freedesktop.DBus.Error.AccessDenied", "Operation not permitted here");
         DBusLoginManager manager(mock.Address());
-        int quits = 0;
-        ShutdownComputer(kShutdownPowerOff, manager, [&] { ++quits; });
-        EXPECT_EQ(quits, 1);
+        EXPECT_EQ(QuitRequests(manager), 1);
         try {
             manager.PowerOff();
             ADD_FAILURE() << "a refused PowerOff returned";
@@ -64,9 +66,7 @@ TEST(PowerOffTest, RefusalEndsInTheQuitRequest)
 TEST(PowerOffTest, UnreachableManagerFailsEveryStep)
 {
     DBusLoginManager absent("unix:path=/nonexistent/ondrevo-tests/bus");
-    int quits = 0;
-    ShutdownComputer(kShutdownPowerOff, absent, [&] { ++quits; });
-    EXPECT_EQ(quits, 3);
+    EXPECT_EQ(QuitRequests(absent), 3);
     EXPECT_THROW(absent.CanPowerOff(), Exception);
 
     // A bus that takes the connection and never answers: Connect gives up in time.
@@ -103,16 +103,12 @@ TEST(PowerOffTest, OnlyAPowerOffRequestIsMade)
 {
     for (const std::uint32_t flags : { 8u, 9u, 8u | 4u, 8u | 16u }) {
         testing::MemoryLoginManager manager;
-        int quits = 0;
-        ShutdownComputer(flags, manager, [&] { ++quits; });
-        EXPECT_EQ(quits, 0) << flags;
+        EXPECT_EQ(QuitRequests(manager, flags), 0) << flags;
         EXPECT_EQ(manager.calls, (Calls { "Connect", "CanPowerOff", "PowerOff" })) << flags;
     }
     for (const std::uint32_t flags : { 0u, 1u, 2u, 8u | 2u, 4u }) {
         testing::MemoryLoginManager manager;
-        int quits = 0;
-        ShutdownComputer(flags, manager, [&] { ++quits; });
-        EXPECT_EQ(quits, 1) << flags;
+        EXPECT_EQ(QuitRequests(manager, flags), 1) << flags;
         EXPECT_EQ(manager.calls, (Calls { "Connect", "CanPowerOff" })) << flags;
     }
 }
