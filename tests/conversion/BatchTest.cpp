@@ -198,6 +198,17 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
         EXPECT_EQ(session.Image(1), batch::kEndedImage) << spelling;
     }
     EXPECT_TRUE(fs::exists(Output("other.3gp")));
+    // The refused row ends on the loop like an encoder, never inside Convert (a long
+    // list of such rows would grow the stack); Stop and Convert before that end arrives
+    // leave it behind.
+    session.Convert();
+    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    session.Stop();
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
     // Power-off was not allowed: the program ends instead, and the machine stays on.
     const std::vector<std::string> lastBatch(window.loginManager.calls.end() - 5, window.loginManager.calls.end());
     EXPECT_EQ(lastBatch,
