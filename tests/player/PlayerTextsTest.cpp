@@ -107,20 +107,21 @@ protected:
 
 TEST_F(PlayerHandlers, StatusLinesMoveTheLabelAndBarOtherLinesResetThem)
 {
+    struct Step {
+        std::string line, label;
+        int position;
+    };
+    const Step steps[] = {
+        { "A:3725.0 V:3725.0 A-V: 0.000", "01:02:05", 3725 }, { "", "00:00:00", 0 },
+        { "V:   7.9   0/  0", "00:00:07", 7 },
+        { "A: -12.3", "00:00:00", 7 }, // shown as zero; the bar ignores a negative position
+    };
     window.jvColorTrkBar.SetMax(10200);
-    window.handlers.JvCmdProcRead("A:3725.0 V:3725.0 A-V: 0.000", false);
-    EXPECT_EQ(window.jvLabBgTime.caption, "01:02:05");
-    EXPECT_EQ(window.jvColorTrkBar.position, 3725);
-    window.handlers.JvCmdProcRead("", true);
-    EXPECT_EQ(window.jvLabBgTime.caption, "00:00:00");
-    EXPECT_EQ(window.jvColorTrkBar.position, 0);
-    window.handlers.JvCmdProcRead("V:   7.9   0/  0", false);
-    EXPECT_EQ(window.jvLabBgTime.caption, "00:00:07");
-    EXPECT_EQ(window.jvColorTrkBar.position, 7);
-    // A negative second shows as zero and the bar ignores it.
-    window.handlers.JvCmdProcRead("A: -12.3", false);
-    EXPECT_EQ(window.jvLabBgTime.caption, "00:00:00");
-    EXPECT_EQ(window.jvColorTrkBar.position, 7);
+    for (const Step& step : steps) {
+        window.handlers.JvCmdProcRead(step.line, false);
+        EXPECT_EQ(window.jvLabBgTime.caption, step.label) << step.line;
+        EXPECT_EQ(window.jvColorTrkBar.position, step.position) << step.line;
+    }
     EXPECT_TRUE(errors.messages.empty());
 }
 
