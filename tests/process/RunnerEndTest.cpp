@@ -36,6 +36,9 @@ TEST(RunnerEnd, StopThenDeadlineSendsOnlyWhatTheChildNeeds)
         SCOPED_TRACE(c.child.at(1));
         RecordingRunner recording;
         recording.Start(c.child);
+        if (c.child.at(1) == "ignore-term") { // SIGTERM before it is ignored would end it
+            ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); }));
+        }
         ASSERT_TRUE(recording.runner.Write("q"));
         recording.runner.ScheduleEnd(c.terminateAfter, c.killAfter);
         ASSERT_TRUE(recording.WaitForEnd());
@@ -50,6 +53,7 @@ TEST(RunnerEnd, LaterCallsDoNotPostponeTheEnd)
     for (const bool shortFirst : { true, false }) {
         RecordingRunner recording;
         recording.Start(Child({ "ignore-term", "600000" }));
+        ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); })); // "ready"
         if (shortFirst)
             recording.runner.ScheduleEnd(50ms, 50ms);
         recording.runner.ScheduleEnd(10min, 10min);
@@ -86,11 +90,16 @@ TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
                                  std::chrono::milliseconds killAfter) {
         auto runner = std::make_unique<TJvCreateProcess>(loop);
         runner->SetConsoleOptions(coOwnerData | coRedirect);
-        runner->OnRead = [&](TJvCreateProcess&, const std::string&, bool) { ++events; };
+        std::string output;
+        runner->OnRawRead = [&](TJvCreateProcess&, const std::string& piece) { output += piece; };
         runner->OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++events; };
         runner->SetCommandLine(child);
         runner->Run();
         const pid_t pid = runner->ProcessId();
+        if (child.at(1) == "ignore-term") { // SIGTERM before it is ignored would end it
+            EXPECT_TRUE(loop.RunUntil([&] { return output == "ready\n"; }));
+        }
+        runner->OnRawRead = [&](TJvCreateProcess&, const std::string&) { ++events; };
         EXPECT_TRUE(runner->Write("quit\n"));
         runner->ScheduleEnd(terminateAfter, killAfter);
         runner.reset();

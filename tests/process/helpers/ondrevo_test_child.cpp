@@ -261,7 +261,9 @@ int RunMode(int argc, char** argv)
         WriteText(1, "fds=" + list + "\n");
     } else if (mode == "ignore-term") {
         // Neither reads its input nor ends on SIGTERM; only SIGKILL or the time ends it.
+        // Says "ready" once SIGTERM is ignored.
         std::signal(SIGTERM, SIG_IGN);
+        WriteText(1, "ready\n");
         SleepMs(std::atol(arg(2)));
     } else if (mode == "stdin-to") {
         // Reads its input up to "q" or end-of-file and leaves what it read in FILE.
