@@ -13,6 +13,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
   mediainfo
+  clang-14 libclang-rt-14-dev
 )
 
 packages=("${run_packages[@]}")
