@@ -140,6 +140,7 @@ void TJvCreateProcess::Run()
     impl_->pending = 0;
     impl_->ReleaseWorkers();
     pid_ = 0;
+    ++starts_;
 
     const bool redirect = (consoleOptions_ & coRedirect) != 0;
     const bool separateError = redirect && (consoleOptions_ & coSeparateError) != 0;
@@ -224,6 +225,23 @@ void TJvCreateProcess::Run()
             throw EOSError::FromErrno(e.code().value());
         }
     }
+}
+
+void TJvCreateProcess::PostEnd(std::uint32_t exitCode)
+{
+    if (state_ == TJvProcessState::psWaiting)
+        throw EJVCLException("Cannot perform this operation when process is running");
+    const std::uint64_t start = ++starts_;
+    const auto link = impl_->link;
+    link->Post([link, start, exitCode] {
+        TJvCreateProcess* runner = link->Runner();
+        if (!runner || runner->starts_ != start || runner->state_ != TJvProcessState::psReady)
+            return;
+        runner->exitCode_ = exitCode;
+        const TerminateEvent handler = runner->OnTerminate;
+        if (handler)
+            handler(*runner, exitCode);
+    });
 }
 
 bool TJvCreateProcess::Write(const std::string& text)

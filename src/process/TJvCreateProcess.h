@@ -92,6 +92,11 @@ public:
     // when the runner is destroyed meanwhile. With several calls the earliest deadline
     // of each signal holds. Does nothing without a running child. UI thread.
     void ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter);
+    // Reports the end of a job that ran no child, as if a child had ended at once with
+    // `exitCode`: OnTerminate follows on the loop, after the events already queued. It
+    // is dropped when Run or PostEnd is called again before it arrives, or when the
+    // runner is destroyed. Raises the busy error of Run while a child is still watched.
+    void PostEnd(std::uint32_t exitCode);
 
     TJvProcessState State() const { return state_; }
     pid_t ProcessId() const { return pid_; }
@@ -123,6 +128,7 @@ private:
     TJvProcessState state_ = TJvProcessState::psReady;
     pid_t pid_ = 0;
     std::uint32_t exitCode_ = 0;
+    std::uint64_t starts_ = 0; // Run and PostEnd calls; a posted end checks it is still the last
     std::vector<std::string> consoleOutput_;
     std::unique_ptr<Impl> impl_;
 };
