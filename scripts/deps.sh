@@ -16,6 +16,7 @@ test_packages=(
   openbox trayer dbus-daemon at-spi2-core python3-pyatspi
   mediainfo
   dbus python3-dbusmock
+  clang-14 libclang-rt-14-dev
 )
 
 packages=("${run_packages[@]}")
