@@ -91,7 +91,7 @@ void TMplayerFunc::QuitPlayer()
         return;
     // A player left running would go on playing its sound with nothing to stop it.
     jvCmdProc_.Write(kQuitCommand);
-    // Waits for the runner's ScheduleEnd: jvCmdProc_.ScheduleEnd(kQuitGrace, kTerminateGrace);
+    jvCmdProc_.ScheduleEnd(kQuitGrace, kTerminateGrace);
 }
 
 std::string TMplayerFunc::SecondsToTimeText(int seconds)

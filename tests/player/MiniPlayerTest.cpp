@@ -197,7 +197,7 @@ TEST_F(MiniPlayerRun, ClosingTheWindowEndsThePlayer)
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
-TEST_F(MiniPlayerRun, DISABLED_APlayerThatIgnoresQuitIsEndedAfterClosing)
+TEST_F(MiniPlayerRun, APlayerThatIgnoresQuitIsEndedAfterClosing)
 {
     // Neither reads its input nor writes, and ignores SIGTERM: only SIGKILL ends it.
     InstallPlayer("trap '' TERM\nexec sleep 120");
