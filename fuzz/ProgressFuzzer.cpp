@@ -101,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         list.cells[2] = input.substr(0, split);
     const std::string line = split == std::string::npos ? input : input.substr(split + 1);
     Edit cursor("0"), status("before"), folder("/out");
-    BatchControls controls { list, nothing, { &nothing, &nothing, &nothing, &nothing, &nothing }, cursor, status, folder,
-        nothing, encoder, nothing, nothing, nothing, nothing, [] { }, database.SqliteQuery(), {}, {} };
+    BatchControls controls { list, nothing, { &nothing, &nothing, &nothing, &nothing, &nothing }, cursor, status,
+        folder, nothing, encoder, nothing, nothing, nothing, nothing, [] {}, database.SqliteQuery(), {}, {} };
 
     const std::vector<std::string> before = list.cells;
     bool raised = false;
