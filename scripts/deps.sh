@@ -13,6 +13,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
   mediainfo
+  at-spi2-core python3-pyatspi dbus-daemon imagemagick
 )
 
 packages=("${run_packages[@]}")
