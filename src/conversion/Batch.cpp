@@ -12,9 +12,6 @@
 namespace ondrevo::batch {
 namespace {
 
-// Power off, without forcing other programs to close.
-constexpr std::uint32_t kPowerOffFlags = 8;
-
 void StopBusyAnimation(BatchControls& controls)
 {
     controls.busyTimer.SetEnabled(false);
@@ -81,7 +78,7 @@ void JobEnded(BatchControls& controls, std::uint32_t exitCode)
     }
     SetEditingButtonsEnabled(controls, true);
     if (controls.shutDownWhenDone.Checked())
-        ShutdownComputer(kPowerOffFlags, controls.loginManager, controls.quitRequest);
+        ShutdownComputer(kShutdownPowerOff, controls.loginManager, controls.quitRequest);
     controls.statusLine.SetText("");
     StopBusyAnimation(controls);
     controls.sleepInhibitor.SetHeld(false);
