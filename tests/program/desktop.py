@@ -297,10 +297,15 @@ class Program:
         return wait_for("window %r" % name, probe)
 
     def gone(self, name):
+        return self.gone_role(name, None)
+
+    def gone_role(self, name, roles):
+        """No shown top-level window titled `name` (of one of `roles`, if given)."""
         app = self.application()
         for i in range(app.childCount):
             window = app.getChildAtIndex(i)
-            if window is not None and window.name == name and showing(window):
+            if window is not None and window.name == name and showing(window) and (
+                    roles is None or role(window) in roles):
                 return False
         return True
 
