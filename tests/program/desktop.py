@@ -318,10 +318,17 @@ class Program:
         return status
 
     def kill(self):
-        if self.process.poll() is None:
+        """Ends a run that a failed check leaves behind, and says how it stood."""
+        status = self.process.poll()
+        log("the program had %s" % ("not ended" if status is None else "ended with status %s" % status))
+        if status is None:
             self.process.send_signal(signal.SIGKILL)
             self.process.wait()
         self.stderr.close()
+        with open(self.stderr.name, "rb") as f:
+            said = f.read().decode("utf-8", "replace").strip()
+        if said:
+            log("its error output:\n%s" % said[-4000:])
 
 
 # --- the main window's widgets ----------------------------------------------------------
@@ -422,10 +429,26 @@ def add_file(program, window, path):
     dialog = program.top_level("Add video files")
     name_field = wait_for("the dialog's file name field",
                           lambda: find(dialog, lambda n: role(n) == "text" and n.name.startswith("File name")))
-    click(name_field)
-    key("ctrl+a")
-    type_text(path)
-    wait_for("the typed name in the field", lambda: text_of(name_field) == path)
+    # The dialog lists its folder in the background, and selecting the last file added in
+    # that list writes the field; typing starts once the list is there.
+    wait_for("the dialog's list of files",
+             lambda: find(dialog, lambda n: role(n) == "table cell" and n.name and showing(n)))
+    for attempt in range(3):
+        click(name_field)
+        key("ctrl+a")
+        type_text(path)
+        try:
+            wait_for("the typed name in the field", lambda: text_of(name_field) == path)
+            # Still there a moment later: nothing else writes the field now.
+            settled = time.monotonic() + 0.5
+            wait_for("the typed name to stay", lambda: time.monotonic() > settled or text_of(name_field) != path)
+            if text_of(name_field) == path:
+                break
+        except Failure:
+            pass
+        log("the dialog's file name field holds %r; typing again" % text_of(name_field))
+    else:
+        raise Failure("the dialog's file name field holds %r, not the typed %r" % (text_of(name_field), path))
     open_button = button(dialog, "Open")
 
     # The first click may only close the field's completion list; press Open until the
@@ -438,5 +461,4 @@ def add_file(program, window, path):
         return False
     wait_for("the Add dialog to accept %s" % path, accepted, every=1.0)
     table = file_list(window)
-    return wait_for("a row for %s" % path,
-                    lambda: next((r for r, cells in enumerate(rows(table)) if cells[0] == path), None) is not None)
+    wait_for("a row for %s" % path, lambda: any(cells[0] == path for cells in rows(table)))
