@@ -12,7 +12,6 @@ import os
 import re
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop as d  # noqa: E402
@@ -184,17 +183,9 @@ def main():
     with_mini_player = os.environ.get("ONDREVO_MINI_PLAYER") == "1"
     os.makedirs(artefacts, exist_ok=True)
     d.become_subreaper()
-    bus = d.AccessibilityBus()
-    try:
-        first_run(folder, artefacts, [long_clip, short_clip])
-        second_run(folder, artefacts, long_clip, with_mini_player)
-    finally:
-        bus.close()
-    log("ok")
+    first_run(folder, artefacts, [long_clip, short_clip])
+    second_run(folder, artefacts, long_clip, with_mini_player)
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except Failure as failure:
-        sys.exit("FAILED: %s" % failure)
+    d.run_check(main)

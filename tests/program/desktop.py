@@ -93,6 +93,19 @@ class AccessibilityBus:
                 self.process.wait()
 
 
+def run_check(check):
+    """Runs check() with the accessibility bus up; a Failure ends the process with its reason."""
+    try:
+        bus = AccessibilityBus()
+        try:
+            check()
+        finally:
+            bus.close()
+    except Failure as failure:
+        sys.exit("FAILED: %s" % failure)
+    log("ok")
+
+
 def become_subreaper():
     """Makes this process the parent of orphans below it, so children that a program
     leaves behind when it ends can be seen (and are reaped here)."""

@@ -22,7 +22,6 @@ def main():
     database = os.path.join(folder, "LibFFmpeg.Dat")
     if os.path.exists(database):
         raise Failure("%s should be missing for this check" % database)
-    bus = d.AccessibilityBus()
     program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(folder, "stderr.log"))
     try:
         box = program.top_level("Ondrevo", roles=("alert", "dialog"))
@@ -52,13 +51,7 @@ def main():
     except BaseException:
         program.kill()
         raise
-    finally:
-        bus.close()
-    log("ok")
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except Failure as failure:
-        sys.exit("FAILED: %s" % failure)
+    d.run_check(main)
