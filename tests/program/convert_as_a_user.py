@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Converts two clips the way a person would, restarts, previews one, and quits.
+"""Converts two clips and a broken file the way a person would, restarts, previews a clip,
+and quits.
 
-  convert_as_a_user.py PROGRAM_FOLDER ARTEFACTS_FOLDER LONG_CLIP SHORT_CLIP
+  convert_as_a_user.py PROGRAM_FOLDER ARTEFACTS_FOLDER LONG_CLIP SHORT_CLIP BROKEN_FILE
 
 Starts `ondrevo` in PROGRAM_FOLDER (a fresh copy with the shipped database), sees its
 widgets through the accessibility bus and presses them with real clicks and keys. Saves
@@ -55,16 +56,16 @@ def end_and_check_children(program, how, before):
     log("%s: the program ended with status 0 and left no child process" % how)
 
 
-def first_run(folder, artefacts, clips):
+def first_run(folder, artefacts, clips, broken):
     before = d.children_of(os.getpid())
     program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "first-run.stderr"))
     try:
         window = program.top_level("Ondrevo")
-        for clip in clips:
-            d.add_file(program, window, clip)
+        for path in clips + [broken]:
+            d.add_file(program, window, path)
         table = d.file_list(window)
         cells = d.rows(table)
-        if [row[0] for row in cells] != clips or any(row[4] != "0%" for row in cells):
+        if [row[0] for row in cells] != clips + [broken] or any(row[4] != "0%" for row in cells):
             raise Failure("rows after adding: %s" % cells)
         log("added through the Add dialog: %s" % cells)
 
@@ -111,9 +112,14 @@ def first_run(folder, artefacts, clips):
         wait_for("the end of the batch", batch_ended, d.BATCH_WAIT, every=0.2)
         cells = d.rows(table)
         percents = [row[4] for row in cells]
-        if percents != ["100%", "100%"]:
+        if percents != ["100%", "100%", "0%"]:
             raise Failure("percent cells after the batch: %s" % percents)
         log("after the batch: percent cells %s, status line cleared" % percents)
+        # The file the encoder refused tells why when the mouse rests on its row.
+        tip = d.tool_tip(program, d.cell(table, 2, 1))
+        if not tip.startswith(broken + ":") or not tip[len(broken) + 1:].strip():
+            raise Failure("the failed row's tool tip is %r, expected the encoder's reason for %s" % (tip, broken))
+        log("the failed row's tool tip: %r" % tip)
 
         for clip in clips:
             name = os.path.splitext(os.path.basename(clip))[0] + ".3gp"
@@ -179,11 +185,11 @@ def second_run(folder, artefacts, clip, with_mini_player):
 
 
 def main():
-    folder, artefacts, long_clip, short_clip = sys.argv[1:5]
+    folder, artefacts, long_clip, short_clip, broken = sys.argv[1:6]
     with_mini_player = os.environ.get("ONDREVO_MINI_PLAYER") == "1"
     os.makedirs(artefacts, exist_ok=True)
     d.become_subreaper()
-    first_run(folder, artefacts, [long_clip, short_clip])
+    first_run(folder, artefacts, [long_clip, short_clip], broken)
     second_run(folder, artefacts, long_clip, with_mini_player)
 
 

@@ -436,6 +436,24 @@ def status_line(window):
     return wait_for("the status line", probe)
 
 
+def tool_tip(program, node):
+    """Rests the mouse on a widget until its tool tip shows; returns the tip's text."""
+    x, y, width, height = extents(node)
+    step = {"n": 0}
+
+    def shown():
+        app = program.application()
+        for i in range(app.childCount):
+            tip = app.getChildAtIndex(i)
+            if tip is not None and role(tip) == "tool tip" and showing(tip):
+                return tip.name
+        # A small move inside the widget starts the tool tip's timer again.
+        step["n"] = (step["n"] + 1) % 4
+        xdotool("mousemove", x + width // 3 + step["n"], y + height // 2)
+        return None
+    return wait_for("the tool tip of %s %r" % (role(node), node.name), shown, every=1.5)
+
+
 def add_file(program, window, path):
     """Add, then the path typed into the dialog's file name field, then Open."""
     press(window, "Add")
