@@ -15,6 +15,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils
   mediainfo
   dbus python3-dbusmock
+  clang-14 libclang-rt-14-dev
   at-spi2-core python3-pyatspi dbus-daemon imagemagick
 )
 

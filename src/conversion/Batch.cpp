@@ -9,8 +9,15 @@
 #include "media/FileList.h"
 #include "process/TJvCreateProcess.h"
 
+#include <chrono>
+
 namespace ondrevo::batch {
 namespace {
+
+// A stopped encoder finishes its file within a second or two; one that ignores the stop
+// command would keep the runner busy, and every later Convert refused, for ever.
+constexpr std::chrono::seconds kStoppedEncoderGrace { 10 };
+constexpr std::chrono::seconds kTerminatedEncoderGrace { 5 };
 
 void StopBusyAnimation(BatchControls& controls)
 {
@@ -91,7 +98,8 @@ void StopConversion(BatchControls& controls)
     if (controls.AddButton().Enabled())
         return;
     SetEditingButtonsEnabled(controls, true);
-    controls.encoder.Write(kStopCommand);
+    if (controls.encoder.Write(kStopCommand))
+        controls.encoder.ScheduleEnd(kStoppedEncoderGrace, kTerminatedEncoderGrace);
     controls.fileList.SetImageIndex(StrToInt(controls.cursor.Text()), kEndedImage);
     StopBusyAnimation(controls);
     controls.sleepInhibitor.SetHeld(false);

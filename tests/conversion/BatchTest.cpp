@@ -6,9 +6,11 @@
 #include "conversion/ConversionTestSupport.h"
 #include "process/TJvCreateProcess.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace ondrevo::testing {
 namespace {
@@ -224,6 +226,50 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
     EXPECT_EQ(session.Image(1), batch::kFailedImage);
     EXPECT_NE(session.Hint(1).find("No such file or directory"), std::string::npos) << session.Hint(1);
     EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, AnEncoderThatIgnoresTheStopCommandIsEndedSoConvertWorksAgain)
+{
+    session.Add(Clip("one.mp4", 1));
+    const fs::path encoder = fs::path(session.programFolder) / "bin" / "ffmpeg";
+    fs::remove(encoder);
+    std::ofstream(encoder) << "#!/bin/sh\nexec sleep 600\n";
+    fs::permissions(encoder, fs::perms::owner_all);
+    session.Convert();
+    session.Stop();
+    // Ended some seconds after the stop command; its end starts nothing.
+    ASSERT_TRUE(session.RunUntil(
+        [&] { return window.runner.State() == TJvProcessState::psReady; }, std::chrono::seconds(90)));
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_TRUE(EditingButtonsEnabled());
+    session.Convert();
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+    session.Stop();
+}
+
+TEST(BatchClosing, ClosingTheWindowDuringABatchLetsTheEncoderFinishAPlayableFile)
+{
+    TempDir dir;
+    auto session = std::make_unique<ConversionSession>(dir);
+    const std::string clip = dir.File("long.mp4");
+    GenerateClip(clip, 40);
+    session->Add(clip);
+    session->Selector(3).UserPick(4); // 1408x1152: slow enough to close halfway
+    session->Convert();
+    ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%"; }));
+    const pid_t encoder = session->window.runner.ProcessId();
+    const std::string output = session->outputFolder + "/long.3gp";
+
+    // The window closes and is gone at once; the encoder got "q" and finishes on its own.
+    session->window.Close();
+    session.reset();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (::kill(encoder, 0) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_NE(::kill(encoder, 0), 0) << "the encoder is still running";
+    const double part = ProbeDuration(output);
+    EXPECT_GT(part, 0.0);
+    EXPECT_LT(part, 40.0);
 }
 
 } // namespace
