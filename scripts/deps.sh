@@ -13,6 +13,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
+  openbox trayer dbus-daemon at-spi2-core python3-pyatspi
   mediainfo
   dbus python3-dbusmock
   clang-14 libclang-rt-14-dev

@@ -5,11 +5,13 @@
 
 #include "base/Controls.h"
 
+#include <memory>
 #include <string>
 
 namespace ondrevo {
 
 class ILoginManager;
+class IMplayerWindow;
 class TJvCreateProcess;
 
 class IMainWindow {
@@ -36,6 +38,9 @@ public:
     virtual ISleepInhibitor& SleepInhibitor() = 0;
     // The login manager that powers the machine off after a batch.
     virtual ILoginManager& LoginManager() = 0;
+
+    // A new mini player window owned by the application, not yet shown.
+    virtual std::unique_ptr<IMplayerWindow> CreateMplayerFrm() = 0;
 
     // The selector named "JvCmbVdo1".."JvCmbVdo5" or "JvCmbAdo1".."JvCmbAdo4"; null
     // for any other name.

@@ -66,8 +66,7 @@ void TFFmpegFrmHandlers::StopConvBtnClick()
 
 void TFFmpegFrmHandlers::PlayBtnClick()
 {
-    // The mini player arrives with its own window.
-    TFFmpegFunc func;
+    TFFmpegFunc().PlayVideoFile();
 }
 
 void TFFmpegFrmHandlers::DonateBtnClick()

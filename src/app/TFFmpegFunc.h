@@ -83,6 +83,9 @@ public:
     int PlayingSeconds();
     int ElapsedSeconds(const std::string& line);
 
+    // Mini player.
+    void PlayVideoFile();
+
     // The selectors in table order: video codec, bitrate, size, frame rate, width
     // ratio; audio codec, bitrate, channel, sampling frequency.
     std::array<ISelector*, 5>& VideoSelectors() { return jvCmbVdo_; }

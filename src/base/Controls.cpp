@@ -13,4 +13,18 @@ void ChangeNotifyingEdit::SetText(const std::string& text)
         Dispatch(OnChange);
 }
 
+void CheckedPositionBar::SetMax(int max)
+{
+    if (max <= 0 || max == Max())
+        return;
+    StoreRange(max, Position() > max ? max : Position());
+}
+
+void CheckedPositionBar::SetPosition(int position)
+{
+    if (position < 0 || position > Max() || position == Position())
+        return;
+    StoreRange(Max(), position);
+}
+
 } // namespace ondrevo

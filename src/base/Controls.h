@@ -94,6 +94,39 @@ public:
     virtual int Tag() const = 0;
 };
 
+// A text label.
+class ILabel {
+public:
+    virtual ~ILabel() = default;
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+};
+
+// A position bar over the range 0..maximum, with a marker at the position.
+class IPositionBar {
+public:
+    virtual ~IPositionBar() = default;
+    virtual int Max() const = 0;
+    virtual int Position() const = 0;
+    virtual void SetMax(int max) = 0;
+    virtual void SetPosition(int position) = 0;
+};
+
+// Implements the position bar's rules once for every kind of bar: a maximum not above
+// 0 is ignored, and a maximum below the position moves the position to it; a position
+// outside 0..maximum, or equal to the current one, is ignored. A subclass keeps the
+// values where they are shown.
+class CheckedPositionBar : public IPositionBar {
+public:
+    static constexpr int kDefaultMax = 100;
+    void SetMax(int max) final;
+    void SetPosition(int position) final;
+
+protected:
+    // `position` is already within 0..`max`.
+    virtual void StoreRange(int max, int position) = 0;
+};
+
 class ITimer {
 public:
     virtual ~ITimer() = default;

@@ -3,6 +3,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 built=$1
+# Runs the rest of the calling script on a fresh Xvfb unless a display is ours already
+# (before anything is made here: exec skips the clean-up below).
+if [ -z "${ONDREVO_XVFB:-}" ]; then
+  export ONDREVO_XVFB=1
+  exec bash "$here/../support/on_xvfb.sh" bash "$0" "$@"
+fi
 work=$(mktemp -d /tmp/ondrevo-program-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 # A program folder of our own, so the checks never touch the user's saved choices.
@@ -14,9 +20,4 @@ shipped=$(dirname "$built")/../LibFFmpeg.Dat.built
 cp "$shipped" "$work/program/LibFFmpeg.Dat"
 program=$work/program/ondrevo
 x11() { /usr/bin/python3 "$here/x11.py" "$@"; }
-# Runs the rest of the calling script inside a fresh Xvfb unless a display is ours already.
-if [ -z "${ONDREVO_XVFB:-}" ]; then
-  export ONDREVO_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
-fi
 export QT_QPA_PLATFORM=xcb

@@ -1,6 +1,7 @@
 #include "support/MemoryControls.h"
 
 #include "base/Errors.h"
+#include "support/MemoryPlayer.h"
 
 #include <fcntl.h>
 
@@ -198,6 +199,13 @@ MemoryMainWindow::~MemoryMainWindow()
 {
     if (FFmpegFrm == this)
         FFmpegFrm = nullptr;
+}
+
+std::unique_ptr<IMplayerWindow> MemoryMainWindow::CreateMplayerFrm()
+{
+    if (createMplayerFrm)
+        return createMplayerFrm();
+    return std::make_unique<MemoryMplayerWindow>(loop);
 }
 
 ISelector* MemoryMainWindow::FindSelector(const std::string& componentName)

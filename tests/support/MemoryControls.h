@@ -12,6 +12,7 @@
 #include "base/PlainEventLoop.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
+#include "player/MplayerWindow.h"
 #include "process/TJvCreateProcess.h"
 
 #include <deque>
@@ -193,6 +194,7 @@ public:
     IDesktop& Desktop() override { return desktop; }
     ISleepInhibitor& SleepInhibitor() override { return sleepInhibitor; }
     ILoginManager& LoginManager() override { return loginManager; }
+    std::unique_ptr<IMplayerWindow> CreateMplayerFrm() override;
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
     void QuitRequest() override { ++quitRequests; }
@@ -217,6 +219,8 @@ public:
     MemoryLoginManager loginManager;
     ondrevo::SleepInhibitor sleepInhibitor { loginManager };
     int quitRequests = 0;
+    // Makes the mini player window for Play; unset: an in-memory one that is closed at once.
+    std::function<std::unique_ptr<IMplayerWindow>()> createMplayerFrm;
     std::vector<std::unique_ptr<MemorySelector>> video, audio;
     bool closed = false;
 };

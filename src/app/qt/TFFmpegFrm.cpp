@@ -9,6 +9,7 @@
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
 #include "conversion/SystemLoginManager.h"
+#include "player/qt/TMplayerFrm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -330,6 +331,11 @@ IOpenDialog& TFFmpegFrm::OpenDialog1()
 IDesktop& TFFmpegFrm::Desktop()
 {
     return desktopOverride_ ? *desktopOverride_ : desktop_;
+}
+
+std::unique_ptr<IMplayerWindow> TFFmpegFrm::CreateMplayerFrm()
+{
+    return std::make_unique<TMplayerFrm>(loop_);
 }
 
 ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)

@@ -65,6 +65,7 @@ public:
     IDesktop& Desktop() override;
     ISleepInhibitor& SleepInhibitor() override { return sleepInhibitor_; }
     ILoginManager& LoginManager() override { return *loginManager_; }
+    std::unique_ptr<IMplayerWindow> CreateMplayerFrm() override;
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
     void QuitRequest() override;

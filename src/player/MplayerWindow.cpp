@@ -1,0 +1,7 @@
+#include "player/MplayerWindow.h"
+
+namespace ondrevo {
+
+IMplayerWindow* MplayerFrm = nullptr;
+
+} // namespace ondrevo
