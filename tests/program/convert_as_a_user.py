@@ -139,7 +139,7 @@ def first_run(folder, artefacts, clips, broken):
         raise
 
 
-def second_run(folder, artefacts, clip, with_mini_player):
+def second_run(folder, artefacts, long_clip):
     before = d.children_of(os.getpid())
     program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "second-run.stderr"))
     try:
@@ -152,30 +152,28 @@ def second_run(folder, artefacts, clip, with_mini_player):
                 raise Failure("after a restart %r shows %r, expected the saved %r" % (caption, shown, entry))
         log("after a restart the selectors still show %r and %r" % (VIDEO_SIZE[1], AUDIO_CHANNEL[1]))
 
-        if with_mini_player:
-            d.add_file(program, window, clip)
-            table = d.file_list(window)
-            d.click(d.cell(table, 0, 0))
-            d.press(window, "Play")
-            player = program.top_level("Mini Player")
-            times = re.compile(r"^\d+:\d\d:\d\d$")
+        d.add_file(program, window, long_clip)
+        table = d.file_list(window)
+        d.click(d.cell(table, 0, 0))
+        d.press(window, "Play")
+        player = program.top_level("Mini Player")
+        times = re.compile(r"^\d+:\d\d:\d\d$")
 
-            def time_labels():
-                labels = [n for n in d.find_all(player, lambda n: d.role(n) == "label")
-                          if times.match(d.text_of(n) or n.name or "")]
-                return sorted(labels, key=lambda n: d.extents(n)[0]) if len(labels) >= 2 else None
-            position, end = wait_for("the Mini Player's time labels", time_labels)
-            label_text = lambda n: d.text_of(n) or n.name  # noqa: E731
-            wait_for("the Mini Player's end time", lambda: label_text(end) != "00:00:00")
-            moved = wait_for("the Mini Player's position to move",
-                             lambda: label_text(position) if label_text(position) not in ("", "00:00:00") else None)
-            d.screenshot("Mini Player", os.path.join(artefacts, "mini-player.png"))
-            log("Mini Player: position %s of %s" % (moved, label_text(end)))
-            d.close_window("Mini Player")
-            wait_for("the Mini Player to close", lambda: program.gone("Mini Player"))
-            d.button(window, "Add")
-        else:
-            log("the Mini Player step is off: this build has no Mini Player")
+        def label_text(node):
+            return d.text_of(node) or node.name or ""
+
+        def time_labels():
+            labels = [n for n in d.find_all(player, lambda n: d.role(n) == "label") if times.match(label_text(n))]
+            return sorted(labels, key=lambda n: d.extents(n)[0]) if len(labels) >= 2 else None
+        # The position on the left, the playing time on the right.
+        position, end = wait_for("the Mini Player's time labels", time_labels)
+        wait_for("the Mini Player's end time 00:01:00", lambda: label_text(end) == "00:01:00")
+        moved = wait_for("the Mini Player's position to move",
+                         lambda: label_text(position) if label_text(position) != "00:00:00" else None)
+        d.screenshot("Mini Player", os.path.join(artefacts, "mini-player.png"))
+        log("Mini Player: position %s of %s" % (moved, label_text(end)))
+        d.close_window("Mini Player")
+        wait_for("the Mini Player to close", lambda: program.gone("Mini Player"))
 
         d.close_window("Ondrevo")
         end_and_check_children(program, "closing the main window", before)
@@ -186,11 +184,10 @@ def second_run(folder, artefacts, clip, with_mini_player):
 
 def main():
     folder, artefacts, long_clip, short_clip, broken = sys.argv[1:6]
-    with_mini_player = os.environ.get("ONDREVO_MINI_PLAYER") == "1"
     os.makedirs(artefacts, exist_ok=True)
     d.become_subreaper()
     first_run(folder, artefacts, [long_clip, short_clip], broken)
-    second_run(folder, artefacts, long_clip, with_mini_player)
+    second_run(folder, artefacts, long_clip)
 
 
 if __name__ == "__main__":

@@ -13,8 +13,6 @@ fi
 source "$(dirname "$0")/common.sh"
 artefacts=${ONDREVO_ARTEFACTS:-$(cd "$(dirname "$built")/.." && pwd)/artefacts}
 mkdir -p "$artefacts"
-# The Mini Player step runs once the program has one.
-if [ -d "$here/../../src/player" ]; then export ONDREVO_MINI_PLAYER=1; fi
 
 # A long clip first, so that the batch is seen while it runs and the preview has time to
 # move; a short one with a space in its name second; last a file the encoder cannot read.
