@@ -17,6 +17,7 @@ test_packages=(
   mediainfo
   dbus python3-dbusmock
   clang-14 libclang-rt-14-dev
+  at-spi2-core python3-pyatspi dbus-daemon imagemagick
 )
 
 packages=("${run_packages[@]}")
