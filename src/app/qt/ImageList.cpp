@@ -1,8 +1,6 @@
 #include "app/qt/ImageList.h"
 
-#include <QImage>
-#include <QPainter>
-#include <QSvgRenderer>
+#include "app/qt/SvgIconEngine.h"
 
 // The resources live in a static library; this pulls them into the program.
 static void InitOndrevoResources()
@@ -34,30 +32,15 @@ const char* const kImageNames[ImageList::kCount] = {
     "17-window-search",
 };
 
-QPixmap Render(QSvgRenderer& renderer, int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, width, height));
-    painter.end();
-    return QPixmap::fromImage(image);
-}
-
 } // namespace
 
 ImageList::ImageList()
 {
     InitOndrevoResources();
-    for (int index = 0; index < kCount; ++index) {
-        QSvgRenderer renderer(ResourcePath(index));
-        QIcon icon;
-        // 16 for lists and buttons; larger sizes for the window and tray icons.
-        for (int size : { kSize, 22, 24, 32, 48 })
-            icon.addPixmap(Render(renderer, size, size));
-        icons_.push_back(icon);
-    }
+    // Each image is drawn at a size when first shown at it: 16 for lists and buttons,
+    // the larger sizes for the window and tray icons.
+    for (int index = 0; index < kCount; ++index)
+        icons_.push_back(QIcon(new SvgIconEngine(ResourcePath(index), { kSize, 22, 24, 32, 48 })));
 }
 
 QIcon ImageList::Icon(int index) const
@@ -75,8 +58,8 @@ QString ImageList::ResourcePath(int index)
 QPixmap ImageList::Picture()
 {
     InitOndrevoResources();
-    QSvgRenderer renderer(QStringLiteral(":/images/picture.svg"));
-    return Render(renderer, kPictureWidth, kPictureHeight);
+    // Drawn from resources/images/picture.svg at build time.
+    return QPixmap(QStringLiteral(":/images/picture.png"));
 }
 
 } // namespace ondrevo
