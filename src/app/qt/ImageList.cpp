@@ -2,6 +2,8 @@
 
 #include "app/qt/SvgIconEngine.h"
 
+#include <QImageReader>
+
 // The resources live in a static library; this pulls them into the program.
 static void InitOndrevoResources()
 {
@@ -58,8 +60,11 @@ QString ImageList::ResourcePath(int index)
 QPixmap ImageList::Picture()
 {
     InitOndrevoResources();
-    // Drawn from resources/images/picture.svg at build time.
-    return QPixmap(QStringLiteral(":/images/picture.png"));
+    // Drawn from resources/images/picture.svg at build time. Read as PNG by name: left
+    // to guess, the reader would load every image format plugin to ask each of them.
+    QImageReader reader(QStringLiteral(":/images/picture.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 } // namespace ondrevo
