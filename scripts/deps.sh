@@ -13,6 +13,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
   mediainfo
+  desktop-file-utils
 )
 
 packages=("${run_packages[@]}")

@@ -20,6 +20,11 @@ int main(int argc, char** argv)
     }
     // Text needs the font database, which needs a platform; no display is used.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Build output stays quiet: only failures are reported.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
     QGuiApplication application(argc, argv);
     QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
     if (!renderer.isValid()) {
