@@ -1,5 +1,8 @@
-# Artwork drawn at build time from the SVG sources:
-#   - the decorative picture as a PNG in the program's resources (":/images/picture.png");
+# Artwork drawn at build time from the SVG sources, so the program reads small PNG files
+# when it starts instead of parsing and drawing vector art (and needs no SVG library):
+#   - the eighteen images of the image list at each size the program shows them,
+#     ":/images/<name>-<size>.png";
+#   - the decorative picture, ":/images/picture.png";
 #   - the desktop menu's icon, build/icons/hicolor/<size>/apps/ondrevo.{png,svg}, which
 #     scripts/install.sh copies into the user's icon theme.
 # Included from src/CMakeLists.txt once the ondrevo_qt library exists.
@@ -8,16 +11,38 @@ set(ONDREVO_ARTWORK_DIR ${PROJECT_SOURCE_DIR}/resources)
 add_executable(render_artwork ${ONDREVO_ARTWORK_DIR}/tools/RenderArtwork.cpp)
 target_link_libraries(render_artwork PRIVATE Qt6::Gui Qt6::Svg)
 
-set(picture_png ${CMAKE_BINARY_DIR}/artwork/picture.png)
+set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)
+file(MAKE_DIRECTORY ${artwork_dir})
+set(picture_png ${artwork_dir}/picture.png)
 add_custom_command(
   OUTPUT ${picture_png}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/artwork
   COMMAND render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg ${picture_png} 245 172
   DEPENDS render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg
   COMMENT "Drawing the decorative picture"
   VERBATIM)
-set_source_files_properties(${picture_png} PROPERTIES GENERATED TRUE)
-qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${CMAKE_BINARY_DIR}/artwork FILES ${picture_png})
+set(artwork_files ${picture_png})
+
+# Sizes as in ImageList: 16 for lists and buttons, the larger ones for the window and tray icons.
+set(ONDREVO_IMAGE_SIZES 16 22 24 32 48)
+file(GLOB image_sources ${ONDREVO_ARTWORK_DIR}/images/[0-9][0-9]-*.svg)
+foreach(svg ${image_sources})
+  get_filename_component(name ${svg} NAME_WE)
+  set(outputs)
+  set(arguments)
+  foreach(size ${ONDREVO_IMAGE_SIZES})
+    list(APPEND outputs ${artwork_dir}/${name}-${size}.png)
+    list(APPEND arguments ${artwork_dir}/${name}-${size}.png ${size} ${size})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${outputs}
+    COMMAND render_artwork ${svg} ${arguments}
+    DEPENDS render_artwork ${svg}
+    COMMENT "Drawing ${name}"
+    VERBATIM)
+  list(APPEND artwork_files ${outputs})
+endforeach()
+set_source_files_properties(${artwork_files} PROPERTIES GENERATED TRUE)
+qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files})
 
 # The program's icon is image 15 of the image list, the plain film strip.
 set(icon_svg ${ONDREVO_ARTWORK_DIR}/images/15-film.svg)

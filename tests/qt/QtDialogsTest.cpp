@@ -93,7 +93,7 @@ QStringList ListedNames(QFileDialog* dialog, const QString& folder, int expected
     auto* model = dialog->findChild<QFileSystemModel*>();
     EXPECT_NE(model, nullptr);
     QStringList names;
-    QTest::qWaitFor(
+    EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             names.clear();
             const QModelIndex parent = model->index(folder);
@@ -101,7 +101,8 @@ QStringList ListedNames(QFileDialog* dialog, const QString& folder, int expected
                 names.append(model->index(row, 0, parent).data().toString());
             return names.size() == expected;
         },
-        30000);
+        30000))
+        << names.join(", ").toStdString();
     names.sort();
     return names;
 }

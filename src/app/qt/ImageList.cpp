@@ -1,14 +1,8 @@
 #include "app/qt/ImageList.h"
 
-#include "app/qt/SvgIconEngine.h"
+#include "app/qt/DrawnIconEngine.h"
 
 #include <QImageReader>
-
-// The resources live in a static library; this pulls them into the program.
-static void InitOndrevoResources()
-{
-    Q_INIT_RESOURCE(ondrevo);
-}
 
 namespace ondrevo {
 namespace {
@@ -38,11 +32,12 @@ const char* const kImageNames[ImageList::kCount] = {
 
 ImageList::ImageList()
 {
-    InitOndrevoResources();
-    // Each image is drawn at a size when first shown at it: 16 for lists and buttons,
-    // the larger sizes for the window and tray icons.
+    // Each image is read at a size when first shown at it: 16 for lists and buttons, the
+    // larger sizes for the window and tray icons (resources/Artwork.cmake draws them).
     for (int index = 0; index < kCount; ++index)
-        icons_.push_back(QIcon(new SvgIconEngine(ResourcePath(index), { kSize, 22, 24, 32, 48 })));
+        icons_.push_back(QIcon(new DrawnIconEngine(
+            QStringLiteral(":/images/%1-%2.png").arg(QLatin1String(kImageNames[index]), QStringLiteral("%1")),
+            { kSize, 22, 24, 32, 48 })));
 }
 
 QIcon ImageList::Icon(int index) const
@@ -52,14 +47,13 @@ QIcon ImageList::Icon(int index) const
     return icons_[static_cast<std::size_t>(index)];
 }
 
-QString ImageList::ResourcePath(int index)
+QString ImageList::ResourcePath(int index, int size)
 {
-    return QStringLiteral(":/images/%1.svg").arg(QLatin1String(kImageNames[index]));
+    return QStringLiteral(":/images/%1-%2.png").arg(QLatin1String(kImageNames[index])).arg(size);
 }
 
 QPixmap ImageList::Picture()
 {
-    InitOndrevoResources();
     // Drawn from resources/images/picture.svg at build time. Read as PNG by name: left
     // to guess, the reader would load every image format plugin to ask each of them.
     QImageReader reader(QStringLiteral(":/images/picture.png"), "png");
