@@ -264,8 +264,27 @@ private:
     ::Display* display_;
 };
 
+// CPU time the process has used, all its threads, in seconds.
+double CpuSeconds(pid_t pid)
+{
+    const std::string stat = Slurp("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int n = 3; fields >> field; ++n) {
+        if (n == 14)
+            utime = std::stoull(field);
+        if (n == 15) {
+            stime = std::stoull(field);
+            break;
+        }
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 struct Run {
     double seconds = 0;
+    double cpuSeconds = 0; // until mapped
     long rssKiB = 0;
     long pssKiB = 0;
     int threads = 0;
@@ -286,6 +305,7 @@ std::optional<Run> Measure(
     const pid_t pid = Spawn(command, folder, session.environment);
     const std::optional<Window> window = display.WaitMapped(start + kMapLimit);
     const auto mapped = Clock::now();
+    const double cpu = CpuSeconds(pid);
     if (!window) {
         std::fprintf(stderr, "%s: no window mapped\n", command[0].c_str());
         kill(pid, SIGKILL);
@@ -295,6 +315,7 @@ std::optional<Run> Measure(
     std::this_thread::sleep_for(kIdleSettle);
     Run run;
     run.seconds = std::chrono::duration<double>(mapped - start).count();
+    run.cpuSeconds = cpu;
     run.rssKiB = StatusKiB(pid, "VmRSS:");
     run.pssKiB = PssKiB(pid);
     run.threads = static_cast<int>(StatusKiB(pid, "Threads:"));
@@ -331,13 +352,14 @@ struct Series {
     {
     }
     std::string name;
-    std::vector<double> seconds, rssMiB, pssMiB;
+    std::vector<double> seconds, cpuSeconds, rssMiB, pssMiB;
     std::set<std::string> started;
     int threads = 0;
 
     void Add(const Run& run)
     {
         seconds.push_back(run.seconds);
+        cpuSeconds.push_back(run.cpuSeconds);
         rssMiB.push_back(run.rssKiB / 1024.0);
         pssMiB.push_back(run.pssKiB / 1024.0);
         started.insert(run.started.begin(), run.started.end());
@@ -348,11 +370,11 @@ struct Series {
         std::string names;
         for (const std::string& name : started)
             names += (names.empty() ? "" : ", ") + name;
-        std::printf("%-8s mapped after %6.1f ms (min %6.1f, max %6.1f)  VmRSS %5.1f MiB  Pss %5.1f MiB  threads %d"
-                    "  started at launch: %s\n",
+        std::printf("%-8s mapped after %6.1f ms (min %6.1f, max %6.1f), CPU %5.0f ms  VmRSS %5.1f MiB  Pss %5.1f MiB"
+                    "  threads %d  started at launch: %s\n",
             name.c_str(), Median(seconds) * 1000, *std::min_element(seconds.begin(), seconds.end()) * 1000,
-            *std::max_element(seconds.begin(), seconds.end()) * 1000, Median(rssMiB), Median(pssMiB), threads,
-            names.empty() ? "none" : names.c_str());
+            *std::max_element(seconds.begin(), seconds.end()) * 1000, Median(cpuSeconds) * 1000, Median(rssMiB),
+            Median(pssMiB), threads, names.empty() ? "none" : names.c_str());
     }
 };
 
@@ -418,9 +440,10 @@ int main(int argc, char** argv)
             std::printf("start-up to the mapped %dx%d window under Xvfb, median of %d runs\n", kWidth, kHeight, runs);
             programSeries.Print();
             bareSeries.Print();
-            std::printf("time ratio Ondrevo/bare %.2f (target at most 1.30); memory over bare: VmRSS %+.1f MiB, "
-                        "Pss %+.1f MiB (target at most 8)\n",
+            std::printf("time ratio Ondrevo/bare %.2f (target at most 1.30), CPU time ratio %.2f; memory over bare: "
+                        "VmRSS %+.1f MiB, Pss %+.1f MiB (target at most 8)\n",
                 Median(programSeries.seconds) / Median(bareSeries.seconds),
+                Median(programSeries.cpuSeconds) / Median(bareSeries.cpuSeconds),
                 Median(programSeries.rssMiB) - Median(bareSeries.rssMiB),
                 Median(programSeries.pssMiB) - Median(bareSeries.pssMiB));
         }
