@@ -1,8 +1,9 @@
-# Artwork drawn at build time from the SVG sources, so the program reads small PNG files
-# when it starts instead of parsing and drawing vector art (and needs no SVG library):
+# Artwork drawn at build time from the SVG sources, so the program takes ready pixels
+# when it starts instead of parsing and drawing vector art (and needs no SVG library nor
+# image decoder for it):
 #   - the eighteen images of the image list at each size the program shows them,
-#     ":/images/<name>-<size>.png";
-#   - the decorative picture, ":/images/picture.png";
+#     ":/images/<name>-<size>.argb";
+#   - the decorative picture, ":/images/picture.argb";
 #   - the desktop menu's icon, build/icons/hicolor/<size>/apps/ondrevo.{png,svg}, which
 #     scripts/install.sh copies into the user's icon theme.
 # Included from src/CMakeLists.txt once the ondrevo_qt library exists.
@@ -13,14 +14,14 @@ target_link_libraries(render_artwork PRIVATE Qt6::Gui Qt6::Svg)
 
 set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)
 file(MAKE_DIRECTORY ${artwork_dir})
-set(picture_png ${artwork_dir}/picture.png)
+set(picture_pixels ${artwork_dir}/picture.argb)
 add_custom_command(
-  OUTPUT ${picture_png}
-  COMMAND render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg ${picture_png} 245 172
+  OUTPUT ${picture_pixels}
+  COMMAND render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg ${picture_pixels} 245 172
   DEPENDS render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg
   COMMENT "Drawing the decorative picture"
   VERBATIM)
-set(artwork_files ${picture_png})
+set(artwork_files ${picture_pixels})
 
 # Sizes as in ImageList: 16 for lists and buttons, the larger ones for the window and tray icons.
 set(ONDREVO_IMAGE_SIZES 16 22 24 32 48)
@@ -30,8 +31,8 @@ foreach(svg ${image_sources})
   set(outputs)
   set(arguments)
   foreach(size ${ONDREVO_IMAGE_SIZES})
-    list(APPEND outputs ${artwork_dir}/${name}-${size}.png)
-    list(APPEND arguments ${artwork_dir}/${name}-${size}.png ${size} ${size})
+    list(APPEND outputs ${artwork_dir}/${name}-${size}.argb)
+    list(APPEND arguments ${artwork_dir}/${name}-${size}.argb ${size} ${size})
   endforeach()
   add_custom_command(
     OUTPUT ${outputs}

@@ -1,9 +1,12 @@
-// Draws SVG artwork into PNG files at build time: the decorative picture that the
-// window shows at start (its text would otherwise load two more fonts at every start)
-// and the desktop menu's icons.
+// Draws SVG artwork into image files at build time: the images and the decorative
+// picture the window shows at start, and the desktop menu's icons. A file named *.png
+// is a PNG file; one named *.argb holds the bare pixels, row after row, as the program
+// keeps them (32-bit premultiplied ARGB in the machine's byte order), so the program
+// takes them without decoding and without looking for image format plugins.
 //
-//   render_artwork SVG PNG WIDTH HEIGHT [PNG WIDTH HEIGHT]...
+//   render_artwork SVG FILE WIDTH HEIGHT [FILE WIDTH HEIGHT]...
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -15,7 +18,7 @@
 int main(int argc, char** argv)
 {
     if (argc < 5 || (argc - 2) % 3 != 0) {
-        std::fprintf(stderr, "usage: %s SVG PNG WIDTH HEIGHT [PNG WIDTH HEIGHT]...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SVG FILE WIDTH HEIGHT [FILE WIDTH HEIGHT]...\n", argv[0]);
         return 2;
     }
     // Text needs the font database, which needs a platform; no display is used.
@@ -45,7 +48,18 @@ int main(int argc, char** argv)
         painter.setRenderHint(QPainter::TextAntialiasing);
         renderer.render(&painter, QRectF(0, 0, width, height));
         painter.end();
-        if (!image.save(QString::fromLocal8Bit(argv[i]), "PNG")) {
+        const QString path = QString::fromLocal8Bit(argv[i]);
+        bool written = false;
+        if (path.endsWith(".argb")) {
+            QFile file(path);
+            written = file.open(QIODevice::WriteOnly);
+            for (int y = 0; written && y < height; ++y)
+                written = file.write(reinterpret_cast<const char*>(image.constScanLine(y)), width * 4) == width * 4;
+            written = written && file.flush();
+        } else {
+            written = image.save(path, "PNG");
+        }
+        if (!written) {
             std::fprintf(stderr, "%s: cannot write\n", argv[i]);
             return 1;
         }

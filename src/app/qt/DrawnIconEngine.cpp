@@ -1,14 +1,28 @@
 #include "app/qt/DrawnIconEngine.h"
 
 #include <QApplication>
-#include <QImageReader>
+#include <QResource>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
 
 #include <algorithm>
+#include <cstring>
 
 namespace ondrevo {
+
+QImage ReadArtworkPixels(const QString& path, const QSize& size)
+{
+    QResource resource(path);
+    const QByteArray pixels = resource.uncompressedData();
+    const qsizetype rowBytes = qsizetype(size.width()) * 4;
+    if (size.isEmpty() || pixels.size() != rowBytes * size.height())
+        return QImage();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(image.scanLine(y), pixels.constData() + y * rowBytes, static_cast<std::size_t>(rowBytes));
+    return image;
+}
 
 DrawnIconEngine::DrawnIconEngine(QString pathPattern, std::vector<int> sizes)
     : pathPattern_(std::move(pathPattern))
@@ -21,11 +35,7 @@ QPixmap DrawnIconEngine::Read(const QSize& size) const
     const int wanted = std::max(size.width(), size.height());
     const auto larger = std::lower_bound(sizes_.begin(), sizes_.end(), wanted);
     const int drawn = larger != sizes_.end() ? *larger : sizes_.back();
-    // Read as PNG by name: left to guess, the reader would load every image format
-    // plugin to ask each of them.
-    QImageReader reader(pathPattern_.arg(drawn), "png");
-    reader.setAutoDetectImageFormat(false);
-    QImage image = reader.read();
+    QImage image = ReadArtworkPixels(pathPattern_.arg(drawn), QSize(drawn, drawn));
     if (!image.isNull() && image.size() != size)
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return QPixmap::fromImage(std::move(image));

@@ -1,11 +1,12 @@
 #pragma once
-// An icon made of PNG files drawn at build time, one per size, read the first time the
+// An icon made of pixel files drawn at build time, one per size, read the first time the
 // icon is shown at a size: a window that shows a few images at 16 pixels does not read
 // every image at every size when it starts. A size without a file of its own is scaled
 // from the nearest larger one. Other modes than Normal (disabled, selected) come from
 // the style, as for icons made of pixmaps. UI thread.
 
 #include <QIconEngine>
+#include <QImage>
 #include <QString>
 
 #include <map>
@@ -14,9 +15,13 @@
 
 namespace ondrevo {
 
+// The image of a resource file of bare pixels (resources/tools/RenderArtwork.cpp writes
+// them) that is `size` large; a null image when the file is missing or of another size.
+QImage ReadArtworkPixels(const QString& path, const QSize& size);
+
 class DrawnIconEngine : public QIconEngine {
 public:
-    // `pathPattern` holds %1 for the size ("...-%1.png"); `sizes` are the square sizes
+    // `pathPattern` holds %1 for the size ("...-%1.argb"); `sizes` are the square sizes
     // drawn, in increasing order.
     DrawnIconEngine(QString pathPattern, std::vector<int> sizes);
 

@@ -2,7 +2,6 @@
 
 #include "app/qt/DrawnIconEngine.h"
 
-#include <QImageReader>
 
 namespace ondrevo {
 namespace {
@@ -36,7 +35,7 @@ ImageList::ImageList()
     // larger sizes for the window and tray icons (resources/Artwork.cmake draws them).
     for (int index = 0; index < kCount; ++index)
         icons_.push_back(QIcon(new DrawnIconEngine(
-            QStringLiteral(":/images/%1-%2.png").arg(QLatin1String(kImageNames[index]), QStringLiteral("%1")),
+            QStringLiteral(":/images/%1-%2.argb").arg(QLatin1String(kImageNames[index]), QStringLiteral("%1")),
             { kSize, 22, 24, 32, 48 })));
 }
 
@@ -49,16 +48,14 @@ QIcon ImageList::Icon(int index) const
 
 QString ImageList::ResourcePath(int index, int size)
 {
-    return QStringLiteral(":/images/%1-%2.png").arg(QLatin1String(kImageNames[index])).arg(size);
+    return QStringLiteral(":/images/%1-%2.argb").arg(QLatin1String(kImageNames[index])).arg(size);
 }
 
 QPixmap ImageList::Picture()
 {
-    // Drawn from resources/images/picture.svg at build time. Read as PNG by name: left
-    // to guess, the reader would load every image format plugin to ask each of them.
-    QImageReader reader(QStringLiteral(":/images/picture.png"), "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    // Drawn from resources/images/picture.svg at build time.
+    return QPixmap::fromImage(
+        ReadArtworkPixels(QStringLiteral(":/images/picture.argb"), QSize(kPictureWidth, kPictureHeight)));
 }
 
 } // namespace ondrevo
