@@ -264,22 +264,19 @@ private:
     ::Display* display_;
 };
 
-// CPU time the process has used, all its threads, in seconds.
+// CPU time the process has used so far, all its threads, in seconds (the scheduler's
+// nanosecond count; threads that have ended are not counted).
 double CpuSeconds(pid_t pid)
 {
-    const std::string stat = Slurp("/proc/" + std::to_string(pid) + "/stat");
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int n = 3; fields >> field; ++n) {
-        if (n == 14)
-            utime = std::stoull(field);
-        if (n == 15) {
-            stime = std::stoull(field);
-            break;
-        }
+    unsigned long long nanoseconds = 0;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::istringstream schedstat(Slurp(task.path().string() + "/schedstat"));
+        unsigned long long onCpu = 0;
+        if (schedstat >> onCpu)
+            nanoseconds += onCpu;
     }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return static_cast<double>(nanoseconds) / 1e9;
 }
 
 struct Run {
@@ -370,7 +367,7 @@ struct Series {
         std::string names;
         for (const std::string& name : started)
             names += (names.empty() ? "" : ", ") + name;
-        std::printf("%-8s mapped after %6.1f ms (min %6.1f, max %6.1f), CPU %5.0f ms  VmRSS %5.1f MiB  Pss %5.1f MiB"
+        std::printf("%-8s mapped after %6.1f ms (min %6.1f, max %6.1f), CPU %5.1f ms  VmRSS %5.1f MiB  Pss %5.1f MiB"
                     "  threads %d  started at launch: %s\n",
             name.c_str(), Median(seconds) * 1000, *std::min_element(seconds.begin(), seconds.end()) * 1000,
             *std::max_element(seconds.begin(), seconds.end()) * 1000, Median(cpuSeconds) * 1000, Median(rssMiB),
