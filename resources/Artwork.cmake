@@ -1,7 +1,7 @@
 # Artwork drawn at build time from the SVG sources, so the program takes ready pixels
 # when it starts instead of parsing and drawing vector art (and needs no SVG library nor
 # image decoder for it):
-#   - the eighteen images of the image list at each size the program shows them,
+#   - the images of the image list at each size the program shows them,
 #     ":/images/<name>-<size>.argb";
 #   - the decorative picture, ":/images/picture.argb";
 #   - the desktop menu's icon, build/icons/hicolor/<size>/apps/ondrevo.{png,svg}, which

@@ -8,11 +8,14 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libxkbcommon-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
   libsqlite3-dev sqlite3
   ffmpeg mplayer libmediainfo0v5
+  libsystemd-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
   mediainfo
+  dbus python3-dbusmock
+  clang-14 libclang-rt-14-dev
   desktop-file-utils
 )
 

@@ -56,13 +56,12 @@ void TFFmpegFrmHandlers::ClearFileBtnClick()
 
 void TFFmpegFrmHandlers::ConvFileBtnClick()
 {
-    // The batch driver arrives with the conversion work.
-    TFFmpegFunc func;
+    TFFmpegFunc().ConvertFiles();
 }
 
 void TFFmpegFrmHandlers::StopConvBtnClick()
 {
-    TFFmpegFunc func;
+    TFFmpegFunc().StopConversion();
 }
 
 void TFFmpegFrmHandlers::PlayBtnClick()
@@ -133,21 +132,22 @@ void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
 
 void TFFmpegFrmHandlers::JvEditNumbChange()
 {
-    TFFmpegFunc func;
+    TFFmpegFunc().StartJob();
 }
 
-void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string&, bool)
+void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string& line, bool)
 {
-    TFFmpegFunc func;
+    TFFmpegFunc().ShowProgress(line);
 }
 
-void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t)
+void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t exitCode)
 {
+    TFFmpegFunc().EndJob(exitCode);
 }
 
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
-    TFFmpegFunc func;
+    TFFmpegFunc().ToggleTrayIcon();
 }
 
 void TFFmpegFrmHandlers::JvTrayIconClick(TMouseButton button)

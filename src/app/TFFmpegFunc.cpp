@@ -59,6 +59,8 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , jvCreateProcess_(window.JvCreateProcess())
     , jvTrayIcon_(window.JvTrayIcon())
     , jvTimer_(window.JvTimer())
+    , sleepInhibitor_(window.SleepInhibitor())
+    , loginManager_(window.LoginManager())
 {
     for (int n = 1; n <= 5; ++n)
         jvCmbVdo_[n - 1] = LookUpSelector(window, "JvCmbVdo" + std::to_string(n));

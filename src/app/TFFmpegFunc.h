@@ -4,7 +4,10 @@
 // owns nothing and keeps nothing between actions: all state lives in the controls and
 // in the parameter database.
 
+#include "conversion/BatchControls.h"
+
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,8 @@ class ITimer;
 class ITrayIcon;
 class IOpenDialog;
 class IDesktop;
+class ILoginManager;
+class ISleepInhibitor;
 class TJvCreateProcess;
 class TSqliteQuery;
 class TSqlDatMod;
@@ -65,12 +70,30 @@ public:
     void ShowFileInfo(const std::string& path);
     void ClearFileInfo();
 
+    // Conversion batch.
+    void ConvertFiles();
+    void StartJob();
+    // The encoder's end (the runner's end event).
+    void EndJob(std::uint32_t exitCode);
+    void StopConversion();
+    void ToggleTrayIcon();
+    void ShutdownComputer(std::uint32_t flags);
+
+    // Encoder command line and progress.
+    std::vector<std::string> BuildCommandLine();
+    std::string OutputFileName(int row);
+    void ShowProgress(const std::string& line);
+    int PlayingSeconds();
+    int ElapsedSeconds(const std::string& line);
+
     // The selectors in table order: video codec, bitrate, size, frame rate, width
     // ratio; audio codec, bitrate, channel, sampling frequency.
     std::array<ISelector*, 5>& VideoSelectors() { return jvCmbVdo_; }
     std::array<ISelector*, 4>& AudioSelectors() { return jvCmbAdo_; }
 
 private:
+    BatchControls Batch();
+
     IMainWindow& window_;
     TSqliteQuery& sqliteQuery_;
     std::array<ISelector*, 5> jvCmbVdo_ {};
@@ -91,6 +114,8 @@ private:
     TJvCreateProcess& jvCreateProcess_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
+    ISleepInhibitor& sleepInhibitor_;
+    ILoginManager& loginManager_;
 };
 
 // The maker's donation page, opened by Donate.

@@ -7,6 +7,7 @@
 
 namespace ondrevo {
 
+// A D-Bus client of the system bus's login manager; it connects on first use.
 std::unique_ptr<ILoginManager> CreateSystemLoginManager();
 
 } // namespace ondrevo

@@ -1,9 +1,13 @@
 #include "process/TJvConsoleThread.h"
 
 #include "process/TJvCreateProcess.h"
+#include "process/ThreadStartFault.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 namespace ondrevo {
@@ -33,6 +37,36 @@ bool Reap(pid_t pid, bool noHang, std::uint32_t& exitCode)
     return true;
 }
 
+// The watcher has not reaped the child, so its pid still names it; the pidfd says so
+// even when SIGCHLD is ignored and the system reaps on its own.
+void SendSignal(pid_t pid, const UniqueFd& pidfd, int signal)
+{
+    if (pidfd.Valid())
+        ::syscall(SYS_pidfd_send_signal, pidfd.Get(), signal, nullptr, 0);
+    else
+        ::kill(pid, signal);
+}
+
+// poll() timeout in milliseconds until `deadline`, rounded up so that the wake-up does
+// not come just before it; -1 without a deadline.
+int MillisecondsUntil(const std::optional<EndSchedule::Clock::time_point>& deadline, EndSchedule::Clock::time_point now)
+{
+    if (!deadline)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 24 * 60 * 60 * 1000));
+}
+
+// The earlier of two poll() timeouts, where -1 means none.
+int Earlier(int a, int b)
+{
+    if (a < 0)
+        return b;
+    if (b < 0)
+        return a;
+    return std::min(a, b);
+}
+
 } // namespace
 
 TJvConsoleInput::TJvConsoleInput(UniqueFd input)
@@ -52,17 +86,46 @@ bool TJvConsoleInput::Queue(const std::string& text)
     return true;
 }
 
-void TJvConsoleInput::Stop() noexcept
+void TJvConsoleInput::ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter)
 {
-    stop_.store(true);
+    {
+        std::lock_guard lock(mutex_);
+        endSchedule_.Add(EndSchedule::Clock::now(), terminateAfter, killAfter);
+    }
     wake_.Signal();
+}
+
+void TJvConsoleInput::Detach() noexcept
+{
+    detached_.store(true);
+    wake_.Signal();
+}
+
+bool TJvConsoleInput::WaitUntilFlushed(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(mutex_);
+    return flushed_.wait_for(lock, timeout, [this] { return pending_.empty(); });
 }
 
 int TJvConsoleInput::PollFd(short& events)
 {
     std::lock_guard lock(mutex_);
+    if (detached_.load() && pending_.empty())
+        CloseLocked(); // the child sees end-of-file once it has read what we sent
     events = pending_.empty() ? 0 : POLLOUT; // POLLERR is reported either way
     return input_.Get();
+}
+
+EndSchedule::Due TJvConsoleInput::TakeDueSignals(EndSchedule::Clock::time_point now)
+{
+    std::lock_guard lock(mutex_);
+    return endSchedule_.TakeDue(now);
+}
+
+std::optional<EndSchedule::Clock::time_point> TJvConsoleInput::NextDeadline()
+{
+    std::lock_guard lock(mutex_);
+    return endSchedule_.Next();
 }
 
 void TJvConsoleInput::Service(short revents)
@@ -75,6 +138,8 @@ void TJvConsoleInput::Service(short revents)
         const ssize_t written = ::write(input_.Get(), pending_.data(), pending_.size());
         if (written > 0) {
             pending_.erase(0, static_cast<std::size_t>(written));
+            if (pending_.empty())
+                flushed_.notify_all();
             return;
         }
         if (written < 0 && (errno == EAGAIN || errno == EINTR))
@@ -83,21 +148,28 @@ void TJvConsoleInput::Service(short revents)
     } else if (!(revents & (POLLERR | POLLHUP | POLLNVAL))) {
         return;
     }
-    input_.Reset();
-    pending_.clear();
+    CloseLocked();
 }
 
 void TJvConsoleInput::Close()
 {
     std::lock_guard lock(mutex_);
+    CloseLocked();
+}
+
+void TJvConsoleInput::CloseLocked()
+{
     input_.Reset();
     pending_.clear();
+    flushed_.notify_all();
 }
 
 TJvConsoleThread::TJvConsoleThread(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvConsoleInput> input,
     std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended)
-    : thread_(&TJvConsoleThread::Execute, pid, std::move(pidfd), std::move(input), std::move(readers), std::move(ended))
 {
+    ThreadStartFault::Check();
+    thread_ = std::thread(
+        &TJvConsoleThread::Execute, pid, std::move(pidfd), std::move(input), std::move(readers), std::move(ended));
 }
 
 TJvConsoleThread::~TJvConsoleThread()
@@ -117,6 +189,16 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
 {
     std::uint32_t exitCode = kUnknownExitCode;
     for (;;) {
+        const auto now = EndSchedule::Clock::now();
+        const EndSchedule::Due due = input->TakeDueSignals(now);
+        if (due.terminate)
+            SendSignal(pid, pidfd, SIGTERM);
+        if (due.kill)
+            SendSignal(pid, pidfd, SIGKILL);
+        int timeout = MillisecondsUntil(input->NextDeadline(), now);
+        if (!pidfd.Valid())
+            timeout = Earlier(timeout, 50); // no exit notice: look for the exit every 50 ms
+
         pollfd fds[3];
         nfds_t count = 0;
         fds[count++] = { input->WakeFd(), POLLIN, 0 };
@@ -132,7 +214,7 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
             inputIndex = static_cast<int>(count);
             fds[count++] = { inputFd, inputEvents, 0 };
         }
-        if (::poll(fds, count, pidfd.Valid() ? -1 : 50) < 0 && errno != EINTR) {
+        if (::poll(fds, count, timeout) < 0 && errno != EINTR) {
             // Not expected; fall back to looking every 50 ms rather than spinning.
             ::poll(nullptr, 0, 50);
             if (Reap(pid, true, exitCode))
@@ -141,9 +223,7 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
         }
         if (fds[0].revents)
             input->ClearWake();
-        if (input->Stopped())
-            input->Close();
-        else if (inputIndex >= 0 && fds[inputIndex].revents)
+        if (inputIndex >= 0 && fds[inputIndex].revents)
             input->Service(fds[inputIndex].revents);
         const bool exitSeen = pidIndex >= 0 ? fds[pidIndex].revents != 0 : true;
         if (exitSeen && Reap(pid, pidIndex < 0, exitCode))
@@ -154,7 +234,7 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
     for (auto& reader : readers)
         reader->ChildExited();
     try {
-        if (!input->Stopped() && ended)
+        if (!input->Detached() && ended)
             ended(exitCode);
     } catch (...) {
         // Only posting can throw (no memory); nothing more can be done from here.

@@ -7,6 +7,9 @@
 #include "process/TJvConsoleThread.h"
 #include "process/TJvReadThread.h"
 
+#include <cerrno>
+#include <csignal>
+#include <sys/wait.h>
 #include <system_error>
 
 namespace ondrevo {
@@ -16,6 +19,20 @@ namespace {
 // and continues in a new notification, so a child that floods its output cannot
 // starve the window.
 constexpr int kPiecesPerNotification = 64;
+
+// How long the destructor waits for queued input to reach the child: "q" or "quit"
+// written just before a window closes must not be lost, but the program may be about
+// to end, so not for long.
+constexpr std::chrono::milliseconds kDetachFlushWait { 1000 };
+
+// A child started by a Run that then failed: nobody expects it to run and nothing
+// would feed, read or report it, so it is ended at once and reaped.
+void KillAndReap(pid_t pid)
+{
+    ::kill(pid, SIGKILL);
+    siginfo_t info {};
+    while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) < 0 && errno == EINTR) { }
+}
 
 } // namespace
 
@@ -74,14 +91,17 @@ TJvCreateProcess::TJvCreateProcess(IEventLoop& loop)
 
 TJvCreateProcess::~TJvCreateProcess()
 {
-    // Detach: no event reaches this runner any more. The readers close their pipes and
-    // end; the watcher closes the child's input and stays only to reap the child.
+    // Detach: no event reaches this runner any more. The readers read and discard until
+    // the child's output ends; the watcher writes what is pending, closes the child's
+    // input, keeps its end schedule and reaps the child.
     impl_->link->Cut();
-    if (impl_->console)
-        impl_->console->Stop();
     for (auto* reader : { &impl_->output, &impl_->error })
         if (reader->channel)
-            reader->channel->Stop();
+            reader->channel->Detach();
+    if (impl_->console) {
+        impl_->console->Detach();
+        impl_->console->WaitUntilFlushed(kDetachFlushWait);
+    }
 }
 
 void TJvCreateProcess::SetCommandLine(std::vector<std::string> arguments)
@@ -120,6 +140,7 @@ void TJvCreateProcess::Run()
     impl_->pending = 0;
     impl_->ReleaseWorkers();
     pid_ = 0;
+    ++starts_;
 
     const bool redirect = (consoleOptions_ & coRedirect) != 0;
     const bool separateError = redirect && (consoleOptions_ & coSeparateError) != 0;
@@ -141,21 +162,23 @@ void TJvCreateProcess::Run()
     StartedChild child = ChildStarter::Start(startup);
     pid_ = child.pid;
 
-    auto console = std::make_shared<TJvConsoleInput>(std::move(child.input));
+    // From here on a failure must not leave the child behind unwatched.
+    std::shared_ptr<TJvConsoleInput> console;
     std::vector<std::shared_ptr<TJvReadChannel>> readers;
-    for (const auto& channel : { output, error }) {
-        if (channel) {
-            channel->parser.Reset();
-            readers.push_back(channel);
-        }
-    }
-    const auto link = impl_->link;
-    impl_->console = console;
-    impl_->output.channel = output;
-    impl_->error.channel = error;
-    impl_->pending = 1 + static_cast<int>(readers.size());
-    state_ = TJvProcessState::psWaiting;
     try {
+        console = std::make_shared<TJvConsoleInput>(std::move(child.input));
+        for (const auto& channel : { output, error }) {
+            if (channel) {
+                channel->parser.Reset();
+                readers.push_back(channel);
+            }
+        }
+        const auto link = impl_->link;
+        impl_->console = console;
+        impl_->output.channel = output;
+        impl_->error.channel = error;
+        impl_->pending = 1 + static_cast<int>(readers.size());
+        state_ = TJvProcessState::psWaiting;
         impl_->watcher = std::make_unique<TJvConsoleThread>(
             child.pid, std::move(child.pidfd), console, readers, [link, console](std::uint32_t exitCode) {
                 link->Post([link, console, exitCode] {
@@ -179,17 +202,46 @@ void TJvCreateProcess::Run()
             startReader(impl_->output, std::move(child.output));
         if (error)
             startReader(impl_->error, std::move(child.error));
-    } catch (const std::system_error& e) {
-        // No thread to be had. The threads that did start send nothing; a started
-        // watcher still reaps the child.
-        console->Stop();
+    } catch (...) {
+        // No thread or no memory to be had. The child is killed; a watcher that did
+        // start reaps it, otherwise it is reaped here. Threads that did start send
+        // nothing and end with the child's pipes.
         for (const auto& channel : readers)
-            channel->Stop();
+            channel->Detach();
+        const bool watched = impl_->watcher != nullptr;
+        if (watched) {
+            console->Detach();
+            console->ScheduleEnd(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+        } else {
+            KillAndReap(child.pid);
+        }
         impl_->ReleaseWorkers();
         impl_->pending = 0;
         state_ = TJvProcessState::psReady;
-        throw EOSError::FromErrno(e.code().value());
+        pid_ = 0;
+        try {
+            throw;
+        } catch (const std::system_error& e) {
+            throw EOSError::FromErrno(e.code().value());
+        }
     }
+}
+
+void TJvCreateProcess::PostEnd(std::uint32_t exitCode)
+{
+    if (state_ == TJvProcessState::psWaiting)
+        throw EJVCLException("Cannot perform this operation when process is running");
+    const std::uint64_t start = ++starts_;
+    const auto link = impl_->link;
+    link->Post([link, start, exitCode] {
+        TJvCreateProcess* runner = link->Runner();
+        if (!runner || runner->starts_ != start || runner->state_ != TJvProcessState::psReady)
+            return;
+        runner->exitCode_ = exitCode;
+        const TerminateEvent handler = runner->OnTerminate;
+        if (handler)
+            handler(*runner, exitCode);
+    });
 }
 
 bool TJvCreateProcess::Write(const std::string& text)
@@ -199,6 +251,12 @@ bool TJvCreateProcess::Write(const std::string& text)
     if (!impl_->console)
         return false;
     return impl_->console->Queue(text);
+}
+
+void TJvCreateProcess::ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter)
+{
+    if (impl_->console)
+        impl_->console->ScheduleEnd(terminateAfter, killAfter);
 }
 
 bool TJvCreateProcess::DeliverLine(

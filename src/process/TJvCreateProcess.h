@@ -6,6 +6,7 @@
 
 #include "base/EventLoop.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -43,8 +44,11 @@ public:
     static constexpr std::uint32_t kSignalExitBase = 0x100;
 
     explicit TJvCreateProcess(IEventLoop& loop);
-    // While a child runs: detaches from it. No more events; the child keeps running
-    // and is still reaped when it ends.
+    // While a child runs: detaches from it, and no event follows. The input already
+    // queued is still written (this waits up to about a second for it, as the program
+    // may end right after), then the child's input is closed. The child keeps running:
+    // its output is read and thrown away, so it is neither blocked nor killed by a
+    // closed pipe; an end already scheduled still happens; it is reaped when it ends.
     ~TJvCreateProcess();
     TJvCreateProcess(const TJvCreateProcess&) = delete;
     TJvCreateProcess& operator=(const TJvCreateProcess&) = delete;
@@ -73,12 +77,26 @@ public:
 
     // Starts the child and returns at once. Raises EJVCLException "Cannot perform this
     // operation when process is running" while a child is still watched, and EOSError
-    // when the child cannot be started (no events follow then).
+    // when the child cannot be started (no events follow then). When the child was
+    // started but what watches it could not be (no thread, no memory), the child is
+    // killed and reaped, the runner stays ready and the error is raised (EOSError, or
+    // std::bad_alloc as it came).
     void Run();
     // Queues the bytes for the child's input, unchanged. True for an empty text or when
     // queued; false when no redirected child runs, its input is closed, or the text does
     // not fit beside what is pending (1024 bytes in all).
     bool Write(const std::string& text);
+    // Ends the current child if it does not end by itself: SIGTERM when it still runs
+    // `terminateAfter` from now, SIGKILL when it still runs `killAfter` after that.
+    // The end is reported as usual (kSignalExitBase plus the signal). It still happens
+    // when the runner is destroyed meanwhile. With several calls the earliest deadline
+    // of each signal holds. Does nothing without a running child. UI thread.
+    void ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter);
+    // Reports the end of a job that ran no child, as if a child had ended at once with
+    // `exitCode`: OnTerminate follows on the loop, after the events already queued. It
+    // is dropped when Run or PostEnd is called again before it arrives, or when the
+    // runner is destroyed. Raises the busy error of Run while a child is still watched.
+    void PostEnd(std::uint32_t exitCode);
 
     TJvProcessState State() const { return state_; }
     pid_t ProcessId() const { return pid_; }
@@ -110,6 +128,7 @@ private:
     TJvProcessState state_ = TJvProcessState::psReady;
     pid_t pid_ = 0;
     std::uint32_t exitCode_ = 0;
+    std::uint64_t starts_ = 0; // Run and PostEnd calls; a posted end checks it is still the last
     std::vector<std::string> consoleOutput_;
     std::unique_ptr<Impl> impl_;
 };

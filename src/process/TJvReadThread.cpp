@@ -1,5 +1,7 @@
 #include "process/TJvReadThread.h"
 
+#include "process/ThreadStartFault.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -18,11 +20,13 @@ enum class ReadResult { kData, kEnd, kAgain, kInterrupted };
 // One read into the shared buffer; posts a notification when none is outstanding. When
 // the buffer is full and the UI does not take, the read goes to `scratch` and what it
 // got replaces what the UI missed.
+// A detached channel reads into `scratch` and throws the bytes away.
 ReadResult ReadInto(int pipe, TJvReadChannel& channel, const TJvReadThread::Notices& notices, std::size_t max,
     std::unique_ptr<char[]>& scratch, std::size_t& got)
 {
+    const bool discard = channel.detached.load();
     std::size_t room = 0;
-    char* place = channel.buffer.Reserve(room);
+    char* place = discard ? nullptr : channel.buffer.Reserve(room);
     if (!place) {
         if (!scratch)
             scratch = std::make_unique<char[]>(kReadSize);
@@ -41,6 +45,8 @@ ReadResult ReadInto(int pipe, TJvReadChannel& channel, const TJvReadThread::Noti
         return ReadResult::kEnd; // a pipe gives no other errors; do not spin on one
     }
     got = static_cast<std::size_t>(n);
+    if (discard)
+        return ReadResult::kData;
     const bool notify = place == scratch.get() ? channel.buffer.Append(place, got) : channel.buffer.Commit(got);
     if (notify && notices.outputWaiting)
         notices.outputWaiting();
@@ -55,7 +61,7 @@ void DrainAfterExit(
 {
     const int capacity = ::fcntl(pipe, F_GETPIPE_SZ);
     std::size_t budget = capacity > 0 ? static_cast<std::size_t>(capacity) : std::size_t(1) << 20;
-    while (budget > 0 && !channel.stop.load()) {
+    while (budget > 0) {
         std::size_t got = 0;
         const ReadResult result = ReadInto(pipe, channel, notices, budget, scratch, got);
         if (result == ReadResult::kEnd || result == ReadResult::kAgain)
@@ -67,8 +73,9 @@ void DrainAfterExit(
 } // namespace
 
 TJvReadThread::TJvReadThread(UniqueFd pipe, std::shared_ptr<TJvReadChannel> channel, Notices notices)
-    : thread_(&TJvReadThread::Execute, std::move(pipe), std::move(channel), std::move(notices))
 {
+    ThreadStartFault::Check();
+    thread_ = std::thread(&TJvReadThread::Execute, std::move(pipe), std::move(channel), std::move(notices));
 }
 
 TJvReadThread::~TJvReadThread()
@@ -90,8 +97,6 @@ void TJvReadThread::Execute(UniqueFd pipe, std::shared_ptr<TJvReadChannel> chann
         // After a full read more is likely waiting: read again before polling.
         bool mayHaveMore = false;
         for (;;) {
-            if (channel->stop.load())
-                break;
             if (channel->childExited.load()) {
                 DrainAfterExit(pipe.Get(), *channel, notices, scratch);
                 break;
@@ -116,7 +121,7 @@ void TJvReadThread::Execute(UniqueFd pipe, std::shared_ptr<TJvReadChannel> chann
             mayHaveMore = result == ReadResult::kData && got >= TJvReadBuffer::kPieceSize;
         }
         pipe.Reset();
-        if (!channel->stop.load() && notices.ended)
+        if (!channel->detached.load() && notices.ended)
             notices.ended();
     } catch (...) {
         // Only posting can throw (no memory). Nothing more can be done from here.

@@ -1,11 +1,15 @@
 #pragma once
 // One reading thread per output pipe of a child. It reads what the pipe holds and stores
 // it in the channel's buffer as pieces of at most 1024 bytes, then tells the UI side
-// that output is waiting. It ends at
-// end-of-file, or, once the watcher has seen the child exit, after draining what is
-// readable at that moment: a grandchild that inherited the pipe cannot hold back the
-// end. It polls its pipe together with a wake event, so no other thread ever has to
-// close a descriptor this thread may be blocked on; it closes its pipe itself.
+// that output is waiting. It ends at end-of-file, or, once the watcher has seen the
+// child exit, after draining what is readable at that moment: a grandchild that
+// inherited the pipe cannot hold back the end. It polls its pipe together with a wake
+// event, so no other thread ever has to close a descriptor this thread may be blocked
+// on; it closes its pipe itself.
+//
+// Once the runner is destroyed the channel is detached: the thread goes on reading and
+// throws the output away, so the child is neither blocked on a full pipe nor killed by
+// SIGPIPE, and ends as before, without notice.
 
 #include "process/TJvLineParser.h"
 #include "process/TJvReadBuffer.h"
@@ -26,10 +30,10 @@ struct TJvReadChannel {
     {
     }
 
-    // The runner is detached: end without further notice.
-    void Stop() noexcept
+    // The runner is gone: read and discard until the end, without notice.
+    void Detach() noexcept
     {
-        stop.store(true);
+        detached.store(true);
         buffer.Interrupt();
         wake.Signal();
     }
@@ -43,7 +47,7 @@ struct TJvReadChannel {
     const bool errorPipe; // the separate standard-error pipe
     TJvReadBuffer buffer;
     WakeEvent wake;
-    std::atomic<bool> stop { false };
+    std::atomic<bool> detached { false };
     std::atomic<bool> childExited { false };
 
     // UI thread only.
@@ -60,7 +64,7 @@ public:
 
     // Starts the thread. Raises std::system_error when no thread can be made.
     TJvReadThread(UniqueFd pipe, std::shared_ptr<TJvReadChannel> channel, Notices notices);
-    // Detaches a thread that was not joined; it ends on its own (see Stop()).
+    // Detaches a thread that was not joined; it ends on its own (see Detach()).
     ~TJvReadThread();
     TJvReadThread(const TJvReadThread&) = delete;
     TJvReadThread& operator=(const TJvReadThread&) = delete;

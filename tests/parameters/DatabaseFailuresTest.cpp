@@ -1,7 +1,7 @@
 // Database faults at start-up and during changes: a missing file, a file that is no
 // database, a read-only file, and a working directory in which nothing can be opened.
 
-#include "ParameterTestSupport.h"
+#include "support/DatabaseSession.h"
 
 #include "base/Errors.h"
 #include "support/TempDir.h"

@@ -1,7 +1,7 @@
 // The database that ships with the program: its rows keep the rules the program relies
 // on, and every choice it offers makes the encoder write a playable 3GP file.
 
-#include "ParameterTestSupport.h"
+#include "support/DatabaseSession.h"
 
 #include "conversion/EncoderArguments.h"
 #include "support/TempDir.h"

@@ -1,7 +1,7 @@
 // The life of a child under the runner: exit codes and deaths by signal, start
 // failures, writing to the child's input, Run from OnTerminate and while busy, children
 // that close their output early or leave a grandchild holding it, and destroying the
-// runner while its child runs.
+// runner while its child runs (the child goes on and gets its last input).
 
 #include "process/RunnerTestSupport.h"
 #include "support/TempDir.h"
@@ -247,56 +247,117 @@ TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
 }
 
-TEST(RunnerDestroy, ChildGoesOnWithoutEventsAndIsReapedLater)
+// A runner whose owner goes away while its child runs; its events are only counted.
+struct DoomedRunner {
+    explicit DoomedRunner(PlainEventLoop& loop, const std::vector<std::string>& arguments)
+        : runner(std::make_unique<TJvCreateProcess>(loop))
+    {
+        runner->SetConsoleOptions(coOwnerData | coRedirect);
+        runner->OnRawRead = [this](TJvCreateProcess&, const std::string& piece) { bytes += piece.size(); };
+        runner->OnRead = [this](TJvCreateProcess&, const std::string&, bool) { ++events; };
+        runner->OnTerminate = [this](TJvCreateProcess&, std::uint32_t) { ++events; };
+        runner->SetCommandLine(arguments);
+        runner->Run();
+        pid = runner->ProcessId();
+    }
+
+    std::unique_ptr<TJvCreateProcess> runner;
+    pid_t pid = 0;
+    std::size_t bytes = 0;
+    int events = 0;
+};
+
+TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
 {
     const int threadsBefore = BaselineThreadCount();
     const int descriptorsBefore = OpenDescriptorCount();
+    TempDir temp;
     PlainEventLoop loop;
-    std::vector<Line> lines;
-    int terminations = 0;
-    auto runner = std::make_unique<TJvCreateProcess>(loop);
-    runner->SetConsoleOptions(coOwnerData | coRedirect);
-    runner->OnRead = [&](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
-        lines.emplace_back(line, startsOnNewLine);
-    };
-    runner->OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++terminations; };
-    runner->SetCommandLine(Child({ "pieces", "700", "started\\n", "later\\n" }));
-    runner->Run();
-    const pid_t pid = runner->ProcessId();
-    ASSERT_TRUE(loop.RunUntil([&] { return !lines.empty(); }));
-    const auto seen = lines.size();
+    DoomedRunner doomed(loop, Child({ "mark", temp.File("exit"), "pieces", "700", "started\\n", "later\\n" }));
+    ASSERT_TRUE(loop.RunUntil([&] { return doomed.events > 0; }));
+    const int seen = doomed.events;
 
-    runner.reset();
+    doomed.runner.reset();
     loop.Drain(100ms);
-    EXPECT_EQ(lines.size(), seen);
-    EXPECT_EQ(terminations, 0);
-    const char state = ProcessState(pid);
+    EXPECT_EQ(doomed.events, seen);
+    const char state = ProcessState(doomed.pid);
     EXPECT_TRUE(state == 'S' || state == 'R') << state; // still running
 
-    // It writes into a closed pipe, dies of SIGPIPE, and the watcher reaps it.
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(pid) == 0; }, 5s)) << ProcessState(pid);
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 2s)) << ThreadCount();
+    // Its later output goes into a pipe that is still read: it ends normally, not by
+    // SIGPIPE, and the watcher reaps it.
+    EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(doomed.pid) == 0; }, 5s)) << ProcessState(doomed.pid);
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s)) << ThreadCount();
     EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
     loop.Drain(50ms);
-    EXPECT_EQ(terminations, 0);
+    EXPECT_EQ(doomed.events, seen);
 }
 
 TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
 {
     const int threadsBefore = BaselineThreadCount();
+    TempDir temp;
     PlainEventLoop loop;
-    auto runner = std::make_unique<TJvCreateProcess>(loop);
-    runner->SetConsoleOptions(coOwnerData | coRedirect);
-    std::size_t bytes = 0;
-    runner->OnRawRead = [&](TJvCreateProcess&, const std::string& piece) { bytes += piece.size(); };
-    runner->SetCommandLine(Child({ "bytes", std::to_string(1ull << 32) }));
-    runner->Run();
-    const pid_t pid = runner->ProcessId();
-    ASSERT_TRUE(loop.RunUntil([&] { return bytes > 100000; }));
-    runner.reset();
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(pid) == 0; }, 5s));
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 2s));
+    DoomedRunner doomed(loop, Child({ "mark", temp.File("exit"), "bytes", std::to_string(32 << 20) }));
+    ASSERT_TRUE(loop.RunUntil([&] { return doomed.bytes > 100000; }));
+    doomed.runner.reset();
+    // The rest of its output is read and thrown away: it is neither blocked nor killed.
+    EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(doomed.pid) == 0; }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s));
     loop.Drain(20ms); // queued notifications find the runner gone
+}
+
+TEST(RunnerDestroy, InputQueuedJustBeforeReachesTheChild)
+{
+    // "q" written right before the window closes: the runner is destroyed while the
+    // byte may still be pending. It must arrive every time.
+    TempDir temp;
+    PlainEventLoop loop;
+    const int childrenBefore = ChildCount();
+    int events = 0;
+    for (int i = 0; i < 20; ++i) {
+        TJvCreateProcess runner(loop);
+        runner.SetConsoleOptions(coOwnerData | coRedirect);
+        runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ++events; };
+        runner.SetCommandLine(Child({ "stdin-to", temp.File("got" + std::to_string(i)) }));
+        runner.Run();
+        ASSERT_TRUE(runner.Write("q"));
+    }
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(WaitForFile(temp.File("got" + std::to_string(i))), "q") << i;
+    EXPECT_TRUE(WaitFor([&] { return ChildCount() == childrenBefore; }, 5s));
+    loop.Drain(20ms);
+    EXPECT_EQ(events, 0);
+}
+
+TEST(RunnerDestroy, ChildThatNeverReadsDoesNotHoldTheDestructor)
+{
+    const int threadsBefore = BaselineThreadCount();
+    PlainEventLoop loop;
+    DoomedRunner doomed(loop, Child({ "sleep", "600000" }));
+    // Fill its input pipe and the pending input behind it.
+    const std::string chunk(1000, 'z');
+    auto lastAccepted = std::chrono::steady_clock::now();
+    const auto deadline = lastAccepted + 20s;
+    while (std::chrono::steady_clock::now() - lastAccepted < 300ms && std::chrono::steady_clock::now() < deadline) {
+        if (doomed.runner->Write(chunk))
+            lastAccepted = std::chrono::steady_clock::now();
+        else
+            std::this_thread::sleep_for(2ms);
+    }
+    ASSERT_FALSE(doomed.runner->Write(chunk));
+    const auto started = std::chrono::steady_clock::now();
+    doomed.runner.reset(); // gives up on the pending input after about a second
+    std::printf("destructor with input that cannot be written: %lld ms\n",
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
+    EXPECT_EQ(ProcessState(doomed.pid), 'S');
+    kill(doomed.pid, SIGKILL);
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(doomed.pid) == 0; }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s));
+    loop.Drain(20ms);
+    EXPECT_EQ(doomed.events, 0);
 }
 
 } // namespace

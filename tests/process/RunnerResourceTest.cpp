@@ -1,13 +1,17 @@
-// Many runs and many failed starts leave no descriptor, thread or zombie behind, and a
-// program whose own standard streams are closed can still run children.
+// Many runs and many failed starts leave no descriptor, thread or zombie behind, nor
+// does a Run that fails after its child started; a program whose own standard streams
+// are closed can still run children.
 
 #include "process/RunnerTestSupport.h"
 
 #include "base/Errors.h"
+#include "process/ThreadStartFault.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <sys/wait.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace ondrevo::testing {
@@ -17,12 +21,14 @@ struct Resources {
     int threads = BaselineThreadCount();
     int descriptors = OpenDescriptorCount();
     int zombies = ZombieChildCount();
+    int children = ChildCount();
 };
 
 void ExpectUnchanged(const Resources& before)
 {
     // A thread that posted its last notice may need a moment to be gone.
     EXPECT_TRUE(WaitFor([&] { return ThreadCount() == before.threads; }, std::chrono::seconds(2))) << ThreadCount();
+    EXPECT_TRUE(WaitFor([&] { return ChildCount() == before.children; }, std::chrono::seconds(5))) << ChildCount();
     EXPECT_EQ(OpenDescriptorCount(), before.descriptors);
     EXPECT_EQ(ZombieChildCount(), before.zombies);
 }
@@ -59,6 +65,51 @@ TEST(RunnerResources, ThousandFailedStartsLeaveNothingBehind)
     recording.loop.Drain();
     EXPECT_TRUE(recording.terminations.empty());
     ExpectUnchanged(before);
+}
+
+TEST(RunnerResources, RunFailingAfterTheChildStartedLeavesNoChildBehind)
+{
+    struct Case {
+        const char* thread; // the one that cannot be started
+        unsigned options;
+        int startsBefore;
+    };
+    const std::vector<Case> cases = {
+        { "watcher", coOwnerData | coRedirect, 0 },
+        { "output reader", coOwnerData | coRedirect, 1 },
+        { "error reader", coOwnerData | coRedirect | coSeparateError, 2 },
+        { "process waiter", coOwnerData, 0 },
+    };
+    for (const auto& c : cases) {
+        for (const bool noMemory : { false, true }) {
+            SCOPED_TRACE(std::string(c.thread) + (noMemory ? ", no memory" : ", no thread"));
+            RecordingRunner recording(c.options);
+            const Resources before;
+            ThreadStartFault::Arm(c.startsBefore,
+                noMemory ? std::make_exception_ptr(std::bad_alloc())
+                         : std::make_exception_ptr(std::system_error(EAGAIN, std::generic_category())));
+            recording.runner.SetCommandLine(Child({ "sleep", "600000" }));
+            int raised = 0;
+            try {
+                recording.runner.Run();
+            } catch (const EOSError& e) {
+                raised = noMemory ? -1 : 1;
+                EXPECT_EQ(e.Code(), EAGAIN);
+            } catch (const std::bad_alloc&) {
+                raised = noMemory ? 1 : -1;
+            }
+            ThreadStartFault::Disarm();
+            EXPECT_EQ(raised, 1);
+            EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
+            EXPECT_FALSE(recording.runner.Write("q"));
+            ExpectUnchanged(before); // the child was ended and reaped
+            recording.loop.Drain(std::chrono::milliseconds(50));
+            EXPECT_TRUE(recording.terminations.empty());
+            recording.Start(Child({ "exit", "5" }));
+            ASSERT_TRUE(recording.WaitForEnd());
+            EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 5 });
+        }
+    }
 }
 
 // Exit status of the forked test body: 0 when every check held.

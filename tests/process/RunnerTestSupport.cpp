@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -109,7 +111,10 @@ int BaselineThreadCount()
     return ThreadCount();
 }
 
-int ZombieChildCount()
+namespace {
+
+// Children of this process whose state letter is `only` (any state for 0).
+int CountChildren(char only)
 {
     DIR* dir = opendir("/proc");
     int count = 0;
@@ -118,11 +123,23 @@ int ZombieChildCount()
         char state = 0;
         int parent = 0;
         if (pid > 0 && ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) && parent == getpid()
-            && state == 'Z')
+            && (only == 0 || state == only))
             ++count;
     }
     closedir(dir);
     return count;
+}
+
+} // namespace
+
+int ZombieChildCount()
+{
+    return CountChildren('Z');
+}
+
+int ChildCount()
+{
+    return CountChildren(0);
 }
 
 char ProcessState(int pid)
@@ -141,6 +158,14 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout)
+{
+    if (!WaitFor([&] { return access(path.c_str(), F_OK) == 0; }, timeout))
+        return "(missing)";
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 RecordingRunner::RecordingRunner(unsigned options)

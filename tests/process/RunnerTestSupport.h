@@ -34,11 +34,16 @@ int ThreadCount();
 // example) are there: runs one thread and one child to its end first.
 int BaselineThreadCount();
 int ZombieChildCount();
+// Child processes of this process in any state, zombies included.
+int ChildCount();
 // State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
 char ProcessState(int pid);
 
 // Runs `condition` until it holds or `timeout` passes, without a loop.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// The file's whole content once it exists (the test child writes files whole), or
+// "(missing)" when it does not appear within `timeout`.
+std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 struct RecordingRunner {
     explicit RecordingRunner(unsigned options = coOwnerData | coRedirect);

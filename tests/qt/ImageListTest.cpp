@@ -19,10 +19,10 @@ int OpaquePixels(const QImage& image)
     return opaque;
 }
 
-TEST(ImageListDrawings, EighteenDistinctDrawnImagesOfSixteenPixels)
+TEST(ImageListDrawings, NineteenDistinctDrawnImagesOfSixteenPixels)
 {
     ImageList images;
-    ASSERT_EQ(images.Count(), 18);
+    ASSERT_EQ(images.Count(), 19);
     QSet<QByteArray> seen;
     for (int index = 0; index < images.Count(); ++index) {
         const QImage image = images.Icon(index).pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -31,8 +31,8 @@ TEST(ImageListDrawings, EighteenDistinctDrawnImagesOfSixteenPixels)
         EXPECT_GE(OpaquePixels(image), 20) << index;
         seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
     }
-    EXPECT_EQ(seen.size(), 18);
-    EXPECT_TRUE(images.Icon(18).isNull());
+    EXPECT_EQ(seen.size(), 19);
+    EXPECT_TRUE(images.Icon(19).isNull());
     EXPECT_TRUE(images.Icon(-1).isNull());
     // Larger sizes for the window and tray icons, which offer all of them.
     EXPECT_EQ(images.Icon(15).pixmap(32).size(), QSize(32, 32));

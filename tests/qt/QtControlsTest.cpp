@@ -1,6 +1,7 @@
 // The list, the details panel and the edit keep exactly what the logic wrote, show it,
 // and refuse rows that do not exist.
 
+#include "app/qt/GridItemDelegate.h"
 #include "app/qt/ImageList.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
@@ -75,6 +76,24 @@ TEST_F(QtLists, FileListShowsRowsAsWrittenAndKeepsThemExactly)
     EXPECT_EQ(list.ImageIndex(0), 3);
     EXPECT_EQ(Image(list.topLevelItem(0)->icon(0)), Image(images.Icon(3)));
     EXPECT_EQ(list.SubItem(1, 2), "02:50:00");
+
+    // A row's hint shows over every cell; the caption's own tooltip keeps the path.
+    list.SetRowHint(1, "Invalid data found when processing input");
+    EXPECT_EQ(list.RowHint(1), "Invalid data found when processing input");
+    EXPECT_EQ(list.topLevelItem(1)->toolTip(4), "Invalid data found when processing input");
+    EXPECT_TRUE(list.topLevelItem(1)->toolTip(0).startsWith("/videos/it's"));
+    list.SetRowHint(1, "");
+    EXPECT_EQ(list.topLevelItem(1)->toolTip(4), "");
+    EXPECT_EQ(list.RowHint(0), "");
+}
+
+TEST(PercentBar, FillsByThePercentageAndStopsAtFull)
+{
+    EXPECT_EQ(GridItemDelegate::PercentFill("0%"), 0.0);
+    EXPECT_EQ(GridItemDelegate::PercentFill("41%"), 0.41);
+    EXPECT_EQ(GridItemDelegate::PercentFill("104%"), 1.0);
+    EXPECT_EQ(GridItemDelegate::PercentFill("-3%"), 0.0);
+    EXPECT_EQ(GridItemDelegate::PercentFill("00:00:02"), 0.0);
 }
 
 TEST_F(QtLists, FileListRefusesRowsAndSubItemsThatDoNotExist)

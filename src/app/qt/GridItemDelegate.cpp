@@ -42,6 +42,13 @@ void GridItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 
     painter->save();
     const QRect& r = option.rect;
+    if (index.column() == percentColumn_) {
+        const double fill = PercentFill(text);
+        if (fill > 0) {
+            const QRect bar(r.left() + 1, r.top() + 2, static_cast<int>((r.width() - 3) * fill), r.height() - 4);
+            painter->fillRect(bar, selected ? QColor(0x9c, 0xd6, 0x9c) : QColor(0xbf, 0xe8, 0xbf));
+        }
+    }
     int left = r.left() + kEdgeMargin;
     if (!icon.isNull()) {
         const QSize size = cell.decorationSize;
@@ -68,6 +75,17 @@ void GridItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->restore();
 }
 
+double GridItemDelegate::PercentFill(const QString& text)
+{
+    if (!text.endsWith('%'))
+        return 0;
+    bool number = false;
+    const int percent = text.chopped(1).toInt(&number);
+    if (!number || percent <= 0)
+        return 0;
+    return percent >= 100 ? 1.0 : percent / 100.0;
+}
+
 QSize GridItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
@@ -75,7 +93,7 @@ QSize GridItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
     return size;
 }
 
-void SetUpReportList(QTreeWidget& list)
+void SetUpReportList(QTreeWidget& list, int percentColumn)
 {
     list.header()->setStretchLastSection(false);
     list.setRootIsDecorated(false);
@@ -86,7 +104,9 @@ void SetUpReportList(QTreeWidget& list)
     list.setSelectionMode(QAbstractItemView::SingleSelection);
     list.setEditTriggers(QAbstractItemView::NoEditTriggers);
     list.setIconSize(QSize(16, 16));
-    list.setItemDelegate(new GridItemDelegate(17, &list));
+    auto* delegate = new GridItemDelegate(17, &list);
+    delegate->SetPercentColumn(percentColumn);
+    list.setItemDelegate(delegate);
 }
 
 } // namespace ondrevo

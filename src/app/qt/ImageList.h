@@ -1,7 +1,7 @@
 #pragma once
-// The main window's eighteen 16 x 16 images, referred to by index everywhere (buttons,
+// The main window's nineteen 16 x 16 images, referred to by index everywhere (buttons,
 // tabs, row images, tray icon), and the decorative picture. Drawn from the SVG files in
-// resources/images at build time, into PNG files compiled into the program's resources.
+// resources/images at build time, into pixel files compiled into the program's resources.
 //
 //  0 film strip with a plus (Add)          9 loudspeaker (audio tab)
 //  1 film strip with a minus (Delete)     10 dot (details values)
@@ -12,6 +12,7 @@
 //  6 dollar sign (Donate)                 15 plain film strip (row added, tray at rest)
 //  7 help button                          16 console window (tray while busy)
 //  8 antenna                              17 window with magnifier ("Open" menu item)
+//                                         18 film strip with a red cross (row failed)
 
 #include <QIcon>
 #include <QPixmap>
@@ -23,7 +24,7 @@ namespace ondrevo {
 
 class ImageList {
 public:
-    static constexpr int kCount = 18;
+    static constexpr int kCount = 19;
     static constexpr int kSize = 16;
 
     ImageList();

@@ -48,7 +48,7 @@ QtFileList::QtFileList(const ImageList& images, QWidget* parent)
     const int widths[] = { 310, 65, 70, 80, 60 };
     for (int column = 0; column < 1 + kSubItemColumns; ++column)
         setColumnWidth(column, widths[column]);
-    SetUpReportList(*this);
+    SetUpReportList(*this, 1 + kPercentSubItem);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextElideMode(Qt::ElideRight);

@@ -50,6 +50,7 @@ public:
 
     // The shown columns after the caption; further sub-items are kept but not shown.
     static constexpr int kSubItemColumns = 4;
+    static constexpr int kPercentSubItem = 3;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

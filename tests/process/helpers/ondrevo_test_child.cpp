@@ -97,13 +97,35 @@ int Usage()
     WriteText(2,
         "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
         "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo | closein MS |\n"
-        "       closeout MS N | grandchild MS | sigstate | fds\n");
+        "       closeout MS N | grandchild MS | sigstate | fds | ignore-term MS | stdin-to FILE |\n"
+        "       mark FILE MODE ARGS...\n");
     return 2;
 }
+
+// Writes the file whole under its final name, so a reader never sees half of it.
+void WriteFile(const std::string& path, const std::string& text)
+{
+    const std::string part = path + ".part";
+    FILE* file = std::fopen(part.c_str(), "wb");
+    if (!file)
+        std::_Exit(94);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+    std::rename(part.c_str(), path.c_str());
+}
+
+int RunMode(int argc, char** argv);
 
 } // namespace
 
 int main(int argc, char** argv)
+{
+    return RunMode(argc, argv);
+}
+
+namespace {
+
+int RunMode(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
@@ -237,8 +259,36 @@ int main(int argc, char** argv)
         }
         ::closedir(dir);
         WriteText(1, "fds=" + list + "\n");
+    } else if (mode == "ignore-term") {
+        // Neither reads its input nor ends on SIGTERM; only SIGKILL or the time ends it.
+        // Says "ready" once SIGTERM is ignored.
+        std::signal(SIGTERM, SIG_IGN);
+        WriteText(1, "ready\n");
+        SleepMs(std::atol(arg(2)));
+    } else if (mode == "stdin-to") {
+        // Reads its input up to "q" or end-of-file and leaves what it read in FILE.
+        std::string got;
+        char c = 0;
+        for (;;) {
+            const ssize_t n = ::read(0, &c, 1);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += c;
+            if (c == 'q')
+                break;
+        }
+        WriteFile(arg(2), got);
+    } else if (mode == "mark") {
+        // Runs MODE, then leaves "exit=N" in FILE; a death by signal leaves no file.
+        const int status = RunMode(argc - 2, argv + 2);
+        WriteFile(arg(2), "exit=" + std::to_string(status));
+        return status;
     } else {
         return Usage();
     }
     return 0;
 }
+
+} // namespace

@@ -1,4 +1,4 @@
-#include "ParameterTestSupport.h"
+#include "support/DatabaseSession.h"
 
 #include "app/TFFmpegFunc.h"
 

@@ -1,0 +1,112 @@
+// TFFmpegFunc's conversion operations; the work is done in conversion/Batch,
+// conversion/CommandLine, conversion/Progress and conversion/Shutdown.
+
+#include "app/MainWindow.h"
+#include "app/TFFmpegFunc.h"
+#include "base/Errors.h"
+#include "base/HandlerDispatch.h"
+#include "conversion/Batch.h"
+#include "conversion/CommandLine.h"
+#include "conversion/Progress.h"
+#include "conversion/Shutdown.h"
+
+namespace ondrevo {
+
+BatchControls TFFmpegFunc::Batch()
+{
+    IMainWindow* window = &window_;
+    return BatchControls {
+        fileListView_,
+        msgListView_,
+        { &addFileBtn_, &delFileBtn_, &clearFileBtn_, &convFileBtn_, &playBtn_ },
+        jvEditNumb_,
+        jvEditCmdMsg_,
+        jvEditDir_,
+        jvCheckBox_,
+        jvCreateProcess_,
+        jvTimer_,
+        jvTrayIcon_,
+        sleepInhibitor_,
+        loginManager_,
+        [window] { window->QuitRequest(); },
+        sqliteQuery_,
+        jvCmbVdo_,
+        jvCmbAdo_,
+    };
+}
+
+void TFFmpegFunc::ConvertFiles()
+{
+    BatchControls controls = Batch();
+    batch::ConvertFiles(controls);
+}
+
+void TFFmpegFunc::StartJob()
+{
+    BatchControls controls = Batch();
+    batch::StartJob(controls);
+}
+
+void TFFmpegFunc::EndJob(std::uint32_t exitCode)
+{
+    BatchControls controls = Batch();
+    batch::JobEnded(controls, exitCode);
+}
+
+void TFFmpegFunc::StopConversion()
+{
+    BatchControls controls = Batch();
+    batch::StopConversion(controls);
+}
+
+void TFFmpegFunc::ToggleTrayIcon()
+{
+    BatchControls controls = Batch();
+    batch::ToggleTrayIcon(controls);
+}
+
+void TFFmpegFunc::ShutdownComputer(std::uint32_t flags)
+{
+    ondrevo::ShutdownComputer(flags, loginManager_, [this] { window_.QuitRequest(); });
+}
+
+std::vector<std::string> TFFmpegFunc::BuildCommandLine()
+{
+    BatchControls controls = Batch();
+    return command_line::BuildCommandLine(controls);
+}
+
+std::string TFFmpegFunc::OutputFileName(int row)
+{
+    BatchControls controls = Batch();
+    return command_line::OutputFileName(controls, row);
+}
+
+void TFFmpegFunc::ShowProgress(const std::string& line)
+{
+    // A progress line that cannot be read is reported, but while its box is open the
+    // lines that keep arriving behind it are not: one box, not a stack of them.
+    static bool reportOpen = false;
+    BatchControls controls = Batch();
+    try {
+        progress::ShowProgress(controls, line);
+    } catch (const EConvertError&) {
+        if (reportOpen)
+            return;
+        reportOpen = true;
+        ReportHandlerError(std::current_exception());
+        reportOpen = false;
+    }
+}
+
+int TFFmpegFunc::PlayingSeconds()
+{
+    return progress::PlayingSeconds(Batch());
+}
+
+int TFFmpegFunc::ElapsedSeconds(const std::string& line)
+{
+    return progress::ElapsedSeconds(line);
+}
+
+} // namespace ondrevo

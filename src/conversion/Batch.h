@@ -1,0 +1,63 @@
+#pragma once
+// The conversion batch: Convert runs the encoder over every row of the file list in
+// turn, from the first to the last. The batch keeps no state of its own: it is carried
+// by the window (Add disabled while it runs, the cursor naming the row being
+// converted, the row images, the busy timer). Writing the next row's index into the
+// cursor is what starts the next job: the cursor's change event calls StartJob. All on
+// the UI thread.
+
+#include <cstdint>
+
+namespace ondrevo {
+
+struct BatchControls;
+
+namespace batch {
+
+// Row images.
+constexpr int kWaitingImage = 15; // added, not converted in this batch yet
+constexpr int kConvertingImage = 3;
+constexpr int kEndedImage = 11; // finished or stopped
+constexpr int kFailedImage = 18; // the encoder ended with an error of its own
+// Tray images of the busy animation.
+constexpr int kIdleTrayImage = 15;
+constexpr int kBusyTrayImage = 16;
+// The one-character stop command the encoder reads on its input.
+extern const char* const kStopCommand;
+// The hint of a row whose output would overwrite its own source.
+extern const char* const kOutputIsSourceHint;
+
+// Add, Delete, Clear, Convert and Play, in this order.
+void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
+
+// Convert: with rows and no batch running, disables the editing buttons, sets the
+// cursor to "0" (which starts row 0; when it already held "0" the job is started here)
+// and switches the busy timer on. An error starting row 0 is reported and the batch
+// stays stalled until Stop.
+void ConvertFiles(BatchControls& controls);
+
+// The cursor's change event: starts the encoder for the row at the cursor. Nothing for
+// "-1" or an index past the last row. A row whose output file is its own source runs no
+// encoder: it ends as a failed job, reported on the loop like an encoder's end. Raises
+// EConvertError for a cursor that is not a number, EUniError for a failing fragment
+// query and the runner's errors when the encoder cannot be started (the row then shows
+// the converting image and the batch is stalled).
+void StartJob(BatchControls& controls);
+
+// The encoder's end: marks the row (failed when the exit code is not 0) and starts the
+// next row, or ends the batch after the last one (buttons enabled, power-off when
+// ticked, status line cleared, timer off, idle tray image, sleep allowed). Nothing when
+// no batch runs.
+void JobEnded(BatchControls& controls, std::uint32_t exitCode);
+
+// Stop: ends a running batch early. Sends the encoder the stop command (it finishes its
+// file and ends on its own; one that is still running 10 s later is ended), marks the
+// row as ended and stops the busy animation. The cursor, the percent cell and the status
+// line keep their values.
+void StopConversion(BatchControls& controls);
+
+// One step of the busy animation: swaps the tray image between 15 and 16.
+void ToggleTrayIcon(BatchControls& controls);
+
+} // namespace batch
+} // namespace ondrevo

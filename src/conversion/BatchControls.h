@@ -1,0 +1,48 @@
+#pragma once
+// What the conversion batch works on: the main window's controls, its encoder runner,
+// the parameter database's query and the desktop's login manager. The batch keeps no
+// state of its own; everything that outlives one event lives here.
+
+#include <array>
+#include <functional>
+
+namespace ondrevo {
+
+class IButton;
+class ICheckBox;
+class IDetailsPanel;
+class IEdit;
+class IFileList;
+class ILoginManager;
+class ISelector;
+class ISleepInhibitor;
+class ITimer;
+class ITrayIcon;
+class TJvCreateProcess;
+class TSqliteQuery;
+
+struct BatchControls {
+    IFileList& fileList;
+    IDetailsPanel& details;
+    // Add, Delete, Clear, Convert and Play, in this order. Add disabled means a batch runs.
+    std::array<IButton*, 5> editingButtons;
+    IEdit& cursor; // the row being converted, "-1" when none was started since a Clear
+    IEdit& statusLine;
+    IEdit& outputFolder;
+    ICheckBox& shutDownWhenDone;
+    TJvCreateProcess& encoder;
+    ITimer& busyTimer;
+    ITrayIcon& trayIcon;
+    ISleepInhibitor& sleepInhibitor;
+    ILoginManager& loginManager;
+    std::function<void()> quitRequest;
+    TSqliteQuery& query;
+    // Video codec, bitrate, size, frame rate, width ratio; audio codec, bitrate,
+    // channels, sampling frequency.
+    std::array<ISelector*, 5> video;
+    std::array<ISelector*, 4> audio;
+
+    IButton& AddButton() const { return *editingButtons[0]; }
+};
+
+} // namespace ondrevo

@@ -1,0 +1,48 @@
+#pragma once
+// The encoder's command line for the row at the conversion cursor, and the name of the
+// file it writes. Everything is read afresh for every job, so a choice changed during a
+// batch applies from the next job on. UI thread.
+
+#include <string>
+#include <vector>
+
+namespace ondrevo {
+
+class IFileList;
+struct BatchControls;
+
+namespace command_line {
+
+// The encoder program: bin/ffmpeg in the program's folder.
+std::string EncoderPath();
+
+// The arguments for the row at the cursor: the encoder's path, "-y", "-i", the source
+// path, the nine fragments of the selectors' current entries (each split into whole
+// arguments; an empty fragment gives none) and the output path. Each path is one
+// argument whatever it holds. Reads, in this order: the program folder, the cursor and
+// the row's caption, the output path, the nine fragments. Raises EConvertError for a
+// cursor that is not a number and EUniError for a failing fragment query.
+std::vector<std::string> BuildCommandLine(BatchControls& controls);
+
+// The output path for the source of `row`: the output folder's text, "/", the output
+// name and ".3gp". The output name is the name the media information library reports
+// for the source (its file name without folder and extension), or that name taken from
+// the path when the library reports none. When an earlier row names a different source
+// with the same output name, the row gets "name (2)", "name (3)", ... with the lowest
+// number no earlier row uses, so no job overwrites another's result.
+std::string OutputFileName(BatchControls& controls, int row);
+
+// The output names of rows 0..row-1 as OutputFileName gives them, and the one `row`
+// gets when its own name is `name`. Earlier rows are named from their paths, without
+// a media query, so this stays cheap for thousands of rows.
+std::string UniqueOutputName(const IFileList& list, int row, const std::string& name);
+
+// The file name of `path` without folder and extension ("a/b.c.mp4" -> "b.c").
+std::string BaseName(const std::string& path);
+
+// Whether the two paths name one existing file (the same device and inode), however
+// they are spelled (doubled slashes, symbolic and hard links).
+bool SameFile(const std::string& a, const std::string& b);
+
+} // namespace command_line
+} // namespace ondrevo

@@ -1,0 +1,42 @@
+#pragma once
+// The encoder's progress lines ("frame= ... time=hh:mm:ss.cc ...") as a whole
+// percentage of the source's playing time in the row's Percent cell, and the raw line
+// in the status line. Other lines say what the encoder is doing; the last of them is
+// kept as the row's hint, so a failed job tells why. UI thread.
+
+#include <string>
+
+namespace ondrevo {
+
+struct BatchControls;
+
+namespace progress {
+
+// The closing line of an encoder that failed; it repeats nothing the hint needs.
+extern const char* const kConversionFailed;
+
+// Handles one output line of the encoder. A progress line updates the Percent cell of
+// the row at the cursor and the status line; a line whose time is "N/A" (no output
+// written yet) only shows in the status line. Any other non-empty line becomes the
+// row's hint, except the closing "Conversion failed!". Nothing happens while the cursor
+// names no row. A progress line whose fields are not numbers raises EConvertError
+// before anything is written; the caller reports it.
+void ShowProgress(BatchControls& controls, const std::string& line);
+
+// The playing time of the row at the cursor ("hh:mm:ss" in its third cell) in seconds.
+// Raises EConvertError when a field is not a number.
+int PlayingSeconds(const BatchControls& controls);
+
+// The seconds a progress line reports after "time=" (read as hh:mm:ss; the fraction of
+// a second is ignored). Raises EConvertError when a field is not a number.
+int ElapsedSeconds(const std::string& line);
+
+// The whole percentage of `elapsed` in `duration`, truncated, not limited to 100. A
+// duration of 0 (a source shorter than a second) gives 0.
+int Percent(int elapsed, int duration);
+
+// Whether the line is a progress line whose time the encoder does not know yet.
+bool TimeUnknown(const std::string& line);
+
+} // namespace progress
+} // namespace ondrevo

@@ -1,0 +1,230 @@
+// Convert runs the real encoder over every row in turn, chained through the cursor; Stop,
+// a missing encoder, failing rows and rows that must not run are handled as a user
+// would expect.
+
+#include "conversion/Batch.h"
+#include "conversion/ConversionTestSupport.h"
+#include "process/TJvCreateProcess.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace ondrevo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Batch : public ::testing::Test {
+protected:
+    Batch()
+        : session(dir)
+        , window(session.window)
+    {
+    }
+
+    std::string Clip(const std::string& relative, double seconds, const std::string& extra = "")
+    {
+        const fs::path path = dir.Path() / relative;
+        fs::create_directories(path.parent_path());
+        GenerateClip(path.string(), seconds, true, true, extra);
+        return path.string();
+    }
+    std::string Output(const std::string& name) const { return session.outputFolder + "/" + name; }
+    bool EditingButtonsEnabled() const
+    {
+        return window.addFileBtn.enabled && window.delFileBtn.enabled && window.clearFileBtn.enabled
+            && window.convFileBtn.enabled && window.playBtn.enabled;
+    }
+
+    TempDir dir;
+    ConversionSession session;
+    MemoryMainWindow& window;
+    ErrorReports reports;
+};
+
+TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndAChoiceChangedMidway)
+{
+    const std::string odd = Clip("a dir/it's a \"\xc3\xbc\" clip.mp4", 2);
+    const std::string garbage = (dir.Path() / "garbage.mp4").string();
+    std::ofstream(garbage) << std::string(5000, 'x');
+    const std::string first = Clip("one/clip.mp4", 2);
+    const std::string second = Clip("two/clip.avi", 2);
+    for (const auto& path : { odd, garbage, first, second, first })
+        session.Add(path);
+
+    session.Convert();
+    // Row 0 has started; a size chosen now applies from row 1 on.
+    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    EXPECT_FALSE(EditingButtonsEnabled());
+    EXPECT_TRUE(window.timer.Enabled());
+    EXPECT_TRUE(window.sleepInhibitor.Held());
+    session.Selector(3).UserPick(0); // 128x96
+
+    ASSERT_TRUE(session.RunUntil([&] { return session.Image(2) == batch::kConvertingImage; }));
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Image(1), batch::kFailedImage);
+    EXPECT_EQ(session.Image(3), batch::kWaitingImage);
+    ASSERT_TRUE(session.WaitUntilIdle());
+
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+    EXPECT_EQ(ProbeStreams(Output("it's a \"\xc3\xbc\" clip.3gp")), "mpeg4,video,176,144,15/1\naac,audio,44100,2");
+    EXPECT_EQ(ProbeStreams(Output("clip.3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
+    EXPECT_EQ(ProbeStreams(Output("clip (2).3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
+    // The same file listed twice keeps its one name; nothing else was written.
+    EXPECT_EQ(std::distance(fs::directory_iterator(session.outputFolder), fs::directory_iterator()), 3);
+
+    for (int row : { 0, 2, 3, 4 }) {
+        EXPECT_EQ(session.Image(row), batch::kEndedImage) << row;
+        EXPECT_EQ(session.Hint(row), "") << row;
+        EXPECT_NE(session.Percent(row), "0%") << row;
+    }
+    // The failed row says why, in the encoder's words.
+    EXPECT_EQ(session.Image(1), batch::kFailedImage);
+    EXPECT_NE(session.Hint(1).find("garbage.mp4"), std::string::npos) << session.Hint(1);
+
+    EXPECT_TRUE(EditingButtonsEnabled());
+    EXPECT_EQ(window.jvEditNumb.Text(), "4");
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), "");
+    EXPECT_FALSE(window.timer.Enabled());
+    EXPECT_EQ(window.trayIcon.image, batch::kIdleTrayImage);
+    EXPECT_FALSE(window.sleepInhibitor.Held());
+    EXPECT_EQ(window.quitRequests, 0);
+}
+
+TEST_F(Batch, AOneRowBatchConvertsAgainWhenTheCursorAlreadyHoldsZero)
+{
+    session.Add(Clip("one.mp4", 1));
+    for (int round = 0; round < 2; ++round) {
+        fs::remove(Output("one.3gp"));
+        session.Convert();
+        EXPECT_EQ(session.Image(0), batch::kConvertingImage) << round;
+        ASSERT_TRUE(session.WaitUntilIdle());
+        EXPECT_EQ(session.Image(0), batch::kEndedImage);
+        EXPECT_TRUE(fs::exists(Output("one.3gp"))) << round;
+        EXPECT_EQ(window.jvEditNumb.Text(), "0");
+    }
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterIsRefusedThenCarriedOn)
+{
+    // A large picture keeps the encoder busy long enough to be stopped halfway.
+    session.Add(Clip("long.mp4", 40));
+    session.Add(Clip("short.mp4", 1));
+    session.Selector(3).UserPick(4); // 1408x1152
+    session.Convert();
+    ASSERT_TRUE(session.RunUntil([&] { return session.Percent(0) != "0%"; }));
+
+    const std::string percent = session.Percent(0);
+    const std::string status = window.jvEditCmdMsg.Text();
+    session.Stop();
+    EXPECT_EQ(session.Percent(0), percent);
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), status);
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_TRUE(EditingButtonsEnabled());
+    EXPECT_FALSE(window.timer.Enabled());
+    EXPECT_EQ(window.trayIcon.image, batch::kIdleTrayImage);
+    EXPECT_EQ(window.jvEditNumb.Text(), "0");
+    EXPECT_EQ(status.rfind("frame=", 0), 0u) << status;
+
+    // The stopped encoder is still finishing its file: the runner refuses a second one,
+    // the batch stalls, and the stopped encoder's end carries it on to row 1.
+    session.Convert();
+    ASSERT_EQ(reports.messages.size(), 1u);
+    EXPECT_EQ(reports.messages[0], "Cannot perform this operation when process is running.");
+    EXPECT_FALSE(EditingButtonsEnabled());
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_TRUE(fs::exists(Output("short.3gp")));
+    const double part = ProbeDuration(Output("long.3gp"));
+    EXPECT_GT(part, 0.0);
+    EXPECT_LT(part, 40.0);
+
+    // A new Convert starts again from row 0.
+    session.Convert();
+    EXPECT_EQ(window.jvEditNumb.Text(), "0");
+    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    session.Stop();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_EQ(reports.messages.size(), 1u);
+}
+
+TEST_F(Batch, AMissingEncoderStallsTheBatchUntilStop)
+{
+    session.Add(Clip("one.mp4", 1));
+    fs::remove(fs::path(session.programFolder) / "bin" / "ffmpeg");
+    session.Convert();
+    ASSERT_EQ(reports.messages.size(), 1u);
+    EXPECT_EQ(reports.messages[0].rfind("System Error.  Code: 2.", 0), 0u) << reports.messages[0];
+    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    EXPECT_FALSE(EditingButtonsEnabled());
+    EXPECT_TRUE(window.timer.Enabled());
+
+    session.Stop();
+    EXPECT_TRUE(EditingButtonsEnabled());
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_FALSE(window.timer.Enabled());
+    EXPECT_FALSE(window.sleepInhibitor.Held());
+}
+
+TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
+{
+    // A converted file that lies in the output folder, listed under other spellings: a
+    // doubled slash, a symbolic link and a hard link elsewhere.
+    const std::string kept = Output("kept.3gp");
+    GenerateClip(kept, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    const std::string before = FileBytes(kept);
+    fs::create_directories(dir.Path() / "soft");
+    fs::create_directories(dir.Path() / "hard");
+    fs::create_symlink(kept, dir.Path() / "soft" / "kept.3gp");
+    fs::create_hard_link(kept, dir.Path() / "hard" / "kept.3gp");
+    const std::string other = Clip("other.mp4", 1);
+    window.checkBox.checked = true;
+    window.loginManager.canPowerOff = "no";
+
+    for (const std::string& spelling : { kept, session.outputFolder + "//kept.3gp",
+             (dir.Path() / "soft" / "kept.3gp").string(), (dir.Path() / "hard" / "kept.3gp").string() }) {
+        session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
+        session.Add(spelling);
+        session.Add(other);
+        session.Convert();
+        ASSERT_TRUE(session.WaitUntilIdle());
+        EXPECT_EQ(FileBytes(kept), before) << spelling;
+        EXPECT_EQ(session.Image(0), batch::kFailedImage) << spelling;
+        EXPECT_EQ(session.Hint(0), batch::kOutputIsSourceHint) << spelling;
+        EXPECT_EQ(session.Image(1), batch::kEndedImage) << spelling;
+    }
+    EXPECT_TRUE(fs::exists(Output("other.3gp")));
+    // The refused row ends on the loop like an encoder, never inside Convert (a long
+    // list of such rows would grow the stack); Stop and Convert before that end arrives
+    // leave it behind.
+    session.Convert();
+    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    session.Stop();
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    // Power-off was not allowed: the program ends instead, and the machine stays on.
+    const std::vector<std::string> lastBatch(window.loginManager.calls.end() - 5, window.loginManager.calls.end());
+    EXPECT_EQ(lastBatch,
+        (std::vector<std::string> { "Connect", "Inhibit sleep:idle block", "Connect", "CanPowerOff", "PowerOff" }));
+    EXPECT_GE(window.quitRequests, 1);
+
+    // An output folder that does not exist: every row fails with the encoder's reason.
+    window.checkBox.checked = false;
+    window.jvEditDir.SetText((dir.Path() / "missing").string());
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Image(1), batch::kFailedImage);
+    EXPECT_NE(session.Hint(1).find("No such file or directory"), std::string::npos) << session.Hint(1);
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+} // namespace
+} // namespace ondrevo::testing

@@ -1,0 +1,50 @@
+#pragma once
+// A started program for conversion tests: a program folder of its own whose bin/ffmpeg
+// is the real encoder, the shipped database, the in-memory window shown once, and the
+// output folder FFOutput beside the program.
+
+#include "support/DatabaseSession.h"
+#include "support/TempDir.h"
+
+#include <chrono>
+#include <string>
+
+namespace ondrevo::testing {
+
+class ConversionSession : public Session {
+public:
+    explicit ConversionSession(const TempDir& dir);
+    ~ConversionSession();
+
+    // Adds a row as the Add button does.
+    void Add(const std::string& path);
+    void Convert()
+    {
+        Event([](TFFmpegFrmHandlers& h) { h.ConvFileBtnClick(); });
+    }
+    void Stop()
+    {
+        Event([](TFFmpegFrmHandlers& h) { h.StopConvBtnClick(); });
+    }
+    // Runs the loop until no batch runs and the encoder has ended.
+    bool WaitUntilIdle(std::chrono::seconds limit = std::chrono::seconds(180));
+    bool RunUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(120))
+    {
+        return loop.RunUntil(done, limit);
+    }
+    int Image(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).image; }
+    std::string Percent(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).subItems.at(3); }
+    std::string Hint(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).hint; }
+
+    std::string programFolder;
+    std::string outputFolder;
+};
+
+// The streams of a media file as the encoder's probe sees them:
+// "codec,width,height,frame rate" for video and "codec,sample rate,channels" for audio,
+// one per line. Empty when the file cannot be read.
+std::string ProbeStreams(const std::string& path);
+// The file's playing time in seconds as the probe reads it; negative when unreadable.
+double ProbeDuration(const std::string& path);
+
+} // namespace ondrevo::testing

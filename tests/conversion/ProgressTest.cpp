@@ -1,0 +1,127 @@
+// The encoder's output lines as the row's percentage, the status line and the row's
+// hint, on lines the real encoder prints.
+
+#include "conversion/Progress.h"
+#include "app/TFFmpegFunc.h"
+#include "conversion/CommandLine.h"
+#include "support/DatabaseSession.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrevo::testing {
+namespace {
+
+const char* const kFirstLine
+    = "frame=    1 fps=0.0 q=4.1 size=       0kB time=00:00:00.00 bitrate=5415.4kbits/s speed=0.00481x    ";
+const char* const kLastLine = "frame=   47 fps=0.0 q=2.0 Lsize=      70kB time=00:00:59.06 bitrate= 187.6kbits/s "
+                              "dup=0 drop=28 speed=41.8x    ";
+
+class Progress : public ::testing::Test {
+protected:
+    Progress()
+        : session(dir.File("LibFFmpeg.Dat"))
+        , list(session.window.fileList)
+    {
+        // The cursor first: with no row its change event starts no job.
+        session.window.jvEditNumb.SetText("0");
+        list.AppendRow("/clips/a.mp4", 3, { "mp4", "1.00MB", "00:01:00", "0%" });
+    }
+    void Show(const std::string& line) { TFFmpegFunc().ShowProgress(line); }
+    std::string Percent() const { return list.rows[0].subItems[3]; }
+    std::string Status() const { return session.window.jvEditCmdMsg.Text(); }
+
+    TempDir dir;
+    Session session;
+    MemoryFileList& list;
+    ErrorReports reports;
+};
+
+TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
+{
+    Show(kFirstLine);
+    EXPECT_EQ(Percent(), "0%");
+    EXPECT_EQ(Status(), kFirstLine);
+    Show(kLastLine); // 59 of 60 seconds: 98.3, truncated
+    EXPECT_EQ(Percent(), "98%");
+    EXPECT_EQ(Status(), kLastLine);
+    // Past the playing time (a default shorter than the file) the percentage runs on.
+    list.rows[0].subItems[2] = "00:00:50";
+    Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:00:52.00 bitrate= 187.6kbits/s speed=40x");
+    EXPECT_EQ(Percent(), "104%");
+    // A source shorter than a second has a playing time of 0: no division, no report.
+    list.rows[0].subItems[2] = "00:00:00";
+    Show(kLastLine);
+    EXPECT_EQ(Percent(), "0%");
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Progress, OtherLinesBecomeTheRowsHintAndNeverThePercent)
+{
+    Show("[h263 @ 0x55d1] warning, clipping 1 dct coefficients to -127..127");
+    Show("FRAME=    1 fps=0.0 time=00:00:30.00");
+    Show("  frame=    1 fps=0.0 time=00:00:30.00");
+    Show("/clips/a.mp4: Invalid data found when processing input");
+    Show(progress::kConversionFailed);
+    Show("size=     120kB time=00:00:30.00 bitrate= 32.0kbits/s speed=60x");
+    Show("");
+    EXPECT_EQ(list.rows[0].hint, "/clips/a.mp4: Invalid data found when processing input");
+    EXPECT_EQ(Percent(), "0%");
+    EXPECT_EQ(Status(), "");
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Progress, AnUnknownTimeIsShownButNotReportedAndAnUnreadableOneIsReportedOnce)
+{
+    Show(kLastLine);
+    const char* const unknown = "frame=    0 fps=0.0 q=0.0 size=       0kB time=N/A bitrate=N/A speed=N/A    ";
+    Show(unknown);
+    EXPECT_EQ(Percent(), "98%");
+    EXPECT_EQ(Status(), unknown);
+    EXPECT_TRUE(reports.messages.empty());
+
+    // Without "time=" the fields are read from the line's own start: "e=" is no number.
+    // While that report's box is open, the lines that keep arriving are not reported.
+    int nested = 0;
+    SetErrorReportSink([&](const std::string&, const std::string& message) {
+        reports.messages.push_back(message);
+        if (nested++ < 3)
+            Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
+    });
+    Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
+    EXPECT_EQ(reports.messages, std::vector<std::string> { "'e=' is not a valid integer value." });
+    EXPECT_EQ(Percent(), "98%");
+    EXPECT_EQ(Status(), unknown);
+    // The box is closed again: the next unreadable line is reported.
+    Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
+    EXPECT_EQ(reports.messages.size(), 2u);
+}
+
+TEST_F(Progress, NothingChangesWhileTheCursorNamesNoRow)
+{
+    for (const char* cursor : { "-1", "1" }) {
+        session.window.jvEditNumb.OnChange = nullptr; // no job is started here
+        session.window.jvEditNumb.SetText(cursor);
+        Show(kLastLine);
+        Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
+        Show("an error");
+    }
+    EXPECT_EQ(Percent(), "0%");
+    EXPECT_EQ(list.rows[0].hint, "");
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST(OutputNames, ALaterRowWithTheSameNameGetsTheLowestFreeNumber)
+{
+    MemoryFileList list;
+    for (const char* path :
+        { "/a/a.mp4", "/b/a.avi", "/c/a (2).mkv", "/a/a.mp4", "/d/a.3gp", "/e/.hidden", "/f/x.y.z" })
+        list.AppendRow(path, 15, {});
+    std::vector<std::string> names;
+    for (int row = 0; row < list.RowCount(); ++row)
+        names.push_back(command_line::UniqueOutputName(list, row, command_line::BaseName(list.Caption(row))));
+    EXPECT_EQ(names, (std::vector<std::string> { "a", "a (2)", "a (2) (2)", "a", "a (3)", ".hidden", "x.y" }));
+}
+
+} // namespace
+} // namespace ondrevo::testing
