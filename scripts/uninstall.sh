@@ -16,10 +16,11 @@ rmdir "$program_dir/FFOutput" 2>/dev/null || true
 rmdir "$program_dir" 2>/dev/null || true
 
 rm -f "$desktop_entry"
-for size in "${icon_sizes[@]}"; do
-  rm -f "$icon_root/$size/apps/ondrevo.png"
+for size in "${icon_sizes[@]}" scalable; do
+  rm -f "$icon_root/$size/apps/ondrevo.png" "$icon_root/$size/apps/ondrevo.svg"
+  # The size folders go too when nothing else is in them.
+  rmdir "$icon_root/$size/apps" "$icon_root/$size" 2>/dev/null || true
 done
-rm -f "$icon_root/scalable/apps/ondrevo.svg"
 if [ -d "$icon_root" ]; then touch "$icon_root"; fi
 
 if [ -e "$launcher" ]; then

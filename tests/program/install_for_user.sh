@@ -76,6 +76,8 @@ for gone in "$prefix/ondrevo" "$prefix/bin" "$entry" "$launcher" "$XDG_DATA_HOME
   "$XDG_DATA_HOME/icons/hicolor/scalable/apps/ondrevo.svg"; do
   [ ! -e "$gone" ] || fail "left behind: $gone"
 done
+left=$(find "$XDG_DATA_HOME/icons" "$XDG_DATA_HOME/applications" -name '*ondrevo*' -o -type d -empty -name apps)
+[ -z "$left" ] || fail "left behind: $left"
 [ "$(sqlite3 "$prefix/LibFFmpeg.Dat" "SELECT x FROM kept_by_install")" = 42 ] || fail "the database went"
 [ -f "$prefix/FFOutput/clip.3gp" ] || fail "the converted file went"
 
