@@ -43,7 +43,9 @@ foreach(svg ${image_sources})
   list(APPEND artwork_files ${outputs})
 endforeach()
 set_source_files_properties(${artwork_files} PROPERTIES GENERATED TRUE)
-qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files})
+# Stored as they are: the program takes the pixels straight from the executable's pages.
+qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files}
+  OPTIONS --no-compress)
 
 # The program's icon is image 15 of the image list, the plain film strip.
 set(icon_svg ${ONDREVO_ARTWORK_DIR}/images/15-film.svg)

@@ -1,8 +1,8 @@
 #include "app/qt/DrawnIconEngine.h"
 
 #include <QApplication>
-#include <QResource>
 #include <QPainter>
+#include <QResource>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -13,14 +13,20 @@ namespace ondrevo {
 
 QImage ReadArtworkPixels(const QString& path, const QSize& size)
 {
-    QResource resource(path);
-    const QByteArray pixels = resource.uncompressedData();
+    const QResource resource(path);
     const qsizetype rowBytes = qsizetype(size.width()) * 4;
-    if (size.isEmpty() || pixels.size() != rowBytes * size.height())
+    if (size.isEmpty() || resource.uncompressedSize() != rowBytes * size.height())
         return QImage();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    // Stored uncompressed, the pixels are read where they lie in the executable.
+    QByteArray decompressed;
+    const uchar* pixels = resource.data();
+    if (resource.compressionAlgorithm() != QResource::NoCompression) {
+        decompressed = resource.uncompressedData();
+        pixels = reinterpret_cast<const uchar*>(decompressed.constData());
+    }
     for (int y = 0; y < size.height(); ++y)
-        std::memcpy(image.scanLine(y), pixels.constData() + y * rowBytes, static_cast<std::size_t>(rowBytes));
+        std::memcpy(image.scanLine(y), pixels + y * rowBytes, static_cast<std::size_t>(rowBytes));
     return image;
 }
 
