@@ -21,7 +21,11 @@ add_custom_command(
   DEPENDS render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg
   COMMENT "Drawing the decorative picture"
   VERBATIM)
+# What the window shows at start (the picture and the 16-pixel images) lies together in
+# one resource block; the larger sizes, of which the start reads only the window icon's,
+# in another, so that reading one file does not bring the pages around it into memory.
 set(artwork_files ${picture_pixels})
+set(large_artwork_files)
 
 # Sizes as in ImageList: 16 for lists and buttons, the larger ones for the window and tray icons.
 set(ONDREVO_IMAGE_SIZES 16 22 24 32 48)
@@ -40,11 +44,15 @@ foreach(svg ${image_sources})
     DEPENDS render_artwork ${svg}
     COMMENT "Drawing ${name}"
     VERBATIM)
-  list(APPEND artwork_files ${outputs})
+  list(POP_FRONT outputs small)
+  list(APPEND artwork_files ${small})
+  list(APPEND large_artwork_files ${outputs})
 endforeach()
-set_source_files_properties(${artwork_files} PROPERTIES GENERATED TRUE)
+set_source_files_properties(${artwork_files} ${large_artwork_files} PROPERTIES GENERATED TRUE)
 # Stored as they are: the program takes the pixels straight from the executable's pages.
 qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files}
+  OPTIONS --no-compress)
+qt_add_resources(ondrevo_qt large_artwork PREFIX "/images" BASE ${artwork_dir} FILES ${large_artwork_files}
   OPTIONS --no-compress)
 
 # The program's icon is image 15 of the image list, the plain film strip.
