@@ -18,6 +18,7 @@ test_packages=(
   dbus python3-dbusmock
   clang-14 libclang-rt-14-dev
   at-spi2-core python3-pyatspi dbus-daemon imagemagick
+  desktop-file-utils
 )
 
 packages=("${run_packages[@]}")

@@ -84,6 +84,22 @@ void TFFmpegFrmHandlers::FileListViewClick()
     TFFmpegFunc().ShowSelectedFileInfo();
 }
 
+void TFFmpegFrmHandlers::FileListViewKeyDown(int key)
+{
+    if (key == VK_DELETE && FFmpegFrm->DelFileBtn().Enabled())
+        DelFileBtnClick();
+}
+
+bool TFFmpegFrmHandlers::FileListViewDragOver()
+{
+    return FFmpegFrm->AddFileBtn().Enabled();
+}
+
+void TFFmpegFrmHandlers::FileListViewDragDrop(const std::vector<std::string>& paths)
+{
+    TFFmpegFunc().AddDroppedFiles(paths);
+}
+
 void TFFmpegFrmHandlers::JvBtnSltDirClick()
 {
     TFFmpegFunc().ChooseOutputDir();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ondrevo {
 
@@ -16,6 +17,9 @@ class TJvCreateProcess;
 class TJvTimer;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Key codes the handlers act on.
+constexpr int VK_DELETE = 0x2E;
 
 class TFFmpegFrmHandlers {
 public:
@@ -43,6 +47,13 @@ public:
     void DonateBtnClick();
     void QuitBtnClick();
     void FileListViewClick();
+    // A key pressed on the file list: Delete does what the Delete button does, while
+    // that button is enabled.
+    void FileListViewKeyDown(int key);
+    // Whether files dragged over the list may be dropped there: only while Add is enabled.
+    bool FileListViewDragOver();
+    // Files dropped on the list (their paths, in the order dropped).
+    void FileListViewDragDrop(const std::vector<std::string>& paths);
     void JvBtnSltDirClick();
     void JvBtnOpenDirClick();
 

@@ -61,6 +61,9 @@ public:
 
     // Source file list and details panel.
     void AddVideoFile();
+    // Files dropped on the list: added as Add adds a chosen one, only while Add is
+    // enabled (never during a batch).
+    void AddDroppedFiles(const std::vector<std::string>& paths);
     void DeleteVideoFile();
     void ClearVideoFiles();
     void ShowSelectedFileInfo();

@@ -3,6 +3,7 @@
 
 #include "app/TFFmpegFunc.h"
 
+#include "base/Controls.h"
 #include "media/FileList.h"
 
 namespace ondrevo {
@@ -10,6 +11,13 @@ namespace ondrevo {
 void TFFmpegFunc::AddVideoFile()
 {
     file_list::AddVideoFile(openDialog1_, fileListView_, msgListView_);
+}
+
+void TFFmpegFunc::AddDroppedFiles(const std::vector<std::string>& paths)
+{
+    if (!addFileBtn_.Enabled())
+        return;
+    file_list::AddVideoFiles(paths, fileListView_, msgListView_);
 }
 
 void TFFmpegFunc::DeleteVideoFile()

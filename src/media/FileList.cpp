@@ -5,6 +5,7 @@
 #include "media/MediaTextRules.h"
 
 #include <array>
+#include <filesystem>
 
 namespace ondrevo::file_list {
 namespace {
@@ -50,20 +51,15 @@ std::string QueryCodecText(MediaQuery& query, MediaStreamKind streamKind)
     return codec;
 }
 
-} // namespace
-
-void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel)
+// Appends the row of one file and shows its facts; false when the media information
+// library cannot be loaded (nothing is added then).
+bool AddFile(const std::string& path, IFileList& list, IDetailsPanel& panel)
 {
-    const std::optional<std::string> chosen = dialog.Execute();
-    if (!chosen)
-        return;
-    const std::string& path = *chosen;
-
     std::string fileExtension, sizeText, playingTime;
     {
         std::optional<MediaQuery> query = MediaQuery::Start(path);
         if (!query)
-            return;
+            return false;
         fileExtension = query->Get(Stream_General, "FileExtension");
         const std::string fileSize = query->Get(Stream_General, "FileSize/String4");
         const std::string duration = query->Get(Stream_General, "Duration/String3");
@@ -73,6 +69,27 @@ void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel)
 
     list.AppendRow(path, kAddedFileImage, { fileExtension, sizeText, playingTime, kStartPercent });
     ShowFileInfo(panel, path);
+    return true;
+}
+
+} // namespace
+
+void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel)
+{
+    const std::optional<std::string> chosen = dialog.Execute();
+    if (chosen)
+        AddFile(*chosen, list, panel);
+}
+
+void AddVideoFiles(const std::vector<std::string>& paths, IFileList& list, IDetailsPanel& panel)
+{
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            continue;
+        if (!AddFile(path, list, panel))
+            return;
+    }
 }
 
 void ShowFileInfo(IDetailsPanel& panel, const std::string& path)

@@ -4,6 +4,7 @@
 // cannot be loaded, adding adds nothing and the panel keeps what it shows. UI thread.
 
 #include <string>
+#include <vector>
 
 namespace ondrevo {
 
@@ -20,6 +21,11 @@ constexpr int kAddedFileImage = 15;
 // Runs the open dialog; appends a row for the chosen file (caption = its path, image
 // 15, type, size, playing time, "0%") and shows its facts.
 void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel);
+// Appends a row for each of `paths` in order, as AddVideoFile does for a chosen file,
+// and shows the facts of each in turn (so the last one's stay). A path that is not a
+// file (a folder, a vanished file) is passed over; when the media information library
+// cannot be loaded nothing is added.
+void AddVideoFiles(const std::vector<std::string>& paths, IFileList& list, IDetailsPanel& panel);
 // Deletes the selected row, if any; an empty list blanks the panel.
 void DeleteVideoFile(IFileList& list, IDetailsPanel& panel);
 // Empties a non-empty list, blanks the panel, sets the cursor to "-1" (its change event

@@ -4,8 +4,13 @@ namespace ondrevo {
 
 const char* const kOpenDialogTitle = "Add video files";
 
-const std::array<OpenDialogFilter, 14> kOpenDialogFilters = { {
-    { "all video files", "*.mp4;*.asf;*.avi;*.qt;*.vob;*.mov;*.flv;*.mpq;*.wmv;*.3gp;*.3g2;*.rm;*.rmvb" },
+// The first entry also takes the container types that came after the fourteen entries
+// were laid down (Matroska, WebM, MPEG program and transport streams, Ogg, ...), so a
+// file of today's kind shows and can be typed without choosing "all files".
+const std::array<OpenDialogFilter, kOpenDialogFilterCount> kOpenDialogFilters = { {
+    { "all video files",
+        "*.mp4;*.asf;*.avi;*.qt;*.vob;*.mov;*.flv;*.mpq;*.wmv;*.3gp;*.3g2;*.rm;*.rmvb;"
+        "*.mkv;*.webm;*.m4v;*.mpg;*.mpeg;*.m2v;*.ts;*.m2ts;*.mts;*.ogv;*.divx;*.f4v;*.3gpp;*.dv" },
     { "mp4 video file", "*.mp4" },
     { "asf video file", "*.asf" },
     { "avi video file", "*.avi" },
@@ -19,6 +24,7 @@ const std::array<OpenDialogFilter, 14> kOpenDialogFilters = { {
     { "wmv video file", "*.wmv" },
     { "3gp video file", "*.3gp" },
     { "3g2 video file", "*.3g2" },
+    { "all files", "*" },
 } };
 
 std::vector<std::string> FilterPatterns(const OpenDialogFilter& filter)

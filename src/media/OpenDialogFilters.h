@@ -16,9 +16,12 @@ struct OpenDialogFilter {
 
 extern const char* const kOpenDialogTitle; // "Add video files"
 
-// The fourteen entries in the order shown; the first, "all video files", is chosen the
-// first time the dialog opens.
-extern const std::array<OpenDialogFilter, 14> kOpenDialogFilters;
+// The entries in the order shown: "all video files", chosen the first time the dialog
+// opens, the thirteen single types, and "all files" last. The positions of the first
+// fourteen never change, so a remembered position keeps its meaning. The dialog matches
+// the patterns in any letter case ("CLIP.MP4").
+constexpr std::size_t kOpenDialogFilterCount = 15;
+extern const std::array<OpenDialogFilter, kOpenDialogFilterCount> kOpenDialogFilters;
 
 // The entry's patterns one by one: "*.mp4;*.asf" -> {"*.mp4", "*.asf"}.
 std::vector<std::string> FilterPatterns(const OpenDialogFilter& filter);

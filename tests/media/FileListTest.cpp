@@ -4,6 +4,7 @@
 #include "support/MediaClips.h"
 
 #include "app/TFFmpegFunc.h"
+#include "base/CharacterType.h"
 #include "media/MediaInfoDll.h"
 #include "media/MediaTextRules.h"
 #include "parameters/TSqlDatMod.h"
@@ -39,6 +40,14 @@ protected:
     {
         window.openDialog.answers.push_back(answer);
         window.Event([](TFFmpegFrmHandlers& handlers) { handlers.AddFileBtnClick(); });
+    }
+    void Drop(const std::vector<std::string>& paths)
+    {
+        window.Event([&](TFFmpegFrmHandlers& handlers) { handlers.FileListViewDragDrop(paths); });
+    }
+    void PressKey(int key)
+    {
+        window.Event([key](TFFmpegFrmHandlers& handlers) { handlers.FileListViewKeyDown(key); });
     }
     void Delete()
     {
@@ -245,6 +254,68 @@ TEST_F(FileList, LibraryWithoutTheEntryPointsAddsNothing)
     EXPECT_EQ(window.fileList.RowCount(), 0);
     EXPECT_EQ(window.details.rows, kUntouchedPanel);
     EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, DroppedFilesAreAddedInOrderPassingOverWhatIsNoFile)
+{
+    EnsureUtf8CharacterType(); // as the program does, for the UTF-8 name below
+    const std::string odd = folder.File("it's \"odd\" \xc3\xa9t\xc3\xa9.mp4");
+    std::filesystem::copy_file(Clips().videoOnly, odd);
+    std::filesystem::create_directory(folder.File("a folder.mp4"));
+    const std::vector<std::string> dropped
+        = { Clips().videoAndAudio, folder.File("a folder.mp4"), folder.File("gone.mp4"), odd, Clips().garbage };
+    Drop(dropped);
+    ASSERT_EQ(window.fileList.RowCount(), 3);
+    EXPECT_EQ(window.fileList.rows[0].caption, Clips().videoAndAudio);
+    EXPECT_EQ(window.fileList.rows[1].caption, odd);
+    EXPECT_EQ(window.fileList.rows[2].caption, Clips().garbage);
+    // Each row is the one Add gives for the same file; the panel shows the last one.
+    Add(Clips().videoAndAudio);
+    Add(odd);
+    EXPECT_EQ(window.fileList.rows[0].subItems, window.fileList.rows[3].subItems);
+    EXPECT_EQ(window.fileList.rows[1].subItems, window.fileList.rows[4].subItems);
+    EXPECT_EQ(Value(1), "it's \"odd\" \xc3\xa9t\xc3\xa9.mp4");
+    Drop({ Clips().garbage });
+    EXPECT_EQ(Value(1), "garbage.3gp");
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, NothingIsDroppedWhileAddIsDisabledOrWithoutTheLibrary)
+{
+    window.Event([](TFFmpegFrmHandlers& handlers) { EXPECT_TRUE(handlers.FileListViewDragOver()); });
+    TFFmpegFunc().DisableButtons();
+    window.Event([](TFFmpegFrmHandlers& handlers) { EXPECT_FALSE(handlers.FileListViewDragOver()); });
+    Drop({ Clips().videoAndAudio });
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+
+    TFFmpegFunc().EnableButtons();
+    SetMediaInfoLibraryNameForTesting("libondrevo-no-such-library.so.0");
+    Drop({ Clips().videoAndAudio, Clips().videoOnly });
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, TheDeleteKeyOnTheListDeletesOnlyWhileDeleteIsEnabled)
+{
+    Add(Clips().videoAndAudio);
+    Add(Clips().videoOnly);
+    window.fileList.selected = 0;
+    TFFmpegFunc().DisableButtons();
+    PressKey(VK_DELETE);
+    EXPECT_EQ(window.fileList.RowCount(), 2);
+    TFFmpegFunc().EnableButtons();
+    PressKey('A');
+    EXPECT_EQ(window.fileList.RowCount(), 2);
+    PressKey(VK_DELETE);
+    ASSERT_EQ(window.fileList.RowCount(), 1);
+    EXPECT_EQ(window.fileList.rows[0].caption, Clips().videoOnly);
+    // The last row going blanks the panel, as the button does.
+    window.fileList.selected = 0;
+    PressKey(VK_DELETE);
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.details.rows, BlankPanel());
 }
 
 TEST_F(FileList, CancellingTheDialogAddsNothing)

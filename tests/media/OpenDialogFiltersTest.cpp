@@ -8,20 +8,32 @@
 namespace ondrevo {
 namespace {
 
-TEST(OpenDialogFilters, EntriesInOrderAsNameFilters)
+TEST(OpenDialogFilters, TheFourteenEntriesKeepTheirPlacesAndAllFilesComesLast)
 {
     EXPECT_STREQ(kOpenDialogTitle, "Add video files");
-    ASSERT_EQ(kOpenDialogFilters.size(), 14u);
-    EXPECT_EQ(NameFilter(kOpenDialogFilters[0]),
-        "all video files (*.mp4 *.asf *.avi *.qt *.vob *.mov *.flv *.mpq "
-        "*.wmv *.3gp *.3g2 *.rm *.rmvb)");
-    EXPECT_EQ(FilterPatterns(kOpenDialogFilters[0]).size(), 13u);
+    ASSERT_EQ(kOpenDialogFilters.size(), 15u);
+    const char* labels[] = { "all video files", "mp4 video file", "asf video file", "avi video file", "qt video file",
+        "vob video file", "rm video file", "rmvb video file", "flv video file", "mov video file", "mpq video file",
+        "wmv video file", "3gp video file", "3g2 video file", "all files" };
+    for (std::size_t i = 0; i < kOpenDialogFilters.size(); ++i)
+        EXPECT_STREQ(kOpenDialogFilters[i].label, labels[i]) << i;
     EXPECT_EQ(NameFilter(kOpenDialogFilters[6]), "rm video file (*.rm)");
     EXPECT_EQ(NameFilter(kOpenDialogFilters[13]), "3g2 video file (*.3g2)");
-    // Every single-type entry is one of the patterns of the first.
+    EXPECT_EQ(NameFilter(kOpenDialogFilters[14]), "all files (*)");
+
+    // The first entry keeps its thirteen types in their order and adds today's kinds.
     const auto all = FilterPatterns(kOpenDialogFilters[0]);
-    for (std::size_t i = 1; i < kOpenDialogFilters.size(); ++i)
+    const std::vector<std::string> first13(all.begin(), all.begin() + 13);
+    EXPECT_EQ(first13,
+        (std::vector<std::string> { "*.mp4", "*.asf", "*.avi", "*.qt", "*.vob", "*.mov", "*.flv", "*.mpq", "*.wmv",
+            "*.3gp", "*.3g2", "*.rm", "*.rmvb" }));
+    for (const char* type : { "*.mkv", "*.webm", "*.m4v", "*.mpg", "*.mpeg", "*.ts", "*.m2ts", "*.mts", "*.ogv" })
+        EXPECT_NE(std::find(all.begin(), all.end(), type), all.end()) << type;
+    // Every single-type entry is one of the patterns of the first; no pattern twice.
+    for (std::size_t i = 1; i < 14; ++i)
         EXPECT_NE(std::find(all.begin(), all.end(), kOpenDialogFilters[i].pattern), all.end()) << i;
+    for (const std::string& pattern : all)
+        EXPECT_EQ(std::count(all.begin(), all.end(), pattern), 1) << pattern;
 }
 
 TEST(OpenDialogFilters, FindsAnEntryByLabelOrNameFilter)
@@ -29,6 +41,7 @@ TEST(OpenDialogFilters, FindsAnEntryByLabelOrNameFilter)
     EXPECT_EQ(FindOpenDialogFilter("all video files"), 0);
     EXPECT_EQ(FindOpenDialogFilter("wmv video file (*.wmv)"), 11);
     EXPECT_EQ(FindOpenDialogFilter("wmv video file (*.avi)"), -1);
+    EXPECT_EQ(FindOpenDialogFilter("all files (*)"), 14);
     EXPECT_EQ(FindOpenDialogFilter(""), -1);
 }
 
@@ -44,6 +57,10 @@ TEST(OpenDialogMemory, RemembersTheLastAcceptedChoice)
     memory.Accept(-1, "/videos/b.mp4");
     EXPECT_EQ(memory.FilterIndex(), 12);
     EXPECT_EQ(memory.FileName(), "/videos/b.mp4");
+    memory.Accept(14, "/videos/notes.txt");
+    EXPECT_EQ(memory.FilterIndex(), 14);
+    memory.Accept(15, "/videos/c.mkv");
+    EXPECT_EQ(memory.FilterIndex(), 14);
 }
 
 } // namespace

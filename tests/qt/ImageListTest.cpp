@@ -34,8 +34,22 @@ TEST(ImageListDrawings, NineteenDistinctDrawnImagesOfSixteenPixels)
     EXPECT_EQ(seen.size(), 19);
     EXPECT_TRUE(images.Icon(19).isNull());
     EXPECT_TRUE(images.Icon(-1).isNull());
-    // Larger sizes for the window and tray icons.
+    // Larger sizes for the window and tray icons, which offer all of them.
     EXPECT_EQ(images.Icon(15).pixmap(32).size(), QSize(32, 32));
+    EXPECT_EQ(images.Icon(15).availableSizes().size(), 5);
+    // Not square: the drawing keeps its shape.
+    EXPECT_EQ(images.Icon(15).actualSize(QSize(46, 36)), QSize(36, 36));
+}
+
+TEST(ImageListDrawings, ADisabledButtonShowsTheStylesDisabledFormOfItsImage)
+{
+    ImageList images;
+    const QImage normal = images.Icon(0).pixmap(16).toImage();
+    const QImage disabled = images.Icon(0).pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+    EXPECT_EQ(disabled.size(), QSize(16, 16));
+    EXPECT_NE(normal.convertToFormat(QImage::Format_ARGB32), disabled.convertToFormat(QImage::Format_ARGB32));
+    // Asking again gives the same drawing.
+    EXPECT_EQ(images.Icon(0).pixmap(16).toImage(), normal);
 }
 
 TEST(ImageListDrawings, ThePictureFillsItsWholeArea)

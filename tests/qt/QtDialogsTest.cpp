@@ -7,8 +7,12 @@
 #include "app/qt/QtOpenDialog.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <fstream>
 
@@ -22,16 +26,17 @@ QFileDialog* AsFileDialog(QWidget* modal)
     return dialog;
 }
 
-TEST(QtOpenDialogRun, TitleSingleFileAndTheFourteenFiltersInOrder)
+TEST(QtOpenDialogRun, TitleSingleFileAndTheFiltersInOrder)
 {
     QtOpenDialog openDialog(nullptr);
     const QStringList filters = QtOpenDialog::NameFilters();
-    ASSERT_EQ(filters.size(), 14);
-    EXPECT_EQ(filters[0],
-        "all video files (*.mp4 *.asf *.avi *.qt *.vob *.mov *.flv *.mpq *.wmv *.3gp *.3g2 *.rm "
-        "*.rmvb)");
+    ASSERT_EQ(filters.size(), 15);
+    EXPECT_TRUE(filters[0].startsWith("all video files (*.mp4 *.asf *.avi *.qt *.vob *.mov *.flv *.mpq *.wmv *.3gp "
+                                      "*.3g2 *.rm *.rmvb *.mkv "))
+        << filters[0].toStdString();
     EXPECT_EQ(filters[6], "rm video file (*.rm)");
     EXPECT_EQ(filters[13], "3g2 video file (*.3g2)");
+    EXPECT_EQ(filters[14], "all files (*)");
 
     QString title;
     QFileDialog::FileMode mode {};
@@ -80,6 +85,64 @@ TEST(QtOpenDialogRun, ReopensOnTheLastAcceptedFilterAndFile)
     // A cancelled dialog changes nothing that is remembered.
     EXPECT_EQ(openDialog.Memory().FileName(), clip);
     EXPECT_EQ(openDialog.Memory().FilterIndex(), 12);
+}
+
+// The names the dialog lists for `folder` once it has read it, under its current filter.
+QStringList ListedNames(QFileDialog* dialog, const QString& folder, int expected)
+{
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    EXPECT_NE(model, nullptr);
+    QStringList names;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            names.clear();
+            const QModelIndex parent = model->index(folder);
+            for (int row = 0; row < model->rowCount(parent); ++row)
+                names.append(model->index(row, 0, parent).data().toString());
+            return names.size() == expected;
+        },
+        30000))
+        << names.join(", ").toStdString();
+    names.sort();
+    return names;
+}
+
+TEST(QtOpenDialogRun, TodaysVideoTypesShowInAnyLetterCaseAndATypedNameIsTaken)
+{
+    TempDir dir;
+    for (const char* name : { "CLIP.MP4", "film one.mkv",
+             "\xc3\x9cn\xc3\xaf"
+             "code.webm",
+             "program.ts", "notes.txt" })
+        std::ofstream(dir.File(name)) << "x";
+    const QString folder = QString::fromStdString(dir.Path().string());
+    QtOpenDialog openDialog(nullptr);
+    QStringList videos, everything;
+    WhenModal([&](QWidget* modal) {
+        QFileDialog* dialog = AsFileDialog(modal);
+        dialog->setDirectory(folder);
+        videos = ListedNames(dialog, folder, 4);
+        dialog->selectNameFilter(QtOpenDialog::NameFilters()[14]);
+        everything = ListedNames(dialog, folder, 5);
+        dialog->selectNameFilter(QtOpenDialog::NameFilters()[0]);
+        ListedNames(dialog, folder, 4);
+        // Typed, as a user would, while the dialog shows the file's folder.
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->clear();
+        QTest::keyClicks(name, "film one.mkv");
+        QPushButton* open = dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Open);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return open->isEnabled(); }, 30000));
+        open->click();
+    });
+    EXPECT_EQ(openDialog.Execute(), dir.File("film one.mkv"));
+    EXPECT_EQ(videos,
+        (QStringList { "CLIP.MP4", "film one.mkv", "program.ts",
+            QString::fromUtf8("\xc3\x9cn\xc3\xaf"
+                              "code.webm") }));
+    EXPECT_EQ(everything.size(), 5);
+    EXPECT_TRUE(everything.contains("notes.txt"));
+    EXPECT_EQ(openDialog.Memory().FilterIndex(), 0);
 }
 
 TEST(QtDesktopRun, TheFolderChooserReturnsTheChosenFolderOrNothing)

@@ -1,14 +1,7 @@
 #include "app/qt/ImageList.h"
 
-#include <QImage>
-#include <QPainter>
-#include <QSvgRenderer>
+#include "app/qt/DrawnIconEngine.h"
 
-// The resources live in a static library; this pulls them into the program.
-static void InitOndrevoResources()
-{
-    Q_INIT_RESOURCE(ondrevo);
-}
 
 namespace ondrevo {
 namespace {
@@ -35,30 +28,16 @@ const char* const kImageNames[ImageList::kCount] = {
     "18-film-failed",
 };
 
-QPixmap Render(QSvgRenderer& renderer, int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, width, height));
-    painter.end();
-    return QPixmap::fromImage(image);
-}
-
 } // namespace
 
 ImageList::ImageList()
 {
-    InitOndrevoResources();
-    for (int index = 0; index < kCount; ++index) {
-        QSvgRenderer renderer(ResourcePath(index));
-        QIcon icon;
-        // 16 for lists and buttons; larger sizes for the window and tray icons.
-        for (int size : { kSize, 22, 24, 32, 48 })
-            icon.addPixmap(Render(renderer, size, size));
-        icons_.push_back(icon);
-    }
+    // Each image is read at a size when first shown at it: 16 for lists and buttons, the
+    // larger sizes for the window and tray icons (resources/Artwork.cmake draws them).
+    for (int index = 0; index < kCount; ++index)
+        icons_.push_back(QIcon(new DrawnIconEngine(
+            QStringLiteral(":/images/%1-%2.argb").arg(QLatin1String(kImageNames[index]), QStringLiteral("%1")),
+            { kSize, 22, 24, 32, 48 })));
 }
 
 QIcon ImageList::Icon(int index) const
@@ -68,16 +47,16 @@ QIcon ImageList::Icon(int index) const
     return icons_[static_cast<std::size_t>(index)];
 }
 
-QString ImageList::ResourcePath(int index)
+QString ImageList::ResourcePath(int index, int size)
 {
-    return QStringLiteral(":/images/%1.svg").arg(QLatin1String(kImageNames[index]));
+    return QStringLiteral(":/images/%1-%2.argb").arg(QLatin1String(kImageNames[index])).arg(size);
 }
 
 QPixmap ImageList::Picture()
 {
-    InitOndrevoResources();
-    QSvgRenderer renderer(QStringLiteral(":/images/picture.svg"));
-    return Render(renderer, kPictureWidth, kPictureHeight);
+    // Drawn from resources/images/picture.svg at build time.
+    return QPixmap::fromImage(
+        ReadArtworkPixels(QStringLiteral(":/images/picture.argb"), QSize(kPictureWidth, kPictureHeight)));
 }
 
 } // namespace ondrevo

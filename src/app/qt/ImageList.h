@@ -1,7 +1,7 @@
 #pragma once
 // The main window's nineteen 16 x 16 images, referred to by index everywhere (buttons,
-// tabs, row images, tray icon), and the decorative picture. Drawn from the SVG files
-// compiled into the program's resources.
+// tabs, row images, tray icon), and the decorative picture. Drawn from the SVG files in
+// resources/images at build time, into pixel files compiled into the program's resources.
 //
 //  0 film strip with a plus (Add)          9 loudspeaker (audio tab)
 //  1 film strip with a minus (Delete)     10 dot (details values)
@@ -32,8 +32,8 @@ public:
     int Count() const { return static_cast<int>(icons_.size()); }
     // The image at `index`; a null icon for an index outside the list.
     QIcon Icon(int index) const;
-    // The resource path of an image's drawing.
-    static QString ResourcePath(int index);
+    // The resource path of an image drawn at a size (16, 22, 24, 32 or 48).
+    static QString ResourcePath(int index, int size = kSize);
 
     // The decorative picture beside the file list, 245 x 172.
     static QPixmap Picture();

@@ -5,8 +5,13 @@
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 
 namespace ondrevo {
 namespace {
@@ -47,6 +52,9 @@ QtFileList::QtFileList(const ImageList& images, QWidget* parent)
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextElideMode(Qt::ElideRight);
+    // Files from a file manager; rows are never dragged within the list.
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
 }
 
 QTreeWidgetItem* QtFileList::Row(int row) const
@@ -160,6 +168,67 @@ void QtFileList::mouseReleaseEvent(QMouseEvent* event)
     // A click: the left button released over the rows area; the press has selected the row.
     if (event->button() == Qt::LeftButton && viewport()->rect().contains(event->position().toPoint()) && OnClick)
         Dispatch(OnClick);
+}
+
+std::vector<std::string> QtFileList::DroppedPaths(const QMimeData* data)
+{
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == "localhost"))
+            continue;
+        // The path as the file system has it: percent-decoded bytes, so a name that is not
+        // valid UTF-8 stays the same name.
+        const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!path.isEmpty())
+            paths.push_back(String(path));
+    }
+    return paths;
+}
+
+bool QtFileList::TakeDrag(QDropEvent* event)
+{
+    const bool allowed = OnDragOver && OnDragOver() && !DroppedPaths(event->mimeData()).empty();
+    // A move would have the file manager delete the files once dropped.
+    if (allowed && (event->possibleActions() & Qt::CopyAction)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return true;
+    }
+    if (allowed && (event->possibleActions() & Qt::LinkAction)) {
+        event->setDropAction(Qt::LinkAction);
+        event->accept();
+        return true;
+    }
+    event->ignore();
+    return false;
+}
+
+void QtFileList::dragEnterEvent(QDragEnterEvent* event)
+{
+    TakeDrag(event);
+}
+
+void QtFileList::dragMoveEvent(QDragMoveEvent* event)
+{
+    TakeDrag(event);
+}
+
+void QtFileList::dropEvent(QDropEvent* event)
+{
+    if (TakeDrag(event) && OnDrop)
+        OnDrop(DroppedPaths(event->mimeData()));
+}
+
+void QtFileList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && OnDeleteKey) {
+        event->accept();
+        OnDeleteKey();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 } // namespace ondrevo

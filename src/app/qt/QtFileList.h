@@ -3,12 +3,18 @@
 // selected row at most and no editing. Each row keeps its caption and sub-items byte
 // for byte as the logic wrote them (paths need not be valid UTF-8) and shows them
 // decoded. OnClick runs for a mouse click on the list, not for keyboard moves.
+// Local files dragged from a file manager may be dropped on it while OnDragOver says so;
+// the drop is always taken as a copy, so the file manager never removes the files.
 
 #include "base/Controls.h"
 
 #include <QTreeWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
+
+class QMimeData;
 
 namespace ondrevo {
 
@@ -19,6 +25,15 @@ public:
     explicit QtFileList(const ImageList& images, QWidget* parent = nullptr);
 
     std::function<void()> OnClick;
+    // The Delete key pressed on the list.
+    std::function<void()> OnDeleteKey;
+    // Whether dragged files may be dropped now.
+    std::function<bool()> OnDragOver;
+    // Local paths dropped, in order, as bytes (names need not be valid UTF-8).
+    std::function<void(const std::vector<std::string>& paths)> OnDrop;
+
+    // The local paths of a drag's data; empty when it carries no local file.
+    static std::vector<std::string> DroppedPaths(const QMimeData* data);
 
     int RowCount() const override { return topLevelItemCount(); }
     void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) override;
@@ -39,10 +54,16 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QTreeWidgetItem* Row(int row) const;
     void ShowSubItems(QTreeWidgetItem* item) const;
+    // Accepts a drag of local files as a copy when drops are allowed now.
+    bool TakeDrag(QDropEvent* event);
 
     const ImageList& images_;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// The open dialog of Add: "Add video files", one existing file, the fourteen video
-// filters. It opens again on the filter and the file accepted last, for as long as the
+// The open dialog of Add: "Add video files", one existing file, the video filters and
+// "all files". It opens again on the filter and the file accepted last, for as long as the
 // program runs.
 
 #include "base/Controls.h"

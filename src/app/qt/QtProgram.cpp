@@ -22,6 +22,8 @@ int RunQtProgram(int argc, char** argv)
     // Qt sets the locale from the environment; numbers keep the C formatting.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Ondrevo");
+    // The menu entry the installer writes, ondrevo.desktop: desktops match the window to it.
+    QGuiApplication::setDesktopFileName("ondrevo");
     QApplication::setQuitOnLastWindowClosed(false);
 
     SetErrorReportSink([](const std::string& caption, const std::string& message) {

@@ -11,8 +11,9 @@ QtToolButton::QtToolButton(const QString& caption, const QString& hint, const QI
     setIconSize(QSize(16, 16));
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setAutoRaise(true);
-    // Toolbar buttons act on the window; they do not take the keyboard focus from the lists.
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab and pressed with Space; a click does not take the keyboard focus
+    // from the lists.
+    setFocusPolicy(Qt::TabFocus);
     setFixedSize(kWidth, kHeight);
 }
 

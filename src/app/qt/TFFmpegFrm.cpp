@@ -11,6 +11,7 @@
 #include "conversion/SystemLoginManager.h"
 #include "player/qt/TMplayerFrm.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -18,6 +19,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -70,16 +72,33 @@ TFFmpegFrm::TFFmpegFrm(
     fileListView_ = new QtFileList(imageList_, this);
     fileListView_->setObjectName("FileListView");
     fileListView_->setGeometry(5, 45, 593, 294);
+    fileListView_->setAccessibleName("Video files");
     fileListView_->OnClick = [this] { Route("FileListViewClick", [this] { handlers_.FileListViewClick(); }); };
+    fileListView_->OnDeleteKey
+        = [this] { Route("FileListViewKeyDown", [this] { handlers_.FileListViewKeyDown(VK_DELETE); }); };
+    fileListView_->OnDragOver = [this] {
+        bool accepted = false;
+        Route("FileListViewDragOver", [this, &accepted] { accepted = handlers_.FileListViewDragOver(); });
+        return accepted;
+    };
+    // Added once the drop has ended, so the file manager is not held while each file is
+    // read; whether Add is still enabled is decided then.
+    fileListView_->OnDrop = [this](const std::vector<std::string>& paths) {
+        QTimer::singleShot(0, this, [this, paths] {
+            Route("FileListViewDragDrop", [this, &paths] { handlers_.FileListViewDragDrop(paths); });
+        });
+    };
 
     image1_ = new QLabel(this);
     image1_->setObjectName("Image1");
     image1_->setGeometry(602, 45, ImageList::kPictureWidth, ImageList::kPictureHeight);
     image1_->setPixmap(ImageList::Picture());
+    image1_->setAccessibleName("Ondrevo: video files to 3GP, for your phone");
 
     msgListView_ = new QtDetailsPanel(imageList_, this);
     msgListView_->setObjectName("MsgListView");
     msgListView_->setGeometry(602, 222, 245, 277);
+    msgListView_->setAccessibleName("Video file details");
 
     BuildOutputDirectory();
     BuildPageControl();
@@ -88,6 +107,7 @@ TFFmpegFrm::TFFmpegFrm(
     jvEditCmdMsg_->setObjectName("JvEditCmdMsg");
     jvEditCmdMsg_->setReadOnly(true);
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
+    jvEditCmdMsg_->setAccessibleName("Conversion progress");
 
     jvCreateProcess_.SetConsoleOptions(coOwnerData | coRedirect);
     handlers_.WireNonVisualEvents(*jvEditNumb_, jvCreateProcess_, jvTimer_);
@@ -129,6 +149,7 @@ void TFFmpegFrm::BuildToolBar()
 
     auto* toolBar = new QWidget(coolBar);
     toolBar->setObjectName("JvToolBar");
+    toolBar->setAccessibleName("Toolbar");
     toolBar->setGeometry(4, (kToolBarHeight - QtToolButton::kHeight) / 2, kClientWidth - 8, QtToolButton::kHeight);
     auto* layout = new QHBoxLayout(toolBar);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -188,14 +209,18 @@ void TFFmpegFrm::BuildOutputDirectory()
     jvEditDir_->setObjectName("JvEditDir");
     jvEditDir_->setReadOnly(true);
     jvEditDir_->setGeometry(10, 22, 504, 21);
+    // Without names of their own, the edit and both buttons would all take the group's title.
+    jvEditDir_->setAccessibleName("Output directory");
 
     auto speedButton = [this](const char* name, const char* hint, int image, int left) {
         auto* button = new QToolButton(jvGroupBox_);
         button->setObjectName(name);
         button->setToolTip(hint);
+        button->setAccessibleName(hint);
         button->setIcon(imageList_.Icon(image));
         button->setIconSize(QSize(16, 16));
-        button->setFocusPolicy(Qt::NoFocus);
+        // Reached with Tab; a click leaves the focus where it was.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setGeometry(left, 20, 25, 25);
         return button;
     };
@@ -206,9 +231,13 @@ void TFFmpegFrm::BuildOutputDirectory()
     connect(jvBtnOpenDir_, &QToolButton::clicked, this,
         [this] { Route("JvBtnOpenDirClick", [this] { handlers_.JvBtnOpenDirClick(); }); });
 
-    // The conversion cursor: part of the window, never shown.
+    // The conversion cursor: part of the window, never shown. Flagged as a window of its
+    // own (one that is never created), it stays out of the accessibility tree and the
+    // focus chain, where a hidden child would still be announced as a text field.
     jvEditNumb_ = new QtEdit("-1", jvGroupBox_);
     jvEditNumb_->setObjectName("JvEditNumb");
+    jvEditNumb_->setWindowFlag(Qt::Window);
+    jvEditNumb_->setFocusPolicy(Qt::NoFocus);
     jvEditNumb_->setGeometry(10, 22, 40, 21);
     jvEditNumb_->setVisible(false);
 }
@@ -224,6 +253,9 @@ QtSelector* TFFmpegFrm::AddSelector(QWidget* page, int column, const char* name,
     selector->move(left, 26);
     selector->resize(QtSelector::kWidth, 22);
     caption->setBuddy(selector);
+    selector->setAccessibleName(label);
+    selector->lineEdit()->setAccessibleName(label);
+    selector->view()->setAccessibleName(label);
     return selector;
 }
 
@@ -244,6 +276,7 @@ void TFFmpegFrm::BuildPageControl()
         selector->OnChange = [this, n, routed] { Route(routed, [this, n] { handlers_.JvCmbVdoChange(n); }); };
         jvCmbVdo_[static_cast<std::size_t>(n - 1)] = selector;
     }
+    video->setAccessibleName("Video Output Parameters");
     jvPageControl_->addTab(video, imageList_.Icon(5), "Video Output Parameters");
 
     auto* audio = new QWidget;
@@ -259,6 +292,7 @@ void TFFmpegFrm::BuildPageControl()
             selector->OnChange = [this, n, routed] { Route(routed, [this, n] { handlers_.JvCmbAdoChange(n); }); };
         jvCmbAdo_[static_cast<std::size_t>(n - 1)] = selector;
     }
+    audio->setAccessibleName("Audio Output Parameters");
     jvPageControl_->addTab(audio, imageList_.Icon(9), "Audio Output Parameters");
 
     auto* other = new QWidget;
@@ -267,6 +301,7 @@ void TFFmpegFrm::BuildPageControl()
     jvCheckBox_->setObjectName("JvCheckBox");
     jvCheckBox_->move(10, 20);
     jvCheckBox_->adjustSize();
+    other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
     jvPageControl_->setCurrentIndex(0);
