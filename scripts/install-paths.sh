@@ -9,7 +9,7 @@ if [ -z "${HOME:-}" ] || [ "${HOME#/}" = "$HOME" ]; then
   exit 2
 fi
 data_home=${XDG_DATA_HOME:-}
-# The base directory specification has relative paths ignored.
+# A relative data folder is not a usable place: fall back to the usual one.
 if [ -z "$data_home" ] || [ "${data_home#/}" = "$data_home" ]; then
   data_home=$HOME/.local/share
 fi
