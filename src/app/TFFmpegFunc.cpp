@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "base/Errors.h"
+#include "conversion/Batch.h"
 #include "parameters/TSqlDatMod.h"
 #include "process/TJvCreateProcess.h"
 
@@ -70,20 +71,14 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
 
 void TFFmpegFunc::DisableButtons()
 {
-    addFileBtn_.SetEnabled(false);
-    delFileBtn_.SetEnabled(false);
-    clearFileBtn_.SetEnabled(false);
-    convFileBtn_.SetEnabled(false);
-    playBtn_.SetEnabled(false);
+    BatchControls controls = Batch();
+    batch::SetEditingButtonsEnabled(controls, false);
 }
 
 void TFFmpegFunc::EnableButtons()
 {
-    addFileBtn_.SetEnabled(true);
-    delFileBtn_.SetEnabled(true);
-    clearFileBtn_.SetEnabled(true);
-    convFileBtn_.SetEnabled(true);
-    playBtn_.SetEnabled(true);
+    BatchControls controls = Batch();
+    batch::SetEditingButtonsEnabled(controls, true);
 }
 
 void TFFmpegFunc::StopOnClose()

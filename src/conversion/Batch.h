@@ -6,6 +6,8 @@
 // cursor is what starts the next job: the cursor's change event calls StartJob. All on
 // the UI thread.
 
+#include "media/FileList.h"
+
 #include <cstdint>
 
 namespace ondrevo {
@@ -15,7 +17,7 @@ struct BatchControls;
 namespace batch {
 
 // Row images.
-constexpr int kWaitingImage = 15; // added, not converted in this batch yet
+constexpr int kWaitingImage = file_list::kAddedFileImage; // added, not converted in this batch yet
 constexpr int kConvertingImage = 3;
 constexpr int kEndedImage = 11; // finished or stopped
 constexpr int kFailedImage = 18; // the encoder ended with an error of its own
