@@ -21,9 +21,9 @@ add_custom_command(
   DEPENDS render_artwork ${ONDREVO_ARTWORK_DIR}/images/picture.svg
   COMMENT "Drawing the decorative picture"
   VERBATIM)
-# What the window shows at start (the picture and the 16-pixel images) lies together in
-# one resource block; the larger sizes, of which the start reads only the window icon's,
-# in another, so that reading one file does not bring the pages around it into memory.
+# What the window shows at start (the picture, the 16-pixel images and every size of the
+# window icon) lies together in one resource block; the other larger sizes in another,
+# so that reading one file does not bring the pages around it into memory.
 set(artwork_files ${picture_pixels})
 set(large_artwork_files)
 
@@ -44,9 +44,14 @@ foreach(svg ${image_sources})
     DEPENDS render_artwork ${svg}
     COMMENT "Drawing ${name}"
     VERBATIM)
-  list(POP_FRONT outputs small)
-  list(APPEND artwork_files ${small})
-  list(APPEND large_artwork_files ${outputs})
+  if(name STREQUAL "15-film")
+    # The window icon: the window hands every size of it to the desktop when it appears.
+    list(APPEND artwork_files ${outputs})
+  else()
+    list(POP_FRONT outputs small)
+    list(APPEND artwork_files ${small})
+    list(APPEND large_artwork_files ${outputs})
+  endif()
 endforeach()
 set_source_files_properties(${artwork_files} ${large_artwork_files} PROPERTIES GENERATED TRUE)
 # Stored as they are: the program takes the pixels straight from the executable's pages.

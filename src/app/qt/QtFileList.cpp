@@ -2,6 +2,7 @@
 
 #include "app/qt/GridItemDelegate.h"
 #include "app/qt/ImageList.h"
+#include "app/qt/ReportHeader.h"
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 
@@ -43,6 +44,7 @@ QtFileList::QtFileList(const ImageList& images, QWidget* parent)
     : QTreeWidget(parent)
     , images_(images)
 {
+    setHeader(new ReportHeader(this));
     setColumnCount(1 + kSubItemColumns);
     setHeaderLabels({ "Video Files", "File Types", "File Size", "Playing Time", "Percent" });
     const int widths[] = { 310, 65, 70, 80, 60 };

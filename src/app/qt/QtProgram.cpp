@@ -6,6 +6,7 @@
 #include "app/qt/TFFmpegFrm.h"
 #include "base/CharacterType.h"
 #include "base/HandlerDispatch.h"
+#include "base/qt/WindowFont.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -25,6 +26,7 @@ int RunQtProgram(int argc, char** argv)
     // The menu entry the installer writes, ondrevo.desktop: desktops match the window to it.
     QGuiApplication::setDesktopFileName("ondrevo");
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(WindowFont());
 
     SetErrorReportSink([](const std::string& caption, const std::string& message) {
         QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(message),

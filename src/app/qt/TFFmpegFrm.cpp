@@ -1,5 +1,6 @@
 #include "app/qt/TFFmpegFrm.h"
 
+#include "app/qt/EtchedGroupBox.h"
 #include "app/qt/QtCheckBox.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
@@ -8,6 +9,7 @@
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
+#include "base/qt/WindowFont.h"
 #include "conversion/SystemLoginManager.h"
 #include "player/qt/TMplayerFrm.h"
 
@@ -60,11 +62,7 @@ TFFmpegFrm::TFFmpegFrm(
     // The application's icon, also what the tray shows for an image index it lacks.
     if (QApplication::windowIcon().isNull())
         QApplication::setWindowIcon(imageList_.Icon(15));
-    // Tahoma where it is installed; otherwise a condensed face of about its width, so
-    // the captions fit the columns and selectors they were sized for.
-    QFont font("Tahoma", 8);
-    font.setFamilies({ "Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow" });
-    setFont(font);
+    setFont(WindowFont());
     setFixedSize(kClientWidth, kClientHeight);
 
     BuildToolBar();
@@ -201,7 +199,7 @@ void TFFmpegFrm::AddSeparator(QWidget* bar, const char* name)
 
 void TFFmpegFrm::BuildOutputDirectory()
 {
-    jvGroupBox_ = new QGroupBox("Output Directory", this);
+    jvGroupBox_ = new EtchedGroupBox("Output Directory", this);
     jvGroupBox_->setObjectName("JvGroupBox");
     jvGroupBox_->setGeometry(5, 345, 593, 54);
 

@@ -1,6 +1,7 @@
 #include "player/qt/TMplayerFrm.h"
 
 #include "base/HandlerDispatch.h"
+#include "base/qt/WindowFont.h"
 #include "player/TMplayerFunc.h"
 #include "player/qt/QtLabel.h"
 #include "player/qt/QtPositionBar.h"
@@ -23,9 +24,7 @@ TMplayerFrm::TMplayerFrm(IEventLoop& loop, QWidget* parent)
     setWindowTitle("Mini Player");
     setWindowModality(Qt::ApplicationModal);
     // The same face as the main window, so the time labels fit their fixed width.
-    QFont font("Tahoma", 8);
-    font.setFamilies({ "Tahoma", "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow" });
-    setFont(font);
+    setFont(WindowFont());
     setFixedSize(kClientWidth, kClientHeight);
 
     // The player draws into this panel's own X11 window; Qt fills it with the colour
