@@ -3,6 +3,8 @@
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 
+#include <QAbstractItemView>
+#include <QChildEvent>
 #include <QEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -13,7 +15,9 @@ QtSelector::QtSelector(int tag, QWidget* parent)
     : QComboBox(parent)
     , tag_(tag)
 {
-    setEditable(true);
+    // Editable from the start; the drop-down list is built when first needed
+    // (setEditable would build it now, nine times over at start).
+    setLineEdit(new QLineEdit(this));
     // Typed texts never become entries, and the completion below is the only one.
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
@@ -32,6 +36,16 @@ QtSelector::QtSelector(int tag, QWidget* parent)
     connect(edit, &QLineEdit::cursorPositionChanged, this, &QtSelector::RememberEditState);
     // activated comes only from the user: a pick in the list, arrow keys or the wheel.
     connect(this, &QComboBox::activated, this, &QtSelector::UserPicked);
+}
+
+void QtSelector::childEvent(QChildEvent* event)
+{
+    QComboBox::childEvent(event);
+    // The drop-down list is built when first needed: a popup frame is added here, and the
+    // finished list is then put into it. Watching the frame lets the list take the
+    // selector's name before anything can ask for it.
+    if (event->added())
+        event->child()->installEventFilter(this);
 }
 
 QtSelector::~QtSelector()
@@ -85,6 +99,11 @@ std::string QtSelector::Text() const
 
 bool QtSelector::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ChildAdded && watched != lineEdit()) {
+        auto* list = qobject_cast<QAbstractItemView*>(static_cast<QChildEvent*>(event)->child());
+        if (list && list->accessibleName().isEmpty())
+            list->setAccessibleName(accessibleName());
+    }
     if (watched == lineEdit()) {
         switch (event->type()) {
         case QEvent::KeyPress:

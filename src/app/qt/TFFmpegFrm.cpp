@@ -252,8 +252,8 @@ QtSelector* TFFmpegFrm::AddSelector(QWidget* page, int column, const char* name,
     selector->resize(QtSelector::kWidth, 22);
     caption->setBuddy(selector);
     selector->setAccessibleName(label);
+    // The drop-down list, built later, takes the selector's name.
     selector->lineEdit()->setAccessibleName(label);
-    selector->view()->setAccessibleName(label);
     return selector;
 }
 
