@@ -7,6 +7,7 @@
 #include <QStyleOption>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace ondrevo {
@@ -17,10 +18,14 @@ QImage ReadArtworkPixels(const QString& path, const QSize& size)
     const qsizetype rowBytes = qsizetype(size.width()) * 4;
     if (size.isEmpty() || resource.uncompressedSize() != rowBytes * size.height())
         return QImage();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    // Stored uncompressed, the pixels are read where they lie in the executable.
-    QByteArray decompressed;
+    // Stored uncompressed and aligned for 32-bit pixels, the image is the executable's
+    // own pages, read-only: nothing is copied, and a pixmap made of it shares them.
     const uchar* pixels = resource.data();
+    if (resource.compressionAlgorithm() == QResource::NoCompression
+        && reinterpret_cast<std::uintptr_t>(pixels) % alignof(quint32) == 0)
+        return QImage(pixels, size.width(), size.height(), rowBytes, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QByteArray decompressed;
     if (resource.compressionAlgorithm() != QResource::NoCompression) {
         decompressed = resource.uncompressedData();
         pixels = reinterpret_cast<const uchar*>(decompressed.constData());
