@@ -54,11 +54,13 @@ foreach(svg ${image_sources})
   endif()
 endforeach()
 set_source_files_properties(${artwork_files} ${large_artwork_files} PROPERTIES GENERATED TRUE)
-# Stored as they are: the program takes the pixels straight from the executable's pages.
+# What the window shows at start is stored as it is: the program takes the pixels straight
+# from the executable's pages. The rest is compressed, read rarely and unpacked when read;
+# small, it leaves few pages for a read nearby to bring into memory.
 qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files}
   OPTIONS --no-compress)
 qt_add_resources(ondrevo_qt large_artwork PREFIX "/images" BASE ${artwork_dir} FILES ${large_artwork_files}
-  OPTIONS --no-compress)
+  OPTIONS --compress-algo zlib --compress 9 --threshold 0)
 
 # The program's icon is image 15 of the image list, the plain film strip.
 set(icon_svg ${ONDREVO_ARTWORK_DIR}/images/15-film.svg)
