@@ -207,27 +207,24 @@ TEST(RunnerCycle, RunWhileWaitingRaisesAndLeavesTheChildAlone)
 TEST(RunnerCycle, ChildClosingItsOutputEarlyEndsWhenItExits)
 {
     RecordingRunner recording;
-    const auto started = std::chrono::steady_clock::now();
     recording.Start(Child({ "closeout", "400", "3" }));
     ASSERT_TRUE(recording.WaitForEnd());
-    EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms); // it waited for the exit
     EXPECT_EQ(recording.raw, "bye\n");
+    // The exit code is known only once the child has exited: the end waited for it.
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 3 });
 }
 
 TEST(RunnerCycle, GrandchildHoldingThePipeDoesNotDelayTheEnd)
 {
     RecordingRunner recording;
-    const auto started = std::chrono::steady_clock::now();
     recording.Start(Child({ "grandchild", "4000" }));
     ASSERT_TRUE(recording.WaitForEnd());
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    std::printf(
-        "OnTerminate %lld ms after Run with a grandchild holding the pipe\n", static_cast<long long>(took.count()));
-    EXPECT_LT(took, 2500ms); // the grandchild holds the pipe for 4 s
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
     ASSERT_EQ(recording.raw.rfind("grandchild=", 0), 0u);
-    kill(std::atoi(recording.raw.c_str() + std::strlen("grandchild=")), SIGKILL);
+    const pid_t grandchild = std::atoi(recording.raw.c_str() + std::strlen("grandchild="));
+    // The end came while the grandchild still lives and holds the pipe open.
+    EXPECT_EQ(kill(grandchild, 0), 0);
+    kill(grandchild, SIGKILL);
 }
 
 TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
