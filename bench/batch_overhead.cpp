@@ -5,6 +5,8 @@
 //
 //   build/bench/batch_overhead [clips] [seconds per clip] [rounds]
 
+#include "RunCommand.h"
+
 #include "app/TFFmpegFunc.h"
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
@@ -16,13 +18,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -30,25 +27,6 @@ using namespace ondrevo;
 using namespace ondrevo::testing;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-void RunQuietly(const std::vector<std::string>& arguments)
-{
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-}
 
 double Seconds(Clock::duration d)
 {
@@ -104,7 +82,7 @@ int main(int argc, char** argv)
     const auto direct = [&] {
         const auto start = Clock::now();
         for (const auto& command : commands)
-            RunQuietly(command);
+            bench::RunCommand(command, true);
         return Seconds(Clock::now() - start);
     };
 

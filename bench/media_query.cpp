@@ -4,6 +4,8 @@
 //
 //   build-media/bench/media_query [repetitions]
 
+#include "RunCommand.h"
+
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
 
@@ -11,42 +13,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 using namespace ondrevo;
 using Clock = std::chrono::steady_clock;
-
-int Run(const std::vector<std::string>& arguments, bool quiet)
-{
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet)
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // What Add asks, in its order.
 void AddFileQuery(const std::string& path)
@@ -132,7 +109,7 @@ int main(int argc, char** argv)
         std::vector<std::string> command = { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y" };
         command.insert(command.end(), clip.generate.begin(), clip.generate.end());
         command.push_back(clip.path);
-        if (Run(command, false) != 0) {
+        if (bench::RunCommand(command, false) != 0) {
             std::fprintf(stderr, "ffmpeg could not make %s\n", clip.path.c_str());
             return 1;
         }
@@ -168,7 +145,7 @@ int main(int argc, char** argv)
             });
             const std::string& inform = details ? detailsTemplate : addTemplate;
             const Timing tool = Measure(std::max(3, repetitions / 3), [&] {
-                Run({ "mediainfo", inform, clip.path }, true);
+                bench::RunCommand({ "mediainfo", inform, clip.path }, true);
             });
             std::printf("%-32s %-8s %8.2f / %7.2f %8.2f / %7.2f %7.1fx\n", clip.label, details ? "details" : "add",
                 inProcess.medianMs, inProcess.meanMs, tool.medianMs, tool.meanMs, tool.medianMs / inProcess.medianMs);
