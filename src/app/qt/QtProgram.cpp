@@ -26,7 +26,6 @@ int RunQtProgram(int argc, char** argv)
     // The menu entry the installer writes, ondrevo.desktop: desktops match the window to it.
     QGuiApplication::setDesktopFileName("ondrevo");
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setFont(WindowFont());
 
     SetErrorReportSink([](const std::string& caption, const std::string& message) {
         QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(message),
@@ -38,6 +37,10 @@ int RunQtProgram(int argc, char** argv)
     StartupEnvironment environment;
     environment.loop = &loop;
     environment.createMainWindow = [&loop]() -> std::shared_ptr<void> {
+        // A text field lays out its text in the application's font as it is made, before
+        // it takes its window's: made while that font is the window's own face, the window
+        // loads no other face. Dialogs, menus and tooltips keep the desktop's font.
+        const WindowFontWhileMaking windowFont;
         auto window = std::make_shared<TFFmpegFrm>(loop);
         window->show();
         return window;

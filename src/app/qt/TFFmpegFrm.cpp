@@ -235,6 +235,8 @@ void TFFmpegFrm::BuildOutputDirectory()
     jvEditNumb_ = new QtEdit("-1", jvGroupBox_);
     jvEditNumb_->setObjectName("JvEditNumb");
     jvEditNumb_->setWindowFlag(Qt::Window);
+    // A window of its own would take the application's font; it needs no other face.
+    jvEditNumb_->setFont(WindowFont());
     jvEditNumb_->setFocusPolicy(Qt::NoFocus);
     jvEditNumb_->setGeometry(10, 22, 40, 21);
     jvEditNumb_->setVisible(false);

@@ -1,13 +1,25 @@
 #pragma once
-// The one face every window of the program uses: Tahoma where it is installed,
-// otherwise a condensed face of about its width, so captions fit the columns, selectors
-// and labels they were sized for. Set for the whole application at start, so that
-// popups, menus, tooltips and hidden parts use it too and no second face is loaded.
+// The face the program's windows use: Tahoma where it is installed, otherwise a
+// condensed face of about its width, so captions fit the columns, selectors and labels
+// they were sized for.
 
 #include <QFont>
 
 namespace ondrevo {
 
 QFont WindowFont();
+
+// Makes the window's face the application's font for as long as it lives, then gives
+// back the one before (the desktop's).
+class WindowFontWhileMaking {
+public:
+    WindowFontWhileMaking();
+    ~WindowFontWhileMaking();
+    WindowFontWhileMaking(const WindowFontWhileMaking&) = delete;
+    WindowFontWhileMaking& operator=(const WindowFontWhileMaking&) = delete;
+
+private:
+    QFont before_;
+};
 
 } // namespace ondrevo
