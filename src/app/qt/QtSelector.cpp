@@ -100,9 +100,12 @@ std::string QtSelector::Text() const
 bool QtSelector::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ChildAdded && watched != lineEdit()) {
-        auto* list = qobject_cast<QAbstractItemView*>(static_cast<QChildEvent*>(event)->child());
-        if (list && list->accessibleName().isEmpty())
-            list->setAccessibleName(accessibleName());
+        if (auto* list = qobject_cast<QAbstractItemView*>(static_cast<QChildEvent*>(event)->child())) {
+            // Named once; the frame's further events are none of the selector's business.
+            watched->removeEventFilter(this);
+            if (list->accessibleName().isEmpty())
+                list->setAccessibleName(accessibleName());
+        }
     }
     if (watched == lineEdit()) {
         switch (event->type()) {
