@@ -26,6 +26,9 @@ void TMplayerFrmHandlers::FormClose()
 
 void TMplayerFrmHandlers::JvCmdProcRead(const std::string& line, bool)
 {
+    // The rest of the line comes with the next piece of output.
+    if (TMplayerFunc::PositionCutShort(line))
+        return;
     int seconds = 0;
     std::string text;
     {

@@ -120,4 +120,18 @@ int TMplayerFunc::ParsePosition(const std::string& line)
     return StrToInt(Trim(field));
 }
 
+bool TMplayerFunc::PositionCutShort(const std::string& line)
+{
+    if (line.size() < 2 || line[1] != ':' || (line[0] != 'A' && line[0] != 'V'))
+        return false;
+    std::size_t i = 2;
+    while (i < line.size() && line[i] == ' ')
+        ++i;
+    if (i < line.size() && line[i] == '-')
+        ++i;
+    while (i < line.size() && IsDigit(line[i]))
+        ++i;
+    return i == line.size();
+}
+
 } // namespace ondrevo

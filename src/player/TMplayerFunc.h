@@ -37,6 +37,11 @@ public:
     // without sound, "V:   2.6 ..."); 0 for any other line. Raises EConvertError when
     // the number after the tag is not a whole number in its first four characters.
     static int ParsePosition(const std::string& line);
+    // Whether `line` is a status line whose number has not fully arrived: the player's
+    // output reaches the window in pieces, and the text so far ends before the number
+    // does ("A:", "V:   ", "A:  1" of "A:  12.3"). The player always writes a decimal
+    // point after the whole seconds.
+    static bool PositionCutShort(const std::string& line);
 
     // The player's arguments for `path`, drawing into window `windowId`.
     static std::vector<std::string> PlayerArguments(

@@ -135,6 +135,21 @@ TEST_F(PlayerHandlers, AnUnreadablePositionIsReportedAndChangesNothing)
     EXPECT_EQ(window.jvColorTrkBar.position, 4);
 }
 
+TEST_F(PlayerHandlers, AStatusLineCutBeforeItsNumberEndsChangesNothing)
+{
+    window.jvColorTrkBar.SetMax(100);
+    window.handlers.JvCmdProcRead("A:  42.0 V:  42.0", false);
+    for (const char* cut : { "A:", "V:   ", "A:  -", "A:  4", "V:  42" }) {
+        window.handlers.JvCmdProcRead(cut, false);
+        EXPECT_EQ(window.jvLabBgTime.caption, "00:00:42") << cut;
+        EXPECT_EQ(window.jvColorTrkBar.position, 42) << cut;
+    }
+    EXPECT_TRUE(errors.messages.empty());
+    // Once the number has its decimal point, the line counts again.
+    window.handlers.JvCmdProcRead("V:  43.", false);
+    EXPECT_EQ(window.jvColorTrkBar.position, 43);
+}
+
 TEST_F(PlayerHandlers, ThePlayersEndResetsOnlyThePositionLabel)
 {
     window.jvLabEdTime.caption = "00:00:02";
