@@ -43,6 +43,12 @@ bool IsDigit(char c)
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
 
+// "A:" with sound, "V:" without: the player's status lines.
+bool IsStatusLine(const std::string& line)
+{
+    return line.size() >= 2 && line[1] == ':' && (line[0] == 'A' || line[0] == 'V');
+}
+
 } // namespace
 
 TMplayerFunc::TMplayerFunc()
@@ -110,7 +116,7 @@ std::string TMplayerFunc::SecondsToTimeText(int seconds)
 int TMplayerFunc::ParsePosition(const std::string& line)
 {
     // Status lines: "A:   2.6 V:   2.6 A-V: ..." with sound, "V:   2.6 ..." without.
-    if (line.size() < 2 || line[1] != ':' || (line[0] != 'A' && line[0] != 'V'))
+    if (!IsStatusLine(line))
         return 0;
     std::string field = line.substr(2, 4);
     // From 10000 s on the number fills more than the four characters ("A:10001.0").
@@ -122,7 +128,7 @@ int TMplayerFunc::ParsePosition(const std::string& line)
 
 bool TMplayerFunc::PositionCutShort(const std::string& line)
 {
-    if (line.size() < 2 || line[1] != ':' || (line[0] != 'A' && line[0] != 'V'))
+    if (!IsStatusLine(line))
         return false;
     std::size_t i = 2;
     while (i < line.size() && line[i] == ' ')
