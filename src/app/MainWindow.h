@@ -10,6 +10,7 @@
 
 namespace ondrevo {
 
+struct ConversionJob;
 class ILoginManager;
 class IMplayerWindow;
 class TJvCreateProcess;
@@ -31,6 +32,8 @@ public:
     virtual IEdit& JvEditCmdMsg() = 0;
     virtual ICheckBox& JvCheckBox() = 0;
     virtual TJvCreateProcess& JvCreateProcess() = 0;
+    // What the encoder's current or last run converts; outlives the runs.
+    virtual ConversionJob& EncoderJob() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

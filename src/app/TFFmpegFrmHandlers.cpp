@@ -12,6 +12,7 @@ namespace ondrevo {
 void TFFmpegFrmHandlers::WireNonVisualEvents(
     ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer)
 {
+    encoder_ = &jvCreateProcess;
     jvEditNumb.OnChange = [this] { JvEditNumbChange(); };
     jvCreateProcess.OnRead = [this](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
         JvCreateProcessRead(line, startsOnNewLine);
@@ -36,7 +37,10 @@ void TFFmpegFrmHandlers::FormClose()
 void TFFmpegFrmHandlers::CloseMainWindow()
 {
     Dispatch([this] { FormClose(); });
-    loop_.Quit();
+    if (encoder_ && encoder_->State() == TJvProcessState::psWaiting)
+        quitWhenEncoderEnds_ = true;
+    else
+        loop_.Quit();
 }
 
 void TFFmpegFrmHandlers::AddFileBtnClick()
@@ -141,7 +145,10 @@ void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string& line, bool)
 
 void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t exitCode)
 {
-    TFFmpegFunc().EndJob(exitCode);
+    // The end is handled even while the program is closing: it keeps the stopped file.
+    Dispatch([exitCode] { TFFmpegFunc().EndJob(exitCode); });
+    if (quitWhenEncoderEnds_)
+        loop_.Quit();
 }
 
 void TFFmpegFrmHandlers::JvTimerTimer()

@@ -35,7 +35,9 @@ public:
     void FormShow();
     void FormClose();
     // Closing the main window: the close handler (reported like any handler), then the
-    // program's quit request. The close cannot be refused.
+    // program's quit request. The close cannot be refused. An encoder that is still
+    // finishing its file (stopped, or asked to stop by the close handler) ends first, so
+    // what it wrote is kept; the loop ends after its end event.
     void CloseMainWindow();
 
     void AddFileBtnClick();
@@ -73,6 +75,8 @@ public:
 
 private:
     IEventLoop& loop_;
+    TJvCreateProcess* encoder_ = nullptr;
+    bool quitWhenEncoderEnds_ = false;
 };
 
 } // namespace ondrevo

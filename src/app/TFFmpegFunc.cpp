@@ -58,6 +58,7 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , jvEditCmdMsg_(window.JvEditCmdMsg())
     , jvCheckBox_(window.JvCheckBox())
     , jvCreateProcess_(window.JvCreateProcess())
+    , encoderJob_(window.EncoderJob())
     , jvTrayIcon_(window.JvTrayIcon())
     , jvTimer_(window.JvTimer())
     , sleepInhibitor_(window.SleepInhibitor())
@@ -83,10 +84,12 @@ void TFFmpegFunc::EnableButtons()
 
 void TFFmpegFunc::StopOnClose()
 {
-    // A batch runs exactly while Add is disabled; the encoder finishes its file on "q".
+    // A batch runs exactly while Add is disabled; the encoder finishes its file on "q",
+    // and the program ends once the part it wrote has been kept.
     if (fileListView_.RowCount() > 0 && !addFileBtn_.Enabled()) {
         EnableButtons();
-        jvCreateProcess_.Write("q");
+        BatchControls controls = Batch();
+        batch::AskEncoderToFinish(controls);
     }
 }
 

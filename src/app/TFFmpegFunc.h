@@ -115,6 +115,7 @@ private:
     IEdit& jvEditCmdMsg_;
     ICheckBox& jvCheckBox_;
     TJvCreateProcess& jvCreateProcess_;
+    ConversionJob& encoderJob_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;

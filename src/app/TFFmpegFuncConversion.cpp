@@ -24,6 +24,7 @@ BatchControls TFFmpegFunc::Batch()
         jvEditDir_,
         jvCheckBox_,
         jvCreateProcess_,
+        encoderJob_,
         jvTimer_,
         jvTrayIcon_,
         sleepInhibitor_,

@@ -39,17 +39,22 @@ void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
 void ConvertFiles(BatchControls& controls);
 
 // The cursor's change event: starts the encoder for the row at the cursor. Nothing for
-// "-1" or an index past the last row. A row whose output file is its own source runs no
-// encoder: it ends as a failed job, reported on the loop like an encoder's end. Raises
+// "-1" or an index past the last row. The row's percent goes back to "0%". The encoder
+// writes to a temporary file beside the output (PartialOutput). A row whose output file
+// is its own source, or whose temporary file cannot be created, runs no encoder: it
+// ends as a failed job, reported on the loop like an encoder's end. Raises
 // EConvertError for a cursor that is not a number, EUniError for a failing fragment
 // query and the runner's errors when the encoder cannot be started (the row then shows
 // the converting image and the batch is stalled).
 void StartJob(BatchControls& controls);
 
-// The encoder's end: marks the row (failed when the exit code is not 0) and starts the
-// next row, or ends the batch after the last one (buttons enabled, power-off when
-// ticked, status line cleared, timer off, idle tray image, sleep allowed). Nothing when
-// no batch runs.
+// The encoder's end: judges the run (JudgeJob), renames its file over the final name
+// or removes it, and marks the job's row converted or failed with the reason as its
+// hint; this also happens for a stopped encoder's end after the batch. Then, in a
+// running batch, starts the next row, or ends the batch after the last one (buttons
+// enabled, power-off when ticked, status line cleared, timer off, idle tray image,
+// sleep allowed), or ends it early when nothing more can be written to the output
+// folder, with the reason in the status line.
 void JobEnded(BatchControls& controls, std::uint32_t exitCode);
 
 // Stop: ends a running batch early. Sends the encoder the stop command (it finishes its
@@ -57,6 +62,11 @@ void JobEnded(BatchControls& controls, std::uint32_t exitCode);
 // row as ended and stops the busy animation. The cursor, the percent cell and the status
 // line keep their values.
 void StopConversion(BatchControls& controls);
+
+// Tells a running encoder to finish its file now (the stop command; ended when it
+// still runs 10 s later) and marks its job as stopped, so the part it wrote is kept.
+// Returns whether an encoder was running.
+bool AskEncoderToFinish(BatchControls& controls);
 
 // One step of the busy animation: swaps the tray image between 15 and 16.
 void ToggleTrayIcon(BatchControls& controls);

@@ -20,6 +20,7 @@ class ITimer;
 class ITrayIcon;
 class TJvCreateProcess;
 class TSqliteQuery;
+struct ConversionJob;
 
 struct BatchControls {
     IFileList& fileList;
@@ -31,6 +32,8 @@ struct BatchControls {
     IEdit& outputFolder;
     ICheckBox& shutDownWhenDone;
     TJvCreateProcess& encoder;
+    // What the encoder's current (or last) run is converting.
+    ConversionJob& job;
     ITimer& busyTimer;
     ITrayIcon& trayIcon;
     ISleepInhibitor& sleepInhibitor;

@@ -5,10 +5,12 @@
 #include "base/ProgramFolder.h"
 #include "conversion/BatchControls.h"
 #include "conversion/EncoderArguments.h"
+#include "conversion/PartialOutput.h"
 #include "media/MediaQuery.h"
 #include "parameters/Selectors.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -24,17 +26,66 @@ std::string AsEncoderPath(const std::string& path)
     return "file:" + path;
 }
 
-// The name the media information library gives the file: its name without folder and
-// extension. Empty when the library is not bound or knows no name.
-std::string LibraryName(const std::string& path)
+long long Milliseconds(const std::string& text)
+{
+    // "Duration" is a count of milliseconds, sometimes with a fraction ("2084.000").
+    long long value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && value < (1LL << 50); ++i)
+        value = value * 10 + (text[i] - '0');
+    return i == 0 ? 0 : value;
+}
+
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+} // namespace
+
+SourceFacts QuerySource(const std::string& path)
 {
     std::optional<MediaQuery> query = MediaQuery::StartWithoutLoading(path);
     if (!query)
         return {};
-    return query->Get(Stream_General, "FileName");
+    SourceFacts facts;
+    facts.name = query->Get(Stream_General, "FileName");
+    facts.milliseconds = Milliseconds(query->Get(Stream_General, "Duration"));
+    return facts;
 }
 
-} // namespace
+long long PlayingMilliseconds(const std::string& path)
+{
+    std::optional<MediaQuery> query = MediaQuery::Start(path);
+    return query ? Milliseconds(query->Get(Stream_General, "Duration")) : 0;
+}
+
+std::string FitName(const std::string& name, std::size_t limit)
+{
+    static const std::string kMark = "\xe2\x80\xa6"; // "…"
+    if (name.size() <= limit)
+        return name;
+    if (limit <= kMark.size())
+        return name.substr(0, limit);
+    // Keep the start and the end, where names usually differ (dates, numbers).
+    std::size_t head = (limit - kMark.size()) / 2;
+    std::size_t tailStart = name.size() - (limit - kMark.size() - head);
+    while (head > 0 && IsContinuationByte(name[head]))
+        --head;
+    while (tailStart < name.size() && IsContinuationByte(name[tailStart]))
+        ++tailStart;
+    return name.substr(0, head) + kMark + name.substr(tailStart);
+}
+
+std::size_t OutputNameLimit(const std::string& folder)
+{
+    long nameMax = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (nameMax <= 0)
+        nameMax = 255;
+    // Room for " (99999)", ".3gp" and what the temporary name adds.
+    const std::size_t reserved = 8 + 4 + PartialOutput::kNameOverhead;
+    return static_cast<std::size_t>(nameMax) > reserved + 16 ? static_cast<std::size_t>(nameMax) - reserved : 16;
+}
 
 std::string EncoderPath()
 {
@@ -52,7 +103,7 @@ std::string BaseName(const std::string& path)
     return name;
 }
 
-std::string UniqueOutputName(const IFileList& list, int row, const std::string& name)
+std::string UniqueOutputName(const IFileList& list, int row, const std::string& name, std::size_t limit)
 {
     std::unordered_set<std::string> used;
     std::unordered_map<std::string, std::string> nameOfSource;
@@ -62,12 +113,13 @@ std::string UniqueOutputName(const IFileList& list, int row, const std::string& 
     const auto assign = [&](const std::string& source, const std::string& wanted) {
         if (const auto known = nameOfSource.find(source); known != nameOfSource.end())
             return known->second;
-        std::string given = wanted;
+        std::string given = FitName(wanted, limit);
         if (used.count(given)) {
-            int& n = nextNumber.try_emplace(wanted, 2).first->second;
-            while (used.count(wanted + " (" + std::to_string(n) + ")"))
+            const std::string fitted = given;
+            int& n = nextNumber.try_emplace(fitted, 2).first->second;
+            while (used.count(fitted + " (" + std::to_string(n) + ")"))
                 ++n;
-            given = wanted + " (" + std::to_string(n) + ")";
+            given = fitted + " (" + std::to_string(n) + ")";
         }
         used.insert(given);
         nameOfSource.emplace(source, given);
@@ -82,20 +134,30 @@ std::string UniqueOutputName(const IFileList& list, int row, const std::string& 
 
 std::string OutputFileName(BatchControls& controls, int row)
 {
+    return OutputFileName(controls, row, QuerySource(controls.fileList.Caption(row)).name);
+}
+
+std::string OutputFileName(BatchControls& controls, int row, const std::string& libraryName)
+{
     const std::string source = controls.fileList.Caption(row);
-    std::string name = LibraryName(source);
+    std::string name = libraryName;
     // Without a name every such source would write the one hidden file ".3gp".
     if (name.empty())
         name = BaseName(source);
-    return controls.outputFolder.Text() + "/" + UniqueOutputName(controls.fileList, row, name) + ".3gp";
+    const std::string folder = controls.outputFolder.Text();
+    return folder + "/" + UniqueOutputName(controls.fileList, row, name, OutputNameLimit(folder)) + ".3gp";
 }
 
 std::vector<std::string> BuildCommandLine(BatchControls& controls)
 {
+    return BuildCommandLine(controls, OutputFileName(controls, StrToInt(controls.cursor.Text())));
+}
+
+std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::string& writeTo)
+{
     std::vector<std::string> arguments { EncoderPath() };
     const int row = StrToInt(controls.cursor.Text());
     const std::string source = controls.fileList.Caption(row);
-    const std::string output = OutputFileName(controls, row);
     arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(source) });
     const auto addFragment = [&](const ISelector* selector) {
         for (std::string& argument :
@@ -106,7 +168,7 @@ std::vector<std::string> BuildCommandLine(BatchControls& controls)
         addFragment(selector);
     for (const ISelector* selector : controls.audio)
         addFragment(selector);
-    arguments.push_back(AsEncoderPath(output));
+    arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });
     return arguments;
 }
 

@@ -18,24 +18,51 @@ std::string EncoderPath();
 
 // The arguments for the row at the cursor: the encoder's path, "-y", "-i", the source
 // path, the nine fragments of the selectors' current entries (each split into whole
-// arguments; an empty fragment gives none) and the output path. Each path is one
-// argument whatever it holds. Reads, in this order: the program folder, the cursor and
-// the row's caption, the output path, the nine fragments. Raises EConvertError for a
-// cursor that is not a number and EUniError for a failing fragment query.
+// arguments; an empty fragment gives none), "-f 3gp" and the output path. Each path is
+// one argument whatever it holds. Reads, in this order: the program folder, the cursor
+// and the row's caption, the output path, the nine fragments. Raises EConvertError for
+// a cursor that is not a number and EUniError for a failing fragment query.
 std::vector<std::string> BuildCommandLine(BatchControls& controls);
+// The same, writing to `writeTo` instead of the row's output path. The muxer is named,
+// so the name's extension does not matter.
+std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::string& writeTo);
+
+// What the media information library says of a source in one query: the name the
+// output takes (its file name without folder and extension) and its playing time in
+// milliseconds (0 when unknown). Both empty when the library is not bound.
+struct SourceFacts {
+    std::string name;
+    long long milliseconds = 0;
+};
+SourceFacts QuerySource(const std::string& path);
+// The playing time of a media file in milliseconds, 0 when the library cannot tell.
+long long PlayingMilliseconds(const std::string& path);
 
 // The output path for the source of `row`: the output folder's text, "/", the output
 // name and ".3gp". The output name is the name the media information library reports
 // for the source (its file name without folder and extension), or that name taken from
 // the path when the library reports none. When an earlier row names a different source
 // with the same output name, the row gets "name (2)", "name (3)", ... with the lowest
-// number no earlier row uses, so no job overwrites another's result.
+// number no earlier row uses, so no job overwrites another's result. Names longer than
+// the folder allows are shortened first (FitName).
 std::string OutputFileName(BatchControls& controls, int row);
+// The same with the library's name for the source already known.
+std::string OutputFileName(BatchControls& controls, int row, const std::string& libraryName);
+
+// `name` shortened in its middle, at character boundaries, to at most `limit` bytes;
+// unchanged when it fits. Output names are cut so that the name with a number suffix,
+// ".3gp" and the temporary name's additions stays within the folder's name length.
+std::string FitName(const std::string& name, std::size_t limit);
+// The longest output name (without suffix and extension) that files in `folder` may take.
+std::size_t OutputNameLimit(const std::string& folder);
+
+constexpr std::size_t kNoNameLimit = static_cast<std::size_t>(-1);
 
 // The output names of rows 0..row-1 as OutputFileName gives them, and the one `row`
 // gets when its own name is `name`. Earlier rows are named from their paths, without
-// a media query, so this stays cheap for thousands of rows.
-std::string UniqueOutputName(const IFileList& list, int row, const std::string& name);
+// a media query, so this stays cheap for thousands of rows. Every name is first fitted
+// to `limit` bytes.
+std::string UniqueOutputName(const IFileList& list, int row, const std::string& name, std::size_t limit = kNoNameLimit);
 
 // The file name of `path` without folder and extension ("a/b.c.mp4" -> "b.c").
 std::string BaseName(const std::string& path);

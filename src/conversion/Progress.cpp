@@ -4,6 +4,9 @@
 #include "base/Errors.h"
 #include "base/IntegerText.h"
 #include "conversion/BatchControls.h"
+#include "conversion/ConversionJob.h"
+
+#include <cstdint>
 
 namespace ondrevo::progress {
 namespace {
@@ -65,8 +68,32 @@ int Percent(int elapsed, int duration)
 {
     if (duration == 0)
         return 0;
-    // The quotient first, then the product, truncated toward zero.
-    return static_cast<int>(static_cast<double>(elapsed) / duration * 100.0);
+    // Exact: 29 s of 100 s is 29 %, which the product of a floating-point quotient
+    // would truncate to 28.
+    return static_cast<int>(static_cast<std::int64_t>(elapsed) * 100 / duration);
+}
+
+bool SaysWhatWentWrong(const std::string& line)
+{
+    for (const char* word : { "rror", "No space", "Invalid", "denied", "No such file", "not found", "Disk quota" })
+        if (line.find(word) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool SaysWriteFailed(const std::string& line)
+{
+    for (const char* words : { "Error writing trailer", "Error closing file", "No space left on device",
+             "Disk quota exceeded", "av_interleaved_write_frame():", "Input/output error" })
+        if (line.find(words) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool SaysDiskFull(const std::string& line)
+{
+    return line.find("No space left on device") != std::string::npos
+        || line.find("Disk quota exceeded") != std::string::npos;
 }
 
 bool TimeUnknown(const std::string& line)
@@ -83,11 +110,27 @@ void ShowProgress(BatchControls& controls, const std::string& line)
     if (row < 0)
         return;
     if (!StartsWith(line, "frame=")) {
-        // The encoder's last word before it fails says why; "size=" lines are the
-        // progress of a file without pictures.
-        const std::string said = Trim(line);
-        if (!said.empty() && said != kConversionFailed && !StartsWith(line, "size="))
-            controls.fileList.SetRowHint(row, said);
+        // "size=" lines are the progress of a file without pictures.
+        std::string said = Trim(line);
+        if (said.empty() || said == kConversionFailed || StartsWith(line, "size="))
+            return;
+        ConversionJob& job = controls.job;
+        // The encoder names the temporary file; the user knows the final one.
+        if (job.output) {
+            const std::string& partial = job.output->Path();
+            for (std::size_t at; (at = said.find(partial)) != std::string::npos;)
+                said.replace(at, partial.size(), job.output->FinalPath());
+        }
+        job.lastLine = said;
+        if (SaysWriteFailed(said))
+            job.writeFailed = true;
+        if (SaysDiskFull(said))
+            job.outputBlocked = true;
+        // The hint names what went wrong rather than whatever came last ("2 frames left
+        // in the queue on closing" after a write error explains nothing).
+        if (SaysWhatWentWrong(said))
+            job.failureLine = said;
+        controls.fileList.SetRowHint(row, job.failureLine.empty() ? said : job.failureLine);
         return;
     }
     if (TimeUnknown(line)) {

@@ -17,8 +17,10 @@ extern const char* const kConversionFailed;
 
 // Handles one output line of the encoder. A progress line updates the Percent cell of
 // the row at the cursor and the status line; a line whose time is "N/A" (no output
-// written yet) only shows in the status line. Any other non-empty line becomes the
-// row's hint, except the closing "Conversion failed!". Nothing happens while the cursor
+// written yet) only shows in the status line. Any other non-empty line is noted in the
+// job (a write error, a full disk) and becomes the row's hint, except the closing
+// "Conversion failed!" and except that a line saying what went wrong stays the hint
+// over later lines that do not. Nothing happens while the cursor
 // names no row. A progress line whose fields are not numbers raises EConvertError
 // before anything is written; the caller reports it.
 void ShowProgress(BatchControls& controls, const std::string& line);
@@ -34,6 +36,14 @@ int ElapsedSeconds(const std::string& line);
 // The whole percentage of `elapsed` in `duration`, truncated, not limited to 100. A
 // duration of 0 (a source shorter than a second) gives 0.
 int Percent(int elapsed, int duration);
+
+// Whether an encoder line says what went wrong ("Error ...", "No space ...", "Invalid
+// data ...", "Permission denied", ...).
+bool SaysWhatWentWrong(const std::string& line);
+// Whether it says the output could not be written (a write, trailer or close error).
+bool SaysWriteFailed(const std::string& line);
+// Whether it says the disk or the user's quota is full.
+bool SaysDiskFull(const std::string& line);
 
 // Whether the line is a progress line whose time the encoder does not know yet.
 bool TimeUnknown(const std::string& line);

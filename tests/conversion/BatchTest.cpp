@@ -130,27 +130,23 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterIsRefusedThenCarri
     EXPECT_EQ(window.jvEditNumb.Text(), "0");
     EXPECT_EQ(status.rfind("frame=", 0), 0u) << status;
 
-    // The stopped encoder is still finishing its file: the runner refuses a second one,
-    // the batch stalls, and the stopped encoder's end carries it on to row 1.
+    // The stopped encoder is still finishing its file: the runner refuses a second one and
+    // the batch stalls. The stopped encoder's end keeps its part under the final name, and
+    // the refused row then runs.
+    const pid_t stopped = window.runner.ProcessId();
     session.Convert();
     ASSERT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(reports.messages[0], "Cannot perform this operation when process is running.");
     EXPECT_FALSE(EditingButtonsEnabled());
-    ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
-    EXPECT_EQ(session.Image(1), batch::kEndedImage);
-    EXPECT_TRUE(fs::exists(Output("short.3gp")));
+    ASSERT_TRUE(session.RunUntil(
+        [&] { return window.runner.State() == TJvProcessState::psWaiting && window.runner.ProcessId() != stopped; }));
+    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
     const double part = ProbeDuration(Output("long.3gp"));
     EXPECT_GT(part, 0.0);
     EXPECT_LT(part, 40.0);
-
-    // A new Convert starts again from row 0.
-    session.Convert();
-    EXPECT_EQ(window.jvEditNumb.Text(), "0");
-    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
     session.Stop();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
     EXPECT_EQ(reports.messages.size(), 1u);
 }
 
@@ -217,14 +213,19 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
         (std::vector<std::string> { "Connect", "Inhibit sleep:idle block", "Connect", "CanPowerOff", "PowerOff" }));
     EXPECT_GE(window.quitRequests, 1);
 
-    // An output folder that does not exist: every row fails with the encoder's reason.
+    // An output folder that does not exist: the first row fails with the reason, and the
+    // batch stops there, since every later row would fail the same way.
     window.checkBox.checked = false;
     window.jvEditDir.SetText((dir.Path() / "missing").string());
+    window.fileList.rows.erase(window.fileList.rows.begin());
+    session.Add(other);
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_EQ(session.Image(1), batch::kFailedImage);
-    EXPECT_NE(session.Hint(1).find("No such file or directory"), std::string::npos) << session.Hint(1);
+    EXPECT_NE(session.Hint(0).find("No such file or directory"), std::string::npos) << session.Hint(0);
+    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
+    EXPECT_TRUE(EditingButtonsEnabled());
     EXPECT_TRUE(reports.messages.empty());
 }
 
@@ -238,8 +239,8 @@ TEST_F(Batch, AnEncoderThatIgnoresTheStopCommandIsEndedSoConvertWorksAgain)
     session.Convert();
     session.Stop();
     // Ended some seconds after the stop command; its end starts nothing.
-    ASSERT_TRUE(session.RunUntil(
-        [&] { return window.runner.State() == TJvProcessState::psReady; }, std::chrono::seconds(90)));
+    ASSERT_TRUE(
+        session.RunUntil([&] { return window.runner.State() == TJvProcessState::psReady; }, std::chrono::seconds(90)));
     EXPECT_EQ(session.Image(0), batch::kEndedImage);
     EXPECT_TRUE(EditingButtonsEnabled());
     session.Convert();
@@ -260,16 +261,17 @@ TEST(BatchClosing, ClosingTheWindowDuringABatchLetsTheEncoderFinishAPlayableFile
     const pid_t encoder = session->window.runner.ProcessId();
     const std::string output = session->outputFolder + "/long.3gp";
 
-    // The window closes and is gone at once; the encoder got "q" and finishes on its own.
+    // The window closes; the program ends once the encoder has finished its file after
+    // "q" and the part it wrote is kept under the final name.
     session->window.Close();
-    session.reset();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (::kill(encoder, 0) == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    session->loop.Run();
+    EXPECT_EQ(session->window.runner.State(), TJvProcessState::psReady);
     EXPECT_NE(::kill(encoder, 0), 0) << "the encoder is still running";
+    session.reset();
     const double part = ProbeDuration(output);
     EXPECT_GT(part, 0.0);
     EXPECT_LT(part, 40.0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "program" / "FFOutput"), fs::directory_iterator()), 1);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "base/Controls.h"
 #include "base/HandlerDispatch.h"
 #include "base/PlainEventLoop.h"
+#include "conversion/ConversionJob.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
 #include "player/MplayerWindow.h"
@@ -188,6 +189,7 @@ public:
     IEdit& JvEditCmdMsg() override { return jvEditCmdMsg; }
     ICheckBox& JvCheckBox() override { return checkBox; }
     TJvCreateProcess& JvCreateProcess() override { return runner; }
+    ConversionJob& EncoderJob() override { return encoderJob; }
     ITimer& JvTimer() override { return timer; }
     ITrayIcon& JvTrayIcon() override { return trayIcon; }
     IOpenDialog& OpenDialog1() override { return openDialog; }
@@ -211,6 +213,7 @@ public:
     MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, playBtn;
     MemoryEdit jvEditDir, jvEditNumb { "-1" }, jvEditCmdMsg;
     MemoryCheckBox checkBox;
+    ConversionJob encoderJob;
     TJvCreateProcess runner;
     TJvTimer timer;
     MemoryTrayIcon trayIcon;

@@ -11,6 +11,7 @@
 #include "app/qt/ImageList.h"
 #include "app/qt/QtDesktop.h"
 #include "app/qt/QtOpenDialog.h"
+#include "conversion/ConversionJob.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
 #include "process/TJvCreateProcess.h"
@@ -59,6 +60,7 @@ public:
     IEdit& JvEditCmdMsg() override;
     ICheckBox& JvCheckBox() override;
     TJvCreateProcess& JvCreateProcess() override { return jvCreateProcess_; }
+    ConversionJob& EncoderJob() override { return encoderJob_; }
     ITimer& JvTimer() override { return jvTimer_; }
     ITrayIcon& JvTrayIcon() override;
     IOpenDialog& OpenDialog1() override;
@@ -102,6 +104,9 @@ private:
     std::unique_ptr<ILoginManager> loginManager_;
     ondrevo::SleepInhibitor sleepInhibitor_;
     ImageList imageList_;
+    // Declared before the runner: a temporary file is removed only after the runner
+    // that writes it has let go of its encoder.
+    ConversionJob encoderJob_;
     TJvCreateProcess jvCreateProcess_;
     TJvTimer jvTimer_;
     QtOpenDialog openDialog1_;

@@ -1,0 +1,36 @@
+#pragma once
+// What one encoder run needs to know at its end besides its exit code: which row and
+// file it converts, where it writes until the file is known to be whole, how long the
+// source plays, whether the user stopped it, and what the encoder said went wrong. The
+// window owns one per encoder runner; it outlives the runs, and each StartJob fills it
+// afresh. UI thread.
+
+#include "conversion/PartialOutput.h"
+
+#include <memory>
+#include <string>
+
+namespace ondrevo {
+
+struct ConversionJob {
+    int row = -1;
+    std::string source;
+    // Where the encoder writes; renamed over its final name when whole. Null between runs.
+    std::unique_ptr<PartialOutput> output;
+    // The source's playing time in milliseconds as the media library reports it; 0 when
+    // it does not know.
+    long long sourceMilliseconds = 0;
+    // Stop or closing the window asked the encoder to finish early.
+    bool stopped = false;
+    // The encoder's last line that says something went wrong, and its last line of any
+    // kind (progress lines aside).
+    std::string failureLine;
+    std::string lastLine;
+    // The encoder said it could not write its file (a write or close error).
+    bool writeFailed = false;
+    // Nothing can be written to the output folder (the disk or the quota is full, the
+    // folder is gone or read-only): every later row would fail the same way.
+    bool outputBlocked = false;
+};
+
+} // namespace ondrevo

@@ -1,0 +1,73 @@
+#include "conversion/JobOutcome.h"
+
+#include "conversion/ConversionJob.h"
+
+#include <cstdio>
+
+namespace ondrevo {
+namespace {
+
+// The encoder's exit after SIGTERM or SIGINT: it finalises its file first.
+constexpr std::uint32_t kInterruptedExit = 255;
+
+std::string Seconds(long long milliseconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(milliseconds) / 1000.0);
+    return text;
+}
+
+std::string WhyItFailed(const ConversionJob& job, std::uint32_t exitCode)
+{
+    if (!job.failureLine.empty())
+        return job.failureLine;
+    if (!job.lastLine.empty())
+        return job.lastLine;
+    if (exitCode >= 0x100 && exitCode < 0x200)
+        return "The encoder was ended by signal " + std::to_string(exitCode - 0x100);
+    return "The encoder ended with code " + std::to_string(exitCode);
+}
+
+} // namespace
+
+JobOutcome JudgeJob(
+    const ConversionJob& job, std::uint32_t exitCode, long long outputMilliseconds, long long outputBytes)
+{
+    JobOutcome outcome;
+    outcome.stopBatch = job.outputBlocked && !job.stopped;
+    if (!job.output) {
+        // Nothing ran: the output would replace the source, or could not be created.
+        outcome.failed = true;
+        outcome.reason = WhyItFailed(job, exitCode);
+        return outcome;
+    }
+    if (job.writeFailed) {
+        outcome.failed = true;
+        outcome.reason = WhyItFailed(job, exitCode);
+        return outcome;
+    }
+    if (job.stopped) {
+        outcome.keep = (exitCode == 0 || exitCode == kInterruptedExit) && outputBytes > 0 && outputMilliseconds > 0;
+        if (!outcome.keep)
+            outcome.reason = "Stopped before a playable part was written";
+        return outcome;
+    }
+    outcome.failed = true;
+    if (exitCode != 0) {
+        outcome.reason = WhyItFailed(job, exitCode);
+    } else if (outputBytes <= 0) {
+        outcome.reason = "The encoder wrote nothing";
+    } else if (job.sourceMilliseconds > 0 && outputMilliseconds * 10 < job.sourceMilliseconds * 9) {
+        // A source cut short: the encoder converts what it can read and ends with 0.
+        outcome.reason
+            = "Only " + Seconds(outputMilliseconds) + " of " + Seconds(job.sourceMilliseconds) + " were converted";
+        if (!job.failureLine.empty())
+            outcome.reason += ": " + job.failureLine;
+    } else {
+        outcome.failed = false;
+        outcome.keep = true;
+    }
+    return outcome;
+}
+
+} // namespace ondrevo
