@@ -4,12 +4,16 @@
 
 #include "conversion/Batch.h"
 #include "conversion/ConversionTestSupport.h"
+#include "conversion/PartialOutput.h"
 #include "process/TJvCreateProcess.h"
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <thread>
 
 namespace ondrevo::testing {
@@ -226,6 +230,123 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
     EXPECT_EQ(session.Image(1), batch::kWaitingImage);
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+// Every file in the output folder, by name.
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
+{
+    // A faststart source cut at 30 %: the encoder converts what it can read and ends
+    // with 0. Random bytes: the encoder fails.
+    const std::string cut = Clip("cut.mp4", 8, "-movflags +faststart");
+    fs::resize_file(cut, fs::file_size(cut) * 3 / 10);
+    const std::string noise = dir.File("noise.mp4");
+    std::ofstream(noise) << ShellOutput("head -c 60000 /dev/urandom");
+    for (const char* earlier : { "cut.3gp", "noise.3gp" })
+        GenerateClip(Output(earlier), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    const std::string cutBefore = FileBytes(Output("cut.3gp"));
+    const std::string noiseBefore = FileBytes(Output("noise.3gp"));
+    // Left by a killed run, and one another running copy still holds.
+    std::ofstream(Output(".old.3gp.4242.ondrevo-part")) << "partial";
+    const int held = ::open(Output(".held.3gp.4243.ondrevo-part").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    session.Add(cut);
+    session.Add(noise);
+    window.fileList.rows[1].subItems[3] = "100%"; // from an earlier run
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    ::close(held);
+
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_NE(session.Hint(0).find(" of 8.0 s were converted"), std::string::npos) << session.Hint(0);
+    EXPECT_EQ(session.Image(1), batch::kFailedImage);
+    EXPECT_EQ(session.Percent(1), "0%");
+    EXPECT_NE(session.Hint(1).find("Invalid data found"), std::string::npos) << session.Hint(1);
+    EXPECT_EQ(FileBytes(Output("cut.3gp")), cutBefore);
+    EXPECT_EQ(FileBytes(Output("noise.3gp")), noiseBefore);
+    EXPECT_EQ(FolderNames(session.outputFolder),
+        (std::vector<std::string> { ".held.3gp.4243.ondrevo-part", "cut.3gp", "noise.3gp" }));
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonStayFiles)
+{
+    WorkingDirectory here(dir.Path());
+    const std::string longName(251, 'n');
+    const std::string first = Clip("one/" + longName + ".mp4", 1);
+    const std::string second = Clip("two/" + longName + ".mp4", 1);
+    // Relative names with a colon would read as a protocol ("rtmp:").
+    Clip("rtmp:clip.mp4", 1);
+    fs::create_directories(dir.Path() / "rtmp:out");
+    GenerateClip((dir.Path() / "rtmp:out" / "kept.3gp").string(), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    window.jvEditDir.SetText("rtmp:out");
+    for (const std::string& path : { first, second, std::string("rtmp:clip.mp4"), std::string("rtmp:out/kept.3gp") })
+        session.Add(path);
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
+    EXPECT_EQ(session.Image(3), batch::kFailedImage);
+    EXPECT_EQ(session.Hint(3), batch::kOutputIsSourceHint);
+    const std::vector<std::string> names = FolderNames((dir.Path() / "rtmp:out").string());
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[0], "kept.3gp");
+    EXPECT_EQ(names[3], "rtmp:clip.3gp");
+    EXPECT_NE(names[1], names[2]);
+    for (const std::string& name : { names[1], names[2] }) {
+        EXPECT_LE(name.size(), 255u - PartialOutput::kNameOverhead) << name;
+        EXPECT_GT(ProbeDuration((dir.Path() / "rtmp:out" / name).string()), 0.5) << name;
+    }
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOutput)
+{
+    // A small file system of its own for the output folder; mounting needs privilege.
+    const fs::path disk = dir.Path() / "disk";
+    fs::create_directories(disk);
+    if (Shell("mount -t tmpfs -o size=2m ondrevo-test " + ShellQuote(disk.string()) + " 2>/dev/null") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { Shell("umount " + ShellQuote(at.string())); }
+    } unmount { disk };
+    const std::string earlier = (disk / "big 0.3gp").string();
+    GenerateClip(earlier, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    const std::string before = FileBytes(earlier);
+    // Leaves about 150 KB free.
+    Shell("head -c $(( $(df --output=avail -B1 " + ShellQuote(disk.string()) + " | tail -1) - 150000 )) /dev/zero > "
+        + ShellQuote((disk / "filler").string()));
+    window.jvEditDir.SetText(disk.string());
+    window.checkBox.checked = true;
+    for (const char* name : { "big 0.mp4", "big 1.mp4", "big 2.mp4" })
+        session.Add(Clip(name, 6));
+    session.Selector(3).UserPick(4); // 1408x1152: large enough to fill the disk
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_NE(session.Hint(0).find("No space left on device"), std::string::npos) << session.Hint(0);
+    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(session.Image(2), batch::kWaitingImage);
+    EXPECT_NE(window.jvEditCmdMsg.Text().find("No space left on device"), std::string::npos);
+    EXPECT_TRUE(EditingButtonsEnabled());
+    EXPECT_FALSE(window.timer.Enabled());
+    // Not the end of a whole batch: no power-off.
+    EXPECT_EQ(window.loginManager.calls, (std::vector<std::string> { "Connect", "Inhibit sleep:idle block" }));
+    EXPECT_EQ(FileBytes(earlier), before);
+    EXPECT_EQ(FolderNames(disk.string()), (std::vector<std::string> { "big 0.3gp", "filler" }));
     EXPECT_TRUE(reports.messages.empty());
 }
 

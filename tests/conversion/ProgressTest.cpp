@@ -4,10 +4,15 @@
 #include "conversion/Progress.h"
 #include "app/TFFmpegFunc.h"
 #include "conversion/CommandLine.h"
+#include "conversion/ConversionJob.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace ondrevo::testing {
 namespace {
@@ -49,11 +54,31 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     list.rows[0].subItems[2] = "00:00:50";
     Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:00:52.00 bitrate= 187.6kbits/s speed=40x");
     EXPECT_EQ(Percent(), "104%");
+    // Exact arithmetic: a quotient in floating point times 100 would truncate these to
+    // one less.
+    for (const auto& [playing, time, percent] : { std::tuple { "00:01:40", "00:00:29.00", "29%" },
+             std::tuple { "00:01:40", "00:00:57.00", "57%" }, std::tuple { "00:00:03", "00:00:03.00", "100%" } }) {
+        list.rows[0].subItems[2] = playing;
+        Show(std::string("frame=  780 fps=0.0 q=2.0 size=     900kB time=") + time + " bitrate= 187.6kbits/s");
+        EXPECT_EQ(Percent(), percent) << time << " of " << playing;
+    }
     // A source shorter than a second has a playing time of 0: no division, no report.
     list.rows[0].subItems[2] = "00:00:00";
     Show(kLastLine);
     EXPECT_EQ(Percent(), "0%");
     EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Progress, AWriteErrorStaysTheHintOverTheLinesAfterItAndIsNotedInTheJob)
+{
+    const ConversionJob& job = session.window.encoderJob;
+    Show("Error writing trailer of /o/a.3gp: No space left on device");
+    Show("[aac @ 0x1] Qavg: 150.468");
+    Show("2 frames left in the queue on closing");
+    EXPECT_EQ(list.rows[0].hint, "Error writing trailer of /o/a.3gp: No space left on device");
+    EXPECT_TRUE(job.writeFailed);
+    EXPECT_TRUE(job.outputBlocked);
+    EXPECT_EQ(job.lastLine, "2 frames left in the queue on closing");
 }
 
 TEST_F(Progress, OtherLinesBecomeTheRowsHintAndNeverThePercent)
@@ -114,13 +139,44 @@ TEST_F(Progress, NothingChangesWhileTheCursorNamesNoRow)
 TEST(OutputNames, ALaterRowWithTheSameNameGetsTheLowestFreeNumber)
 {
     MemoryFileList list;
-    for (const char* path :
-        { "/a/a.mp4", "/b/a.avi", "/c/a (2).mkv", "/a/a.mp4", "/d/a.3gp", "/e/.hidden", "/f/x.y.z" })
-        list.AppendRow(path, 15, {});
-    std::vector<std::string> names;
-    for (int row = 0; row < list.RowCount(); ++row)
-        names.push_back(command_line::UniqueOutputName(list, row, command_line::BaseName(list.Caption(row))));
-    EXPECT_EQ(names, (std::vector<std::string> { "a", "a (2)", "a (2) (2)", "a", "a (3)", ".hidden", "x.y" }));
+    using Names = std::vector<std::string>;
+    // 252 bytes, with the middle of a two-byte character where a cut to 208 would fall.
+    const std::string longName = std::string(101, 'x') + "\xc3\xbc" + std::string(149, 'y');
+    const std::string cut = std::string(101, 'x') + "\xe2\x80\xa6" + std::string(103, 'y');
+    const std::pair<Names, Names> cases[] = {
+        { { "/a/a.mp4", "/b/a.avi", "/c/a (2).mkv", "/a/a.mp4", "/d/a.3gp", "/e/.hidden", "/f/x.y.z" },
+            { "a", "a (2)", "a (2) (2)", "a", "a (3)", ".hidden", "x.y" } },
+        { { "/x/a.mp4", "/x/a (2).mp4", "/x/a (3).mp4", "/y/a.mp4" }, { "a", "a (2)", "a (3)", "a (4)" } },
+        // Too long for the folder: cut in the middle, at a character's edge.
+        { { "/l/" + longName + ".mp4", "/m/" + longName + ".avi" }, { cut, cut + " (2)" } },
+    };
+    for (const auto& [paths, expected] : cases) {
+        MemoryFileList list;
+        for (const std::string& path : paths)
+            list.AppendRow(path, 15, {});
+        Names names;
+        for (int row = 0; row < list.RowCount(); ++row)
+            names.push_back(command_line::UniqueOutputName(list, row, command_line::BaseName(list.Caption(row)), 208));
+        EXPECT_EQ(names, expected);
+    }
+}
+
+TEST(OutputNames, TheSameFileIsTheSameDeviceAndInodeHoweverSpelled)
+{
+    TempDir dir;
+    const std::string file = dir.File("a.mp4");
+    std::ofstream(file) << "x";
+    std::filesystem::create_symlink(file, dir.File("link.mp4"));
+    // Two folders with the same inode number on two file systems.
+    ASSERT_EQ(std::filesystem::status("/proc").type(), std::filesystem::file_type::directory);
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        { file, dir.Path().string() + "//a.mp4", true },
+        { file, dir.File("link.mp4"), true },
+        { file, dir.File("missing.mp4"), false },
+        { "/proc", "/sys", false },
+    };
+    for (const auto& [a, b, same] : cases)
+        EXPECT_EQ(command_line::SameFile(a, b), same) << a << " " << b;
 }
 
 } // namespace
