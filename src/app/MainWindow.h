@@ -10,7 +10,7 @@
 
 namespace ondrevo {
 
-struct ConversionJob;
+class EncoderPool;
 class ILoginManager;
 class IMplayerWindow;
 class TJvCreateProcess;
@@ -32,8 +32,11 @@ public:
     virtual IEdit& JvEditCmdMsg() = 0;
     virtual ICheckBox& JvCheckBox() = 0;
     virtual TJvCreateProcess& JvCreateProcess() = 0;
-    // What the encoder's current or last run converts; outlives the runs.
-    virtual ConversionJob& EncoderJob() = 0;
+    // The batch's encoders: slot 0 runs on JvCreateProcess; each slot keeps what its
+    // current or last run converts.
+    virtual EncoderPool& Encoders() = 0;
+    // "Files converted at once" on the Other Settings page.
+    virtual INumberEdit& JvSpinAtOnce() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

@@ -5,6 +5,7 @@
 #include "app/TJvTimer.h"
 #include "base/Controls.h"
 #include "base/HandlerDispatch.h"
+#include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 
 namespace ondrevo {
@@ -12,7 +13,6 @@ namespace ondrevo {
 void TFFmpegFrmHandlers::WireNonVisualEvents(
     ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer)
 {
-    encoder_ = &jvCreateProcess;
     jvEditNumb.OnChange = [this] { JvEditNumbChange(); };
     jvCreateProcess.OnRead = [this](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
         JvCreateProcessRead(line, startsOnNewLine);
@@ -22,11 +22,19 @@ void TFFmpegFrmHandlers::WireNonVisualEvents(
     jvTimer.OnTimer = [this] { JvTimerTimer(); };
 }
 
+void TFFmpegFrmHandlers::WireEncoder(TJvCreateProcess& runner, std::size_t slot)
+{
+    runner.SetConsoleOptions(coOwnerData | coRedirect);
+    runner.OnRead = [this, slot](TJvCreateProcess&, const std::string& line, bool) { EncoderRead(slot, line); };
+    runner.OnTerminate = [this, slot](TJvCreateProcess&, std::uint32_t exitCode) { EncoderTerminate(slot, exitCode); };
+}
+
 void TFFmpegFrmHandlers::FormShow()
 {
     TFFmpegFunc func;
     func.FillAllSelectors();
     func.LoadOutputDir();
+    func.LoadFilesAtOnce();
 }
 
 void TFFmpegFrmHandlers::FormClose()
@@ -37,7 +45,7 @@ void TFFmpegFrmHandlers::FormClose()
 void TFFmpegFrmHandlers::CloseMainWindow()
 {
     Dispatch([this] { FormClose(); });
-    if (encoder_ && encoder_->State() == TJvProcessState::psWaiting)
+    if (FFmpegFrm && FFmpegFrm->Encoders().AnyBusy())
         quitWhenEncoderEnds_ = true;
     else
         loop_.Quit();
@@ -140,15 +148,32 @@ void TFFmpegFrmHandlers::JvEditNumbChange()
 
 void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string& line, bool)
 {
-    TFFmpegFunc().ShowProgress(line);
+    EncoderRead(0, line);
+}
+
+void TFFmpegFrmHandlers::EncoderRead(std::size_t slot, const std::string& line)
+{
+    TFFmpegFunc().ShowProgress(slot, line);
 }
 
 void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t exitCode)
 {
+    EncoderTerminate(0, exitCode);
+}
+
+void TFFmpegFrmHandlers::EncoderTerminate(std::size_t slot, std::uint32_t exitCode)
+{
     // The end is handled even while the program is closing: it keeps the stopped file.
-    Dispatch([exitCode] { TFFmpegFunc().EndJob(exitCode); });
-    if (quitWhenEncoderEnds_)
+    Dispatch([slot, exitCode] { TFFmpegFunc().EndJob(slot, exitCode); });
+    if (quitWhenEncoderEnds_ && !(FFmpegFrm && FFmpegFrm->Encoders().AnyBusy())) {
+        quitWhenEncoderEnds_ = false;
         loop_.Quit();
+    }
+}
+
+void TFFmpegFrmHandlers::JvSpinAtOnceChange()
+{
+    TFFmpegFunc().SaveFilesAtOnce();
 }
 
 void TFFmpegFrmHandlers::JvTimerTimer()

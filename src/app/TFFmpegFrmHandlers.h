@@ -6,6 +6,7 @@
 
 #include "base/EventLoop.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     // Connects the events that do not come from widgets: the cursor edit's change, the
     // encoder runner's read and end, and the busy timer's tick.
     void WireNonVisualEvents(ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer);
+    // Connects the runner of a further encoder slot (1, 2, ...) as JvCreateProcess is.
+    void WireEncoder(TJvCreateProcess& runner, std::size_t slot);
 
     void FormShow();
     void FormClose();
@@ -67,6 +70,10 @@ public:
     void JvEditNumbChange();
     void JvCreateProcessRead(const std::string& line, bool startsOnNewLine);
     void JvCreateProcessTerminate(std::uint32_t exitCode);
+    // The same for the encoder of any slot.
+    void EncoderRead(std::size_t slot, const std::string& line);
+    void EncoderTerminate(std::size_t slot, std::uint32_t exitCode);
+    void JvSpinAtOnceChange();
     void JvTimerTimer();
 
     void JvTrayIconClick(TMouseButton button);
@@ -75,7 +82,6 @@ public:
 
 private:
     IEventLoop& loop_;
-    TJvCreateProcess* encoder_ = nullptr;
     bool quitWhenEncoderEnds_ = false;
 };
 

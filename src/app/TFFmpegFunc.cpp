@@ -58,7 +58,8 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , jvEditCmdMsg_(window.JvEditCmdMsg())
     , jvCheckBox_(window.JvCheckBox())
     , jvCreateProcess_(window.JvCreateProcess())
-    , encoderJob_(window.EncoderJob())
+    , encoders_(window.Encoders())
+    , jvSpinAtOnce_(window.JvSpinAtOnce())
     , jvTrayIcon_(window.JvTrayIcon())
     , jvTimer_(window.JvTimer())
     , sleepInhibitor_(window.SleepInhibitor())
@@ -89,7 +90,7 @@ void TFFmpegFunc::StopOnClose()
     if (fileListView_.RowCount() > 0 && !addFileBtn_.Enabled()) {
         EnableButtons();
         BatchControls controls = Batch();
-        batch::AskEncoderToFinish(controls);
+        batch::AskEncodersToFinish(controls);
     }
 }
 

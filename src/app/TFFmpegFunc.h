@@ -7,6 +7,7 @@
 #include "conversion/BatchControls.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ class IFileList;
 class IDetailsPanel;
 class IButton;
 class IEdit;
+class INumberEdit;
+class EncoderPool;
 class ICheckBox;
 class ISelector;
 class ITimer;
@@ -52,6 +55,13 @@ public:
     void SaveAudioPosition(ISelector& selector);
     std::string SelectorFragment(ISelector& selector);
 
+    // "Files converted at once": shows the stored count within 1..cores; saves the
+    // user's change (a count that cannot be stored goes back to the stored one).
+    void LoadFilesAtOnce();
+    void SaveFilesAtOnce();
+    // The count a batch uses now.
+    int FilesAtOnce();
+
     // Output folder.
     void LoadOutputDir();
     void ChooseOutputDir();
@@ -75,6 +85,7 @@ public:
     void StartJob();
     // The encoder's end (the runner's end event).
     void EndJob(std::uint32_t exitCode);
+    void EndJob(std::size_t slot, std::uint32_t exitCode);
     void StopConversion();
     void ToggleTrayIcon();
     void ShutdownComputer(std::uint32_t flags);
@@ -83,6 +94,7 @@ public:
     std::vector<std::string> BuildCommandLine();
     std::string OutputFileName(int row);
     void ShowProgress(const std::string& line);
+    void ShowProgress(std::size_t slot, const std::string& line);
     int PlayingSeconds();
     int ElapsedSeconds(const std::string& line);
 
@@ -115,7 +127,8 @@ private:
     IEdit& jvEditCmdMsg_;
     ICheckBox& jvCheckBox_;
     TJvCreateProcess& jvCreateProcess_;
-    ConversionJob& encoderJob_;
+    EncoderPool& encoders_;
+    INumberEdit& jvSpinAtOnce_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;

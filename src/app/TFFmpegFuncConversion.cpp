@@ -9,6 +9,10 @@
 #include "conversion/CommandLine.h"
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
+#include "parameters/FilesAtOnce.h"
+
+#include <algorithm>
+#include <thread>
 
 namespace ondrevo {
 
@@ -23,8 +27,8 @@ BatchControls TFFmpegFunc::Batch()
         jvEditCmdMsg_,
         jvEditDir_,
         jvCheckBox_,
-        jvCreateProcess_,
-        encoderJob_,
+        encoders_,
+        [this] { return FilesAtOnce(); },
         jvTimer_,
         jvTrayIcon_,
         sleepInhibitor_,
@@ -50,8 +54,35 @@ void TFFmpegFunc::StartJob()
 
 void TFFmpegFunc::EndJob(std::uint32_t exitCode)
 {
+    EndJob(0, exitCode);
+}
+
+void TFFmpegFunc::EndJob(std::size_t slot, std::uint32_t exitCode)
+{
     BatchControls controls = Batch();
-    batch::JobEnded(controls, exitCode);
+    batch::JobEnded(controls, slot, exitCode);
+}
+
+void TFFmpegFunc::LoadFilesAtOnce()
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    jvSpinAtOnce_.SetRange(1, static_cast<int>(cores));
+    jvSpinAtOnce_.SetValue(files_at_once::Limit(files_at_once::Read(sqliteQuery_), cores));
+}
+
+void TFFmpegFunc::SaveFilesAtOnce()
+{
+    try {
+        files_at_once::Save(sqliteQuery_, jvSpinAtOnce_.Value());
+    } catch (const EUniError&) {
+        jvSpinAtOnce_.SetValue(files_at_once::Read(sqliteQuery_));
+        throw;
+    }
+}
+
+int TFFmpegFunc::FilesAtOnce()
+{
+    return files_at_once::Limit(files_at_once::Read(sqliteQuery_), std::max(1u, std::thread::hardware_concurrency()));
 }
 
 void TFFmpegFunc::StopConversion()
@@ -85,12 +116,17 @@ std::string TFFmpegFunc::OutputFileName(int row)
 
 void TFFmpegFunc::ShowProgress(const std::string& line)
 {
+    ShowProgress(0, line);
+}
+
+void TFFmpegFunc::ShowProgress(std::size_t slot, const std::string& line)
+{
     // A progress line that cannot be read is reported, but while its box is open the
     // lines that keep arriving behind it are not: one box, not a stack of them.
     static bool reportOpen = false;
     BatchControls controls = Batch();
     try {
-        progress::ShowProgress(controls, line);
+        progress::ShowProgress(controls, slot, line);
     } catch (const EConvertError&) {
         if (reportOpen)
             return;

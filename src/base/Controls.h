@@ -94,6 +94,18 @@ public:
     virtual int Tag() const = 0;
 };
 
+// A field for a whole number within a range. Setting the value or the range from the
+// program raises no change event; only the user's edits do.
+class INumberEdit {
+public:
+    virtual ~INumberEdit() = default;
+    virtual int Value() const = 0;
+    // A value outside the range is brought into it.
+    virtual void SetValue(int value) = 0;
+    virtual int Maximum() const = 0;
+    virtual void SetRange(int minimum, int maximum) = 0;
+};
+
 // A text label.
 class ILabel {
 public:

@@ -7,11 +7,13 @@
 #include "conversion/BatchControls.h"
 #include "conversion/CommandLine.h"
 #include "conversion/ConversionJob.h"
+#include "conversion/EncoderPool.h"
 #include "conversion/JobOutcome.h"
 #include "conversion/Shutdown.h"
 #include "media/FileList.h"
 #include "process/TJvCreateProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -57,20 +59,19 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// The row of the job, when it still lists the job's file (after Stop the user may have
-// deleted or cleared rows while the encoder was finishing).
-int RowOfJob(const BatchControls& controls)
+// The row of a job, when the list still shows the job's file there (after Stop the user
+// may delete or clear rows while the encoder is finishing).
+int RowOfJob(const BatchControls& controls, const ConversionJob& job)
 {
-    const ConversionJob& job = controls.job;
     if (job.row < 0 || job.row >= controls.fileList.RowCount() || controls.fileList.Caption(job.row) != job.source)
         return -1;
     return job.row;
 }
 
 // Judges the run that ended, keeps its file or removes it, and marks its row.
-JobOutcome FinishJob(BatchControls& controls, std::uint32_t exitCode)
+JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
-    ConversionJob& job = controls.job;
+    ConversionJob& job = controls.encoders.Job(slot);
     long long bytes = 0;
     long long milliseconds = 0;
     if (job.output) {
@@ -89,12 +90,48 @@ JobOutcome FinishJob(BatchControls& controls, std::uint32_t exitCode)
         }
     }
     job.output.reset(); // removes a file that was not kept
-    if (const int row = RowOfJob(controls); row >= 0) {
+    if (const int row = RowOfJob(controls, job); row >= 0) {
         controls.fileList.SetImageIndex(row, outcome.failed ? kFailedImage : kEndedImage);
         controls.fileList.SetRowHint(row, outcome.reason);
     }
     job.row = -1;
     return outcome;
+}
+
+std::size_t FilesAtOnce(BatchControls& controls)
+{
+    return controls.filesAtOnce ? static_cast<std::size_t>(std::max(1, controls.filesAtOnce())) : 1;
+}
+
+// A row at the cursor that shows the converting image but has no encoder: its start
+// failed or was refused while a stopped encoder was still finishing.
+bool CursorRowStalled(BatchControls& controls, int row)
+{
+    return row >= 0 && row < controls.fileList.RowCount() && controls.fileList.ImageIndex(row) == kConvertingImage
+        && !controls.encoders.SlotOfRow(row);
+}
+
+// Starts rows after the cursor while encoders are free, retrying a stalled row at the
+// cursor first; ends the batch once every row has been started and every encoder has
+// ended. A row whose start fails stalls the batch there until Stop.
+void CarryOn(BatchControls& controls, bool retryCursorRow)
+{
+    int row = StrToInt(controls.cursor.Text());
+    const bool refused
+        = retryCursorRow && row >= 0 && row < controls.fileList.RowCount() && !controls.encoders.SlotOfRow(row);
+    if (refused || CursorRowStalled(controls, row)) {
+        Dispatch([&controls] { StartJob(controls); });
+        if (CursorRowStalled(controls, row))
+            return;
+    }
+    const std::size_t atOnce = FilesAtOnce(controls);
+    while (row < controls.fileList.RowCount() - 1 && controls.encoders.FreeSlot(atOnce)) {
+        controls.cursor.SetText(std::to_string(++row)); // its change event starts the row
+        if (CursorRowStalled(controls, row))
+            return;
+    }
+    if (!controls.encoders.AnyBusy())
+        EndBatch(controls, true, "");
 }
 
 } // namespace
@@ -123,6 +160,15 @@ void ConvertFiles(BatchControls& controls)
         Dispatch([&controls] { StartJob(controls); });
     else
         controls.cursor.SetText("0"); // its change event starts row 0
+    if (!CursorRowStalled(controls, 0)) {
+        const std::size_t atOnce = FilesAtOnce(controls);
+        int row = 0;
+        while (row < controls.fileList.RowCount() - 1 && controls.encoders.FreeSlot(atOnce)) {
+            controls.cursor.SetText(std::to_string(++row));
+            if (CursorRowStalled(controls, row))
+                break;
+        }
+    }
     controls.busyTimer.SetEnabled(true);
 }
 
@@ -138,10 +184,12 @@ void StartJob(BatchControls& controls)
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
     // A stopped encoder still finishing its file keeps its job until it ends: its file
     // is kept or removed then.
-    if (controls.encoder.State() == TJvProcessState::psWaiting)
+    const std::optional<std::size_t> slot = controls.encoders.FreeSlot(FilesAtOnce(controls));
+    if (!slot)
         throw EJVCLException("Cannot perform this operation when process is running");
+    TJvCreateProcess& encoder = controls.encoders.Runner(*slot);
 
-    ConversionJob& job = controls.job;
+    ConversionJob& job = controls.encoders.Job(*slot);
     job = ConversionJob {};
     job.row = row;
     job.source = source;
@@ -151,7 +199,8 @@ void StartJob(BatchControls& controls)
     // The encoder, told to overwrite, would destroy the file it is reading.
     if (command_line::SameFile(source, output)) {
         job.failureLine = kOutputIsSourceHint;
-        controls.encoder.PostEnd(1);
+        job.endPosted = true;
+        encoder.PostEnd(1);
         return;
     }
     try {
@@ -159,41 +208,36 @@ void StartJob(BatchControls& controls)
     } catch (const EOSError& e) {
         job.failureLine = FolderOf(output) + ": " + std::strerror(e.Code());
         job.outputBlocked = BlocksTheFolder(e.Code());
-        controls.encoder.PostEnd(1);
+        job.endPosted = true;
+        encoder.PostEnd(1);
         return;
     }
-    controls.encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
+    encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
     try {
-        controls.encoder.Run();
+        encoder.Run();
     } catch (...) {
-        job.output.reset();
+        job = ConversionJob {};
         throw;
     }
 }
 
-void JobEnded(BatchControls& controls, std::uint32_t exitCode)
+void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
     const bool batchRuns = !controls.AddButton().Enabled();
-    // A stopped encoder that ended while a new batch waited for it: that batch's row was
-    // refused and has not run yet.
-    const bool leftOver = controls.job.stopped && batchRuns;
-    const JobOutcome outcome = FinishJob(controls, exitCode);
+    // A stopped encoder that ended while a new batch waited for its runner: the row at
+    // the cursor was refused and is started now.
+    const bool leftOver = controls.encoders.Job(slot).stopped;
+    const JobOutcome outcome = FinishJob(controls, slot, exitCode);
     if (!batchRuns)
         return;
-    if (leftOver) {
-        Dispatch([&controls] { StartJob(controls); });
-        return;
-    }
     if (outcome.stopBatch) {
+        // Every other row would meet the same full or missing folder.
+        for (std::size_t other = 0; other < controls.encoders.Count(); ++other)
+            AskEncoderToFinish(controls, other);
         EndBatch(controls, false, "Conversion stopped: " + outcome.reason);
         return;
     }
-    const int row = StrToInt(controls.cursor.Text());
-    if (row < controls.fileList.RowCount() - 1) {
-        controls.cursor.SetText(std::to_string(row + 1)); // its change event starts the next row
-        return;
-    }
-    EndBatch(controls, true, "");
+    CarryOn(controls, leftOver);
 }
 
 void StopConversion(BatchControls& controls)
@@ -203,22 +247,39 @@ void StopConversion(BatchControls& controls)
     if (controls.AddButton().Enabled())
         return;
     SetEditingButtonsEnabled(controls, true);
-    AskEncoderToFinish(controls);
+    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
+        const int row = RowOfJob(controls, controls.encoders.Job(slot));
+        if (AskEncoderToFinish(controls, slot) && row >= 0)
+            controls.fileList.SetImageIndex(row, kEndedImage);
+    }
     controls.fileList.SetImageIndex(StrToInt(controls.cursor.Text()), kEndedImage);
     StopBusyAnimation(controls);
     controls.sleepInhibitor.SetHeld(false);
 }
 
-bool AskEncoderToFinish(BatchControls& controls)
+bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)
 {
-    if (controls.encoder.State() != TJvProcessState::psWaiting)
+    TJvCreateProcess& encoder = controls.encoders.Runner(slot);
+    if (encoder.State() != TJvProcessState::psWaiting) {
+        // A refused row whose end is still on its way gives up its slot.
+        if (controls.encoders.Job(slot).endPosted)
+            controls.encoders.Job(slot).stopped = true;
         return false;
-    controls.job.stopped = true;
-    if (controls.encoder.Write(kStopCommand))
-        controls.encoder.ScheduleEnd(kStoppedEncoderGrace, kTerminatedEncoderGrace);
+    }
+    controls.encoders.Job(slot).stopped = true;
+    if (encoder.Write(kStopCommand))
+        encoder.ScheduleEnd(kStoppedEncoderGrace, kTerminatedEncoderGrace);
     else
-        controls.encoder.ScheduleEnd(std::chrono::milliseconds(0), kTerminatedEncoderGrace);
+        encoder.ScheduleEnd(std::chrono::milliseconds(0), kTerminatedEncoderGrace);
     return true;
+}
+
+bool AskEncodersToFinish(BatchControls& controls)
+{
+    bool any = false;
+    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot)
+        any = AskEncoderToFinish(controls, slot) || any;
+    return any;
 }
 
 void ToggleTrayIcon(BatchControls& controls)

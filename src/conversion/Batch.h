@@ -1,13 +1,13 @@
 #pragma once
-// The conversion batch: Convert runs the encoder over every row of the file list in
-// turn, from the first to the last. The batch keeps no state of its own: it is carried
-// by the window (Add disabled while it runs, the cursor naming the row being
-// converted, the row images, the busy timer). Writing the next row's index into the
-// cursor is what starts the next job: the cursor's change event calls StartJob. All on
-// the UI thread.
+// The conversion batch: Convert runs the encoder over every row of the file list, in
+// list order, up to "Files converted at once" rows at a time (one by default). The batch keeps no state of its own: it
+// is carried by the window (Add disabled while it runs, the cursor naming the row being started last, the row images,
+// the busy timer) and by the encoder pool. Writing the next row's index into the cursor is what starts the next job:
+// the cursor's change event calls StartJob on a free encoder. All on the UI thread.
 
 #include "media/FileList.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ondrevo {
@@ -33,9 +33,9 @@ extern const char* const kOutputIsSourceHint;
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
 
 // Convert: with rows and no batch running, disables the editing buttons, sets the
-// cursor to "0" (which starts row 0; when it already held "0" the job is started here)
-// and switches the busy timer on. An error starting row 0 is reported and the batch
-// stays stalled until Stop.
+// cursor to "0" (which starts row 0; when it already held "0" the job is started here),
+// starts the following rows while encoders are free, and switches the busy timer on. An error starting row 0 is
+// reported and the batch stays stalled until Stop.
 void ConvertFiles(BatchControls& controls);
 
 // The cursor's change event: starts the encoder for the row at the cursor. Nothing for
@@ -51,22 +51,25 @@ void StartJob(BatchControls& controls);
 // The encoder's end: judges the run (JudgeJob), renames its file over the final name
 // or removes it, and marks the job's row converted or failed with the reason as its
 // hint; this also happens for a stopped encoder's end after the batch. Then, in a
-// running batch, starts the next row, or ends the batch after the last one (buttons
+// running batch, starts the next rows while encoders are free (first a row at the
+// cursor whose start was refused), or ends the batch once the last row has ended (buttons
 // enabled, power-off when ticked, status line cleared, timer off, idle tray image,
 // sleep allowed), or ends it early when nothing more can be written to the output
 // folder, with the reason in the status line.
-void JobEnded(BatchControls& controls, std::uint32_t exitCode);
+void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode);
 
-// Stop: ends a running batch early. Sends the encoder the stop command (it finishes its
-// file and ends on its own; one that is still running 10 s later is ended), marks the
-// row as ended and stops the busy animation. The cursor, the percent cell and the status
-// line keep their values.
+// Stop: ends a running batch early. Sends every running encoder the stop command (it
+// finishes its file and ends on its own; one that is still running 10 s later is
+// ended), marks their rows and the cursor's row as ended and stops the busy animation. The cursor, the percent cell and
+// the status line keep their values.
 void StopConversion(BatchControls& controls);
 
-// Tells a running encoder to finish its file now (the stop command; ended when it
-// still runs 10 s later) and marks its job as stopped, so the part it wrote is kept.
-// Returns whether an encoder was running.
-bool AskEncoderToFinish(BatchControls& controls);
+// Tells the encoder of `slot`, when it runs, to finish its file now (the stop command;
+// ended when it still runs 10 s later) and marks its job as stopped, so the part it
+// wrote is kept. Returns whether it was running.
+bool AskEncoderToFinish(BatchControls& controls, std::size_t slot);
+// The same for every encoder; whether any was running.
+bool AskEncodersToFinish(BatchControls& controls);
 
 // One step of the busy animation: swaps the tray image between 15 and 16.
 void ToggleTrayIcon(BatchControls& controls);

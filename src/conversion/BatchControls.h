@@ -4,6 +4,7 @@
 // state of its own; everything that outlives one event lives here.
 
 #include <array>
+#include <cstddef>
 #include <functional>
 
 namespace ondrevo {
@@ -18,9 +19,8 @@ class ISelector;
 class ISleepInhibitor;
 class ITimer;
 class ITrayIcon;
-class TJvCreateProcess;
 class TSqliteQuery;
-struct ConversionJob;
+class EncoderPool;
 
 struct BatchControls {
     IFileList& fileList;
@@ -31,9 +31,10 @@ struct BatchControls {
     IEdit& statusLine;
     IEdit& outputFolder;
     ICheckBox& shutDownWhenDone;
-    TJvCreateProcess& encoder;
-    // What the encoder's current (or last) run is converting.
-    ConversionJob& job;
+    // The encoders and what each converts; slot 0 is the window's runner.
+    EncoderPool& encoders;
+    // "Files converted at once" (1 and up) as the user set it; unset means 1.
+    std::function<int()> filesAtOnce;
     ITimer& busyTimer;
     ITrayIcon& trayIcon;
     ISleepInhibitor& sleepInhibitor;

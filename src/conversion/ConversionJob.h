@@ -22,6 +22,9 @@ struct ConversionJob {
     long long sourceMilliseconds = 0;
     // Stop or closing the window asked the encoder to finish early.
     bool stopped = false;
+    // No encoder ran: the end was posted (a refused row). Once stopped, such a job no
+    // longer holds its slot: the next run there drops the posted end.
+    bool endPosted = false;
     // The encoder's last line that says something went wrong, and its last line of any
     // kind (progress lines aside).
     std::string failureLine;

@@ -5,6 +5,7 @@
 #include "base/IntegerText.h"
 #include "conversion/BatchControls.h"
 #include "conversion/ConversionJob.h"
+#include "conversion/EncoderPool.h"
 
 #include <cstdint>
 
@@ -38,13 +39,41 @@ int RowAtCursor(const BatchControls& controls)
     return row >= 0 && row < controls.fileList.RowCount() ? row : -1;
 }
 
+// The row that slot's lines belong to: its job's row while the list still shows the
+// job's file there; without a job (slot 0 only), the row at the cursor.
+int RowOfSlot(BatchControls& controls, std::size_t slot)
+{
+    const ConversionJob& job = controls.encoders.Job(slot);
+    if (job.row < 0)
+        return slot == 0 ? RowAtCursor(controls) : -1;
+    if (job.row >= controls.fileList.RowCount() || controls.fileList.Caption(job.row) != job.source)
+        return -1;
+    return job.row;
+}
+
+// Whether `row` is the lowest row an encoder works on now: the status line follows it.
+bool LowestRunningRow(BatchControls& controls, int row)
+{
+    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
+        const int other = controls.encoders.Job(slot).row;
+        if (other >= 0 && other < row && controls.encoders.Busy(slot))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 const char* const kConversionFailed = "Conversion failed!";
 
 int PlayingSeconds(const BatchControls& controls)
 {
-    const std::string cell = controls.fileList.SubItem(StrToInt(controls.cursor.Text()), kPlayingTimeCell);
+    return PlayingSeconds(controls, StrToInt(controls.cursor.Text()));
+}
+
+int PlayingSeconds(const BatchControls& controls, int row)
+{
+    const std::string cell = controls.fileList.SubItem(row, kPlayingTimeCell);
     // hh:mm:ss, seconds first; the separators are not looked at.
     const int seconds = StrToInt(Take(cell, 6, 2));
     const int minutes = StrToInt(Take(cell, 3, 2));
@@ -104,9 +133,14 @@ bool TimeUnknown(const std::string& line)
 
 void ShowProgress(BatchControls& controls, const std::string& line)
 {
+    ShowProgress(controls, 0, line);
+}
+
+void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& line)
+{
     if (line.empty())
         return;
-    const int row = RowAtCursor(controls);
+    const int row = RowOfSlot(controls, slot);
     if (row < 0)
         return;
     if (!StartsWith(line, "frame=")) {
@@ -114,7 +148,7 @@ void ShowProgress(BatchControls& controls, const std::string& line)
         std::string said = Trim(line);
         if (said.empty() || said == kConversionFailed || StartsWith(line, "size="))
             return;
-        ConversionJob& job = controls.job;
+        ConversionJob& job = controls.encoders.Job(slot);
         // The encoder names the temporary file; the user knows the final one.
         if (job.output) {
             const std::string& partial = job.output->Path();
@@ -133,14 +167,17 @@ void ShowProgress(BatchControls& controls, const std::string& line)
         controls.fileList.SetRowHint(row, job.failureLine.empty() ? said : job.failureLine);
         return;
     }
+    const bool shown = LowestRunningRow(controls, row);
     if (TimeUnknown(line)) {
-        controls.statusLine.SetText(line);
+        if (shown)
+            controls.statusLine.SetText(line);
         return;
     }
-    const int duration = PlayingSeconds(controls);
+    const int duration = PlayingSeconds(controls, row);
     const int elapsed = ElapsedSeconds(line);
     controls.fileList.SetSubItem(row, kPercentCell, std::to_string(Percent(elapsed, duration)) + "%");
-    controls.statusLine.SetText(line);
+    if (shown)
+        controls.statusLine.SetText(line);
 }
 
 } // namespace ondrevo::progress

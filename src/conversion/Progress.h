@@ -4,6 +4,7 @@
 // in the status line. Other lines say what the encoder is doing; the last of them is
 // kept as the row's hint, so a failed job tells why. UI thread.
 
+#include <cstddef>
 #include <string>
 
 namespace ondrevo {
@@ -24,10 +25,15 @@ extern const char* const kConversionFailed;
 // names no row. A progress line whose fields are not numbers raises EConvertError
 // before anything is written; the caller reports it.
 void ShowProgress(BatchControls& controls, const std::string& line);
+// The same for the encoder of `slot`: its lines belong to its job's row (nothing when
+// the list no longer shows that file there), and the status line shows the lines of
+// the lowest row being converted.
+void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& line);
 
 // The playing time of the row at the cursor ("hh:mm:ss" in its third cell) in seconds.
 // Raises EConvertError when a field is not a number.
 int PlayingSeconds(const BatchControls& controls);
+int PlayingSeconds(const BatchControls& controls, int row);
 
 // The seconds a progress line reports after "time=" (read as hh:mm:ss; the fraction of
 // a second is ignored). Raises EConvertError when a field is not a number.

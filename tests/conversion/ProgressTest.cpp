@@ -4,7 +4,7 @@
 #include "conversion/Progress.h"
 #include "app/TFFmpegFunc.h"
 #include "conversion/CommandLine.h"
-#include "conversion/ConversionJob.h"
+#include "conversion/EncoderPool.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
@@ -71,7 +71,7 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
 
 TEST_F(Progress, AWriteErrorStaysTheHintOverTheLinesAfterItAndIsNotedInTheJob)
 {
-    const ConversionJob& job = session.window.encoderJob;
+    const ConversionJob& job = session.window.encoders.Job(0);
     Show("Error writing trailer of /o/a.3gp: No space left on device");
     Show("[aac @ 0x1] Qavg: 150.468");
     Show("2 frames left in the queue on closing");

@@ -177,6 +177,12 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     : loop(eventLoop)
     , handlers(eventLoop)
     , runner(eventLoop)
+    , encoders(runner,
+          [this](std::size_t slot) {
+              auto made = std::make_unique<TJvCreateProcess>(loop);
+              handlers.WireEncoder(*made, slot);
+              return made;
+          })
     , timer(eventLoop)
 {
     for (int n = 1; n <= 5; ++n) {
@@ -192,6 +198,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     }
     runner.SetConsoleOptions(coOwnerData | coRedirect);
     handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
+    spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
     FFmpegFrm = this;
 }
 

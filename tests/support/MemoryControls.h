@@ -10,12 +10,13 @@
 #include "base/Controls.h"
 #include "base/HandlerDispatch.h"
 #include "base/PlainEventLoop.h"
-#include "conversion/ConversionJob.h"
+#include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
 #include "player/MplayerWindow.h"
 #include "process/TJvCreateProcess.h"
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -93,6 +94,28 @@ class MemoryCheckBox : public ICheckBox {
 public:
     bool Checked() const override { return checked; }
     bool checked = false;
+};
+
+class MemoryNumberEdit : public INumberEdit {
+public:
+    int Value() const override { return value; }
+    void SetValue(int v) override { value = std::clamp(v, minimum, maximum); }
+    int Maximum() const override { return maximum; }
+    void SetRange(int low, int high) override
+    {
+        minimum = low;
+        maximum = high;
+        SetValue(value);
+    }
+    // The user types a value: the change event follows.
+    void UserSets(int v)
+    {
+        SetValue(v);
+        if (OnChange)
+            Dispatch(OnChange);
+    }
+    std::function<void()> OnChange;
+    int value = 1, minimum = 1, maximum = 1;
 };
 
 class MemorySelector : public ISelector {
@@ -189,7 +212,8 @@ public:
     IEdit& JvEditCmdMsg() override { return jvEditCmdMsg; }
     ICheckBox& JvCheckBox() override { return checkBox; }
     TJvCreateProcess& JvCreateProcess() override { return runner; }
-    ConversionJob& EncoderJob() override { return encoderJob; }
+    EncoderPool& Encoders() override { return encoders; }
+    INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
     ITimer& JvTimer() override { return timer; }
     ITrayIcon& JvTrayIcon() override { return trayIcon; }
     IOpenDialog& OpenDialog1() override { return openDialog; }
@@ -213,8 +237,9 @@ public:
     MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, playBtn;
     MemoryEdit jvEditDir, jvEditNumb { "-1" }, jvEditCmdMsg;
     MemoryCheckBox checkBox;
-    ConversionJob encoderJob;
     TJvCreateProcess runner;
+    EncoderPool encoders;
+    MemoryNumberEdit spinAtOnce;
     TJvTimer timer;
     MemoryTrayIcon trayIcon;
     MemoryOpenDialog openDialog;

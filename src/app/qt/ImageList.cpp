@@ -2,7 +2,6 @@
 
 #include "app/qt/DrawnIconEngine.h"
 
-
 namespace ondrevo {
 namespace {
 

@@ -5,6 +5,7 @@
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
 #include "app/qt/QtFileList.h"
+#include "app/qt/QtNumberEdit.h"
 #include "app/qt/QtSelector.h"
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
@@ -50,6 +51,12 @@ TFFmpegFrm::TFFmpegFrm(
     , loginManager_(loginManager ? std::move(loginManager) : CreateSystemLoginManager())
     , sleepInhibitor_(*loginManager_)
     , jvCreateProcess_(loop)
+    , encoders_(jvCreateProcess_,
+          [this, &loop](std::size_t slot) {
+              auto made = std::make_unique<TJvCreateProcess>(loop);
+              handlers_.WireEncoder(*made, slot);
+              return made;
+          })
     , jvTimer_(loop)
     , openDialog1_(this)
     , desktop_(this)
@@ -301,6 +308,17 @@ void TFFmpegFrm::BuildPageControl()
     jvCheckBox_->setObjectName("JvCheckBox");
     jvCheckBox_->move(10, 20);
     jvCheckBox_->adjustSize();
+    auto* atOnceLabel = new QLabel("Files converted at once:", other);
+    atOnceLabel->move(12, 52);
+    atOnceLabel->adjustSize();
+    jvSpinAtOnce_ = new QtNumberEdit(other);
+    jvSpinAtOnce_->setObjectName("JvSpinAtOnce");
+    jvSpinAtOnce_->setAccessibleName("Files converted at once");
+    jvSpinAtOnce_->setRange(1, 1);
+    atOnceLabel->setBuddy(jvSpinAtOnce_);
+    jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 48);
+    jvSpinAtOnce_->setFixedWidth(60);
+    jvSpinAtOnce_->OnChange = [this] { Route("JvSpinAtOnceChange", [this] { handlers_.JvSpinAtOnceChange(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -351,6 +369,11 @@ IEdit& TFFmpegFrm::JvEditCmdMsg()
 {
     return *jvEditCmdMsg_;
 }
+INumberEdit& TFFmpegFrm::JvSpinAtOnce()
+{
+    return *jvSpinAtOnce_;
+}
+
 ICheckBox& TFFmpegFrm::JvCheckBox()
 {
     return *jvCheckBox_;

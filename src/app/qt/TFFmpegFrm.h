@@ -11,7 +11,7 @@
 #include "app/qt/ImageList.h"
 #include "app/qt/QtDesktop.h"
 #include "app/qt/QtOpenDialog.h"
-#include "conversion/ConversionJob.h"
+#include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
 #include "process/TJvCreateProcess.h"
@@ -34,6 +34,7 @@ class QtCheckBox;
 class QtDetailsPanel;
 class QtEdit;
 class QtFileList;
+class QtNumberEdit;
 class QtSelector;
 class QtToolButton;
 class QtTrayIcon;
@@ -60,7 +61,8 @@ public:
     IEdit& JvEditCmdMsg() override;
     ICheckBox& JvCheckBox() override;
     TJvCreateProcess& JvCreateProcess() override { return jvCreateProcess_; }
-    ConversionJob& EncoderJob() override { return encoderJob_; }
+    EncoderPool& Encoders() override { return encoders_; }
+    INumberEdit& JvSpinAtOnce() override;
     ITimer& JvTimer() override { return jvTimer_; }
     ITrayIcon& JvTrayIcon() override;
     IOpenDialog& OpenDialog1() override;
@@ -104,10 +106,8 @@ private:
     std::unique_ptr<ILoginManager> loginManager_;
     ondrevo::SleepInhibitor sleepInhibitor_;
     ImageList imageList_;
-    // Declared before the runner: a temporary file is removed only after the runner
-    // that writes it has let go of its encoder.
-    ConversionJob encoderJob_;
     TJvCreateProcess jvCreateProcess_;
+    EncoderPool encoders_;
     TJvTimer jvTimer_;
     QtOpenDialog openDialog1_;
     QtDesktop desktop_;
@@ -139,6 +139,7 @@ private:
     std::array<QtSelector*, 5> jvCmbVdo_ {};
     std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
+    QtNumberEdit* jvSpinAtOnce_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
 };
 

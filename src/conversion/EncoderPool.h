@@ -1,0 +1,55 @@
+#pragma once
+// The encoders a batch runs at once: one slot per encoder, each with its runner and the
+// job it converts. Slot 0 is the window's own runner; further slots are made when a
+// batch first needs them and kept for the program's life, so the runners of stopped
+// encoders can still report their ends. UI thread.
+
+#include "conversion/ConversionJob.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace ondrevo {
+
+class TJvCreateProcess;
+
+class EncoderPool {
+public:
+    // Makes the runner of slot `slot` (1, 2, ...), set up and wired like the first.
+    using RunnerMaker = std::function<std::unique_ptr<TJvCreateProcess>(std::size_t slot)>;
+
+    EncoderPool(TJvCreateProcess& first, RunnerMaker makeRunner);
+    ~EncoderPool();
+    EncoderPool(const EncoderPool&) = delete;
+    EncoderPool& operator=(const EncoderPool&) = delete;
+
+    std::size_t Count() const { return slots_.size(); }
+    TJvCreateProcess& Runner(std::size_t slot) { return *slots_.at(slot)->runner; }
+    ConversionJob& Job(std::size_t slot) { return slots_.at(slot)->job; }
+    const ConversionJob& Job(std::size_t slot) const { return slots_.at(slot)->job; }
+
+    // Whether the slot's encoder runs or its end is still to be handled.
+    bool Busy(std::size_t slot) const;
+    // Whether any slot is busy.
+    bool AnyBusy() const;
+    // The first slot below `limit` that is not busy, making slots up to `limit` as needed.
+    std::optional<std::size_t> FreeSlot(std::size_t limit);
+    // The slot whose job converts `row`, if any.
+    std::optional<std::size_t> SlotOfRow(int row) const;
+
+private:
+    struct Slot {
+        // The job is declared first: its temporary file is removed only after the
+        // runner that writes it has let go of its encoder.
+        ConversionJob job;
+        TJvCreateProcess* runner = nullptr;
+        std::unique_ptr<TJvCreateProcess> owned;
+    };
+    RunnerMaker makeRunner_;
+    std::vector<std::unique_ptr<Slot>> slots_;
+};
+
+} // namespace ondrevo
