@@ -2,6 +2,7 @@
 
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
+#include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 
 #include <filesystem>
@@ -47,7 +48,7 @@ void ConversionSession::Add(const std::string& path)
 bool ConversionSession::WaitUntilIdle(std::chrono::seconds limit)
 {
     return loop.RunUntil(
-        [this] { return window.addFileBtn.enabled && window.runner.State() == TJvProcessState::psReady; }, limit);
+        [this] { return window.addFileBtn.enabled && !window.encoders.AnyBusy(); }, limit);
 }
 
 std::string ProbeStreams(const std::string& path)

@@ -26,7 +26,7 @@ public:
     {
         Event([](TFFmpegFrmHandlers& h) { h.StopConvBtnClick(); });
     }
-    // Runs the loop until no batch runs and the encoder has ended.
+    // Runs the loop until no batch runs and every encoder has ended.
     bool WaitUntilIdle(std::chrono::seconds limit = std::chrono::seconds(180));
     bool RunUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(120))
     {

@@ -1,0 +1,118 @@
+// "Files converted at once" above 1: rows run side by side with unique names, a failing
+// row among them, and Stop and closing with two encoders running.
+
+#include "conversion/Batch.h"
+#include "conversion/ConversionTestSupport.h"
+#include "conversion/EncoderPool.h"
+#include "process/TJvCreateProcess.h"
+#include "support/DatabaseSession.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace ondrevo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FilesAtOnce : public ::testing::Test {
+protected:
+    FilesAtOnce()
+        : session(std::make_unique<ConversionSession>(dir))
+        , window(session->window)
+    {
+    }
+    void SetUp() override
+    {
+        if (std::thread::hardware_concurrency() < 2)
+            GTEST_SKIP() << "one core: at most one file at once";
+        // The shipped database has no table for the count: it means 1 until saved.
+        EXPECT_EQ(window.spinAtOnce.Value(), 1);
+        window.spinAtOnce.UserSets(2);
+    }
+    std::string Clip(const std::string& relative, double seconds)
+    {
+        const fs::path path = dir.Path() / relative;
+        fs::create_directories(path.parent_path());
+        GenerateClip(path.string(), seconds);
+        return path.string();
+    }
+    std::string Output(const std::string& name) const { return session->outputFolder + "/" + name; }
+    int Running() const
+    {
+        int running = 0;
+        for (std::size_t slot = 0; slot < window.encoders.Count(); ++slot)
+            running += window.encoders.Runner(slot).State() == TJvProcessState::psWaiting;
+        return running;
+    }
+
+    TempDir dir;
+    std::unique_ptr<ConversionSession> session;
+    MemoryMainWindow& window;
+    ErrorReports reports;
+};
+
+TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHoldTheOthers)
+{
+    EXPECT_EQ(QueryValue(session->programFolder + "/LibFFmpeg.Dat", "select atonce_count from convert_atonce"), "2");
+    const std::string garbage = dir.File("garbage.mp4");
+    std::ofstream(garbage) << std::string(5000, 'x');
+    for (const std::string& path : { Clip("one/clip.mp4", 3), Clip("two/clip.mp4", 3), garbage, Clip("good.mp4", 2) })
+        session->Add(path);
+    session->Convert();
+    EXPECT_EQ(session->Image(0), batch::kConvertingImage);
+    EXPECT_EQ(session->Image(1), batch::kConvertingImage);
+    EXPECT_EQ(session->Image(2), batch::kWaitingImage);
+    EXPECT_EQ(Running(), 2);
+    EXPECT_EQ(window.jvEditNumb.Text(), "1");
+    ASSERT_TRUE(session->WaitUntilIdle());
+
+    for (const char* name : { "clip.3gp", "clip (2).3gp", "good.3gp" })
+        EXPECT_NEAR(ProbeDuration(Output(name)), name[0] == 'g' ? 2.0 : 3.0, 0.3) << name;
+    EXPECT_EQ(session->Image(2), batch::kFailedImage);
+    EXPECT_NE(session->Hint(2).find("garbage.mp4"), std::string::npos) << session->Hint(2);
+    for (int row : { 0, 1, 3 })
+        EXPECT_EQ(session->Image(row), batch::kEndedImage) << row;
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), "");
+    EXPECT_FALSE(window.timer.Enabled());
+    EXPECT_FALSE(window.sleepInhibitor.Held());
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
+{
+    // A large picture keeps both encoders busy long enough to be stopped halfway.
+    for (const char* name : { "a.mp4", "b.mp4", "c.mp4" })
+        session->Add(Clip(name, 30));
+    session->Selector(3).UserPick(4); // 1408x1152
+    for (const bool close : { false, true }) {
+        session->Convert();
+        ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
+        if (close) {
+            const std::string before = FileBytes(Output("a.3gp"));
+            window.Close();
+            session->loop.Run(); // ends once both encoders have ended
+            EXPECT_EQ(Running(), 0);
+            EXPECT_NE(FileBytes(Output("a.3gp")), before) << "the part written before closing was not kept";
+        } else {
+            session->Stop();
+            EXPECT_EQ(session->Image(0), batch::kEndedImage);
+            EXPECT_EQ(session->Image(1), batch::kEndedImage);
+            EXPECT_TRUE(window.addFileBtn.enabled);
+            ASSERT_TRUE(session->WaitUntilIdle());
+        }
+        for (const char* name : { "a.3gp", "b.3gp" }) {
+            const double part = ProbeDuration(Output(name));
+            EXPECT_GT(part, 0.0) << name << (close ? " after closing" : " after Stop");
+            EXPECT_LT(part, 30.0) << name;
+        }
+        EXPECT_FALSE(fs::exists(Output("c.3gp")));
+        EXPECT_EQ(session->Image(2), batch::kWaitingImage);
+    }
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+} // namespace
+} // namespace ondrevo::testing
