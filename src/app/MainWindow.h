@@ -35,6 +35,7 @@ public:
     // The batch's encoders: slot 0 runs on JvCreateProcess; each slot keeps what its
     // current or last run converts.
     virtual EncoderPool& Encoders() = 0;
+    virtual IBatchDisplay& BatchDisplay() = 0;
     // "Files converted at once" on the Other Settings page.
     virtual INumberEdit& JvSpinAtOnce() = 0;
     virtual ITimer& JvTimer() = 0;

@@ -19,6 +19,7 @@ class IFileList;
 class IDetailsPanel;
 class IButton;
 class IEdit;
+class IBatchDisplay;
 class INumberEdit;
 class EncoderPool;
 class ICheckBox;
@@ -128,6 +129,7 @@ private:
     ICheckBox& jvCheckBox_;
     TJvCreateProcess& jvCreateProcess_;
     EncoderPool& encoders_;
+    IBatchDisplay& batchDisplay_;
     INumberEdit& jvSpinAtOnce_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;

@@ -25,6 +25,7 @@ BatchControls TFFmpegFunc::Batch()
         { &addFileBtn_, &delFileBtn_, &clearFileBtn_, &convFileBtn_, &playBtn_ },
         jvEditNumb_,
         jvEditCmdMsg_,
+        batchDisplay_,
         jvEditDir_,
         jvCheckBox_,
         encoders_,
@@ -127,6 +128,7 @@ void TFFmpegFunc::ShowProgress(std::size_t slot, const std::string& line)
     BatchControls controls = Batch();
     try {
         progress::ShowProgress(controls, slot, line);
+        batch::ShowProgressOfBatch(controls);
     } catch (const EConvertError&) {
         if (reportOpen)
             return;

@@ -106,6 +106,19 @@ public:
     virtual void SetRange(int minimum, int maximum) = 0;
 };
 
+// The whole batch at a glance: a progress bar with a text in the status bar, the
+// percentage in the window's title and the tray icon's tooltip, and a desktop
+// notification when a batch ends while the user looks elsewhere.
+class IBatchDisplay {
+public:
+    virtual ~IBatchDisplay() = default;
+    virtual void Show(int percent, const std::string& text) = 0;
+    // Takes all of it away again.
+    virtual void Clear() = 0;
+    // One notification, only when the window is hidden or not active.
+    virtual void NotifyIfAway(const std::string& text) = 0;
+};
+
 // A text label.
 class ILabel {
 public:

@@ -9,6 +9,7 @@
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/JobOutcome.h"
+#include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
 #include "media/FileList.h"
 #include "process/TJvCreateProcess.h"
@@ -34,10 +35,36 @@ void StopBusyAnimation(BatchControls& controls)
     controls.trayIcon.SetImageIndex(kIdleTrayImage);
 }
 
+// The whole batch's share and time left, after a row's progress or end.
+void ShowBatchProgress(BatchControls& controls)
+{
+    BatchEstimate& estimate = controls.encoders.Estimate();
+    if (!estimate.Running())
+        return;
+    long long running = 0;
+    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
+        const ConversionJob& job = controls.encoders.Job(slot);
+        if (controls.encoders.Busy(slot) && !job.stopped)
+            running += std::min(job.elapsedSeconds, job.playingSeconds);
+    }
+    estimate.Update(BatchEstimate::Clock::now(), running);
+    controls.batchDisplay.Show(estimate.Percent(), estimate.Text());
+}
+
+void ClearBatchProgress(BatchControls& controls)
+{
+    controls.encoders.Estimate().Stop();
+    controls.batchDisplay.Clear();
+}
+
 // The batch ends: after its last row (`complete`, power-off when ticked) or early
 // because nothing more can be written, with `status` saying why.
 void EndBatch(BatchControls& controls, bool complete, const std::string& status)
 {
+    const std::string summary = controls.encoders.Estimate().Summary();
+    ClearBatchProgress(controls);
+    if (complete)
+        controls.batchDisplay.NotifyIfAway(summary);
     SetEditingButtonsEnabled(controls, true);
     if (complete && controls.shutDownWhenDone.Checked())
         ShutdownComputer(kShutdownPowerOff, controls.loginManager, controls.quitRequest);
@@ -90,12 +117,25 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
         }
     }
     job.output.reset(); // removes a file that was not kept
+    // A stopped encoder's end belongs to no running batch.
+    if (!job.stopped && controls.encoders.Estimate().Running())
+        controls.encoders.Estimate().RowEnded(job.playingSeconds, outcome.failed);
     if (const int row = RowOfJob(controls, job); row >= 0) {
         controls.fileList.SetImageIndex(row, outcome.failed ? kFailedImage : kEndedImage);
         controls.fileList.SetRowHint(row, outcome.reason);
     }
     job.row = -1;
     return outcome;
+}
+
+// The row's playing time in seconds; 0 when its cell cannot be read.
+int RowSeconds(const BatchControls& controls, int row)
+{
+    try {
+        return progress::PlayingSeconds(controls, row);
+    } catch (const Exception&) {
+        return 0;
+    }
 }
 
 std::size_t FilesAtOnce(BatchControls& controls)
@@ -156,6 +196,11 @@ void ConvertFiles(BatchControls& controls)
     // Left by a run of the program that was killed; files another copy still writes
     // are held by it and stay.
     PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
+    long long total = 0;
+    for (int row = 0; row < controls.fileList.RowCount(); ++row)
+        total += RowSeconds(controls, row);
+    controls.encoders.Estimate().Start(BatchEstimate::Clock::now(), total, controls.fileList.RowCount());
+    controls.batchDisplay.Show(0, controls.encoders.Estimate().Text());
     if (controls.cursor.Text() == "0")
         Dispatch([&controls] { StartJob(controls); });
     else
@@ -193,6 +238,7 @@ void StartJob(BatchControls& controls)
     job = ConversionJob {};
     job.row = row;
     job.source = source;
+    job.playingSeconds = RowSeconds(controls, row);
     const command_line::SourceFacts facts = command_line::QuerySource(source);
     job.sourceMilliseconds = facts.milliseconds;
     const std::string output = command_line::OutputFileName(controls, row, facts.name);
@@ -230,6 +276,7 @@ void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
     const JobOutcome outcome = FinishJob(controls, slot, exitCode);
     if (!batchRuns)
         return;
+    ShowBatchProgress(controls);
     if (outcome.stopBatch) {
         // Every other row would meet the same full or missing folder.
         for (std::size_t other = 0; other < controls.encoders.Count(); ++other)
@@ -255,6 +302,12 @@ void StopConversion(BatchControls& controls)
     controls.fileList.SetImageIndex(StrToInt(controls.cursor.Text()), kEndedImage);
     StopBusyAnimation(controls);
     controls.sleepInhibitor.SetHeld(false);
+    ClearBatchProgress(controls);
+}
+
+void ShowProgressOfBatch(BatchControls& controls)
+{
+    ShowBatchProgress(controls);
 }
 
 bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)

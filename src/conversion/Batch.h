@@ -71,6 +71,9 @@ bool AskEncoderToFinish(BatchControls& controls, std::size_t slot);
 // The same for every encoder; whether any was running.
 bool AskEncodersToFinish(BatchControls& controls);
 
+// Shows the whole batch's share and time left (after a progress line).
+void ShowProgressOfBatch(BatchControls& controls);
+
 // One step of the busy animation: swaps the tray image between 15 and 16.
 void ToggleTrayIcon(BatchControls& controls);
 

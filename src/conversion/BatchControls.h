@@ -9,6 +9,7 @@
 
 namespace ondrevo {
 
+class IBatchDisplay;
 class IButton;
 class ICheckBox;
 class IDetailsPanel;
@@ -29,6 +30,7 @@ struct BatchControls {
     std::array<IButton*, 5> editingButtons;
     IEdit& cursor; // the row being converted, "-1" when none was started since a Clear
     IEdit& statusLine;
+    IBatchDisplay& batchDisplay;
     IEdit& outputFolder;
     ICheckBox& shutDownWhenDone;
     // The encoders and what each converts; slot 0 is the window's runner.

@@ -20,6 +20,9 @@ struct ConversionJob {
     // The source's playing time in milliseconds as the media library reports it; 0 when
     // it does not know.
     long long sourceMilliseconds = 0;
+    // The row's playing time, and how much of it the encoder has converted so far.
+    int playingSeconds = 0;
+    int elapsedSeconds = 0;
     // Stop or closing the window asked the encoder to finish early.
     bool stopped = false;
     // No encoder ran: the end was posted (a refused row). Once stopped, such a job no

@@ -4,6 +4,7 @@
 // batch first needs them and kept for the program's life, so the runners of stopped
 // encoders can still report their ends. UI thread.
 
+#include "conversion/BatchEstimate.h"
 #include "conversion/ConversionJob.h"
 
 #include <cstddef>
@@ -40,6 +41,9 @@ public:
     // The slot whose job converts `row`, if any.
     std::optional<std::size_t> SlotOfRow(int row) const;
 
+    // The running batch's share done and time left.
+    BatchEstimate& Estimate() { return estimate_; }
+
 private:
     struct Slot {
         // The job is declared first: its temporary file is removed only after the
@@ -49,6 +53,7 @@ private:
         std::unique_ptr<TJvCreateProcess> owned;
     };
     RunnerMaker makeRunner_;
+    BatchEstimate estimate_;
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 

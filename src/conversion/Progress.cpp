@@ -175,6 +175,7 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     }
     const int duration = PlayingSeconds(controls, row);
     const int elapsed = ElapsedSeconds(line);
+    controls.encoders.Job(slot).elapsedSeconds = elapsed;
     controls.fileList.SetSubItem(row, kPercentCell, std::to_string(Percent(elapsed, duration)) + "%");
     if (shown)
         controls.statusLine.SetText(line);

@@ -47,8 +47,7 @@ void ConversionSession::Add(const std::string& path)
 
 bool ConversionSession::WaitUntilIdle(std::chrono::seconds limit)
 {
-    return loop.RunUntil(
-        [this] { return window.addFileBtn.enabled && !window.encoders.AnyBusy(); }, limit);
+    return loop.RunUntil([this] { return window.addFileBtn.enabled && !window.encoders.AnyBusy(); }, limit);
 }
 
 std::string ProbeStreams(const std::string& path)

@@ -61,7 +61,10 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
     std::ofstream(garbage) << std::string(5000, 'x');
     for (const std::string& path : { Clip("one/clip.mp4", 3), Clip("two/clip.mp4", 3), garbage, Clip("good.mp4", 2) })
         session->Add(path);
+    window.batchDisplay.away = true;
     session->Convert();
+    EXPECT_TRUE(window.batchDisplay.shown);
+    EXPECT_EQ(window.batchDisplay.text, "0 of 4 files");
     EXPECT_EQ(session->Image(0), batch::kConvertingImage);
     EXPECT_EQ(session->Image(1), batch::kConvertingImage);
     EXPECT_EQ(session->Image(2), batch::kWaitingImage);
@@ -76,6 +79,8 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
     for (int row : { 0, 1, 3 })
         EXPECT_EQ(session->Image(row), batch::kEndedImage) << row;
     EXPECT_EQ(window.jvEditCmdMsg.Text(), "");
+    EXPECT_FALSE(window.batchDisplay.shown);
+    EXPECT_EQ(window.batchDisplay.notifications, std::vector<std::string> { "3 files converted, 1 failed" });
     EXPECT_FALSE(window.timer.Enabled());
     EXPECT_FALSE(window.sleepInhibitor.Held());
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
@@ -87,6 +92,7 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
     for (const char* name : { "a.mp4", "b.mp4", "c.mp4" })
         session->Add(Clip(name, 30));
     session->Selector(3).UserPick(4); // 1408x1152
+    window.batchDisplay.away = true;
     for (const bool close : { false, true }) {
         session->Convert();
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
@@ -101,6 +107,7 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
             EXPECT_EQ(session->Image(0), batch::kEndedImage);
             EXPECT_EQ(session->Image(1), batch::kEndedImage);
             EXPECT_TRUE(window.addFileBtn.enabled);
+            EXPECT_FALSE(window.batchDisplay.shown);
             ASSERT_TRUE(session->WaitUntilIdle());
         }
         for (const char* name : { "a.3gp", "b.3gp" }) {
@@ -111,6 +118,7 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
         EXPECT_FALSE(fs::exists(Output("c.3gp")));
         EXPECT_EQ(session->Image(2), batch::kWaitingImage);
     }
+    EXPECT_TRUE(window.batchDisplay.notifications.empty());
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 

@@ -147,6 +147,32 @@ private:
     std::vector<std::string> items_;
 };
 
+class MemoryBatchDisplay : public IBatchDisplay {
+public:
+    void Show(int p, const std::string& t) override
+    {
+        shown = true;
+        percent = p;
+        text = t;
+    }
+    void Clear() override
+    {
+        shown = false;
+        percent = 0;
+        text.clear();
+    }
+    void NotifyIfAway(const std::string& t) override
+    {
+        if (away)
+            notifications.push_back(t);
+    }
+    bool shown = false;
+    int percent = 0;
+    std::string text;
+    bool away = false; // the window is hidden or not active
+    std::vector<std::string> notifications;
+};
+
 class MemoryTrayIcon : public ITrayIcon {
 public:
     int ImageIndex() const override { return image; }
@@ -214,6 +240,7 @@ public:
     TJvCreateProcess& JvCreateProcess() override { return runner; }
     EncoderPool& Encoders() override { return encoders; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
+    IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     ITimer& JvTimer() override { return timer; }
     ITrayIcon& JvTrayIcon() override { return trayIcon; }
     IOpenDialog& OpenDialog1() override { return openDialog; }
@@ -240,6 +267,7 @@ public:
     TJvCreateProcess runner;
     EncoderPool encoders;
     MemoryNumberEdit spinAtOnce;
+    MemoryBatchDisplay batchDisplay;
     TJvTimer timer;
     MemoryTrayIcon trayIcon;
     MemoryOpenDialog openDialog;

@@ -11,6 +11,7 @@
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
 #include "base/qt/WindowFont.h"
+#include "conversion/DesktopNotification.h"
 #include "conversion/SystemLoginManager.h"
 #include "player/qt/TMplayerFrm.h"
 
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -35,6 +37,7 @@ namespace {
 
 constexpr int kToolBarHeight = 40;
 constexpr int kStatusLineHeight = 21;
+constexpr int kBatchBarWidth = 140;
 // Selector columns on the parameter pages: label above, selector below.
 constexpr int kSelectorLeft = 4;
 constexpr int kSelectorPitch = QtSelector::kWidth + 2;
@@ -113,6 +116,18 @@ TFFmpegFrm::TFFmpegFrm(
     jvEditCmdMsg_->setReadOnly(true);
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
     jvEditCmdMsg_->setAccessibleName("Conversion progress");
+    // The whole batch, at the right end of the status line while a batch runs.
+    batchText_ = new QLabel(this);
+    batchText_->setObjectName("BatchText");
+    batchText_->setAccessibleName("Batch progress");
+    batchText_->hide();
+    batchBar_ = new QProgressBar(this);
+    batchBar_->setObjectName("BatchBar");
+    batchBar_->setAccessibleName("Whole batch");
+    batchBar_->setRange(0, 100);
+    batchBar_->setGeometry(
+        kClientWidth - kBatchBarWidth, kClientHeight - kStatusLineHeight, kBatchBarWidth, kStatusLineHeight);
+    batchBar_->hide();
 
     jvCreateProcess_.SetConsoleOptions(coOwnerData | coRedirect);
     handlers_.WireNonVisualEvents(*jvEditNumb_, jvCreateProcess_, jvTimer_);
@@ -369,6 +384,43 @@ IEdit& TFFmpegFrm::JvEditCmdMsg()
 {
     return *jvEditCmdMsg_;
 }
+void TFFmpegFrm::Show(int percent, const std::string& text)
+{
+    const QString shown = QString::fromStdString(text);
+    if (batchBar_->isHidden()) {
+        batchBar_->show();
+        batchText_->show();
+    }
+    batchBar_->setValue(percent);
+    batchText_->setText(shown);
+    batchText_->adjustSize();
+    const int textLeft = kClientWidth - kBatchBarWidth - batchText_->width() - 8;
+    batchText_->move(textLeft, kClientHeight - kStatusLineHeight + (kStatusLineHeight - batchText_->height()) / 2);
+    jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, textLeft - 4, kStatusLineHeight);
+    const QString title = QString("Ondrevo - %1%").arg(percent);
+    setWindowTitle(title);
+    jvTrayIcon_->setToolTip(title + "\n" + shown);
+}
+
+void TFFmpegFrm::Clear()
+{
+    batchBar_->hide();
+    batchText_->hide();
+    jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
+    setWindowTitle("Ondrevo");
+    jvTrayIcon_->setToolTip("Ondrevo");
+}
+
+void TFFmpegFrm::NotifyIfAway(const std::string& text)
+{
+    if (isVisible() && isActiveWindow() && !isMinimized())
+        return;
+    if (QtTrayIcon::Available() && jvTrayIcon_->isVisible())
+        jvTrayIcon_->showMessage("Ondrevo", QString::fromStdString(text), QSystemTrayIcon::Information);
+    else
+        NotifyDesktop("Ondrevo", text);
+}
+
 INumberEdit& TFFmpegFrm::JvSpinAtOnce()
 {
     return *jvSpinAtOnce_;

@@ -24,6 +24,7 @@
 #include <string>
 
 class QLabel;
+class QProgressBar;
 class QGroupBox;
 class QTabWidget;
 class QToolButton;
@@ -39,7 +40,7 @@ class QtSelector;
 class QtToolButton;
 class QtTrayIcon;
 
-class TFFmpegFrm : public QWidget, public IMainWindow {
+class TFFmpegFrm : public QWidget, public IMainWindow, private IBatchDisplay {
 public:
     // `desktop` and `openDialog`, when given, stand in for the window's own (tests pass
     // recording ones); they must outlive the window.
@@ -63,6 +64,7 @@ public:
     TJvCreateProcess& JvCreateProcess() override { return jvCreateProcess_; }
     EncoderPool& Encoders() override { return encoders_; }
     INumberEdit& JvSpinAtOnce() override;
+    IBatchDisplay& BatchDisplay() override { return *this; }
     ITimer& JvTimer() override { return jvTimer_; }
     ITrayIcon& JvTrayIcon() override;
     IOpenDialog& OpenDialog1() override;
@@ -83,6 +85,11 @@ public:
 
     static constexpr int kClientWidth = 852;
     static constexpr int kClientHeight = 526;
+
+private:
+    void Show(int percent, const std::string& text) override;
+    void Clear() override;
+    void NotifyIfAway(const std::string& text) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -141,6 +148,8 @@ private:
     QtCheckBox* jvCheckBox_ = nullptr;
     QtNumberEdit* jvSpinAtOnce_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
+    QProgressBar* batchBar_ = nullptr;
+    QLabel* batchText_ = nullptr;
 };
 
 } // namespace ondrevo

@@ -1,0 +1,58 @@
+#pragma once
+// How far the whole batch has got and when it will end. Its share is weighted by
+// playing time: the seconds of source converted out of the seconds of every row. The
+// time left comes from the pace so far; it says nothing before the batch has run 5 s,
+// is never negative, and never jumps far up (a slow stretch raises it step by step
+// rather than back to hours). UI thread.
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace ondrevo {
+
+class BatchEstimate {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // A batch of `files` rows that play `totalSeconds` in all starts at `now`.
+    void Start(Clock::time_point now, long long totalSeconds, int files);
+    // A row has ended (converted, or failed): its seconds count as done.
+    void RowEnded(long long rowSeconds, bool failed);
+    // The time now, and the seconds converted so far by the rows still running.
+    void Update(Clock::time_point now, long long runningSeconds);
+    void Stop() { running_ = false; }
+
+    bool Running() const { return running_; }
+    int Percent() const;
+    int FilesDone() const { return filesDone_; }
+    int FilesFailed() const { return filesFailed_; }
+    // "57 files converted, 3 failed": how a finished batch went.
+    std::string Summary() const;
+    // The time left, once known.
+    std::optional<std::chrono::seconds> Left() const
+    {
+        if (!left_)
+            return std::nullopt;
+        return std::chrono::duration_cast<std::chrono::seconds>(*left_ + std::chrono::milliseconds(500));
+    }
+    // "12 of 60 files, about 3 min left", or without the time while it is not known.
+    std::string Text() const;
+
+    // "about 45 s", "about 3 min", "about 2 h 5 min".
+    static std::string LeftText(std::chrono::seconds left);
+
+private:
+    bool running_ = false;
+    Clock::time_point started_ {};
+    Clock::time_point lastUpdate_ {};
+    long long totalSeconds_ = 0;
+    long long endedSeconds_ = 0;
+    long long runningSeconds_ = 0;
+    int files_ = 0;
+    int filesDone_ = 0;
+    int filesFailed_ = 0;
+    std::optional<std::chrono::milliseconds> left_;
+};
+
+} // namespace ondrevo
