@@ -100,7 +100,16 @@ mkdir -p "$(dirname "$launcher")"
 cat > "$launcher.new.$$" <<LAUNCHER
 #!/bin/sh
 $launcher_mark
-# Starts Ondrevo in its program folder, where it keeps LibFFmpeg.Dat.
+# Starts Ondrevo in its program folder, where it keeps LibFFmpeg.Dat. Files and folders
+# given are added to its list; relative ones are taken from where it was started.
+for argument in "\$@"; do
+  case \$argument in
+    /*) ;;
+    *) argument=\$PWD/\$argument ;;
+  esac
+  set -- "\$@" "\$argument"
+  shift
+done
 cd $(shell_quoted "$program_dir") || exit 1
 # The mini player draws into an X11 window: on a Wayland session Ondrevo runs on XWayland.
 if [ -n "\${DISPLAY:-}" ] && { [ -n "\${WAYLAND_DISPLAY:-}" ] || [ "\${XDG_SESSION_TYPE:-}" = wayland ]; }; then
@@ -120,7 +129,8 @@ Version=1.4
 Name=Ondrevo
 GenericName=Video Converter
 Comment=Convert video files to 3GP for mobile phones
-Exec=$(exec_argument "$launcher")
+Exec=$(exec_argument "$launcher") %F
+MimeType=video/mp4;video/x-msvideo;video/quicktime;video/x-flv;video/x-ms-wmv;video/x-ms-asf;video/3gpp;video/3gpp2;video/x-matroska;video/webm;video/mpeg;video/mp2t;video/ogg;video/dv;video/x-m4v;application/vnd.rn-realmedia;application/vnd.rn-realmedia-vbr;
 Icon=ondrevo
 Terminal=false
 StartupNotify=true

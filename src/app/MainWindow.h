@@ -11,6 +11,7 @@
 namespace ondrevo {
 
 class EncoderPool;
+class FileAdder;
 class ILoginManager;
 class IMplayerWindow;
 class TJvCreateProcess;
@@ -36,6 +37,8 @@ public:
     // current or last run converts.
     virtual EncoderPool& Encoders() = 0;
     virtual IBatchDisplay& BatchDisplay() = 0;
+    // Adds many files at once off the UI thread.
+    virtual FileAdder& Adder() = 0;
     // "Files converted at once" on the Other Settings page.
     virtual INumberEdit& JvSpinAtOnce() = 0;
     virtual ITimer& JvTimer() = 0;

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "base/Errors.h"
 #include "conversion/Batch.h"
+#include "media/FileAdder.h"
 #include "parameters/TSqlDatMod.h"
 #include "process/TJvCreateProcess.h"
 
@@ -86,6 +87,7 @@ void TFFmpegFunc::EnableButtons()
 
 void TFFmpegFunc::StopOnClose()
 {
+    window_.Adder().Cancel();
     // A batch runs exactly while Add is disabled; the encoder finishes its file on "q",
     // and the program ends once the part it wrote has been kept.
     if (fileListView_.RowCount() > 0 && !addFileBtn_.Enabled()) {

@@ -72,9 +72,15 @@ public:
 
     // Source file list and details panel.
     void AddVideoFile();
-    // Files dropped on the list: added as Add adds a chosen one, only while Add is
-    // enabled (never during a batch).
+    // Files and folders dropped on the list (or given at start): each file, and every
+    // file of a video type below each folder, added in order as Add adds a chosen one,
+    // only while Add is enabled (never during a batch).
     void AddDroppedFiles(const std::vector<std::string>& paths);
+    // Adds several files in order. One is added at once; more are added off the UI
+    // thread, the status line counting them, while Convert, Play, Delete and Clear wait.
+    void AddVideoFiles(const std::vector<std::string>& paths);
+    // Whether files are still being added.
+    bool Adding();
     void DeleteVideoFile();
     void ClearVideoFiles();
     void ShowSelectedFileInfo();

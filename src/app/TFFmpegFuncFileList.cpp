@@ -3,21 +3,75 @@
 
 #include "app/TFFmpegFunc.h"
 
+#include "app/MainWindow.h"
 #include "base/Controls.h"
+#include "media/FileAdder.h"
 #include "media/FileList.h"
 
 namespace ondrevo {
 
+namespace {
+
+// While files are being added, the buttons that would act on the list wait.
+void SetListButtonsEnabled(IMainWindow& window, bool enabled)
+{
+    for (IButton* button : { &window.DelFileBtn(), &window.ClearFileBtn(), &window.ConvFileBtn(), &window.PlayBtn() })
+        button->SetEnabled(enabled);
+}
+
+} // namespace
+
 void TFFmpegFunc::AddVideoFile()
 {
-    file_list::AddVideoFile(openDialog1_, fileListView_, msgListView_);
+    const std::vector<std::string> chosen = openDialog1_.ExecuteMany();
+    // One file is added at once, whatever the dialog answered, as it always was.
+    if (chosen.size() == 1 && !Adding())
+        file_list::AddChosenFile(chosen.front(), fileListView_, msgListView_);
+    else
+        AddVideoFiles(chosen);
 }
 
 void TFFmpegFunc::AddDroppedFiles(const std::vector<std::string>& paths)
 {
     if (!addFileBtn_.Enabled())
         return;
-    file_list::AddVideoFiles(paths, fileListView_, msgListView_);
+    AddVideoFiles(file_list::ExpandDropped(paths));
+}
+
+bool TFFmpegFunc::Adding()
+{
+    return window_.Adder().Running();
+}
+
+void TFFmpegFunc::AddVideoFiles(const std::vector<std::string>& paths)
+{
+    if (paths.size() == 1 && !Adding()) {
+        file_list::AddVideoFiles(paths, fileListView_, msgListView_);
+        return;
+    }
+    if (paths.empty())
+        return;
+    // The events come later, on the loop: each binds a controller of its own then.
+    FileAdder::Events events;
+    events.append = [](const file_list::RowFacts& facts) {
+        TFFmpegFunc func;
+        func.fileListView_.AppendRow(facts.path, file_list::kAddedFileImage,
+            { facts.type, facts.size, facts.playingTime, file_list::kStartPercent });
+    };
+    events.progress = [](std::size_t added, std::size_t total) {
+        TFFmpegFunc().jvEditCmdMsg_.SetText(
+            "Adding " + std::to_string(added) + " of " + std::to_string(total) + " files");
+    };
+    events.ended = [](const std::string& last) {
+        TFFmpegFunc func;
+        if (func.Adding())
+            return; // more were given meanwhile
+        func.jvEditCmdMsg_.SetText("");
+        SetListButtonsEnabled(func.window_, func.addFileBtn_.Enabled());
+        func.ShowFileInfo(last);
+    };
+    if (window_.Adder().Add(paths, std::move(events)))
+        SetListButtonsEnabled(window_, false);
 }
 
 void TFFmpegFunc::DeleteVideoFile()
@@ -27,6 +81,10 @@ void TFFmpegFunc::DeleteVideoFile()
 
 void TFFmpegFunc::ClearVideoFiles()
 {
+    if (Adding()) {
+        window_.Adder().Cancel();
+        SetListButtonsEnabled(window_, addFileBtn_.Enabled());
+    }
     file_list::ClearVideoFiles(fileListView_, msgListView_, jvEditNumb_, jvEditCmdMsg_);
 }
 

@@ -182,6 +182,13 @@ class IOpenDialog {
 public:
     virtual ~IOpenDialog() = default;
     virtual std::optional<std::string> Execute() = 0;
+    // The same where several files may be picked at once: the chosen paths in the
+    // dialog's order, none when cancelled.
+    virtual std::vector<std::string> ExecuteMany()
+    {
+        std::optional<std::string> chosen = Execute();
+        return chosen ? std::vector<std::string> { *chosen } : std::vector<std::string> {};
+    }
 };
 
 // What the logic asks of the desktop: the folder chooser, the opener for folders and

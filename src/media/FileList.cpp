@@ -8,9 +8,10 @@
 #include <filesystem>
 
 namespace ondrevo::file_list {
-namespace {
 
-constexpr const char* kStartPercent = "0%";
+const char* const kStartPercent = "0%";
+
+namespace {
 
 // The details panel's rows that get a value; 0, 5 and 11 are section headings.
 constexpr int kFirstDetailRow = 1;
@@ -73,6 +74,11 @@ bool AddFile(const std::string& path, IFileList& list, IDetailsPanel& panel)
 }
 
 } // namespace
+
+bool AddChosenFile(const std::string& path, IFileList& list, IDetailsPanel& panel)
+{
+    return AddFile(path, list, panel);
+}
 
 void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel)
 {

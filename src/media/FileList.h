@@ -17,10 +17,15 @@ namespace file_list {
 
 // The row image of a file added and not converted yet.
 constexpr int kAddedFileImage = 15;
+// The percent cell of a row not converted yet.
+extern const char* const kStartPercent;
 
 // Runs the open dialog; appends a row for the chosen file (caption = its path, image
 // 15, type, size, playing time, "0%") and shows its facts.
 void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel);
+// Appends the row of the file at `path` as Add does for a chosen file, whatever the
+// path names, and shows its facts. False when the media library cannot be loaded.
+bool AddChosenFile(const std::string& path, IFileList& list, IDetailsPanel& panel);
 // Appends a row for each of `paths` in order, as AddVideoFile does for a chosen file,
 // and shows the facts of each in turn (so the last one's stay). A path that is not a
 // file (a folder, a vanished file) is passed over; when the media information library

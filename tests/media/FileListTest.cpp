@@ -10,7 +10,9 @@
 #include "parameters/TSqlDatMod.h"
 #include "support/MemoryControls.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ondrevo::testing {
@@ -41,9 +43,11 @@ protected:
         window.openDialog.answers.push_back(answer);
         window.Event([](TFFmpegFrmHandlers& handlers) { handlers.AddFileBtnClick(); });
     }
+    // Drops and waits until every file is in: several are added off the UI thread.
     void Drop(const std::vector<std::string>& paths)
     {
         window.Event([&](TFFmpegFrmHandlers& handlers) { handlers.FileListViewDragDrop(paths); });
+        EXPECT_TRUE(loop.RunUntil([this] { return !window.adder.Running(); }));
     }
     void PressKey(int key)
     {
@@ -277,6 +281,84 @@ TEST_F(FileList, DroppedFilesAreAddedInOrderPassingOverWhatIsNoFile)
     EXPECT_EQ(Value(1), "it's \"odd\" \xc3\xa9t\xc3\xa9.mp4");
     Drop({ Clips().garbage });
     EXPECT_EQ(Value(1), "garbage.3gp");
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, ManyFilesAreAddedInOrderWhileTheListButtonsWaitFromAPickOrAFolderDrop)
+{
+    namespace fs = std::filesystem;
+    // A folder with subfolders and files of other types; a loose file of another type is
+    // added all the same, as a single Add would.
+    const fs::path top = folder.Path() / "top";
+    fs::create_directories(top / "sub");
+    for (const char* name : { "b.MP4", "a.txt", "sub/c.mkv", "sub/d.jpg", "sub/e.mp4" })
+        fs::copy_file(Clips().videoAndAudio, top / name);
+    const std::string loose = folder.File("notes.txt");
+    std::ofstream(loose) << "not a video";
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        { "a folder and a file dropped together",
+            [&] { window.Event([&](TFFmpegFrmHandlers& h) {
+                      h.FileListViewDragDrop({ top.string(), loose });
+                  }); },
+            { (top / "b.MP4").string(), (top / "sub/c.mkv").string(), (top / "sub/e.mp4").string(), loose } },
+        { "three picked at once in the Add dialog",
+            [&] {
+                window.openDialog.picks.push_back({ loose, Clips().garbage, Clips().videoOnly });
+                window.Event([](TFFmpegFrmHandlers& h) { h.AddFileBtnClick(); });
+            },
+            { loose, Clips().garbage, Clips().videoOnly } },
+    };
+    std::vector<std::string> statuses;
+    window.jvEditCmdMsg.OnChange = [&] { statuses.push_back(window.jvEditCmdMsg.Text()); };
+    for (const Case& c : cases) {
+        window.fileList.rows.clear();
+        statuses.clear();
+        c.act();
+        EXPECT_FALSE(window.convFileBtn.enabled) << c.what;
+        EXPECT_FALSE(window.clearFileBtn.enabled) << c.what;
+        EXPECT_TRUE(window.addFileBtn.enabled) << c.what;
+        ASSERT_TRUE(loop.RunUntil([&] { return !window.adder.Running(); })) << c.what;
+        std::vector<std::string> captions;
+        for (const auto& row : window.fileList.rows)
+            captions.push_back(row.caption);
+        EXPECT_EQ(captions, c.rows) << c.what;
+        EXPECT_NE(
+            std::find(statuses.begin(), statuses.end(), "Adding 1 of " + std::to_string(c.rows.size()) + " files"),
+            statuses.end())
+            << c.what;
+        EXPECT_EQ(window.jvEditCmdMsg.Text(), "") << c.what;
+        EXPECT_TRUE(window.convFileBtn.enabled && window.clearFileBtn.enabled && window.delFileBtn.enabled
+            && window.playBtn.enabled)
+            << c.what;
+        // Each row is the one a single Add gives.
+        const std::vector<std::string> added = window.fileList.rows.back().subItems;
+        Add(c.rows.back());
+        EXPECT_EQ(window.fileList.rows.back().subItems, added) << c.what;
+    }
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FileList, ClosingOrClearingWhileFilesAreBeingAddedStopsTheAdding)
+{
+    std::vector<std::string> many(200, Clips().videoAndAudio);
+    for (const bool close : { false, true }) {
+        window.fileList.rows.clear();
+        window.Event([&](TFFmpegFrmHandlers& h) { h.FileListViewDragDrop(many); });
+        ASSERT_TRUE(loop.RunUntil([&] { return window.fileList.RowCount() > 0; }));
+        if (close)
+            window.Close();
+        else
+            TFFmpegFunc().ClearVideoFiles();
+        loop.Drain();
+        EXPECT_FALSE(window.adder.Running());
+        EXPECT_LT(window.fileList.RowCount(), 200) << (close ? "close" : "clear");
+        EXPECT_TRUE(close || window.fileList.RowCount() == 0);
+    }
     EXPECT_TRUE(errors.messages.empty());
 }
 

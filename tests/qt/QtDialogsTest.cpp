@@ -52,7 +52,7 @@ TEST(QtOpenDialogRun, TitleSingleFileAndTheFiltersInOrder)
     });
     EXPECT_EQ(openDialog.Execute(), std::nullopt);
     EXPECT_EQ(title, "Add video files");
-    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
     EXPECT_EQ(shownFilters, filters);
     EXPECT_EQ(preselected, filters[0]);
 }

@@ -152,6 +152,16 @@ std::optional<std::string> MemoryOpenDialog::Execute()
     return answer;
 }
 
+std::vector<std::string> MemoryOpenDialog::ExecuteMany()
+{
+    if (picks.empty())
+        return IOpenDialog::ExecuteMany();
+    ++shown;
+    std::vector<std::string> pick = picks.front();
+    picks.pop_front();
+    return pick;
+}
+
 std::optional<std::string> MemoryDesktop::ChooseFolder(const std::string& title)
 {
     chooserTitles.push_back(title);

@@ -13,6 +13,7 @@
 #include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
+#include "media/FileAdder.h"
 #include "player/MplayerWindow.h"
 #include "process/TJvCreateProcess.h"
 
@@ -186,7 +187,10 @@ public:
 class MemoryOpenDialog : public IOpenDialog {
 public:
     std::optional<std::string> Execute() override;
+    // Several files picked at once are answered from `picks` first.
+    std::vector<std::string> ExecuteMany() override;
     std::deque<std::optional<std::string>> answers;
+    std::deque<std::vector<std::string>> picks;
     int shown = 0;
 };
 
@@ -241,6 +245,7 @@ public:
     EncoderPool& Encoders() override { return encoders; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
+    FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
     ITrayIcon& JvTrayIcon() override { return trayIcon; }
     IOpenDialog& OpenDialog1() override { return openDialog; }
@@ -268,6 +273,7 @@ public:
     EncoderPool encoders;
     MemoryNumberEdit spinAtOnce;
     MemoryBatchDisplay batchDisplay;
+    FileAdder adder { loop, 2 };
     TJvTimer timer;
     MemoryTrayIcon trayIcon;
     MemoryOpenDialog openDialog;

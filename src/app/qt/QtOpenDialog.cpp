@@ -15,23 +15,32 @@ QStringList QtOpenDialog::NameFilters()
 
 std::optional<std::string> QtOpenDialog::Execute()
 {
+    std::vector<std::string> chosen = ExecuteMany();
+    if (chosen.empty())
+        return std::nullopt;
+    return chosen.front();
+}
+
+std::vector<std::string> QtOpenDialog::ExecuteMany()
+{
     QFileDialog dialog(owner_, QString::fromUtf8(kOpenDialogTitle));
     dialog.setObjectName("OpenDialog1");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Ctrl and Shift pick several in the list; several quoted names may be typed.
+    dialog.setFileMode(QFileDialog::ExistingFiles);
     const QStringList filters = NameFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(memory_.FilterIndex()));
     if (!memory_.FileName().empty())
         dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(memory_.FileName())));
     if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty())
-        return std::nullopt;
-    const std::string path = QFile::encodeName(chosen.first()).toStdString();
-    memory_.Accept(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())), path);
-    return path;
+        return {};
+    std::vector<std::string> paths;
+    for (const QString& file : dialog.selectedFiles())
+        paths.push_back(QFile::encodeName(file).toStdString());
+    if (!paths.empty())
+        memory_.Accept(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())), paths.back());
+    return paths;
 }
 
 } // namespace ondrevo

@@ -1,5 +1,5 @@
 #pragma once
-// The open dialog of Add: "Add video files", one existing file, the video filters and
+// The open dialog of Add: "Add video files", one or several existing files, the video filters and
 // "all files". It opens again on the filter and the file accepted last, for as long as the
 // program runs.
 
@@ -20,6 +20,7 @@ public:
     }
 
     std::optional<std::string> Execute() override;
+    std::vector<std::string> ExecuteMany() override;
 
     // The filter entries as the toolkit's dialog takes them, in order.
     static QStringList NameFilters();

@@ -2,6 +2,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/Startup.h"
+#include "app/TFFmpegFunc.h"
 #include "app/qt/QtEventLoop.h"
 #include "app/qt/TFFmpegFrm.h"
 #include "base/CharacterType.h"
@@ -9,9 +10,11 @@
 #include "base/qt/WindowFont.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 #include <clocale>
+#include <filesystem>
 
 namespace ondrevo {
 
@@ -33,16 +36,25 @@ int RunQtProgram(int argc, char** argv)
         box.exec();
     });
 
+    // Files and folders named on the command line ("Open with" in a file manager) are
+    // added once the window is up, as a drop would add them.
+    std::vector<std::string> given;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        given.push_back(std::filesystem::absolute(QFile::encodeName(arguments[i]).toStdString()).string());
+
     QtEventLoop loop;
     StartupEnvironment environment;
     environment.loop = &loop;
-    environment.createMainWindow = [&loop]() -> std::shared_ptr<void> {
+    environment.createMainWindow = [&loop, &given]() -> std::shared_ptr<void> {
         // A text field lays out its text in the application's font as it is made, before
         // it takes its window's: made while that font is the window's own face, the window
         // loads no other face. Dialogs, menus and tooltips keep the desktop's font.
         const WindowFontWhileMaking windowFont;
         auto window = std::make_shared<TFFmpegFrm>(loop);
         window->show();
+        if (!given.empty())
+            loop.Post([given] { Dispatch([&given] { TFFmpegFunc().AddDroppedFiles(given); }); });
         return window;
     };
     environment.showApplicationError = [](const std::string& className, const std::string& message) {

@@ -31,6 +31,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <thread>
 
 namespace ondrevo {
 namespace {
@@ -60,6 +61,7 @@ TFFmpegFrm::TFFmpegFrm(
               handlers_.WireEncoder(*made, slot);
               return made;
           })
+    , adder_(loop, std::max(1u, std::thread::hardware_concurrency()))
     , jvTimer_(loop)
     , openDialog1_(this)
     , desktop_(this)

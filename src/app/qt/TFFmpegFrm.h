@@ -14,6 +14,7 @@
 #include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
+#include "media/FileAdder.h"
 #include "process/TJvCreateProcess.h"
 
 #include <QWidget>
@@ -65,6 +66,7 @@ public:
     EncoderPool& Encoders() override { return encoders_; }
     INumberEdit& JvSpinAtOnce() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
+    FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
     ITrayIcon& JvTrayIcon() override;
     IOpenDialog& OpenDialog1() override;
@@ -115,6 +117,7 @@ private:
     ImageList imageList_;
     TJvCreateProcess jvCreateProcess_;
     EncoderPool encoders_;
+    FileAdder adder_;
     TJvTimer jvTimer_;
     QtOpenDialog openDialog1_;
     QtDesktop desktop_;
