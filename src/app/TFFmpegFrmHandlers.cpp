@@ -119,8 +119,8 @@ void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
 void TFFmpegFrmHandlers::JvCmbAdo1Change()
 {
     TFFmpegFunc func;
-    func.SaveSelectorPosition(*func.AudioSelectors()[0]);
-    func.RefillAudioSelectors();
+    if (func.SaveSelectorPosition(*func.AudioSelectors()[0]))
+        func.RefillAudioSelectors();
 }
 
 void TFFmpegFrmHandlers::JvCmbAdoChange(int n)

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "base/Errors.h"
+#include "base/HandlerDispatch.h"
 #include "conversion/Batch.h"
 #include "parameters/TSqlDatMod.h"
 #include "process/TJvCreateProcess.h"
@@ -43,6 +44,7 @@ TFFmpegFunc::TFFmpegFunc()
 
 TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     : window_(window)
+    , dataModule_(dataModule)
     , sqliteQuery_(dataModule.SqliteQuery())
     , openDialog1_(window.OpenDialog1())
     , fileListView_(window.FileListView())
@@ -88,6 +90,27 @@ void TFFmpegFunc::StopOnClose()
         EnableButtons();
         jvCreateProcess_.Write("q");
     }
+}
+
+bool TFFmpegFunc::StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored)
+{
+    bool stored = false;
+    try {
+        stored = save();
+    } catch (const EUniError&) {
+        const std::exception_ptr refusal = std::current_exception();
+        try {
+            showStored();
+        } catch (const std::exception&) {
+            // A database that cannot be read either leaves the control showing nothing.
+        }
+        if (dataModule_.TakeSaveFailureReport())
+            ReportHandlerError(refusal);
+        return false;
+    }
+    if (stored)
+        dataModule_.ChoiceSaved();
+    return true;
 }
 
 void TFFmpegFunc::OpenDonationPage()

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,11 @@ public:
     void RefillAudioSelectors();
     int ReadSavedPosition(int tag);
     int ReadSavedAudioPosition(int tag);
-    void SaveSelectorPosition(ISelector& selector);
-    void SaveAudioPosition(ISelector& selector);
+    // Save a selector's position. When the database refuses, the selector shows the
+    // stored position again (the audio codec's sub-selectors are refilled to match) and
+    // false is returned; see StoreChoice.
+    bool SaveSelectorPosition(ISelector& selector);
+    bool SaveAudioPosition(ISelector& selector);
     std::string SelectorFragment(ISelector& selector);
 
     // Output folder.
@@ -96,8 +100,14 @@ public:
 
 private:
     BatchControls Batch();
+    // Runs `save`, which returns whether it stored anything. When the database refuses
+    // (EUniError), `showStored` puts the control back to what is stored, quietly, and
+    // the refusal is shown in the error report unless one was shown since the last
+    // stored choice. Returns whether the choice was stored.
+    bool StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored);
 
     IMainWindow& window_;
+    TSqlDatMod& dataModule_;
     TSqliteQuery& sqliteQuery_;
     std::array<ISelector*, 5> jvCmbVdo_ {};
     std::array<ISelector*, 4> jvCmbAdo_ {};

@@ -20,12 +20,26 @@ TSqlDatMod::TSqlDatMod(const std::string& databaseName)
         throw EUniError(rc, message);
     }
     query_ = std::make_unique<TSqliteQuery>(dataBase_);
+    SetBusyTimeout(kBusyTimeout);
 }
 
 TSqlDatMod::~TSqlDatMod()
 {
     query_.reset();
     sqlite3_close(dataBase_);
+}
+
+void TSqlDatMod::SetBusyTimeout(std::chrono::milliseconds timeout)
+{
+    sqlite3_busy_timeout(dataBase_, static_cast<int>(timeout.count()));
+}
+
+bool TSqlDatMod::TakeSaveFailureReport()
+{
+    if (saveFailureReported_)
+        return false;
+    saveFailureReported_ = true;
+    return true;
 }
 
 } // namespace ondrevo

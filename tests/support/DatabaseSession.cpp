@@ -2,10 +2,12 @@
 
 #include "app/TFFmpegFunc.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sqlite3.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -129,6 +131,148 @@ StatementLog::StatementLog(sqlite3* dataBase)
 StatementLog::~StatementLog()
 {
     sqlite3_trace_v2(dataBase_, 0, nullptr, nullptr);
+}
+
+namespace {
+
+constexpr int kChildDeadlineMs = 60000;
+
+void WriteAll(int fd, const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0)
+            return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Reads until the end of the stream, or until `stopAt` has been read; fails the test
+// when nothing comes within the deadline.
+std::string ReadFrom(int fd, const std::string& stopAt = {})
+{
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        pollfd ready { fd, POLLIN, 0 };
+        if (poll(&ready, 1, kChildDeadlineMs) <= 0) {
+            ADD_FAILURE() << "the child said nothing within " << kChildDeadlineMs << " ms";
+            return text;
+        }
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return text;
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (!stopAt.empty() && text.find(stopAt) != std::string::npos)
+            return text;
+    }
+}
+
+} // namespace
+
+ForkedChild::ForkedChild(const std::function<std::string()>& scenario, bool staysAlive)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        std::string result = "+";
+        try {
+            result += scenario();
+        } catch (const std::exception& e) {
+            result = std::string("-escaped: ") + e.what();
+        }
+        WriteAll(fds[1], result);
+        close(fds[1]);
+        while (staysAlive)
+            pause();
+        _exit(0);
+    }
+    close(fds[1]);
+    output_ = fds[0];
+}
+
+ForkedChild::~ForkedChild()
+{
+    if (pid_ > 0)
+        Kill();
+    if (output_ >= 0)
+        close(output_);
+}
+
+std::string ForkedChild::Result()
+{
+    const std::string output = ReadFrom(output_);
+    EXPECT_EQ(output.substr(0, 1), "+") << "child failed: " << output;
+    return output.empty() ? output : output.substr(1);
+}
+
+void ForkedChild::Kill()
+{
+    if (pid_ > 0)
+        kill(pid_, SIGKILL);
+    Reap();
+}
+
+void ForkedChild::Reap()
+{
+    if (pid_ > 0)
+        waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+LockHolder::LockHolder(const std::string& path, double holdSeconds)
+{
+    int input[2], output[2];
+    if (pipe(input) != 0 || pipe(output) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return;
+    }
+    // The shell commands write and wait on the pipes themselves, so nothing of the
+    // holder's own buffered output is needed to know that the lock is held.
+    waitsForRelease_ = holdSeconds <= 0;
+    const std::string hold = !waitsForRelease_ ? ".shell sleep " + std::to_string(holdSeconds) : ".shell read line";
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(input[0], STDIN_FILENO);
+        dup2(output[1], STDOUT_FILENO);
+        for (int fd : { input[0], input[1], output[0], output[1] })
+            close(fd);
+        execlp("sqlite3", "sqlite3", path.c_str(), "BEGIN IMMEDIATE;", ".shell echo locked", hold.c_str(), "COMMIT;",
+            static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(input[0]);
+    close(output[1]);
+    input_ = input[1];
+    const std::string said = ReadFrom(output[0], "locked");
+    close(output[0]);
+    EXPECT_NE(said.find("locked"), std::string::npos) << "the lock holder did not start: " << said;
+}
+
+LockHolder::~LockHolder()
+{
+    Release();
+}
+
+void LockHolder::Release()
+{
+    if (input_ >= 0) {
+        if (waitsForRelease_)
+            WriteAll(input_, "\n");
+        close(input_);
+        input_ = -1;
+    }
+    if (pid_ > 0) {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the lock holder failed";
+        pid_ = -1;
+    }
 }
 
 std::string RunWithoutWriteRights(const std::function<std::string()>& scenario, bool& skipped)
