@@ -1,6 +1,6 @@
 #pragma once
-// The data module: owns the connection to the parameter database and the single query
-// through which every statement runs.
+// The data module: owns the connection to the parameter database, the single query
+// through which every statement runs, and the journal of the file list.
 
 #include <chrono>
 #include <memory>
@@ -10,6 +10,7 @@ struct sqlite3;
 
 namespace ondrevo {
 
+class ListJournal;
 class TSqliteQuery;
 
 // How long a statement waits for a lock another connection holds (a second copy of the
@@ -28,7 +29,9 @@ public:
     TSqliteQuery& SqliteQuery() { return *query_; }
     // The open connection, for tools and tests that watch or inspect it.
     sqlite3* DataBase() const { return dataBase_; }
-    // The lock wait of the connection; kBusyTimeout unless changed.
+    // The journal of the file list, on a connection of its own to the same file.
+    ListJournal& Journal() { return *journal_; }
+    // The lock wait of the connection and of the journal's; kBusyTimeout unless changed.
     void SetBusyTimeout(std::chrono::milliseconds timeout);
 
     // A choice the database refuses to store is reported once: further refusals stay
@@ -40,6 +43,7 @@ public:
 private:
     sqlite3* dataBase_ = nullptr;
     std::unique_ptr<TSqliteQuery> query_;
+    std::unique_ptr<ListJournal> journal_;
     bool saveFailureReported_ = false;
 };
 

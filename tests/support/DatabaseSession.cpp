@@ -92,6 +92,39 @@ std::string FileBytes(const std::string& path)
     return bytes.str();
 }
 
+unsigned WriteTransactions(const std::string& path)
+{
+    const std::string header = FileBytes(path).substr(0, 28);
+    unsigned counter = 0;
+    for (std::size_t i = 24; i < header.size(); ++i)
+        counter = counter << 8 | static_cast<unsigned char>(header[i]);
+    return counter;
+}
+
+const std::vector<JournalRow>& FiveListRows()
+{
+    static const std::vector<JournalRow> rows = {
+        { 0, "/clips/waiting.mp4", 15, { "mp4", "1.2 MiB", "00:00:10", "0%" }, "" },
+        { 1, "/clips/it's converting.avi", 3, { "avi", "700 KiB", "00:01:00", "42%" }, "Stream #0:0: Video: mpeg4" },
+        { 2, "/clips/converted.mov", 11, { "mov", "3 MiB", "00:00:30", "100%" }, "" },
+        { 3, "/clips/failed.flv", 18, { "flv", "9 KiB", "00:00:01", "3%" },
+            "Invalid data found when processing input" },
+        { 4, "/clips/stopped.wmv", 11, { "wmv", "2 MiB", "00:02:00", "57%" }, "" },
+    };
+    return rows;
+}
+
+std::vector<JournalRow> ListRows(const IFileList& list)
+{
+    std::vector<JournalRow> rows;
+    for (int row = 0; row < list.RowCount(); ++row) {
+        rows.push_back({ row, list.Caption(row), list.ImageIndex(row), {}, list.RowHint(row) });
+        for (int k = 0; k < 4; ++k)
+            rows.back().subItems[static_cast<std::size_t>(k)] = list.SubItem(row, k);
+    }
+    return rows;
+}
+
 Session::Session(const std::string& databaseName)
     : dataModule(databaseName)
     , window(loop)

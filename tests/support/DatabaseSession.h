@@ -4,6 +4,7 @@
 // statements the program runs.
 
 #include "base/PlainEventLoop.h"
+#include "parameters/JournalRow.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/MemoryControls.h"
 
@@ -27,6 +28,15 @@ std::string QueryValue(const std::string& path, const std::string& sql);
 // Everything the program may store: the saved positions and the output folder.
 std::vector<std::string> StoredState(const std::string& path);
 std::string FileBytes(const std::string& path);
+// Write transactions committed on a database file so far, by any connection: the
+// change counter in its header.
+unsigned WriteTransactions(const std::string& path);
+
+// A file list in every state a batch leaves: waiting, converting, converted, failed (with
+// the encoder's reason) and stopped.
+const std::vector<JournalRow>& FiveListRows();
+// The rows of a list as the journal keeps them.
+std::vector<JournalRow> ListRows(const IFileList& list);
 
 // The program after start-up: the data module on `databaseName` (resolved against the
 // working directory) installed as SqlDatMod, and the in-memory main window as FFmpegFrm.
