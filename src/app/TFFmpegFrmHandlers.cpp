@@ -26,6 +26,7 @@ void TFFmpegFrmHandlers::FormShow()
     TFFmpegFunc func;
     func.FillAllSelectors();
     func.LoadOutputDir();
+    func.RestoreFileList();
 }
 
 void TFFmpegFrmHandlers::FormClose()

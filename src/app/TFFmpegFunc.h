@@ -2,8 +2,10 @@
 // The main window's controller. Each user action creates one, bound to the window's
 // controls and the data module's query, calls one or two operations and frees it. It
 // owns nothing and keeps nothing between actions: all state lives in the controls and
-// in the parameter database.
+// in the parameter database. Its file list is the window's, journaled: what one action
+// changed in it is written to the list's journal when the controller is freed.
 
+#include "app/JournaledFileList.h"
 #include "conversion/BatchControls.h"
 
 #include <array>
@@ -64,6 +66,8 @@ public:
     static std::string DefaultOutputDir();
 
     // Source file list and details panel.
+    // At start: the list a program that ended without Quit left behind comes back.
+    void RestoreFileList();
     void AddVideoFile();
     // Files dropped on the list: added as Add adds a chosen one, only while Add is
     // enabled (never during a batch).
@@ -112,6 +116,7 @@ private:
     std::array<ISelector*, 5> jvCmbVdo_ {};
     std::array<ISelector*, 4> jvCmbAdo_ {};
     IOpenDialog& openDialog1_;
+    JournaledFileList journaledFileList_;
     IFileList& fileListView_;
     IDetailsPanel& msgListView_;
     IButton& addFileBtn_;

@@ -1,12 +1,18 @@
 // TFFmpegFunc's file-list and details-panel operations; the work is done in
-// media/FileList.
+// media/FileList, and in app/JournaledFileList for the list's journal.
 
 #include "app/TFFmpegFunc.h"
 
 #include "base/Controls.h"
 #include "media/FileList.h"
+#include "parameters/TSqlDatMod.h"
 
 namespace ondrevo {
+
+void TFFmpegFunc::RestoreFileList()
+{
+    RestoreJournaledList(dataModule_.Journal(), fileListView_, jvEditCmdMsg_);
+}
 
 void TFFmpegFunc::AddVideoFile()
 {
