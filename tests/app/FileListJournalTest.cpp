@@ -112,6 +112,8 @@ TEST_F(FileListJournal, ProgressLinesWriteNothingAndThePercentGoesWithTheRowsNex
         "40%|[aac @ 0x55] Too many bits per frame");
 }
 
+// The shipped file is one from before the journal: it opens as it is, and the journal's
+// tables come with the first write that gets through.
 TEST_F(FileListJournal, RowsAddedWhileTheFileWasLockedAreWrittenWithTheNextChange)
 {
     Session s(db);

@@ -1,5 +1,4 @@
-// The file-list journal on a real database file: whose list comes back at a start, and
-// a database from before the journal.
+// The file-list journal on a real database file: whose list comes back at a start.
 
 #include "support/DatabaseSession.h"
 
@@ -56,23 +55,6 @@ TEST(ListJournal, TheMostRecentListOfAProgramThatNoLongerRunsComesBackAndNoOther
         EXPECT_EQ(QueryValue(db, "select count(*) from filelist_journal" + newest), std::to_string(c.restored.size()))
             << c.what;
     }
-}
-
-TEST(ListJournal, ADatabaseFromBeforeTheJournalOpensAndGetsItsTablesWithTheFirstChange)
-{
-    TempDir dir;
-    const std::string db = dir.File("LibFFmpeg.Dat");
-    CopyShippedDatabase(db);
-    const std::string bytes = FileBytes(db);
-    ListJournal journal(db);
-    EXPECT_TRUE(journal.Restore().empty());
-    journal.Flush();
-    EXPECT_TRUE(FileBytes(db) == bytes) << "a start with nothing to restore writes nothing";
-
-    journal.Record({ false, { FiveListRows()[0] } });
-    journal.Flush();
-    EXPECT_EQ(QueryRows(db, "select file_pos, file_name, file_image, file_percent from filelist_journal"),
-        std::vector<std::string> { "0|/clips/waiting.mp4|15|0%" });
 }
 
 } // namespace

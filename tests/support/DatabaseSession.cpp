@@ -170,35 +170,25 @@ namespace {
 
 constexpr int kChildDeadlineMs = 60000;
 
-void WriteAll(int fd, const std::string& text)
-{
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// Reads until the end of the stream, or until `stopAt` has been read; fails the test
-// when nothing comes within the deadline.
+// Reads until the end of the stream or until `stopAt` has come; fails the test when
+// nothing comes within the deadline.
 std::string ReadFrom(int fd, const std::string& stopAt = {})
 {
     std::string text;
     char buffer[4096];
-    for (;;) {
-        pollfd ready { fd, POLLIN, 0 };
+    pollfd ready { fd, POLLIN, 0 };
+    while (stopAt.empty() || text.find(stopAt) == std::string::npos) {
         if (poll(&ready, 1, kChildDeadlineMs) <= 0) {
             ADD_FAILURE() << "the child said nothing within " << kChildDeadlineMs << " ms";
-            return text;
+            break;
         }
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n <= 0)
-            return text;
+            break;
         text.append(buffer, static_cast<std::size_t>(n));
-        if (!stopAt.empty() && text.find(stopAt) != std::string::npos)
-            return text;
     }
+    close(fd);
+    return text;
 }
 
 } // namespace
@@ -206,11 +196,10 @@ std::string ReadFrom(int fd, const std::string& stopAt = {})
 ForkedChild::ForkedChild(const std::function<std::string()>& scenario, bool staysAlive)
 {
     int fds[2];
-    if (pipe(fds) != 0) {
-        ADD_FAILURE() << "pipe failed";
+    if (pipe(fds) != 0 || (pid_ = fork()) < 0) {
+        ADD_FAILURE() << "cannot start a child";
         return;
     }
-    pid_ = fork();
     if (pid_ == 0) {
         close(fds[0]);
         std::string result = "+";
@@ -219,7 +208,12 @@ ForkedChild::ForkedChild(const std::function<std::string()>& scenario, bool stay
         } catch (const std::exception& e) {
             result = std::string("-escaped: ") + e.what();
         }
-        WriteAll(fds[1], result);
+        for (std::size_t done = 0; done < result.size();) {
+            const ssize_t n = write(fds[1], result.data() + done, result.size() - done);
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
         close(fds[1]);
         while (staysAlive)
             pause();
@@ -231,8 +225,7 @@ ForkedChild::ForkedChild(const std::function<std::string()>& scenario, bool stay
 
 ForkedChild::~ForkedChild()
 {
-    if (pid_ > 0)
-        Kill();
+    Kill();
     if (output_ >= 0)
         close(output_);
 }
@@ -240,50 +233,40 @@ ForkedChild::~ForkedChild()
 std::string ForkedChild::Result()
 {
     const std::string output = ReadFrom(output_);
+    output_ = -1;
     EXPECT_EQ(output.substr(0, 1), "+") << "child failed: " << output;
     return output.empty() ? output : output.substr(1);
 }
 
 void ForkedChild::Kill()
 {
-    if (pid_ > 0)
-        kill(pid_, SIGKILL);
-    Reap();
-}
-
-void ForkedChild::Reap()
-{
-    if (pid_ > 0)
-        waitpid(pid_, nullptr, 0);
+    if (pid_ <= 0)
+        return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
     pid_ = -1;
 }
 
 LockHolder::LockHolder(const std::string& path, double holdSeconds)
 {
-    int input[2], output[2];
-    if (pipe(input) != 0 || pipe(output) != 0) {
-        ADD_FAILURE() << "pipe failed";
+    int fds[2];
+    if (pipe(fds) != 0 || (pid_ = fork()) < 0) {
+        ADD_FAILURE() << "cannot start the lock holder";
         return;
     }
-    // The shell commands write and wait on the pipes themselves, so nothing of the
-    // holder's own buffered output is needed to know that the lock is held.
-    waitsForRelease_ = holdSeconds <= 0;
-    const std::string hold = !waitsForRelease_ ? ".shell sleep " + std::to_string(holdSeconds) : ".shell read line";
-    pid_ = fork();
     if (pid_ == 0) {
-        dup2(input[0], STDIN_FILENO);
-        dup2(output[1], STDOUT_FILENO);
-        for (int fd : { input[0], input[1], output[0], output[1] })
-            close(fd);
+        // A group of its own, so that ending it ends the shell commands it runs too.
+        setpgid(0, 0);
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        const std::string hold = ".shell sleep " + std::to_string(holdSeconds);
         execlp("sqlite3", "sqlite3", path.c_str(), "BEGIN IMMEDIATE;", ".shell echo locked", hold.c_str(), "COMMIT;",
             static_cast<char*>(nullptr));
         _exit(127);
     }
-    close(input[0]);
-    close(output[1]);
-    input_ = input[1];
-    const std::string said = ReadFrom(output[0], "locked");
-    close(output[0]);
+    close(fds[1]);
+    const std::string said = ReadFrom(fds[0], "locked");
     EXPECT_NE(said.find("locked"), std::string::npos) << "the lock holder did not start: " << said;
 }
 
@@ -294,65 +277,25 @@ LockHolder::~LockHolder()
 
 void LockHolder::Release()
 {
-    if (input_ >= 0) {
-        if (waitsForRelease_)
-            WriteAll(input_, "\n");
-        close(input_);
-        input_ = -1;
-    }
-    if (pid_ > 0) {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the lock holder failed";
-        pid_ = -1;
-    }
+    if (pid_ <= 0)
+        return;
+    kill(-pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 std::string RunWithoutWriteRights(const std::function<std::string()>& scenario, bool& skipped)
 {
-    skipped = false;
-    int fds[2];
-    if (pipe(fds) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return {};
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
+    const std::string cannotDrop = "cannot give up its rights";
+    ForkedChild child([&]() -> std::string {
         constexpr gid_t kNobody = 65534;
         if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
-            _exit(3);
-        std::string result;
-        int status = 0;
-        try {
-            result = scenario();
-        } catch (const std::exception& e) {
-            result = std::string("escaped: ") + e.what();
-            status = 1;
-        }
-        for (std::size_t done = 0; done < result.size();) {
-            const ssize_t n = write(fds[1], result.data() + done, result.size() - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        _exit(status);
-    }
-    close(fds[1]);
-    std::string output;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
-        skipped = true;
-        return {};
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child failed: " << output;
-    return output;
+            return cannotDrop;
+        return scenario();
+    });
+    const std::string output = child.Result();
+    skipped = output == cannotDrop;
+    return skipped ? std::string() : output;
 }
 
 } // namespace ondrevo::testing

@@ -74,42 +74,37 @@ private:
 
 // A forked copy of the test program running `scenario`: another copy of Ondrevo beside
 // the test's own. Fork before the test opens the database, as SQLite's locks do not
-// survive a fork. Result() reads back what the scenario returned; the child then ends at
-// once without any clean-up, or, when it `staysAlive`, keeps running until Kill(). A
-// child left over is killed with the object.
+// survive a fork. Result() reads back what the scenario returned; the child then ends
+// without any clean-up, or, when it `staysAlive`, runs until Kill() or the object's end.
 class ForkedChild {
 public:
     explicit ForkedChild(const std::function<std::string()>& scenario, bool staysAlive = false);
     ~ForkedChild();
     ForkedChild(const ForkedChild&) = delete;
     ForkedChild& operator=(const ForkedChild&) = delete;
-    // What the scenario returned; a scenario that raised or a child that failed fails the test.
+    // What the scenario returned; a scenario that raised fails the test.
     std::string Result();
     // Ends the child with SIGKILL, as a crash or `kill -9` would, and waits until it is gone.
     void Kill();
 
 private:
-    void Reap();
     int pid_ = -1;
     int output_ = -1;
 };
 
 // Another program holding a write lock on a database file (an outside sqlite3 process
-// in BEGIN IMMEDIATE): the file can be read, but not written. The lock is held once the
-// constructor returns; it ends after `holdSeconds`, or when Release() is called for 0.
+// in BEGIN IMMEDIATE): the file can be read, not written. The lock is held once the
+// constructor returns, and ends after `holdSeconds` or with Release().
 class LockHolder {
 public:
-    LockHolder(const std::string& path, double holdSeconds = 0);
+    explicit LockHolder(const std::string& path, double holdSeconds = 60);
     ~LockHolder();
     LockHolder(const LockHolder&) = delete;
     LockHolder& operator=(const LockHolder&) = delete;
-    // Ends the lock and waits for the holder to end.
     void Release();
 
 private:
     int pid_ = -1;
-    int input_ = -1;
-    bool waitsForRelease_ = false;
 };
 
 // Runs `scenario` in a forked child that cannot write files it does not own: as root
