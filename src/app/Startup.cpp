@@ -3,6 +3,7 @@
 #include "app/ErrorReport.h"
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
+#include "parameters/ListJournal.h"
 #include "parameters/TSqlDatMod.h"
 
 namespace ondrevo {
@@ -32,6 +33,8 @@ int RunStartup(StartupEnvironment environment)
     }
     environment.loop->Run();
     mainWindow.reset();
+    // A normal end: the next start shows an empty list, not this one.
+    dataModule->Journal().EndSession();
     SqlDatMod = nullptr;
     dataModule.reset();
     return 0;

@@ -35,6 +35,7 @@ void TFFmpegFrmHandlers::FormShow()
     func.FillAllSelectors();
     func.LoadOutputDir();
     func.LoadFilesAtOnce();
+    func.RestoreFileList();
 }
 
 void TFFmpegFrmHandlers::FormClose()
@@ -131,8 +132,8 @@ void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
 void TFFmpegFrmHandlers::JvCmbAdo1Change()
 {
     TFFmpegFunc func;
-    func.SaveSelectorPosition(*func.AudioSelectors()[0]);
-    func.RefillAudioSelectors();
+    if (func.SaveSelectorPosition(*func.AudioSelectors()[0]))
+        func.RefillAudioSelectors();
 }
 
 void TFFmpegFrmHandlers::JvCmbAdoChange(int n)

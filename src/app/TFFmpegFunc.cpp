@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "base/Errors.h"
+#include "base/HandlerDispatch.h"
 #include "conversion/Batch.h"
 #include "media/FileAdder.h"
 #include "parameters/TSqlDatMod.h"
@@ -44,9 +45,11 @@ TFFmpegFunc::TFFmpegFunc()
 
 TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     : window_(window)
+    , dataModule_(dataModule)
     , sqliteQuery_(dataModule.SqliteQuery())
     , openDialog1_(window.OpenDialog1())
-    , fileListView_(window.FileListView())
+    , journaledFileList_(window.FileListView(), dataModule.Journal())
+    , fileListView_(journaledFileList_)
     , msgListView_(window.MsgListView())
     , addFileBtn_(window.AddFileBtn())
     , delFileBtn_(window.DelFileBtn())
@@ -95,6 +98,27 @@ void TFFmpegFunc::StopOnClose()
         BatchControls controls = Batch();
         batch::AskEncodersToFinish(controls);
     }
+}
+
+bool TFFmpegFunc::StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored)
+{
+    bool stored = false;
+    try {
+        stored = save();
+    } catch (const EUniError&) {
+        const std::exception_ptr refusal = std::current_exception();
+        try {
+            showStored();
+        } catch (const std::exception&) {
+            // A database that cannot be read either leaves the control showing nothing.
+        }
+        if (dataModule_.TakeSaveFailureReport())
+            ReportHandlerError(refusal);
+        return false;
+    }
+    if (stored)
+        dataModule_.ChoiceSaved();
+    return true;
 }
 
 void TFFmpegFunc::OpenDonationPage()

@@ -2,13 +2,16 @@
 // The main window's controller. Each user action creates one, bound to the window's
 // controls and the data module's query, calls one or two operations and frees it. It
 // owns nothing and keeps nothing between actions: all state lives in the controls and
-// in the parameter database.
+// in the parameter database. Its file list is the window's, journaled: what one action
+// changed in it is written to the list's journal when the controller is freed.
 
+#include "app/JournaledFileList.h"
 #include "conversion/BatchControls.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,8 +55,11 @@ public:
     void RefillAudioSelectors();
     int ReadSavedPosition(int tag);
     int ReadSavedAudioPosition(int tag);
-    void SaveSelectorPosition(ISelector& selector);
-    void SaveAudioPosition(ISelector& selector);
+    // Save a selector's position. When the database refuses, the selector shows the
+    // stored position again (the audio codec's sub-selectors are refilled to match) and
+    // false is returned; see StoreChoice.
+    bool SaveSelectorPosition(ISelector& selector);
+    bool SaveAudioPosition(ISelector& selector);
     std::string SelectorFragment(ISelector& selector);
 
     // "Files converted at once": shows the stored count within 1..cores; saves the
@@ -71,6 +77,8 @@ public:
     static std::string DefaultOutputDir();
 
     // Source file list and details panel.
+    // At start: the list a program that ended without Quit left behind comes back.
+    void RestoreFileList();
     void AddVideoFile();
     // Files and folders dropped on the list (or given at start): each file, and every
     // file of a video type below each folder, added in order as Add adds a chosen one,
@@ -115,12 +123,19 @@ public:
 
 private:
     BatchControls Batch();
+    // Runs `save`, which returns whether it stored anything. When the database refuses
+    // (EUniError), `showStored` puts the control back to what is stored, quietly, and
+    // the refusal is shown in the error report unless one was shown since the last
+    // stored choice. Returns whether the choice was stored.
+    bool StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored);
 
     IMainWindow& window_;
+    TSqlDatMod& dataModule_;
     TSqliteQuery& sqliteQuery_;
     std::array<ISelector*, 5> jvCmbVdo_ {};
     std::array<ISelector*, 4> jvCmbAdo_ {};
     IOpenDialog& openDialog1_;
+    JournaledFileList journaledFileList_;
     IFileList& fileListView_;
     IDetailsPanel& msgListView_;
     IButton& addFileBtn_;

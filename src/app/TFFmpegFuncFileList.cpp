@@ -1,5 +1,5 @@
 // TFFmpegFunc's file-list and details-panel operations; the work is done in
-// media/FileList.
+// media/FileList, and in app/JournaledFileList for the list's journal.
 
 #include "app/TFFmpegFunc.h"
 
@@ -7,6 +7,7 @@
 #include "base/Controls.h"
 #include "media/FileAdder.h"
 #include "media/FileList.h"
+#include "parameters/TSqlDatMod.h"
 
 namespace ondrevo {
 
@@ -20,6 +21,11 @@ void SetListButtonsEnabled(IMainWindow& window, bool enabled)
 }
 
 } // namespace
+
+void TFFmpegFunc::RestoreFileList()
+{
+    RestoreJournaledList(dataModule_.Journal(), fileListView_, jvEditCmdMsg_);
+}
 
 void TFFmpegFunc::AddVideoFile()
 {

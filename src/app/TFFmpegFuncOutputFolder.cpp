@@ -18,7 +18,8 @@ void TFFmpegFunc::LoadOutputDir()
 
 void TFFmpegFunc::ChooseOutputDir()
 {
-    output_folder::Choose(sqliteQuery_, jvEditDir_, window_.Desktop());
+    // A refused folder is never shown, so the field keeps showing the stored one.
+    StoreChoice([&] { return output_folder::Choose(sqliteQuery_, jvEditDir_, window_.Desktop()); }, [] {});
 }
 
 void TFFmpegFunc::OpenOutputDir()

@@ -3,6 +3,7 @@
 #include "app/TFFmpegFunc.h"
 
 #include "base/Controls.h"
+#include "base/Errors.h"
 #include "parameters/Selectors.h"
 
 namespace ondrevo {
@@ -36,14 +37,38 @@ int TFFmpegFunc::ReadSavedAudioPosition(int tag)
     return selectors::ReadSavedAudioPosition(sqliteQuery_, tag, *jvCmbAdo_[0]);
 }
 
-void TFFmpegFunc::SaveSelectorPosition(ISelector& selector)
+bool TFFmpegFunc::SaveSelectorPosition(ISelector& selector)
 {
-    selectors::SavePosition(sqliteQuery_, selector);
+    const auto save = [&] {
+        selectors::SavePosition(sqliteQuery_, selector);
+        return true;
+    };
+    const auto showStored = [&] {
+        // The audio codec's sub-selectors then list the rows of the codec shown. Each step
+        // runs even when the one before could not read the database.
+        std::vector<std::function<void()>> steps { [&] {
+            selectors::ShowSavedPosition(sqliteQuery_, selector, *jvCmbAdo_[0]);
+        } };
+        if (&selector == jvCmbAdo_[0])
+            for (std::size_t n = 1; n < jvCmbAdo_.size(); ++n)
+                steps.push_back([this, n] { FillSelector(*jvCmbAdo_[n]); });
+        for (const auto& step : steps) {
+            try {
+                step();
+            } catch (const EUniError&) {
+            }
+        }
+    };
+    return StoreChoice(save, showStored);
 }
 
-void TFFmpegFunc::SaveAudioPosition(ISelector& selector)
+bool TFFmpegFunc::SaveAudioPosition(ISelector& selector)
 {
-    selectors::SaveAudioPosition(sqliteQuery_, selector, *jvCmbAdo_[0]);
+    const auto save = [&] {
+        selectors::SaveAudioPosition(sqliteQuery_, selector, *jvCmbAdo_[0]);
+        return true;
+    };
+    return StoreChoice(save, [&] { selectors::ShowSavedPosition(sqliteQuery_, selector, *jvCmbAdo_[0]); });
 }
 
 std::string TFFmpegFunc::SelectorFragment(ISelector& selector)

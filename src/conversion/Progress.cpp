@@ -160,11 +160,12 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
             job.writeFailed = true;
         if (SaysDiskFull(said))
             job.outputBlocked = true;
-        // The hint names what went wrong rather than whatever came last ("2 frames left
-        // in the queue on closing" after a write error explains nothing).
+        // The row's hint, given when the job ends, names what went wrong rather than
+        // whatever came last ("2 frames left in the queue on closing" after a write error
+        // explains nothing). Nothing is written to the row here: a damaged source can
+        // print hundreds of such lines a second.
         if (SaysWhatWentWrong(said))
             job.failureLine = said;
-        controls.fileList.SetRowHint(row, job.failureLine.empty() ? said : job.failureLine);
         return;
     }
     const bool shown = LowestRunningRow(controls, row);

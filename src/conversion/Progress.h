@@ -19,9 +19,9 @@ extern const char* const kConversionFailed;
 // Handles one output line of the encoder. A progress line updates the Percent cell of
 // the row at the cursor and the status line; a line whose time is "N/A" (no output
 // written yet) only shows in the status line. Any other non-empty line is noted in the
-// job (a write error, a full disk) and becomes the row's hint, except the closing
-// "Conversion failed!" and except that a line saying what went wrong stays the hint
-// over later lines that do not. Nothing happens while the cursor
+// slot's job: the last line, the last one that says what went wrong (the row's hint if
+// the job fails), and whether it reports a write error or a full disk; the closing
+// "Conversion failed!" is passed over. Nothing happens while the cursor
 // names no row. A progress line whose fields are not numbers raises EConvertError
 // before anything is written; the caller reports it.
 void ShowProgress(BatchControls& controls, const std::string& line);

@@ -34,20 +34,21 @@ void Load(TSqliteQuery& query, IEdit& folderEdit)
     folderEdit.SetText(stored.empty() ? Default() : stored);
 }
 
-void Choose(TSqliteQuery& query, IEdit& folderEdit, IDesktop& desktop)
+bool Choose(TSqliteQuery& query, IEdit& folderEdit, IDesktop& desktop)
 {
     const std::optional<std::string> chosen = desktop.ChooseFolder(kChooserTitle);
     if (!chosen)
-        return;
+        return false;
     // The chooser should answer with an existing folder; anything else is treated like
     // an item that is no file-system folder: the default is shown and nothing stored.
     if (!IsFolder(*chosen)) {
         folderEdit.SetText(Default());
-        return;
+        return false;
     }
-    // Shown first, so a failing update leaves the choice in force until the program ends.
-    folderEdit.SetText(*chosen);
+    // Stored first: the field never shows a folder the file does not hold.
     RunStatement(query, SaveOutputFolderStatement(*chosen));
+    folderEdit.SetText(*chosen);
+    return true;
 }
 
 void Open(const IEdit& folderEdit, IDesktop& desktop)

@@ -17,9 +17,10 @@ namespace output_folder {
 std::string Default();
 // Shows the stored folder, or the default when none is stored.
 void Load(TSqliteQuery& query, IEdit& folderEdit);
-// Lets the user pick a folder; shows it, then stores it. Cancelling changes nothing;
-// an answer that is no folder shows the default and stores nothing.
-void Choose(TSqliteQuery& query, IEdit& folderEdit, IDesktop& desktop);
+// Lets the user pick a folder; stores it, then shows it, so a failing update leaves the
+// stored folder shown. Cancelling changes nothing; an answer that is no folder shows the
+// default and stores nothing. Returns whether a folder was stored.
+bool Choose(TSqliteQuery& query, IEdit& folderEdit, IDesktop& desktop);
 // Opens the folder shown in the desktop's file browser; nothing is reported.
 void Open(const IEdit& folderEdit, IDesktop& desktop);
 

@@ -32,6 +32,13 @@ void Fill(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec)
         selector.AppendItem(query.FieldAsString(1));
         query.Next();
     }
+    ShowSavedPosition(query, selector, audioCodec);
+}
+
+void ShowSavedPosition(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec)
+{
+    const int tag = selector.Tag();
+    selector.SetItemIndex(-1); // stays so when the read fails
     const int position
         = IsAudioSubTag(tag) ? ReadSavedAudioPosition(query, tag, audioCodec) : ReadSavedPosition(query, tag);
     selector.SetItemIndex(position >= 0 && position < selector.ItemCount() ? position : -1);

@@ -21,6 +21,10 @@ void Fill(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec)
 int ReadSavedPosition(TSqliteQuery& query, int tag);
 // The saved position of the audio sub-selector with tag 7..9 under `audioCodec`'s entry.
 int ReadSavedAudioPosition(TSqliteQuery& query, int tag, const ISelector& audioCodec);
+// Selects the saved position of `selector` (tag 1..9) in the list it shows; nothing
+// when the position is outside the list. Used after a save the database refused, so the
+// selector shows what is stored; when the read fails too, nothing stays selected.
+void ShowSavedPosition(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec);
 // Saves the current position of a selector with tag 1..6.
 void SavePosition(TSqliteQuery& query, const ISelector& selector);
 // Saves the current position of an audio sub-selector under `audioCodec`'s entry.

@@ -1,6 +1,7 @@
 #include "parameters/TSqlDatMod.h"
 
 #include "base/Errors.h"
+#include "parameters/ListJournal.h"
 #include "parameters/TSqliteQuery.h"
 
 #include <sqlite3.h>
@@ -20,12 +21,30 @@ TSqlDatMod::TSqlDatMod(const std::string& databaseName)
         throw EUniError(rc, message);
     }
     query_ = std::make_unique<TSqliteQuery>(dataBase_);
+    // By the file's full name: the working directory may change before the journal opens it.
+    journal_ = std::make_unique<ListJournal>(sqlite3_db_filename(dataBase_, "main"));
+    SetBusyTimeout(kBusyTimeout);
 }
 
 TSqlDatMod::~TSqlDatMod()
 {
+    journal_.reset();
     query_.reset();
     sqlite3_close(dataBase_);
+}
+
+void TSqlDatMod::SetBusyTimeout(std::chrono::milliseconds timeout)
+{
+    sqlite3_busy_timeout(dataBase_, static_cast<int>(timeout.count()));
+    journal_->SetBusyTimeout(timeout);
+}
+
+bool TSqlDatMod::TakeSaveFailureReport()
+{
+    if (saveFailureReported_)
+        return false;
+    saveFailureReported_ = true;
+    return true;
 }
 
 } // namespace ondrevo

@@ -1,7 +1,8 @@
 #pragma once
-// The data module: owns the connection to the parameter database and the single query
-// through which every statement runs.
+// The data module: owns the connection to the parameter database, the single query
+// through which every statement runs, and the journal of the file list.
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -9,7 +10,12 @@ struct sqlite3;
 
 namespace ondrevo {
 
+class ListJournal;
 class TSqliteQuery;
+
+// How long a statement waits for a lock another connection holds (a second copy of the
+// program, a backup tool) before it fails with "database is locked".
+constexpr std::chrono::milliseconds kBusyTimeout { 5000 };
 
 class TSqlDatMod {
 public:
@@ -23,10 +29,22 @@ public:
     TSqliteQuery& SqliteQuery() { return *query_; }
     // The open connection, for tools and tests that watch or inspect it.
     sqlite3* DataBase() const { return dataBase_; }
+    // The journal of the file list, on a connection of its own to the same file.
+    ListJournal& Journal() { return *journal_; }
+    // The lock wait of the connection and of the journal's; kBusyTimeout unless changed.
+    void SetBusyTimeout(std::chrono::milliseconds timeout);
+
+    // A choice the database refuses to store is reported once: further refusals stay
+    // silent until a choice is stored again, so a lasting lock does not bring a box for
+    // every pick. TakeSaveFailureReport tells whether this refusal is the one to report.
+    bool TakeSaveFailureReport();
+    void ChoiceSaved() { saveFailureReported_ = false; }
 
 private:
     sqlite3* dataBase_ = nullptr;
     std::unique_ptr<TSqliteQuery> query_;
+    std::unique_ptr<ListJournal> journal_;
+    bool saveFailureReported_ = false;
 };
 
 // The program-wide data module; null before start-up creates it.

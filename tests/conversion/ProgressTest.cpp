@@ -69,19 +69,20 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     EXPECT_TRUE(reports.messages.empty());
 }
 
-TEST_F(Progress, AWriteErrorStaysTheHintOverTheLinesAfterItAndIsNotedInTheJob)
+TEST_F(Progress, AWriteErrorStaysTheReasonOverTheLinesAfterItAndNoLineWritesTheRow)
 {
     const ConversionJob& job = session.window.encoders.Job(0);
     Show("Error writing trailer of /o/a.3gp: No space left on device");
     Show("[aac @ 0x1] Qavg: 150.468");
     Show("2 frames left in the queue on closing");
-    EXPECT_EQ(list.rows[0].hint, "Error writing trailer of /o/a.3gp: No space left on device");
+    EXPECT_EQ(job.failureLine, "Error writing trailer of /o/a.3gp: No space left on device");
     EXPECT_TRUE(job.writeFailed);
     EXPECT_TRUE(job.outputBlocked);
     EXPECT_EQ(job.lastLine, "2 frames left in the queue on closing");
+    EXPECT_EQ(list.rows[0].hint, "");
 }
 
-TEST_F(Progress, OtherLinesBecomeTheRowsHintAndNeverThePercent)
+TEST_F(Progress, OtherLinesAreNotedAsTheReasonAndNeverThePercent)
 {
     Show("[h263 @ 0x55d1] warning, clipping 1 dct coefficients to -127..127");
     Show("FRAME=    1 fps=0.0 time=00:00:30.00");
@@ -90,7 +91,7 @@ TEST_F(Progress, OtherLinesBecomeTheRowsHintAndNeverThePercent)
     Show(progress::kConversionFailed);
     Show("size=     120kB time=00:00:30.00 bitrate= 32.0kbits/s speed=60x");
     Show("");
-    EXPECT_EQ(list.rows[0].hint, "/clips/a.mp4: Invalid data found when processing input");
+    EXPECT_EQ(session.window.encoders.Job(0).failureLine, "/clips/a.mp4: Invalid data found when processing input");
     EXPECT_EQ(Percent(), "0%");
     EXPECT_EQ(Status(), "");
     EXPECT_TRUE(reports.messages.empty());
@@ -132,7 +133,7 @@ TEST_F(Progress, NothingChangesWhileTheCursorNamesNoRow)
         Show("an error");
     }
     EXPECT_EQ(Percent(), "0%");
-    EXPECT_EQ(list.rows[0].hint, "");
+    EXPECT_EQ(session.window.encoders.Job(0).lastLine, "");
     EXPECT_TRUE(reports.messages.empty());
 }
 

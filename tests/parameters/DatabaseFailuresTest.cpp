@@ -1,8 +1,10 @@
 // Database faults at start-up and during changes: a missing file, a file that is no
-// database, a read-only file, and a working directory in which nothing can be opened.
+// database, a read-only file, a working directory in which nothing can be opened, and
+// locks held by other programs on the same file.
 
 #include "support/DatabaseSession.h"
 
+#include "app/TFFmpegFunc.h"
 #include "base/Errors.h"
 #include "support/TempDir.h"
 
@@ -89,8 +91,9 @@ TEST(DatabaseFailures, OpeningWhereNothingCanBeCreatedRaisesTheDatabaseError)
 }
 
 // A database the program can read but not write. As root the scenario runs in a child
-// that has given up its rights, since root writes files whatever their mode.
-TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
+// that has given up its rights, since root writes files whatever their mode. Every
+// refused choice goes back to what is stored, and the reason is shown once.
+TEST(DatabaseFailures, ReadOnlyFileShowsTheStoredChoicesAndReportsOnce)
 {
     TempDir dir;
     fs::permissions(dir.Path(),
@@ -113,11 +116,13 @@ TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
             out << "shown:" << reports.messages.size() << "\n";
             s.Selector(1).UserPick(2);
             out << "vdo1:" << s.Selector(1).ItemIndex() << " " << s.Fragment(1) << "\n";
-            s.Selector(6).UserPick(1); // the save fails, so the sub-selectors keep AAC's lists
-            out << "ado1:" << s.Selector(6).ItemIndex() << " ado2:" << s.Selector(7).ItemCount() << "\n";
+            s.Selector(7).UserPick(0);
+            s.Selector(6).UserPick(1); // the sub-selectors list AAC's rows again
+            out << "ado1:" << s.Selector(6).ItemIndex() << " ado2:" << s.Selector(7).ItemCount() << "@"
+                << s.Selector(7).ItemIndex() << "\n";
             s.window.desktop.folderAnswers.push_back(folder);
             s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnSltDirClick(); });
-            out << "dir:" << s.window.jvEditDir.Text() << "\n";
+            out << "dir:" << (s.window.jvEditDir.Text() == TFFmpegFunc::DefaultOutputDir() ? "default" : "?") << "\n";
             for (const std::string& message : reports.messages)
                 out << "report:" << message << "\n";
             return out.str();
@@ -127,14 +132,10 @@ TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
         GTEST_SKIP() << "cannot change identity to nobody here";
     EXPECT_EQ(transcript,
         "shown:0\n"
-        "vdo1:2 -c:v libx264 -profile:v baseline -pix_fmt yuv420p\n"
-        "ado1:1 ado2:7\n"
-        "dir:"
-            + folder
-            + "\n"
-              "report:attempt to write a readonly database.\n"
-              "report:attempt to write a readonly database.\n"
-              "report:attempt to write a readonly database.\n");
+        "vdo1:1 -c:v mpeg4 -pix_fmt yuv420p\n"
+        "ado1:0 ado2:7@4\n"
+        "dir:default\n"
+        "report:attempt to write a readonly database.\n");
     EXPECT_EQ(StoredState(db), before);
 
     // The next start shows what was stored before.
@@ -146,6 +147,79 @@ TEST(DatabaseFailures, ReadOnlyFileReportsSQLiteErrorAndKeepsChoicesOnScreen)
     EXPECT_EQ(next.Selector(6).ItemIndex(), 0);
     EXPECT_NE(next.window.jvEditDir.Text(), folder);
     EXPECT_TRUE(reports.messages.empty());
+}
+
+// Another copy of the program saving its own choices at the same moment: each save waits
+// for the other's lock instead of failing.
+TEST(DatabaseFailures, TwoCopiesChangingSelectorsAtOnceShowNoError)
+{
+    TempDir dir;
+    const std::string db = dir.File("LibFFmpeg.Dat");
+    CopyShippedDatabase(db);
+    constexpr int kPicks = 100;
+    const auto pickMany = [&](int n) {
+        ErrorReports reports;
+        Session s(db);
+        s.Show();
+        for (int i = 0; i < kPicks; ++i)
+            s.Selector(n).UserPick(i % 3);
+        std::string said;
+        for (const std::string& message : reports.messages)
+            said += message + "\n";
+        return said;
+    };
+    ForkedChild other([&] { return pickMany(2); });
+    EXPECT_EQ(pickMany(3), "");
+    EXPECT_EQ(other.Result(), "");
+    const std::string last = std::to_string((kPicks - 1) % 3);
+    EXPECT_EQ(QueryValue(db, "select cmbex_index from cmbex_itemindex where cmbex_tag = 2"), last);
+    EXPECT_EQ(QueryValue(db, "select cmbex_index from cmbex_itemindex where cmbex_tag = 3"), last);
+}
+
+// Another program holding a write lock while three choices are made. Released while the
+// save waits, nothing is lost; outlasting the wait, the stored choices stay shown (the
+// audio sub-selectors list AAC's rows again) and one report covers all three refusals.
+TEST(DatabaseFailures, ALockOfAnotherProgramLosesNoChoiceAndShowsNoneThatIsNotStored)
+{
+    struct Case {
+        const char* what;
+        double holdSeconds;
+        std::chrono::milliseconds wait;
+        std::vector<int> shown; // video codec, audio codec, its bitrates
+        std::vector<std::string> reports;
+    };
+    const Case cases[] = {
+        { "released while the save waits", 0.5, kBusyTimeout, { 2, 1, 1 }, {} },
+        { "outlasting the wait", 60, std::chrono::milliseconds(50), { 1, 0, 7 }, { "database is locked." } },
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string db = dir.File("LibFFmpeg.Dat");
+        const std::string folder = dir.File("chosen");
+        CopyShippedDatabase(db);
+        fs::create_directory(folder);
+        ErrorReports reports;
+        Session s(db);
+        s.dataModule.SetBusyTimeout(c.wait);
+        s.Show();
+        const std::string stored = s.window.jvEditDir.Text();
+        {
+            LockHolder lock(db, c.holdSeconds);
+            s.Selector(1).UserPick(2);
+            s.Selector(6).UserPick(1);
+            s.window.desktop.folderAnswers.push_back(folder);
+            s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnSltDirClick(); });
+        }
+        EXPECT_EQ(std::vector<int>({ s.Selector(1).ItemIndex(), s.Selector(6).ItemIndex(), s.Selector(7).ItemCount() }),
+            c.shown)
+            << c.what;
+        EXPECT_EQ(
+            QueryValue(db, "select cmbex_index from cmbex_itemindex where cmbex_tag = 1"), std::to_string(c.shown[0]))
+            << c.what;
+        EXPECT_EQ(s.window.jvEditDir.Text(), c.reports.empty() ? folder : stored) << c.what;
+        EXPECT_EQ(QueryValue(db, "select dir_name from savedir_videofile"), c.reports.empty() ? folder : "") << c.what;
+        EXPECT_EQ(reports.messages, c.reports) << c.what;
+    }
 }
 
 TEST(DatabaseFailures, MissingOutputFolderTableLeavesTheFieldEmpty)

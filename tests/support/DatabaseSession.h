@@ -4,6 +4,7 @@
 // statements the program runs.
 
 #include "base/PlainEventLoop.h"
+#include "parameters/JournalRow.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/MemoryControls.h"
 
@@ -27,6 +28,15 @@ std::string QueryValue(const std::string& path, const std::string& sql);
 // Everything the program may store: the saved positions and the output folder.
 std::vector<std::string> StoredState(const std::string& path);
 std::string FileBytes(const std::string& path);
+// Write transactions committed on a database file so far, by any connection: the
+// change counter in its header.
+unsigned WriteTransactions(const std::string& path);
+
+// A file list in every state a batch leaves: waiting, converting, converted, failed (with
+// the encoder's reason) and stopped.
+const std::vector<JournalRow>& FiveListRows();
+// The rows of a list as the journal keeps them.
+std::vector<JournalRow> ListRows(const IFileList& list);
 
 // The program after start-up: the data module on `databaseName` (resolved against the
 // working directory) installed as SqlDatMod, and the in-memory main window as FFmpegFrm.
@@ -60,6 +70,41 @@ public:
 
 private:
     sqlite3* dataBase_;
+};
+
+// A forked copy of the test program running `scenario`: another copy of Ondrevo beside
+// the test's own. Fork before the test opens the database, as SQLite's locks do not
+// survive a fork. Result() reads back what the scenario returned; the child then ends
+// without any clean-up, or, when it `staysAlive`, runs until Kill() or the object's end.
+class ForkedChild {
+public:
+    explicit ForkedChild(const std::function<std::string()>& scenario, bool staysAlive = false);
+    ~ForkedChild();
+    ForkedChild(const ForkedChild&) = delete;
+    ForkedChild& operator=(const ForkedChild&) = delete;
+    // What the scenario returned; a scenario that raised fails the test.
+    std::string Result();
+    // Ends the child with SIGKILL, as a crash or `kill -9` would, and waits until it is gone.
+    void Kill();
+
+private:
+    int pid_ = -1;
+    int output_ = -1;
+};
+
+// Another program holding a write lock on a database file (an outside sqlite3 process
+// in BEGIN IMMEDIATE): the file can be read, not written. The lock is held once the
+// constructor returns, and ends after `holdSeconds` or with Release().
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& path, double holdSeconds = 60);
+    ~LockHolder();
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+    void Release();
+
+private:
+    int pid_ = -1;
 };
 
 // Runs `scenario` in a forked child that cannot write files it does not own: as root

@@ -1,0 +1,62 @@
+#pragma once
+// The window's file list as the controller uses it: every call goes to the list, and
+// the rows whose image or hint changed, rows appended and rows deleted are noted. When
+// the controller ends (one user action or event), what changed goes to the journal as
+// one change. The percent cell changes several times a second while a row converts;
+// alone it writes nothing, and is written with the row's next image or hint change.
+
+#include "base/Controls.h"
+
+#include <set>
+
+namespace ondrevo {
+
+class IEdit;
+class ListJournal;
+
+class JournaledFileList : public IFileList {
+public:
+    JournaledFileList(IFileList& list, ListJournal& journal)
+        : list_(list)
+        , journal_(journal)
+    {
+    }
+    ~JournaledFileList() override { Commit(); }
+    JournaledFileList(const JournaledFileList&) = delete;
+    JournaledFileList& operator=(const JournaledFileList&) = delete;
+
+    // Hands what changed since the last commit to the journal. Never raises: the list
+    // works without its journal.
+    void Commit() noexcept;
+
+    int RowCount() const override { return list_.RowCount(); }
+    void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) override;
+    std::string Caption(int row) const override { return list_.Caption(row); }
+    int ImageIndex(int row) const override { return list_.ImageIndex(row); }
+    void SetImageIndex(int row, int imageIndex) override;
+    std::string SubItem(int row, int k) const override { return list_.SubItem(row, k); }
+    void SetSubItem(int row, int k, const std::string& text) override { list_.SetSubItem(row, k, text); }
+    std::string RowHint(int row) const override { return list_.RowHint(row); }
+    void SetRowHint(int row, const std::string& hint) override;
+    int Selected() const override { return list_.Selected(); }
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+
+private:
+    IFileList& list_;
+    ListJournal& journal_;
+    std::set<int> changedRows_;
+    bool wholeList_ = false; // rows were deleted: positions moved
+};
+
+// What the status line says after a list came back.
+extern const char* const kListRestoredMessage;
+// The hint of a row that was converting when the program ended.
+extern const char* const kInterruptedHint;
+
+// At start: appends the rows of the list a program left behind when it ended without
+// Quit (see ListJournal::Restore). A row that was converting comes back waiting, with a
+// hint that says it was interrupted. The status line says the list came back.
+void RestoreJournaledList(ListJournal& journal, IFileList& list, IEdit& statusLine);
+
+} // namespace ondrevo

@@ -1,0 +1,29 @@
+#pragma once
+// The file list as its journal keeps it: rows, and the changes one user action or event
+// made to them.
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace ondrevo {
+
+struct JournalRow {
+    int position = 0;
+    std::string caption; // the source file's full path
+    int imageIndex = 0;
+    std::array<std::string, 4> subItems; // type, size, playing time, percent
+    std::string hint;
+
+    bool operator==(const JournalRow&) const = default;
+};
+
+struct ListChange {
+    // The rows below are the whole list: rows past them are gone (after a delete or a
+    // clear, or when an earlier change could not be written).
+    bool wholeList = false;
+    // Rows written at their position, replacing what was there.
+    std::vector<JournalRow> rows;
+};
+
+} // namespace ondrevo
