@@ -1,14 +1,20 @@
 #include "process/ChildStarter.h"
 
 #include "base/Errors.h"
+#include "process/SpawnerThread.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
-#include <spawn.h>
-#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <system_error>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -17,7 +23,7 @@ namespace {
 
 // A child that closes its input must not kill the program when the watcher writes to
 // it: the write gives EPIPE instead. Done once, and only when nobody installed a
-// handler of their own. Children get the default disposition back (POSIX_SPAWN_SETSIGDEF).
+// handler of their own. Children get the default disposition back (see ChildExec).
 void IgnoreBrokenPipeOnce()
 {
     static std::once_flag once;
@@ -79,31 +85,42 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, last - first);
 }
 
-void Check(int result)
+// The file the exec runs for `program`: a name with "/" as it is, otherwise the first
+// executable file of that name in the folders of our PATH (the system's default path
+// without one), as execvp() would find it. Looked up here because the child may only
+// make system calls. An empty or relative folder counts from our working directory.
+std::string ProgramPath(const std::string& program)
 {
-    if (result != 0)
-        throw EOSError::FromErrno(result);
+    if (program.find('/') != std::string::npos)
+        return program;
+    std::string folders;
+    if (const char* path = std::getenv("PATH")) {
+        folders = path;
+    } else {
+        folders.resize(::confstr(_CS_PATH, nullptr, 0));
+        ::confstr(_CS_PATH, folders.data(), folders.size());
+        folders.resize(std::strlen(folders.c_str()));
+    }
+    bool denied = false; // found, but not an executable file
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = folders.substr(start, end - start);
+        const std::string candidate = folder.empty() ? program : folder + "/" + program;
+        struct stat file { };
+        if (::stat(candidate.c_str(), &file) == 0) {
+            if (S_ISREG(file.st_mode) && ::faccessat(AT_FDCWD, candidate.c_str(), X_OK, AT_EACCESS) == 0) {
+                std::error_code failed; // the child may start elsewhere: a relative find is made absolute
+                const auto absolute = std::filesystem::absolute(candidate, failed);
+                return failed ? candidate : absolute.string();
+            }
+            denied = true;
+        }
+        if (end == folders.size())
+            break;
+        start = end + 1;
+    }
+    throw EOSError::FromErrno(denied ? EACCES : ENOENT);
 }
-
-class FileActions {
-public:
-    FileActions() { Check(::posix_spawn_file_actions_init(&actions_)); }
-    ~FileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-    posix_spawn_file_actions_t* Get() { return &actions_; }
-
-private:
-    posix_spawn_file_actions_t actions_;
-};
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() { Check(::posix_spawnattr_init(&attributes_)); }
-    ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
-    posix_spawnattr_t* Get() { return &attributes_; }
-
-private:
-    posix_spawnattr_t attributes_;
-};
 
 std::vector<char*> NullTerminated(const std::vector<std::string>& texts, bool skipEmpty)
 {
@@ -150,9 +167,18 @@ StartedChild ChildStarter::Start(const ChildStartup& startup)
     std::vector<char*> envp;
     if (!startup.environment.empty())
         envp = NullTerminated(startup.environment, true);
+    const std::string path = ProgramPath(startup.arguments.front());
+    const std::string directory = Trimmed(startup.directory);
+
+    ChildExec exec;
+    exec.path = path.c_str();
+    exec.argv = argv.data();
+    exec.envp = envp.empty() ? environ : envp.data();
+    exec.directory = directory.empty() ? nullptr : directory.c_str();
+    exec.nice = NiceValue(startup.priority);
+    exec.parent = ::getpid();
 
     Pipe input, output, error;
-    FileActions actions;
     if (startup.redirect) {
         input = MakePipe(true);
         output = MakePipe(false);
@@ -161,39 +187,26 @@ StartedChild ChildStarter::Start(const ChildStartup& startup)
         ::fcntl(output.read.Get(), F_SETPIPE_SZ, 1 << 20);
         if (startup.separateError)
             error = MakePipe(false);
-        Check(::posix_spawn_file_actions_adddup2(actions.Get(), input.read.Get(), 0));
-        Check(::posix_spawn_file_actions_adddup2(actions.Get(), output.write.Get(), 1));
-        Check(::posix_spawn_file_actions_adddup2(
-            actions.Get(), startup.separateError ? error.write.Get() : output.write.Get(), 2));
+        exec.input = input.read.Get();
+        exec.output = output.write.Get();
+        exec.error = startup.separateError ? error.write.Get() : output.write.Get();
     }
-    const std::string directory = Trimmed(startup.directory);
-    if (!directory.empty())
-        Check(::posix_spawn_file_actions_addchdir_np(actions.Get(), directory.c_str()));
-    // Whatever else is open here without close-on-exec (other libraries' descriptors)
-    // stays out of the child.
-    Check(::posix_spawn_file_actions_addclosefrom_np(actions.Get(), 3));
 
-    // A clean signal mask and default dispositions: the child must not inherit our
-    // ignored SIGPIPE or any blocked signal.
-    SpawnAttributes attributes;
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    Check(::posix_spawnattr_setflags(attributes.Get(), POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
-    Check(::posix_spawnattr_setsigmask(attributes.Get(), &none));
-    Check(::posix_spawnattr_setsigdefault(attributes.Get(), &all));
-
-    // posix_spawnp looks a program without "/" up on our PATH and takes one with "/"
-    // as it is. Errors of the child's set-up and of exec come back as the result.
-    pid_t pid = 0;
-    Check(::posix_spawnp(
-        &pid, argv[0], actions.Get(), attributes.Get(), argv.data(), envp.empty() ? environ : envp.data()));
+    // Started from the spawner thread, so that the child dies with our process. Errors of
+    // the child's set-up and of exec come back as its errno.
+    int failure = 0;
+    pid_t pid = -1;
+    try {
+        pid = SpawnerThread::Start(exec, failure);
+    } catch (const std::system_error& e) {
+        throw EOSError::FromErrno(e.code().value());
+    }
+    if (pid < 0)
+        throw EOSError::FromErrno(failure);
 
     StartedChild child;
     child.pid = pid;
     child.pidfd.Reset(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
-    if (const int nice = NiceValue(startup.priority); nice != 0)
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), nice); // best effort, see NiceValue
     // Our copies of the child's ends close here, so end-of-file comes when the child
     // and whatever inherited them are done.
     child.input = std::move(input.write);

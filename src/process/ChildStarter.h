@@ -1,6 +1,11 @@
 #pragma once
-// Starts a child process from an argument list with posix_spawn: no shell is involved,
-// so every argument reaches the child whole (spaces, quotes, UTF-8 alike).
+// Starts a child process from an argument list: no shell is involved, so every argument
+// reaches the child whole (spaces, quotes, UTF-8 alike).
+//
+// The child dies with our process: it is started from the spawner thread (SpawnerThread)
+// and gets SIGKILL when that thread ends, which happens only when the process ends, in
+// whatever way (exit, a crash, SIGKILL). A child that asked to be ended this way passes
+// nothing on to its own children.
 
 #include "process/TJvCreateProcess.h"
 #include "process/UniqueFd.h"
@@ -32,7 +37,10 @@ class ChildStarter {
 public:
     // Raises EOSError (errno and its text) when a pipe cannot be made or the child
     // cannot be started: missing program, not executable, bad working directory. No
-    // descriptor is left open then.
+    // descriptor is left open then. A program without "/" is looked up on our PATH.
+    // The child gets its standard streams (the pipes, or ours without redirection), no
+    // other descriptor, default signal dispositions, no blocked signal and the nice
+    // value of the priority.
     static StartedChild Start(const ChildStartup& startup);
 
     // The nice value given to a child for each priority; ppNormal keeps ours.

@@ -2,7 +2,8 @@
 // Runs one console child process at a time with its standard input, output and error on
 // pipes. Its output arrives as text lines on the UI loop (OnRead), text can be queued
 // for its input (Write), and its end is reported with the exit code (OnTerminate) after
-// the last line. The UI thread never blocks on the child.
+// the last line. The UI thread never blocks on the child. The child never outlives our
+// process: it is killed when the process ends, however it ends (see ChildStarter).
 
 #include "base/EventLoop.h"
 
@@ -45,10 +46,13 @@ public:
 
     explicit TJvCreateProcess(IEventLoop& loop);
     // While a child runs: detaches from it, and no event follows. The input already
-    // queued is still written (this waits up to about a second for it, as the program
-    // may end right after), then the child's input is closed. The child keeps running:
-    // its output is read and thrown away, so it is neither blocked nor killed by a
-    // closed pipe; an end already scheduled still happens; it is reaped when it ends.
+    // queued is still written into the child's input (this waits up to about a second
+    // for it, as the program may end right after), then the child's input is closed.
+    // While our process lives the child keeps running: its output is read and thrown
+    // away, so it is neither blocked nor killed by a closed pipe; an end already
+    // scheduled still happens; it is reaped when it ends. When our process ends the
+    // child is killed with it, even if it has not read that input yet or is still
+    // acting on it (an encoder finishing its file on "q").
     ~TJvCreateProcess();
     TJvCreateProcess(const TJvCreateProcess&) = delete;
     TJvCreateProcess& operator=(const TJvCreateProcess&) = delete;
@@ -75,7 +79,7 @@ public:
     RawReadEvent OnErrorRawRead;
     TerminateEvent OnTerminate;
 
-    // Starts the child and returns at once. Raises EJVCLException "Cannot perform this
+    // Starts the child and returns once it runs the program. Raises EJVCLException "Cannot perform this
     // operation when process is running" while a child is still watched, and EOSError
     // when the child cannot be started (no events follow then). When the child was
     // started but what watches it could not be (no thread, no memory), the child is

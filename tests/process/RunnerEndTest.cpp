@@ -30,6 +30,8 @@ TEST(RunnerEnd, StopThenDeadlineSendsOnlyWhatTheChildNeeds)
     const std::vector<Case> cases = {
         { Child({ "echo" }), 10s, 5s, 0 }, // ends on "q" by itself: no signal
         { Child({ "sleep", "600000" }), 100ms, 10s, Signalled(SIGTERM) }, // ignores "q", not SIGTERM
+        // A kill delay shorter than the terminate delay counts from SIGTERM, not from now.
+        { Child({ "sleep", "600000" }), 300ms, 50ms, Signalled(SIGTERM) },
         { Child({ "ignore-term", "600000" }), 100ms, 200ms, Signalled(SIGKILL) }, // ignores both
     };
     for (const auto& c : cases) {

@@ -3,6 +3,7 @@
 // are closed can still run children.
 
 #include "process/RunnerTestSupport.h"
+#include "support/TempDir.h"
 
 #include "base/Errors.h"
 #include "process/ThreadStartFault.h"
@@ -10,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
-#include <sys/wait.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace ondrevo::testing {
 namespace {
@@ -112,37 +111,22 @@ TEST(RunnerResources, RunFailingAfterTheChildStartedLeavesNoChildBehind)
     }
 }
 
-// Exit status of the forked test body: 0 when every check held.
-int RunWithStandardStreamsClosed()
-{
-    close(0);
-    close(1);
-    close(2);
-    RecordingRunner recording;
-    recording.Start(Child({ "fds" }));
-    if (!recording.WaitForEnd())
-        return 1;
-    if (recording.raw != "fds=0 1 2\n")
-        return 2;
-    recording.raw.clear();
-    recording.terminations.clear();
-    recording.Start(Child({ "echo" }));
-    recording.runner.Write("in q");
-    if (!recording.WaitForEnd() || recording.raw != "in q")
-        return 3;
-    return 0;
-}
-
 TEST(RunnerResources, WorksWhenOurStandardStreamsAreClosed)
 {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0)
-        _exit(RunWithStandardStreamsClosed());
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // A program whose standard streams are closed gets 0, 1 and 2 for its pipes.
+    struct Case {
+        std::vector<std::string> child;
+        std::string input, output;
+    };
+    for (const auto& c : { Case { Child({ "fds" }), "", "fds=0 1 2\n" }, Case { Child({ "echo" }), "in q", "in q" } }) {
+        SCOPED_TRACE(c.child.at(1));
+        TempDir temp;
+        RecordingRunner program;
+        program.Start(Parent({ "closed-streams", temp.File("output"), c.input }, c.child));
+        ASSERT_TRUE(program.WaitForEnd());
+        EXPECT_EQ(program.terminations, std::vector<std::uint32_t> { 0 });
+        EXPECT_EQ(WaitForFile(temp.File("output")), c.output);
+    }
 }
 
 } // namespace

@@ -60,6 +60,13 @@ std::vector<std::string> Child(std::vector<std::string> modeAndArguments)
     return modeAndArguments;
 }
 
+std::vector<std::string> Parent(std::vector<std::string> modeAndArguments, const std::vector<std::string>& child)
+{
+    modeAndArguments.insert(modeAndArguments.begin(), std::string(ONDREVO_TEST_HELPER_DIR) + "/ondrevo_test_parent");
+    modeAndArguments.insert(modeAndArguments.end(), child.begin(), child.end());
+    return modeAndArguments;
+}
+
 std::string PatternBytes(std::size_t n)
 {
     std::string bytes(n, '\0');

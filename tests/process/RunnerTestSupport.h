@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the process runner's tests: a runner on a plain loop that records
-// every event, the path of the test child, and counters for descriptors, threads and
-// zombie children of this process.
+// every event, the command lines of the test child and the test parent, and counters
+// for descriptors, threads and zombie children of this process.
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
@@ -21,6 +21,9 @@ using Line = std::pair<std::string, bool>; // text, StartsOnNewLine
 std::string ChildPath();
 // The test child's command line: its path, then the mode and its arguments.
 std::vector<std::string> Child(std::vector<std::string> modeAndArguments);
+// The test parent's command line (a program that runs a child through the runner): its
+// path, its mode and arguments, then the child's command.
+std::vector<std::string> Parent(std::vector<std::string> modeAndArguments, const std::vector<std::string>& child);
 
 // The bytes the test child writes in mode "bytes N".
 std::string PatternBytes(std::size_t n);

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -96,9 +97,9 @@ int Usage()
 {
     WriteText(2,
         "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
-        "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo | closein MS |\n"
+        "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo [MS] | closein MS |\n"
         "       closeout MS N | grandchild MS | sigstate | fds | ignore-term MS | stdin-to FILE |\n"
-        "       mark FILE MODE ARGS...\n");
+        "       mark FILE MODE ARGS... | outlive-parent MODE ARGS...\n");
     return 2;
 }
 
@@ -207,6 +208,7 @@ int RunMode(int argc, char** argv)
         }
         WriteText(1, "read=" + std::to_string(count) + "\n");
     } else if (mode == "echo") {
+        // Writes its input back up to "q" or end-of-file, then sleeps MS milliseconds (if given).
         char buffer[4096];
         for (;;) {
             const ssize_t got = ::read(0, buffer, sizeof buffer);
@@ -218,6 +220,7 @@ int RunMode(int argc, char** argv)
             if (std::memchr(buffer, 'q', static_cast<std::size_t>(got)))
                 break;
         }
+        SleepMs(std::atol(arg(2)));
     } else if (mode == "closein") {
         ::close(0);
         WriteText(1, "closed\n");
@@ -280,6 +283,12 @@ int RunMode(int argc, char** argv)
                 break;
         }
         WriteFile(arg(2), got);
+    } else if (mode == "outlive-parent") {
+        // Lets go of the death signal the runner asked for, says "ready", then runs MODE:
+        // it can finish after the program that started it has ended.
+        ::prctl(PR_SET_PDEATHSIG, 0);
+        WriteText(1, "ready\n");
+        return RunMode(argc - 1, argv + 1);
     } else if (mode == "mark") {
         // Runs MODE, then leaves "exit=N" in FILE; a death by signal leaves no file.
         const int status = RunMode(argc - 2, argv + 2);
