@@ -271,11 +271,11 @@ def close_window(title):
 class Program:
     """One run of the program, started in `folder` (its working directory)."""
 
-    def __init__(self, executable, folder, log_path):
+    def __init__(self, executable, folder, log_path, arguments=()):
         environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
                            QT_QPA_PLATFORM="xcb")
         self.stderr = open(log_path, "wb")
-        self.process = subprocess.Popen([executable], cwd=folder, env=environment,
+        self.process = subprocess.Popen([executable, *arguments], cwd=folder, env=environment,
                                         stdout=subprocess.DEVNULL, stderr=self.stderr)
         self.pid = self.process.pid
         self.app = None

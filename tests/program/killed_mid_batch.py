@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Kills the program in the middle of a batch and starts it again.
+
+  killed_mid_batch.py PROGRAM_FOLDER ARTEFACTS_FOLDER SHORT_CLIP BROKEN_FILE SHORT_CLIP SHORT_CLIP LONG_CLIP
+"""
+import os
+import signal
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import desktop as d  # noqa: E402
+from desktop import Failure, log, wait_for  # noqa: E402
+
+RESTORED = "The list of the last session was restored"
+
+
+def encoders_of(pid):
+    return [child for child, command in d.children_of(pid) if "ffmpeg" in command]
+
+
+def check(folder, artefacts, clips):
+    d.become_subreaper()
+    output = os.path.join(folder, "FFOutput")
+    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "killed.stderr"), clips)
+    try:
+        window = program.top_level("Ondrevo")
+        table = d.file_list(window)
+        wait_for("the five files given at start",
+                 lambda: [row[0] for row in d.rows(table)] == clips and d.enabled(d.button(window, "Convert")))
+        d.press(window, "Convert")
+        wait_for("the last row's progress", lambda: d.rows(table)[4][4] not in ("0%", "100%"), d.BATCH_WAIT)
+        encoders = wait_for("the encoder", lambda: encoders_of(program.pid))
+        log("converting, encoder %s; killing the program" % encoders)
+    except BaseException:
+        program.kill()
+        raise
+    program.process.send_signal(signal.SIGKILL)
+    program.process.wait()
+    killed = time.monotonic()
+
+    def encoders_gone():
+        d.reap()
+        return not any(os.path.exists("/proc/%d" % pid) and open("/proc/%d/stat" % pid).read().split()[2] != "Z"
+                       for pid in encoders)
+    wait_for("the encoder to end with the program", encoders_gone, limit=3)
+    log("the encoder ended %.1f s after the program was killed" % (time.monotonic() - killed))
+    finals = sorted(name for name in os.listdir(output) if not name.startswith("."))
+    if finals != ["short 1.3gp", "short 2.3gp", "short 3.3gp"]:
+        raise Failure("files under a final name after the kill: %s" % finals)
+
+    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "restarted.stderr"))
+    try:
+        window = program.top_level("Ondrevo")
+        table = d.file_list(window)
+        wait_for("the restored list", lambda: len(d.rows(table)) == len(clips))
+        cells = d.rows(table)
+        if [row[0] for row in cells] != clips:
+            raise Failure("restored rows: %s" % cells)
+        # Converted rows keep their percent; the broken file and the interrupted one
+        # start again from nothing.
+        percents = [row[4] for row in cells]
+        if percents != ["100%", "0%", "100%", "100%", "0%"]:
+            raise Failure("restored percent cells: %s" % percents)
+        # Tool tips show in the active window: a click on the row makes it so.
+        d.click(d.cell(table, 1, 0))
+        tip = d.tool_tip(program, d.cell(table, 1, 1))
+        if not tip.startswith(clips[1]):
+            raise Failure("the broken file's reason after the restart: %r" % tip)
+        status = d.text_of(d.status_line(window))
+        if status != RESTORED:
+            raise Failure("the status line says %r after the restart" % status)
+        log("restored: %s" % [(row[0], row[4]) for row in cells])
+        d.press(window, "Quit")
+        program.wait_end()
+    except BaseException:
+        program.kill()
+        raise
+    # A normal Quit: the next start is empty again.
+    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "third.stderr"))
+    try:
+        window = program.top_level("Ondrevo")
+        table = d.file_list(window)
+        # The list is restored, when at all, right after the selectors are filled.
+        wait_for("the selectors filled", lambda: d.selector_text(d.selector(window, "Video Codec")))
+        d.pump()
+        if d.rows(table):
+            raise Failure("rows after a normal Quit and a new start: %s" % d.rows(table))
+        d.press(window, "Quit")
+        program.wait_end()
+    except BaseException:
+        program.kill()
+        raise
+    log("after a normal Quit the next start shows an empty list")
+
+
+if __name__ == "__main__":
+    folder, artefacts, *clips = sys.argv[1:]
+    d.run_check(lambda: check(folder, artefacts, clips))
