@@ -223,7 +223,10 @@ void StartJob(BatchControls& controls)
     if (row < 0 || row >= controls.fileList.RowCount())
         return;
     const std::string source = controls.fileList.Caption(row);
-    file_list::ShowFileInfo(controls.details, source);
+    // One query shows the file's facts and gives the output's name and the playing time.
+    command_line::SourceFacts facts;
+    if (!file_list::ShowFileInfo(controls.details, source, facts.name, facts.milliseconds))
+        facts = command_line::QuerySource(source);
     controls.fileList.SetImageIndex(row, kConvertingImage);
     controls.fileList.SetRowHint(row, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
@@ -239,7 +242,6 @@ void StartJob(BatchControls& controls)
     job.row = row;
     job.source = source;
     job.playingSeconds = RowSeconds(controls, row);
-    const command_line::SourceFacts facts = command_line::QuerySource(source);
     job.sourceMilliseconds = facts.milliseconds;
     const std::string output = command_line::OutputFileName(controls, row, facts.name);
     // The encoder, told to overwrite, would destroy the file it is reading.

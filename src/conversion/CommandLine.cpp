@@ -7,6 +7,7 @@
 #include "conversion/EncoderArguments.h"
 #include "conversion/PartialOutput.h"
 #include "media/MediaQuery.h"
+#include "media/MediaTextRules.h"
 #include "parameters/Selectors.h"
 
 #include <sys/stat.h>
@@ -26,16 +27,6 @@ std::string AsEncoderPath(const std::string& path)
     return "file:" + path;
 }
 
-long long Milliseconds(const std::string& text)
-{
-    // "Duration" is a count of milliseconds, sometimes with a fraction ("2084.000").
-    long long value = 0;
-    std::size_t i = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && value < (1LL << 50); ++i)
-        value = value * 10 + (text[i] - '0');
-    return i == 0 ? 0 : value;
-}
-
 bool IsContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -50,14 +41,14 @@ SourceFacts QuerySource(const std::string& path)
         return {};
     SourceFacts facts;
     facts.name = query->Get(Stream_General, "FileName");
-    facts.milliseconds = Milliseconds(query->Get(Stream_General, "Duration"));
+    facts.milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
     return facts;
 }
 
 long long PlayingMilliseconds(const std::string& path)
 {
     std::optional<MediaQuery> query = MediaQuery::Start(path);
-    return query ? Milliseconds(query->Get(Stream_General, "Duration")) : 0;
+    return query ? MillisecondsText(query->Get(Stream_General, "Duration")) : 0;
 }
 
 std::string FitName(const std::string& name, std::size_t limit)

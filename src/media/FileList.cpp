@@ -100,12 +100,21 @@ void AddVideoFiles(const std::vector<std::string>& paths, IFileList& list, IDeta
 
 void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
 {
+    std::string name;
+    long long milliseconds = 0;
+    ShowFileInfo(panel, path, name, milliseconds);
+}
+
+bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, std::string& libraryName, long long& milliseconds)
+{
     DetailValues values;
     {
         std::optional<MediaQuery> query = MediaQuery::Start(path);
         if (!query)
-            return;
+            return false;
         const std::string fileName = query->Get(Stream_General, "FileName");
+        libraryName = fileName;
+        milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
         const std::string fileExtension = query->Get(Stream_General, "FileExtension");
         values[2] = query->Get(Stream_General, "FileExtension");
         const std::string fileSize = query->Get(Stream_General, "FileSize/String4");
@@ -127,6 +136,7 @@ void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
         values[15] = query->Get(Stream_Audio, "SamplingRate/String");
     }
     FillDetailRows(panel, values);
+    return true;
 }
 
 void ClearFileInfo(IDetailsPanel& panel)

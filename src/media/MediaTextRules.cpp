@@ -61,4 +61,13 @@ std::string MegabytesText(unsigned long long bytes)
     return std::string(text, result.ptr) + " MB";
 }
 
+long long MillisecondsText(const std::string& duration)
+{
+    long long value = 0;
+    std::size_t i = 0;
+    for (; i < duration.size() && duration[i] >= '0' && duration[i] <= '9' && value < (1LL << 50); ++i)
+        value = value * 10 + (duration[i] - '0');
+    return value;
+}
+
 } // namespace ondrevo
