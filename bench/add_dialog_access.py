@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""How long the Add dialog takes to reach the screen and the accessibility bus.
+
+  add_dialog_access.py PROGRAM_FOLDER [ROUNDS]
+
+Run by add_dialog_access.sh, which makes a program folder with 1,000 files for the
+dialog to list. Prints the time from pressing Add until the dialog is mapped on the X
+server and until it is seen on the accessibility bus, for each round; asserts nothing.
+"""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "program"))
+import desktop as d  # noqa: E402
+from desktop import log, wait_for  # noqa: E402
+
+
+def measure(folder, rounds):
+    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(folder, "add_dialog.stderr"))
+    try:
+        window = program.top_level("Ondrevo")
+        for n in range(rounds):
+            start = time.monotonic()
+            d.press(window, "Add")
+            wait_for("the dialog on screen", lambda: d.x11_window("Add video files"), every=0.01)
+            mapped = time.monotonic()
+            program.top_level("Add video files")
+            seen = time.monotonic()
+            log("round %d: on screen after %.2f s, on the accessibility bus after %.2f s"
+                % (n + 1, mapped - start, seen - start))
+            d.key("Escape")
+            wait_for("the dialog to close", lambda: program.gone("Add video files"))
+        d.press(window, "Quit")
+        program.wait_end()
+    except BaseException:
+        program.kill()
+        raise
+
+
+if __name__ == "__main__":
+    d.run_check(lambda: measure(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 3))
