@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
 
@@ -67,10 +68,12 @@ inline double ThreadCpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-// Resident and proportional set size of this process in MB, from /proc/self/smaps_rollup.
+// Resident and proportional set size of this process in MB, from /proc/self/smaps_rollup,
+// and the bytes malloc has handed out and not had back (its free pages not counted).
 struct Memory {
     double rssMb = 0;
     double pssMb = 0;
+    double heapMb = 0;
 };
 
 inline Memory MemoryNow()
@@ -86,6 +89,8 @@ inline Memory MemoryNow()
             memory.pssMb = static_cast<double>(kb) / 1024;
         rollup.ignore(1 << 20, '\n');
     }
+    const struct mallinfo2 heap = mallinfo2();
+    memory.heapMb = static_cast<double>(heap.uordblks + heap.hblkhd) / (1024 * 1024);
     return memory;
 }
 
