@@ -223,7 +223,8 @@ void StartJob(BatchControls& controls)
     if (row < 0 || row >= controls.fileList.RowCount())
         return;
     const std::string source = controls.fileList.Caption(row);
-    file_list::ShowFileInfo(controls.details, source);
+    // One query shows the source's facts and gives its output name and playing time.
+    const command_line::SourceFacts facts = command_line::ShowAndQuerySource(controls.details, source);
     controls.fileList.SetImageIndex(row, kConvertingImage);
     controls.fileList.SetRowHint(row, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
@@ -239,7 +240,6 @@ void StartJob(BatchControls& controls)
     job.row = row;
     job.source = source;
     job.playingSeconds = RowSeconds(controls, row);
-    const command_line::SourceFacts facts = command_line::QuerySource(source);
     job.sourceMilliseconds = facts.milliseconds;
     const std::string output = command_line::OutputFileName(controls, row, facts.name);
     // The encoder, told to overwrite, would destroy the file it is reading.

@@ -6,6 +6,7 @@
 #include "conversion/BatchControls.h"
 #include "conversion/EncoderArguments.h"
 #include "conversion/PartialOutput.h"
+#include "media/FileList.h"
 #include "media/MediaQuery.h"
 #include "parameters/Selectors.h"
 
@@ -52,6 +53,12 @@ SourceFacts QuerySource(const std::string& path)
     facts.name = query->Get(Stream_General, "FileName");
     facts.milliseconds = Milliseconds(query->Get(Stream_General, "Duration"));
     return facts;
+}
+
+SourceFacts ShowAndQuerySource(IDetailsPanel& panel, const std::string& path)
+{
+    const file_list::NameAndDuration shown = file_list::ShowFileInfoWithDuration(panel, path);
+    return SourceFacts { shown.name, Milliseconds(shown.duration) };
 }
 
 long long PlayingMilliseconds(const std::string& path)

@@ -100,11 +100,17 @@ void AddVideoFiles(const std::vector<std::string>& paths, IFileList& list, IDeta
 
 void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
 {
+    ShowFileInfoWithDuration(panel, path);
+}
+
+NameAndDuration ShowFileInfoWithDuration(IDetailsPanel& panel, const std::string& path)
+{
     DetailValues values;
+    NameAndDuration facts;
     {
         std::optional<MediaQuery> query = MediaQuery::Start(path);
         if (!query)
-            return;
+            return facts;
         const std::string fileName = query->Get(Stream_General, "FileName");
         const std::string fileExtension = query->Get(Stream_General, "FileExtension");
         values[2] = query->Get(Stream_General, "FileExtension");
@@ -125,8 +131,11 @@ void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
         values[13] = query->Get(Stream_Audio, "BitRate/String");
         values[14] = query->Get(Stream_Audio, "Channel(s)/String");
         values[15] = query->Get(Stream_Audio, "SamplingRate/String");
+        facts.name = fileName;
+        facts.duration = query->Get(Stream_General, "Duration");
     }
     FillDetailRows(panel, values);
+    return facts;
 }
 
 void ClearFileInfo(IDetailsPanel& panel)

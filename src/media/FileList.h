@@ -40,6 +40,16 @@ void ClearVideoFiles(IFileList& list, IDetailsPanel& panel, IEdit& cursor, IEdit
 void ShowSelectedFileInfo(const IFileList& list, IDetailsPanel& panel);
 // Fills the panel's rows 1..15 with the facts of the file at `path`.
 void ShowFileInfo(IDetailsPanel& panel, const std::string& path);
+// What a conversion needs of its source beside the panel's facts: the library's name
+// for the file (without folder and extension) and its "Duration" (milliseconds, as
+// text). Both empty when the library cannot be loaded.
+struct NameAndDuration {
+    std::string name;
+    std::string duration;
+};
+// ShowFileInfo, also returning those two facts, read in the same query: a job opens
+// its source once for both.
+NameAndDuration ShowFileInfoWithDuration(IDetailsPanel& panel, const std::string& path);
 // Blanks the panel's rows 1..15 (one empty value each, none for the headings).
 void ClearFileInfo(IDetailsPanel& panel);
 
