@@ -9,6 +9,8 @@
 #include "media/FileList.h"
 #include "parameters/TSqlDatMod.h"
 
+#include <malloc.h>
+
 namespace ondrevo {
 
 namespace {
@@ -92,6 +94,9 @@ void TFFmpegFunc::ClearVideoFiles()
         SetListButtonsEnabled(window_, addFileBtn_.Enabled());
     }
     file_list::ClearVideoFiles(fileListView_, msgListView_, jvEditNumb_, jvEditCmdMsg_);
+    // malloc keeps the pages the rows freed for later use; after a long list that is
+    // megabytes the system could use, so they are given back now.
+    ::malloc_trim(0);
 }
 
 void TFFmpegFunc::ShowSelectedFileInfo()

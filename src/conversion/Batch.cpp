@@ -224,9 +224,7 @@ void StartJob(BatchControls& controls)
         return;
     const std::string source = controls.fileList.Caption(row);
     // One query shows the file's facts and gives the output's name and the playing time.
-    command_line::SourceFacts facts;
-    if (!file_list::ShowFileInfo(controls.details, source, facts.name, facts.milliseconds))
-        facts = command_line::QuerySource(source);
+    const command_line::SourceFacts facts = command_line::ShowAndQuerySource(controls.details, source);
     controls.fileList.SetImageIndex(row, kConvertingImage);
     controls.fileList.SetRowHint(row, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");

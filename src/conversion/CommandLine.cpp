@@ -6,6 +6,7 @@
 #include "conversion/BatchControls.h"
 #include "conversion/EncoderArguments.h"
 #include "conversion/PartialOutput.h"
+#include "media/FileList.h"
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
 #include "parameters/Selectors.h"
@@ -42,6 +43,14 @@ SourceFacts QuerySource(const std::string& path)
     SourceFacts facts;
     facts.name = query->Get(Stream_General, "FileName");
     facts.milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
+    return facts;
+}
+
+SourceFacts ShowAndQuerySource(IDetailsPanel& panel, const std::string& path)
+{
+    SourceFacts facts;
+    if (!file_list::ShowFileInfo(panel, path, facts.name, facts.milliseconds))
+        return QuerySource(path);
     return facts;
 }
 

@@ -8,6 +8,7 @@
 
 namespace ondrevo {
 
+class IDetailsPanel;
 class IFileList;
 struct BatchControls;
 
@@ -35,6 +36,9 @@ struct SourceFacts {
     long long milliseconds = 0;
 };
 SourceFacts QuerySource(const std::string& path);
+// Shows the source's facts in the details panel (file_list::ShowFileInfo) and returns
+// what QuerySource would, from the same query.
+SourceFacts ShowAndQuerySource(IDetailsPanel& panel, const std::string& path);
 // The playing time of a media file in milliseconds, 0 when the library cannot tell.
 long long PlayingMilliseconds(const std::string& path);
 

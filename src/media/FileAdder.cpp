@@ -83,6 +83,18 @@ struct FileAdder::Work {
     bool notified = false; // an arrival notice is on its way to the UI
     std::vector<std::thread> threads;
     std::size_t working = 0; // threads that have not run out of paths
+
+    // A run that ended or was cancelled gives back its paths and facts: they would
+    // otherwise stay, as large as the largest add, until the next one. Under `mutex`.
+    void Release()
+    {
+        // Assigning `{}` would keep the vectors' capacity: each is swapped with an empty one.
+        std::vector<std::string>().swap(paths);
+        std::vector<std::optional<file_list::RowFacts>>().swap(facts);
+        std::vector<Events>().swap(events);
+        std::vector<std::size_t>().swap(ends);
+        nextQuery = nextAppend = 0;
+    }
 };
 
 FileAdder::FileAdder(IEventLoop& loop, unsigned workers)
@@ -219,6 +231,8 @@ void FileAdder::Arrived()
                 }
             added = work_->nextAppend;
             total = work_->paths.size();
+            if (added == total)
+                work_->Release();
         }
         if (handlers.append)
             handlers.append(facts);
@@ -247,6 +261,7 @@ void FileAdder::Cancel()
 {
     std::lock_guard lock(work_->mutex);
     work_->cancelled = true;
+    work_->Release();
 }
 
 } // namespace ondrevo

@@ -80,7 +80,8 @@ void MemoryFileList::DeleteRow(int row)
 
 void MemoryFileList::DeleteAllRows()
 {
-    rows.clear();
+    // The widget frees its rows on clearing; so does this list, for the memory benchmarks.
+    std::vector<Row>().swap(rows);
     selected = -1;
 }
 
