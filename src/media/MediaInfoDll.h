@@ -91,10 +91,14 @@ bool LoadMediaInfo(const std::string& libraryName);
 // Looks `name` up in MediaInfoModule and stores the result in `pointer` (null when the
 // name is absent). Returns whether the result is non-null.
 void* LookUpMediaInfoEntryPoint(const char* name);
+// Binding the address it already holds writes nothing, so queries running on other
+// threads (adding many files) read the entry points undisturbed.
 template <typename EntryPoint> bool BindEntryPoint(const char* name, EntryPoint& pointer)
 {
-    pointer = reinterpret_cast<EntryPoint>(LookUpMediaInfoEntryPoint(name));
-    return pointer != nullptr;
+    const auto bound = reinterpret_cast<EntryPoint>(LookUpMediaInfoEntryPoint(name));
+    if (pointer != bound)
+        pointer = bound;
+    return bound != nullptr;
 }
 
 // Whether the five 8-bit entry points that media queries call are all bound.
