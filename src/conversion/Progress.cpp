@@ -125,6 +125,12 @@ bool SaysDiskFull(const std::string& line)
         || line.find("Disk quota exceeded") != std::string::npos;
 }
 
+bool TimeCutShort(const std::string& line)
+{
+    const std::size_t found = line.find("time=");
+    return found == std::string::npos || line.size() < found + 5 + 8; // "hh:mm:ss"
+}
+
 bool TimeUnknown(const std::string& line)
 {
     const std::size_t found = line.find("time=");
@@ -174,6 +180,10 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
             controls.statusLine.SetText(line);
         return;
     }
+    // The runner hands on a line as far as it has been read: a progress line cut before
+    // its time is complete is finished by the next piece, and is no error.
+    if (TimeCutShort(line))
+        return;
     const int duration = PlayingSeconds(controls, row);
     const int elapsed = ElapsedSeconds(line);
     controls.encoders.Job(slot).elapsedSeconds = elapsed;

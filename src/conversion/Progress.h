@@ -18,7 +18,8 @@ extern const char* const kConversionFailed;
 
 // Handles one output line of the encoder. A progress line updates the Percent cell of
 // the row at the cursor and the status line; a line whose time is "N/A" (no output
-// written yet) only shows in the status line. Any other non-empty line is noted in the
+// written yet) only shows in the status line, and one cut before its time is complete
+// (read while the encoder was writing it) changes nothing. Any other non-empty line is noted in the
 // slot's job: the last line, the last one that says what went wrong (the row's hint if
 // the job fails), and whether it reports a write error or a full disk; the closing
 // "Conversion failed!" is passed over. Nothing happens while the cursor
@@ -50,6 +51,10 @@ bool SaysWhatWentWrong(const std::string& line);
 bool SaysWriteFailed(const std::string& line);
 // Whether it says the disk or the user's quota is full.
 bool SaysDiskFull(const std::string& line);
+
+// Whether a progress line ends before its time is complete ("hh:mm:ss"): a line read
+// while the encoder was still writing it.
+bool TimeCutShort(const std::string& line);
 
 // Whether the line is a progress line whose time the encoder does not know yet.
 bool TimeUnknown(const std::string& line);

@@ -106,20 +106,28 @@ TEST_F(Progress, AnUnknownTimeIsShownButNotReportedAndAnUnreadableOneIsReportedO
     EXPECT_EQ(Status(), unknown);
     EXPECT_TRUE(reports.messages.empty());
 
-    // Without "time=" the fields are read from the line's own start: "e=" is no number.
-    // While that report's box is open, the lines that keep arriving are not reported.
+    // A line read before the encoder finished writing it, cut before or inside its time,
+    // is completed by the next piece: no report, nothing changes.
+    for (const char* cut : { "frame=   12 fps=0.0 q=2.0 size=      70kB", "frame=   12 fps=0.0 q=2.0 time=00:0" })
+        Show(cut);
+    EXPECT_TRUE(reports.messages.empty());
+    EXPECT_EQ(Status(), unknown);
+
+    // A whole time that is no number is reported. While that report's box is open, the
+    // lines that keep arriving are not reported.
+    const char* const unreadable = "frame=   12 fps=0.0 q=2.0 size=      70kB time=0x:00:01.00 bitrate=1";
     int nested = 0;
     SetErrorReportSink([&](const std::string&, const std::string& message) {
         reports.messages.push_back(message);
         if (nested++ < 3)
-            Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
+            Show(unreadable);
     });
-    Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
-    EXPECT_EQ(reports.messages, std::vector<std::string> { "'e=' is not a valid integer value." });
+    Show(unreadable);
+    EXPECT_EQ(reports.messages, std::vector<std::string> { "'0x' is not a valid integer value." });
     EXPECT_EQ(Percent(), "98%");
     EXPECT_EQ(Status(), unknown);
     // The box is closed again: the next unreadable line is reported.
-    Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
+    Show(unreadable);
     EXPECT_EQ(reports.messages.size(), 2u);
 }
 
