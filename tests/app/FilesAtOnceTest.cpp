@@ -2,7 +2,7 @@
 // row among them, and Stop and closing with two encoders running.
 
 #include "conversion/Batch.h"
-#include "conversion/ConversionTestSupport.h"
+#include "app/ConversionTestSupport.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 #include "support/DatabaseSession.h"

@@ -3,7 +3,7 @@
 // would expect.
 
 #include "conversion/Batch.h"
-#include "conversion/ConversionTestSupport.h"
+#include "app/ConversionTestSupport.h"
 #include "conversion/PartialOutput.h"
 #include "process/TJvCreateProcess.h"
 

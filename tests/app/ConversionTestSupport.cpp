@@ -1,4 +1,4 @@
-#include "conversion/ConversionTestSupport.h"
+#include "app/ConversionTestSupport.h"
 
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
