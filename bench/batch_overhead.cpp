@@ -5,12 +5,12 @@
 //
 //   build/bench/batch_overhead [clips] [seconds per clip] [rounds]
 
-#include "RunCommand.h"
-
 #include "app/TFFmpegFunc.h"
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Clip.h"
+#include "support/Command.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     const auto direct = [&] {
         const auto start = Clock::now();
         for (const auto& command : commands)
-            bench::RunCommand(command, true);
+            RunCommand(command, "/dev/null");
         return Seconds(Clock::now() - start);
     };
 

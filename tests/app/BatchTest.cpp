@@ -6,6 +6,7 @@
 #include "app/ConversionTestSupport.h"
 #include "conversion/PartialOutput.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Command.h"
 
 #include <algorithm>
 #include <csignal>
@@ -308,7 +309,7 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
         EXPECT_LE(name.size(), 255u - PartialOutput::kNameOverhead) << name;
         EXPECT_GT(ProbeDuration((dir.Path() / "rtmp:out" / name).string()), 0.5) << name;
     }
-    EXPECT_TRUE(reports.messages.empty());
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
 TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOutput)

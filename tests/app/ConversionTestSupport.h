@@ -3,6 +3,7 @@
 // is the real encoder, the shipped database, the in-memory window shown once, and the
 // output folder FFOutput beside the program.
 
+#include "support/Clip.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
@@ -39,12 +40,5 @@ public:
     std::string programFolder;
     std::string outputFolder;
 };
-
-// The streams of a media file as the encoder's probe sees them:
-// "codec,width,height,frame rate" for video and "codec,sample rate,channels" for audio,
-// one per line. Empty when the file cannot be read.
-std::string ProbeStreams(const std::string& path);
-// The file's playing time in seconds as the probe reads it; negative when unreadable.
-double ProbeDuration(const std::string& path);
 
 } // namespace ondrevo::testing

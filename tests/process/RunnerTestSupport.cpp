@@ -2,6 +2,7 @@
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Wait.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -110,9 +111,7 @@ int BaselineThreadCount()
         runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ended = true; };
         runner.SetCommandLine(Child({ "exit", "0" }));
         runner.Run();
-        loop.RunUntil([&] { return ended; });
-        WaitFor([&] { return false; }, std::chrono::milliseconds(50)); // let its threads finish
-        return true;
+        return loop.RunUntil([&] { return ended; });
     }();
     (void)warmedUp;
     return ThreadCount();
@@ -156,20 +155,9 @@ char ProcessState(int pid)
     return ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) ? state : 0;
 }
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+std::string WaitForFile(const std::string& path)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout)
-{
-    if (!WaitFor([&] { return access(path.c_str(), F_OK) == 0; }, timeout))
+    if (!WaitUntil([&] { return access(path.c_str(), F_OK) == 0; }))
         return "(missing)";
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});

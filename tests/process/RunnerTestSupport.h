@@ -5,6 +5,8 @@
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Command.h"
+#include "support/Wait.h"
 
 #include <chrono>
 #include <cstdint>
@@ -33,8 +35,9 @@ std::string ReconstructText(const std::vector<Line>& lines);
 
 int OpenDescriptorCount();
 int ThreadCount();
-// The thread count once threads that start lazily (a sanitizer's background thread, for
-// example) are there: runs one thread and one child to its end first.
+// The thread count once threads that start lazily (a sanitizer's background thread, the
+// spawner thread) are there: runs one thread and one child to its end first. A thread
+// that is just ending may still be counted, so a test compares a later count with <=.
 int BaselineThreadCount();
 int ZombieChildCount();
 // Child processes of this process in any state, zombies included.
@@ -42,11 +45,9 @@ int ChildCount();
 // State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
 char ProcessState(int pid);
 
-// Runs `condition` until it holds or `timeout` passes, without a loop.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 // The file's whole content once it exists (the test child writes files whole), or
-// "(missing)" when it does not appear within `timeout`.
-std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// "(missing)" when it does not appear within the limit of WaitUntil.
+std::string WaitForFile(const std::string& path);
 
 struct RecordingRunner {
     explicit RecordingRunner(unsigned options = coOwnerData | coRedirect);

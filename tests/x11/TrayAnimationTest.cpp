@@ -42,7 +42,7 @@ protected:
         std::filesystem::create_directories(program.Path() / "bin");
         std::filesystem::create_directories(program.Path() / "FFOutput");
         const std::string encoder = program.File("bin/ffmpeg");
-        std::ofstream(encoder) << "#!/bin/sh\nexec /usr/bin/ffmpeg -re \"$@\"\n";
+        std::ofstream(encoder) << "#!/bin/sh\nexec " ONDREVO_FFMPEG " -re \"$@\"\n";
         std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
         SetProgramFolderForTesting(program.Path().string() + "/");
         MainWindowTest::SetUp();
