@@ -6,6 +6,7 @@
 #include "process/TJvCreateProcess.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ondrevo::testing {
@@ -43,6 +44,14 @@ void ConversionSession::Add(const std::string& path)
 {
     window.openDialog.answers.push_back(path);
     Event([](TFFmpegFrmHandlers& h) { h.AddFileBtnClick(); });
+}
+
+void ConversionSession::EncodeUntilStopped()
+{
+    const std::string encoder = programFolder + "/bin/ffmpeg";
+    std::filesystem::remove(encoder);
+    std::ofstream(encoder) << "#!/bin/sh\nexec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"\n";
+    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
 }
 
 bool ConversionSession::WaitUntilIdle(std::chrono::seconds limit)

@@ -19,6 +19,9 @@ public:
 
     // Adds a row as the Add button does.
     void Add(const std::string& path);
+    // Makes bin/ffmpeg the real encoder reading its source at the source's own pace and
+    // over again: it converts until it is told to stop, however fast the machine is.
+    void EncodeUntilStopped();
     void Convert()
     {
         Event([](TFFmpegFrmHandlers& h) { h.ConvFileBtnClick(); });

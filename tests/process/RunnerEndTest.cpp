@@ -83,7 +83,7 @@ TEST(RunnerEnd, WithoutAChildNothingHappens)
 TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
 {
     // The mini player's close: "quit", a deadline, then the window and its runner go.
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     const int childrenBefore = ChildCount();
     TempDir temp;
     PlainEventLoop loop;
@@ -114,7 +114,7 @@ TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(obeying) && ProcessGone(stubborn); }));
     EXPECT_TRUE(WaitUntil([&] { return ChildCount() == childrenBefore; })); // reaped, no zombie
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= threadsBefore; })) << ThreadCount();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
     loop.Drain(50ms);
     EXPECT_EQ(events, 0);
 }

@@ -262,7 +262,7 @@ struct DoomedRunner {
 
 TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
 {
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     const int descriptorsBefore = OpenDescriptorCount();
     TempDir temp;
     PlainEventLoop loop;
@@ -280,7 +280,7 @@ TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
     // SIGPIPE, and the watcher reaps it.
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); })) << ProcessState(doomed.pid);
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= threadsBefore; })) << ThreadCount();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
     EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
     loop.Drain(50ms);
     EXPECT_EQ(doomed.events, seen);
@@ -288,7 +288,7 @@ TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
 
 TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
 {
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     TempDir temp;
     PlainEventLoop loop;
     DoomedRunner doomed(loop, Child({ "mark", temp.File("exit"), "bytes", std::to_string(32 << 20) }));
@@ -297,7 +297,7 @@ TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
     // The rest of its output is read and thrown away: it is neither blocked nor killed.
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); }));
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= threadsBefore; }));
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     loop.Drain(20ms); // queued notifications find the runner gone
 }
 
@@ -326,19 +326,13 @@ TEST(RunnerDestroy, InputQueuedJustBeforeReachesTheChild)
 
 TEST(RunnerDestroy, ChildThatNeverReadsDoesNotHoldTheDestructor)
 {
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     PlainEventLoop loop;
     DoomedRunner doomed(loop, Child({ "sleep", "600000" }));
-    // Fill its input pipe and the pending input behind it.
+    // Fill its input pipe, then the pending input behind it: a chunk waits that the full
+    // pipe takes no more of.
     const std::string chunk(1000, 'z');
-    auto lastAccepted = std::chrono::steady_clock::now();
-    const auto deadline = lastAccepted + 20s;
-    while (std::chrono::steady_clock::now() - lastAccepted < 300ms && std::chrono::steady_clock::now() < deadline) {
-        if (doomed.runner->Write(chunk))
-            lastAccepted = std::chrono::steady_clock::now();
-        else
-            std::this_thread::sleep_for(2ms);
-    }
+    ASSERT_TRUE(WaitUntil([&] { return !doomed.runner->Write(chunk) && InputPipeFull(doomed.pid); }));
     ASSERT_FALSE(doomed.runner->Write(chunk));
     const auto started = std::chrono::steady_clock::now();
     doomed.runner.reset(); // gives up on the pending input after about a second
@@ -348,7 +342,7 @@ TEST(RunnerDestroy, ChildThatNeverReadsDoesNotHoldTheDestructor)
     EXPECT_EQ(ProcessState(doomed.pid), 'S');
     kill(doomed.pid, SIGKILL);
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); }));
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= threadsBefore; }));
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     loop.Drain(20ms);
     EXPECT_EQ(doomed.events, 0);
 }

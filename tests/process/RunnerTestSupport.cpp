@@ -4,10 +4,12 @@
 #include "process/TJvCreateProcess.h"
 #include "support/Wait.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -15,17 +17,18 @@
 namespace ondrevo::testing {
 namespace {
 
-int CountEntries(const char* folder)
+// The numbered entries of a /proc folder.
+std::set<int> Entries(const char* folder)
 {
+    std::set<int> entries;
     DIR* dir = opendir(folder);
     if (!dir)
-        return -1;
-    int count = 0;
+        return entries;
     while (dirent* entry = readdir(dir))
         if (entry->d_name[0] != '.')
-            ++count;
+            entries.insert(std::atoi(entry->d_name));
     closedir(dir);
-    return count;
+    return entries;
 }
 
 // Fields of /proc/PID/stat after the command name: state, then the parent's pid.
@@ -93,14 +96,21 @@ std::string ReconstructText(const std::vector<Line>& lines)
 
 int OpenDescriptorCount()
 {
-    return CountEntries("/proc/self/fd") - 1;
-} // less the one listing them
-int ThreadCount()
-{
-    return CountEntries("/proc/self/task");
+    return static_cast<int>(Entries("/proc/self/fd").size()) - 1; // less the one listing them
 }
 
-int BaselineThreadCount()
+std::set<int> ThreadIds()
+{
+    return Entries("/proc/self/task");
+}
+
+bool NoNewThreads(const std::set<int>& before)
+{
+    const std::set<int> now = ThreadIds();
+    return std::includes(before.begin(), before.end(), now.begin(), now.end());
+}
+
+std::set<int> BaselineThreads()
 {
     static const bool warmedUp = [] {
         std::thread([] {}).join();
@@ -114,7 +124,7 @@ int BaselineThreadCount()
         return loop.RunUntil([&] { return ended; });
     }();
     (void)warmedUp;
-    return ThreadCount();
+    return ThreadIds();
 }
 
 namespace {
@@ -146,6 +156,18 @@ int ZombieChildCount()
 int ChildCount()
 {
     return CountChildren(0);
+}
+
+bool InputPipeFull(pid_t child)
+{
+    // The pipe itself, opened again through the child's descriptor; nothing is written.
+    const int pipe = open(("/proc/" + std::to_string(child) + "/fd/0").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (pipe < 0)
+        return false;
+    pollfd writable { pipe, POLLOUT, 0 };
+    const bool full = poll(&writable, 1, 0) == 0;
+    close(pipe);
+    return full;
 }
 
 char ProcessState(int pid)

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -34,14 +35,19 @@ std::string PatternBytes(std::size_t n);
 std::string ReconstructText(const std::vector<Line>& lines);
 
 int OpenDescriptorCount();
-int ThreadCount();
-// The thread count once threads that start lazily (a sanitizer's background thread, the
-// spawner thread) are there: runs one thread and one child to its end first. A thread
-// that is just ending may still be counted, so a test compares a later count with <=.
-int BaselineThreadCount();
+// The ids of this process's threads.
+std::set<int> ThreadIds();
+// The threads once those that start lazily (a sanitizer's background thread, the spawner
+// thread) are there: runs one thread and one child to its end first.
+std::set<int> BaselineThreads();
+// Whether every thread of this process now was there in `before`.
+bool NoNewThreads(const std::set<int>& before);
 int ZombieChildCount();
 // Child processes of this process in any state, zombies included.
 int ChildCount();
+// Whether the input pipe of a child of ours is full: a writer waiting for room waits
+// until the child reads.
+bool InputPipeFull(pid_t child);
 // State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
 char ProcessState(int pid);
 

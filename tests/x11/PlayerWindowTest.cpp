@@ -85,7 +85,7 @@ TEST_F(PlayerWindowOnX11, ThePlayerDrawsIntoThePanelAndIsGoneAfterTheWindowClose
         player = window->JvCmdProc().ProcessId();
         EXPECT_EQ(window->JvLabFile().Caption(), clip);
         EXPECT_TRUE(QTest::qWaitFor([&] { return window->JvLabBgTime().Caption() == "00:00:01"; }, 30000));
-        QTest::qWait(300); // lets the labels repaint before the picture is taken
+        window->repaint(); // the labels as they stand, before the picture is taken
         // What the X server shows in the panel's window, the player's picture included.
         QScreen* screen = window->screen();
         const QImage panel = screen->grabWindow(window->Panel().winId()).toImage();
