@@ -4,10 +4,10 @@
 // real encoder, the shipped database, FFOutput beside it), generated clips, and the
 // process's clocks and memory as the kernel counts them.
 
-#include "RunCommand.h"
-
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
+#include "support/Clip.h"
+#include "support/Command.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
@@ -104,7 +104,7 @@ inline bool MakeClip(const std::string& path, double seconds, const std::string&
     if (h264)
         command.insert(command.end(), { "-c:v", "libx264", "-preset", "veryfast", "-c:a", "aac" });
     command.push_back(path);
-    if (RunCommand(command, false) == 0)
+    if (testing::RunCommand(command) == 0)
         return true;
     std::fprintf(stderr, "ffmpeg could not make %s\n", path.c_str());
     return false;

@@ -98,9 +98,9 @@ int main(int argc, char** argv)
     const auto theirs = [&](int atOnce) {
         const double cpu = ChildrenCpuSeconds();
         const auto start = Clock::now();
-        RunCommand({ "xargs", "-0", "-a", listFile, "-n", std::to_string(arguments - 1), "-P", std::to_string(atOnce),
-                       commands.front().front() },
-            true);
+        testing::RunCommand({ "xargs", "-0", "-a", listFile, "-n", std::to_string(arguments - 1), "-P",
+                                std::to_string(atOnce), commands.front().front() },
+            "/dev/null");
         return Run { Seconds(Clock::now() - start), ChildrenCpuSeconds() - cpu };
     };
 

@@ -19,6 +19,8 @@
 #include "conversion/CommandLine.h"
 #include "media/FileList.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Clip.h"
+#include "support/Command.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
@@ -92,7 +94,7 @@ int main(int argc, char** argv)
     const auto direct = [&] {
         const auto start = Clock::now();
         for (const auto& command : commands)
-            bench::RunCommand(command, true);
+            RunCommand(command, "/dev/null");
         return Seconds(Clock::now() - start);
     };
 

@@ -4,10 +4,9 @@
 //
 //   build-media/bench/media_query [repetitions]
 
-#include "RunCommand.h"
-
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
+#include "support/Command.h"
 
 #include <algorithm>
 #include <chrono>
@@ -109,7 +108,7 @@ int main(int argc, char** argv)
         std::vector<std::string> command = { "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y" };
         command.insert(command.end(), clip.generate.begin(), clip.generate.end());
         command.push_back(clip.path);
-        if (bench::RunCommand(command, false) != 0) {
+        if (ondrevo::testing::RunCommand(command) != 0) {
             std::fprintf(stderr, "ffmpeg could not make %s\n", clip.path.c_str());
             return 1;
         }
@@ -145,7 +144,7 @@ int main(int argc, char** argv)
             });
             const std::string& inform = details ? detailsTemplate : addTemplate;
             const Timing tool = Measure(std::max(3, repetitions / 3), [&] {
-                bench::RunCommand({ "mediainfo", inform, clip.path }, true);
+                ondrevo::testing::RunCommand({ "mediainfo", inform, clip.path }, "/dev/null");
             });
             std::printf("%-32s %-8s %8.2f / %7.2f %8.2f / %7.2f %7.1fx\n", clip.label, details ? "details" : "add",
                 inProcess.medianMs, inProcess.meanMs, tool.medianMs, tool.meanMs, tool.medianMs / inProcess.medianMs);

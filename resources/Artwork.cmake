@@ -6,7 +6,7 @@
 #   - the decorative picture, ":/images/picture.argb";
 #   - the desktop menu's icon, build/icons/hicolor/<size>/apps/ondrevo.{png,svg}, which
 #     scripts/install.sh copies into the user's icon theme.
-# Included from src/CMakeLists.txt once the ondrevo_qt library exists.
+# Included from src/CMakeLists.txt once the ondrevo_app_qt library exists.
 
 set(ONDREVO_ARTWORK_DIR ${PROJECT_SOURCE_DIR}/resources)
 add_executable(render_artwork ${ONDREVO_ARTWORK_DIR}/tools/RenderArtwork.cpp)
@@ -57,9 +57,9 @@ set_source_files_properties(${artwork_files} ${large_artwork_files} PROPERTIES G
 # What the window shows at start is stored as it is: the program takes the pixels straight
 # from the executable's pages. The rest is compressed, read rarely and unpacked when read;
 # small, it leaves few pages for a read nearby to bring into memory.
-qt_add_resources(ondrevo_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files}
+qt_add_resources(ondrevo_app_qt artwork PREFIX "/images" BASE ${artwork_dir} FILES ${artwork_files}
   OPTIONS --no-compress)
-qt_add_resources(ondrevo_qt large_artwork PREFIX "/images" BASE ${artwork_dir} FILES ${large_artwork_files}
+qt_add_resources(ondrevo_app_qt large_artwork PREFIX "/images" BASE ${artwork_dir} FILES ${large_artwork_files}
   OPTIONS --compress-algo zlib --compress 9 --threshold 0)
 
 # The program's icon is image 15 of the image list, the plain film strip.

@@ -2,6 +2,7 @@
 # Installs the Debian packages Ondrevo needs, only those that are missing.
 # Usage: scripts/deps.sh run|test
 set -euo pipefail
+source "$(dirname "$0")/clang.sh"
 
 run_packages=(
   g++ cmake ninja-build pkg-config
@@ -16,8 +17,8 @@ test_packages=(
   openbox trayer dbus-daemon at-spi2-core python3-pyatspi
   mediainfo
   dbus python3-dbusmock
-  clang-14 libclang-rt-14-dev
-  at-spi2-core python3-pyatspi dbus-daemon imagemagick
+  "clang-$clang_version" "libclang-rt-$clang_version-dev"
+  imagemagick
   desktop-file-utils
 )
 
@@ -26,11 +27,11 @@ if [ "${1:-run}" = test ]; then
   packages+=("${test_packages[@]}")
 fi
 
+# One query for all of them: what is installed, then what is not among it.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null | sed -n 's/ install ok installed$//p' || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  grep -qxF "$p" <<<"$installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -45,10 +45,16 @@ if [ -e "$launcher" ] && ! grep -qxF "$launcher_mark" "$launcher"; then
   exit 1
 fi
 
+# The new files are written beside their targets and renamed over them; whatever ends
+# the install early, none of them stays behind.
+temporaries=()
+trap 'rm -f "${temporaries[@]}"' EXIT
+
 # Replaces a file by a new one in one step: a running Ondrevo keeps its old executable.
 put() { # source target mode
   local temporary
   temporary=$(dirname "$2")/.$(basename "$2").new.$$
+  temporaries+=("$temporary")
   cp "$1" "$temporary"
   chmod "$3" "$temporary"
   mv -f "$temporary" "$2"
@@ -97,6 +103,7 @@ put "$build/icons/hicolor/scalable/apps/ondrevo.svg" "$icon_root/scalable/apps/o
 touch "$icon_root"
 
 mkdir -p "$(dirname "$launcher")"
+temporaries+=("$launcher.new.$$")
 cat > "$launcher.new.$$" <<LAUNCHER
 #!/bin/sh
 $launcher_mark
@@ -122,6 +129,7 @@ chmod 755 "$launcher.new.$$"
 mv -f "$launcher.new.$$" "$launcher"
 
 mkdir -p "$(dirname "$desktop_entry")"
+temporaries+=("$desktop_entry.new.$$")
 cat > "$desktop_entry.new.$$" <<ENTRY
 [Desktop Entry]
 Type=Application

@@ -1,52 +1,73 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds, and runs every test with CTest:
-#   1. Release build (build/): all tests, the whole-program checks under Xvfb;
-#   2. AddressSanitizer + UBSan build (build-asan/): the test suite;
-#   3. ThreadSanitizer build of the core with the Qt layer switched off (build-tsan/):
-#      proves the core needs no Qt, and runs the runner's tests;
-#   4. libFuzzer build with clang (build-fuzz/): runs each fuzz target for a short time
-#      (ONDREVO_FUZZ_SECONDS, 30 by default).
+# Installs what the tests need (only what is missing), builds, and runs the tests with CTest.
+# Usage: scripts/test.sh [release|asan|tsan|fuzz]...   (every stage when none is named)
+#   release  Release build (build/): all tests, the whole-program checks under Xvfb;
+#   asan     AddressSanitizer + UBSan build (build-asan/): the test suite;
+#   tsan     ThreadSanitizer build of the core with the Qt layer switched off (build-tsan/):
+#            proves the core needs no Qt, and runs the runner's tests;
+#   fuzz     libFuzzer build with clang (build-fuzz/): runs each fuzz target for a short
+#            time (ONDREVO_FUZZ_SECONDS, 30 by default).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/clang.sh"
+
+all_stages=(release asan tsan fuzz)
+stages=("$@")
+[ ${#stages[@]} -eq 0 ] && stages=("${all_stages[@]}")
+for s in "${stages[@]}"; do
+  case " ${all_stages[*]} " in
+    *" $s "*) ;;
+    *) echo "usage: $0 [release|asan|tsan|fuzz]..." >&2; exit 2 ;;
+  esac
+done
+
 "$top/scripts/deps.sh" test || exit 1
 jobs=$(nproc)
 status=0
 summary=()
 
-stage() { # name build-dir ctest-args... ; cmake args come from $configure
+build() { # name build-dir cmake-configure-args... ; builds every default target
   local name=$1 dir=$2; shift 2
-  echo "=== $name"
-  if ! cmake -S "$top" -B "$dir" -G Ninja "${configure[@]}" >/dev/null; then
-    summary+=("$name: configure failed"); status=1; return
+  if ! cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null; then
+    summary+=("$name: configure failed"); status=1; return 1
   fi
-  if ! cmake --build "$dir" -j "$jobs" ${targets:+--target $targets}; then
-    summary+=("$name: build failed"); status=1; return
+  if ! cmake --build "$dir" -j "$jobs"; then
+    summary+=("$name: build failed"); status=1; return 1
   fi
+}
+
+run_tests() { # name build-dir ctest-args...
+  local name=$1 dir=$2; shift 2
   local log="$dir/ctest.log"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure "$@" 2>&1 | tee "$log"
   if [ "${PIPESTATUS[0]}" -ne 0 ]; then status=1; fi
   summary+=("$name: $(grep -E 'tests passed|tests failed' "$log" | tail -1)")
 }
 
-configure=(-DCMAKE_BUILD_TYPE=Release); targets=""
-stage "Release" "$top/build"
+release() {
+  build "Release" "$top/build" -DCMAKE_BUILD_TYPE=Release || return
+  run_tests "Release" "$top/build"
+}
 
-export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DONDREVO_SANITIZE=address,undefined" -DONDREVO_BENCH=OFF); targets=""
-stage "AddressSanitizer+UBSan" "$top/build-asan" -LE program -E 'EveryPairOfChoicesConverts'
-unset ASAN_OPTIONS UBSAN_OPTIONS
+asan() {
+  build "AddressSanitizer+UBSan" "$top/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    "-DONDREVO_SANITIZE=address,undefined" -DONDREVO_BENCH=OFF || return
+  ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    run_tests "AddressSanitizer+UBSan" "$top/build-asan" -LE program -E 'EveryPairOfChoicesConverts'
+}
 
-export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDREVO_SANITIZE=thread -DONDREVO_WITH_QT=OFF -DONDREVO_BENCH=OFF); targets=""
-stage "ThreadSanitizer, core without Qt" "$top/build-tsan" -L process
+tsan() {
+  build "ThreadSanitizer, core without Qt" "$top/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DONDREVO_SANITIZE=thread -DONDREVO_WITH_QT=OFF -DONDREVO_BENCH=OFF || return
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    run_tests "ThreadSanitizer, core without Qt" "$top/build-tsan" -L process
+}
 
-unset TSAN_OPTIONS
-
-fuzz_stage() {
+fuzz() {
   local dir="$top/build-fuzz" seconds=${ONDREVO_FUZZ_SECONDS:-30}
-  echo "=== Fuzzing"
-  if ! CC=clang-14 CXX=clang++-14 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DONDREVO_FUZZ=ON -DONDREVO_WITH_QT=OFF -DONDREVO_TESTS=OFF -DONDREVO_BENCH=OFF >/dev/null; then
+  if ! CC=clang-$clang_version CXX=clang++-$clang_version cmake -S "$top" -B "$dir" -G Ninja \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDREVO_FUZZ=ON -DONDREVO_WITH_QT=OFF -DONDREVO_TESTS=OFF \
+      -DONDREVO_BENCH=OFF >/dev/null; then
     summary+=("Fuzzing: configure failed"); status=1; return
   fi
   if ! cmake --build "$dir" -j "$jobs" --target fuzzers; then
@@ -77,7 +98,11 @@ fuzz_stage() {
     summary+=("Fuzzing: no fuzz target was built"); status=1
   fi
 }
-fuzz_stage
+
+for s in "${stages[@]}"; do
+  echo "=== $s"
+  "$s"
+done
 
 echo
 echo "=== Summary"

@@ -5,7 +5,8 @@
 #include "app/TFFmpegFunc.h"
 #include "base/Errors.h"
 #include "parameters/TSqlDatMod.h"
-#include "support/MemoryControls.h"
+#include "support/Command.h"
+#include "support/MemoryMainWindow.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,18 +1,17 @@
 #include "MockLoginManager.h"
 
+#include "support/Wait.h"
+
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <functional>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -56,17 +55,6 @@ std::string ReadFile(const std::string& path)
 
 } // namespace
 
-bool Eventually(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 MockLoginManager::MockLoginManager(const std::string& canPowerOff)
 {
     try {
@@ -96,7 +84,7 @@ void MockLoginManager::Begin(const std::string& canPowerOff)
     daemon_ = Start(
         { kDaemon, "--nofork", "--nopidfile", "--config-file=" + dir_.File("bus.conf") }, dir_.File("daemon.log"), "");
 
-    const bool connected = Eventually([&] {
+    const bool connected = WaitUntil([&] {
         sd_bus* bus = nullptr;
         if (sd_bus_new(&bus) < 0)
             return false;
@@ -117,7 +105,7 @@ void MockLoginManager::Begin(const std::string& canPowerOff)
         dir_.File("mock.log"), address_);
 
     // The template's properties are set last, so they tell that its methods are there.
-    const bool ready = Eventually([&] {
+    const bool ready = WaitUntil([&] {
         int status = 0;
         if (waitpid(mock_, &status, WNOHANG) == mock_) {
             mock_ = -1;

@@ -5,7 +5,6 @@
 
 #include "support/TempDir.h"
 
-#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,9 +12,6 @@
 struct sd_bus;
 
 namespace ondrevo::testing {
-
-// Polls `condition` until it holds (true) or a generous limit has passed (false).
-bool Eventually(const std::function<bool()>& condition);
 
 class MockLoginManager {
 public:

@@ -7,8 +7,9 @@
 #include "conversion/Shutdown.h"
 #include "conversion/SleepInhibitor.h"
 #include "conversion/SystemLoginManager.h"
-#include "support/MemoryControls.h"
+#include "support/MemoryLoginManager.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -19,8 +20,8 @@
 namespace ondrevo {
 namespace {
 
-using testing::Eventually;
 using testing::MockLoginManager;
+using testing::WaitUntil;
 using Calls = std::vector<std::string>;
 
 // Runs the power-off and counts the quit requests it issued.
@@ -126,11 +127,11 @@ TEST(PowerOffTest, SleepInhibitorHoldsTheManagersLockExactlyWhileHeld)
         EXPECT_TRUE(inhibitor.Held());
         EXPECT_EQ(mock.Inhibitors(), lock);
         inhibitor.SetHeld(false);
-        EXPECT_TRUE(Eventually(released));
+        EXPECT_TRUE(WaitUntil(released));
         inhibitor.SetHeld(true);
         EXPECT_EQ(mock.Inhibitors(), lock);
     }
-    EXPECT_TRUE(Eventually(released)) << "the lock outlived its inhibitor";
+    EXPECT_TRUE(WaitUntil(released)) << "the lock outlived its inhibitor";
 
     // Children such as the encoder must not inherit the lock.
     UniqueFd fd = manager.Inhibit("sleep:idle", "Ondrevo", "Converting video files", "block");

@@ -1,6 +1,6 @@
 // The file-list journal on a real database file: whose list comes back at a start.
 
-#include "support/DatabaseSession.h"
+#include "support/DatabaseFiles.h"
 
 #include "parameters/ListJournal.h"
 #include "support/TempDir.h"

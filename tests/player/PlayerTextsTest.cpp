@@ -2,8 +2,9 @@
 // the position bar's rules, and the window handlers fed with lines by hand.
 
 #include "base/Errors.h"
+#include "base/HandlerDispatch.h"
+#include "base/PlainEventLoop.h"
 #include "player/TMplayerFunc.h"
-#include "support/MemoryControls.h"
 #include "support/MemoryPlayer.h"
 
 #include <gtest/gtest.h>
@@ -98,11 +99,16 @@ TEST(PositionBar, IgnoresMaximaNotAboveZeroAndPositionsOutsideTheRange)
 class PlayerHandlers : public ::testing::Test {
 protected:
     PlayerHandlers() { MplayerFrm = &window; }
-    ~PlayerHandlers() override { MplayerFrm = nullptr; }
+    ~PlayerHandlers() override
+    {
+        MplayerFrm = nullptr;
+        SetReportTextSink(previous);
+    }
 
     PlainEventLoop loop;
     MemoryMplayerWindow window { loop };
-    ErrorReports errors;
+    std::vector<std::string> reports;
+    const ReportTextSink previous = SetReportTextSink([this](const std::string& text) { reports.push_back(text); });
 };
 
 TEST_F(PlayerHandlers, StatusLinesMoveTheLabelAndBarOtherLinesResetThem)
@@ -122,15 +128,15 @@ TEST_F(PlayerHandlers, StatusLinesMoveTheLabelAndBarOtherLinesResetThem)
         EXPECT_EQ(window.jvLabBgTime.caption, step.label) << step.line;
         EXPECT_EQ(window.jvColorTrkBar.position, step.position) << step.line;
     }
-    EXPECT_TRUE(errors.messages.empty());
+    EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(PlayerHandlers, AnUnreadablePositionIsReportedAndChangesNothing)
 {
     window.handlers.JvCmdProcRead("A:   4.0", false);
     Dispatch([this] { window.handlers.JvCmdProcRead("A:1.25", false); });
-    ASSERT_EQ(errors.messages.size(), 1u);
-    EXPECT_EQ(errors.messages[0], "'1.25' is not a valid integer value.");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "'1.25' is not a valid integer value.");
     EXPECT_EQ(window.jvLabBgTime.caption, "00:00:04");
     EXPECT_EQ(window.jvColorTrkBar.position, 4);
 }
@@ -144,7 +150,7 @@ TEST_F(PlayerHandlers, AStatusLineCutBeforeItsNumberEndsChangesNothing)
         EXPECT_EQ(window.jvLabBgTime.caption, "00:00:42") << cut;
         EXPECT_EQ(window.jvColorTrkBar.position, 42) << cut;
     }
-    EXPECT_TRUE(errors.messages.empty());
+    EXPECT_TRUE(reports.empty());
     // Once the number has its decimal point, the line counts again.
     window.handlers.JvCmdProcRead("V:  43.", false);
     EXPECT_EQ(window.jvColorTrkBar.position, 43);

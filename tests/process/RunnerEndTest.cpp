@@ -83,7 +83,7 @@ TEST(RunnerEnd, WithoutAChildNothingHappens)
 TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
 {
     // The mini player's close: "quit", a deadline, then the window and its runner go.
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     const int childrenBefore = ChildCount();
     TempDir temp;
     PlainEventLoop loop;
@@ -112,9 +112,9 @@ TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
     // One that ignores its input and SIGTERM is killed.
     const pid_t stubborn = closeWindow(Child({ "ignore-term", "600000" }), 100ms, 200ms);
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(obeying) == 0 && ProcessState(stubborn) == 0; }, 20s));
-    EXPECT_TRUE(WaitFor([&] { return ChildCount() == childrenBefore; }, 5s)); // reaped, no zombie
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s)) << ThreadCount();
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(obeying) && ProcessGone(stubborn); }));
+    EXPECT_TRUE(WaitUntil([&] { return ChildCount() == childrenBefore; })); // reaped, no zombie
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
     loop.Drain(50ms);
     EXPECT_EQ(events, 0);
 }

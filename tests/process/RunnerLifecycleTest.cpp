@@ -7,7 +7,7 @@
 #include "support/TempDir.h"
 
 #include "base/Errors.h"
-#include "support/MemoryControls.h"
+#include "base/HandlerDispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -125,13 +125,7 @@ TEST(RunnerWrite, AfterTheChildClosedItsInputWritesFail)
     ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); }));
     // The watcher notices the closed pipe (at the latest when a write gets EPIPE); from
     // then on Write answers false. Our process is not killed by SIGPIPE.
-    bool refused = false;
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!refused && std::chrono::steady_clock::now() < deadline) {
-        refused = !recording.runner.Write("x");
-        recording.loop.RunOne(5ms);
-    }
-    EXPECT_TRUE(refused);
+    EXPECT_TRUE(recording.loop.RunUntil([&] { return !recording.runner.Write("x"); }, 60s));
     EXPECT_EQ(recording.runner.State(), TJvProcessState::psWaiting);
     kill(recording.runner.ProcessId(), SIGTERM);
     ASSERT_TRUE(recording.WaitForEnd());
@@ -229,7 +223,8 @@ TEST(RunnerCycle, GrandchildHoldingThePipeDoesNotDelayTheEnd)
 
 TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
 {
-    ErrorReports reports;
+    std::vector<std::string> reports;
+    const ReportTextSink previous = SetReportTextSink([&](const std::string& text) { reports.push_back(text); });
     RecordingRunner recording;
     recording.runner.OnRead = [&](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
         recording.lines.emplace_back(line, startsOnNewLine);
@@ -239,7 +234,8 @@ TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
     ASSERT_TRUE(recording.WaitForEnd());
     // Once at the end of the piece, once in the last delivery when the reader ended.
     EXPECT_EQ(recording.lines, (std::vector<Line> { { "tail", true }, { "tail", false } }));
-    EXPECT_EQ(reports.messages,
+    SetReportTextSink(previous);
+    EXPECT_EQ(reports,
         (std::vector<std::string> { "'tail' is not a valid integer value.", "'tail' is not a valid integer value." }));
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
 }
@@ -266,7 +262,7 @@ struct DoomedRunner {
 
 TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
 {
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     const int descriptorsBefore = OpenDescriptorCount();
     TempDir temp;
     PlainEventLoop loop;
@@ -283,8 +279,8 @@ TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
     // Its later output goes into a pipe that is still read: it ends normally, not by
     // SIGPIPE, and the watcher reaps it.
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(doomed.pid) == 0; }, 5s)) << ProcessState(doomed.pid);
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s)) << ThreadCount();
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); })) << ProcessState(doomed.pid);
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
     EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
     loop.Drain(50ms);
     EXPECT_EQ(doomed.events, seen);
@@ -292,7 +288,7 @@ TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
 
 TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
 {
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     TempDir temp;
     PlainEventLoop loop;
     DoomedRunner doomed(loop, Child({ "mark", temp.File("exit"), "bytes", std::to_string(32 << 20) }));
@@ -300,8 +296,8 @@ TEST(RunnerDestroy, WhileTheChildFloodsItsOutput)
     doomed.runner.reset();
     // The rest of its output is read and thrown away: it is neither blocked nor killed.
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(doomed.pid) == 0; }, 5s));
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); }));
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     loop.Drain(20ms); // queued notifications find the runner gone
 }
 
@@ -323,26 +319,20 @@ TEST(RunnerDestroy, InputQueuedJustBeforeReachesTheChild)
     }
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(WaitForFile(temp.File("got" + std::to_string(i))), "q") << i;
-    EXPECT_TRUE(WaitFor([&] { return ChildCount() == childrenBefore; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return ChildCount() == childrenBefore; }));
     loop.Drain(20ms);
     EXPECT_EQ(events, 0);
 }
 
 TEST(RunnerDestroy, ChildThatNeverReadsDoesNotHoldTheDestructor)
 {
-    const int threadsBefore = BaselineThreadCount();
+    const std::set<int> threadsBefore = BaselineThreads();
     PlainEventLoop loop;
     DoomedRunner doomed(loop, Child({ "sleep", "600000" }));
-    // Fill its input pipe and the pending input behind it.
+    // Fill its input pipe, then the pending input behind it: a chunk waits that the full
+    // pipe takes no more of.
     const std::string chunk(1000, 'z');
-    auto lastAccepted = std::chrono::steady_clock::now();
-    const auto deadline = lastAccepted + 20s;
-    while (std::chrono::steady_clock::now() - lastAccepted < 300ms && std::chrono::steady_clock::now() < deadline) {
-        if (doomed.runner->Write(chunk))
-            lastAccepted = std::chrono::steady_clock::now();
-        else
-            std::this_thread::sleep_for(2ms);
-    }
+    ASSERT_TRUE(WaitUntil([&] { return !doomed.runner->Write(chunk) && InputPipeFull(doomed.pid); }));
     ASSERT_FALSE(doomed.runner->Write(chunk));
     const auto started = std::chrono::steady_clock::now();
     doomed.runner.reset(); // gives up on the pending input after about a second
@@ -351,8 +341,8 @@ TEST(RunnerDestroy, ChildThatNeverReadsDoesNotHoldTheDestructor)
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
     EXPECT_EQ(ProcessState(doomed.pid), 'S');
     kill(doomed.pid, SIGKILL);
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(doomed.pid) == 0; }, 5s));
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); }));
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     loop.Drain(20ms);
     EXPECT_EQ(doomed.events, 0);
 }

@@ -105,11 +105,11 @@ TEST(RunnerOutput, StalledLoopKeepsOnlyTheNewestBufferedOutput)
 {
     // The loop does not run while the child writes 1 MiB: the reader keeps at most
     // 131072 bytes, dropping older ones, and goes on reading so the child is not blocked.
+    const std::set<int> threadsBefore = BaselineThreads();
     RecordingRunner recording;
     recording.Start(Child({ "bytes", std::to_string(1 << 20) }));
-    const int pid = recording.runner.ProcessId();
-    ASSERT_TRUE(WaitFor([&] { return ProcessState(pid) == 'Z' || ProcessState(pid) == 0; }, std::chrono::seconds(10)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Its reader ends once the child has ended and every byte it wrote has been read.
+    ASSERT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     ASSERT_TRUE(recording.WaitForEnd());
     const std::string expected = PatternBytes(1 << 20);
     ASSERT_GT(recording.raw.size(), 0u);

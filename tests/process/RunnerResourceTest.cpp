@@ -17,7 +17,7 @@ namespace ondrevo::testing {
 namespace {
 
 struct Resources {
-    int threads = BaselineThreadCount();
+    std::set<int> threads = BaselineThreads();
     int descriptors = OpenDescriptorCount();
     int zombies = ZombieChildCount();
     int children = ChildCount();
@@ -26,8 +26,8 @@ struct Resources {
 void ExpectUnchanged(const Resources& before)
 {
     // A thread that posted its last notice may need a moment to be gone.
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == before.threads; }, std::chrono::seconds(2))) << ThreadCount();
-    EXPECT_TRUE(WaitFor([&] { return ChildCount() == before.children; }, std::chrono::seconds(5))) << ChildCount();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(before.threads); })) << ThreadIds().size();
+    EXPECT_TRUE(WaitUntil([&] { return ChildCount() == before.children; })) << ChildCount();
     EXPECT_EQ(OpenDescriptorCount(), before.descriptors);
     EXPECT_EQ(ZombieChildCount(), before.zombies);
 }

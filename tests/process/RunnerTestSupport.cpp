@@ -2,11 +2,14 @@
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Wait.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -14,17 +17,18 @@
 namespace ondrevo::testing {
 namespace {
 
-int CountEntries(const char* folder)
+// The numbered entries of a /proc folder.
+std::set<int> Entries(const char* folder)
 {
+    std::set<int> entries;
     DIR* dir = opendir(folder);
     if (!dir)
-        return -1;
-    int count = 0;
+        return entries;
     while (dirent* entry = readdir(dir))
         if (entry->d_name[0] != '.')
-            ++count;
+            entries.insert(std::atoi(entry->d_name));
     closedir(dir);
-    return count;
+    return entries;
 }
 
 // Fields of /proc/PID/stat after the command name: state, then the parent's pid.
@@ -92,14 +96,21 @@ std::string ReconstructText(const std::vector<Line>& lines)
 
 int OpenDescriptorCount()
 {
-    return CountEntries("/proc/self/fd") - 1;
-} // less the one listing them
-int ThreadCount()
-{
-    return CountEntries("/proc/self/task");
+    return static_cast<int>(Entries("/proc/self/fd").size()) - 1; // less the one listing them
 }
 
-int BaselineThreadCount()
+std::set<int> ThreadIds()
+{
+    return Entries("/proc/self/task");
+}
+
+bool NoNewThreads(const std::set<int>& before)
+{
+    const std::set<int> now = ThreadIds();
+    return std::includes(before.begin(), before.end(), now.begin(), now.end());
+}
+
+std::set<int> BaselineThreads()
 {
     static const bool warmedUp = [] {
         std::thread([] {}).join();
@@ -110,12 +121,10 @@ int BaselineThreadCount()
         runner.OnTerminate = [&](TJvCreateProcess&, std::uint32_t) { ended = true; };
         runner.SetCommandLine(Child({ "exit", "0" }));
         runner.Run();
-        loop.RunUntil([&] { return ended; });
-        WaitFor([&] { return false; }, std::chrono::milliseconds(50)); // let its threads finish
-        return true;
+        return loop.RunUntil([&] { return ended; });
     }();
     (void)warmedUp;
-    return ThreadCount();
+    return ThreadIds();
 }
 
 namespace {
@@ -149,6 +158,18 @@ int ChildCount()
     return CountChildren(0);
 }
 
+bool InputPipeFull(pid_t child)
+{
+    // The pipe itself, opened again through the child's descriptor; nothing is written.
+    const int pipe = open(("/proc/" + std::to_string(child) + "/fd/0").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (pipe < 0)
+        return false;
+    pollfd writable { pipe, POLLOUT, 0 };
+    const bool full = poll(&writable, 1, 0) == 0;
+    close(pipe);
+    return full;
+}
+
 char ProcessState(int pid)
 {
     char state = 0;
@@ -156,20 +177,9 @@ char ProcessState(int pid)
     return ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) ? state : 0;
 }
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+std::string WaitForFile(const std::string& path)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout)
-{
-    if (!WaitFor([&] { return access(path.c_str(), F_OK) == 0; }, timeout))
+    if (!WaitUntil([&] { return access(path.c_str(), F_OK) == 0; }))
         return "(missing)";
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});

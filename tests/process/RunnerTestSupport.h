@@ -5,10 +5,13 @@
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
+#include "support/Command.h"
+#include "support/Wait.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -32,21 +35,25 @@ std::string PatternBytes(std::size_t n);
 std::string ReconstructText(const std::vector<Line>& lines);
 
 int OpenDescriptorCount();
-int ThreadCount();
-// The thread count once threads that start lazily (a sanitizer's background thread, for
-// example) are there: runs one thread and one child to its end first.
-int BaselineThreadCount();
+// The ids of this process's threads.
+std::set<int> ThreadIds();
+// The threads once those that start lazily (a sanitizer's background thread, the spawner
+// thread) are there: runs one thread and one child to its end first.
+std::set<int> BaselineThreads();
+// Whether every thread of this process now was there in `before`.
+bool NoNewThreads(const std::set<int>& before);
 int ZombieChildCount();
 // Child processes of this process in any state, zombies included.
 int ChildCount();
+// Whether the input pipe of a child of ours is full: a writer waiting for room waits
+// until the child reads.
+bool InputPipeFull(pid_t child);
 // State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
 char ProcessState(int pid);
 
-// Runs `condition` until it holds or `timeout` passes, without a loop.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 // The file's whole content once it exists (the test child writes files whole), or
-// "(missing)" when it does not appear within `timeout`.
-std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// "(missing)" when it does not appear within the limit of WaitUntil.
+std::string WaitForFile(const std::string& path);
 
 struct RecordingRunner {
     explicit RecordingRunner(unsigned options = coOwnerData | coRedirect);

@@ -8,7 +8,6 @@ Starts `ondrevo` in PROGRAM_FOLDER (a fresh copy with the shipped database), see
 widgets through the accessibility bus and presses them with real clicks and keys. Saves
 screenshots into ARTEFACTS_FOLDER.
 """
-import json
 import os
 import re
 import subprocess
@@ -26,12 +25,14 @@ AUDIO_TAB = "Audio Output Parameters"
 
 
 def probe_streams(path):
-    out = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,width,height,channels",
-                          "-of", "json", path], check=True, capture_output=True, text=True).stdout
-    streams = json.loads(out)["streams"]
+    """The picture size and the channels of a converted file, as tests/support/probe.sh reads them."""
+    probe = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support", "probe.sh")
+    out = subprocess.run(["bash", probe, path], check=True, capture_output=True, text=True).stdout
+    streams = [dict(field.split("=", 1) for field in line.split("|")[1:])
+               for line in out.splitlines() if line.startswith("stream|")]
     video = next(s for s in streams if s["codec_type"] == "video")
     audio = next(s for s in streams if s["codec_type"] == "audio")
-    return (video["width"], video["height"]), audio["channels"]
+    return (int(video["width"]), int(video["height"])), int(audio["channels"])
 
 
 def batch_running(window):

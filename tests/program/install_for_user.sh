@@ -65,8 +65,7 @@ pid=$!
 window=$(x11 wait Ondrevo 60) || { cat "$work/stderr"; fail "no window from the launcher"; }
 [ "$(readlink "/proc/$pid/cwd")" = "$prefix" ] || fail "working directory $(readlink "/proc/$pid/cwd")"
 x11 close "$window"
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then kill $pid; fail "still running after the close box"; fi
+wait_for_exit $pid 60 || fail "still running after the close box"
 wait $pid || fail "exit status $?: $(cat "$work/stderr")"
 
 # Uninstall keeps the database and converted files, and removes the rest.

@@ -9,7 +9,7 @@ rmdir "$work/gone"
 pid=$!
 box=$(x11 wait "Application Error" 30)
 xdotool key --window "$box" Return 2>/dev/null || true  # the release may find the box gone
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+wait_for_exit $pid 60 || { echo "still running after OK"; exit 1; }
 wait $pid && status=0 || status=$?
 [ $status -eq 1 ] || { echo "exit status $status, expected 1"; cat "$work/stderr"; exit 1; }
 echo "start-up error reported, exit status 1"

@@ -13,12 +13,6 @@ helpers=()
 trap 'kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 
 fail() { set +e; echo "$*"; xwininfo -root -tree | grep -i -B2 -A4 "trayer\|panel"; cat "$work/stderr" 2>/dev/null; echo "DISPLAY=$DISPLAY"; ps -ef | grep -E "Xvfb|openbox|trayer" | grep -v grep; cat "$work"/*.log; exit 1; }
-# Waits up to $1 seconds for the command after it to succeed.
-until_true() {
-  local seconds=$1; shift
-  for _ in $(seq $((seconds * 5))); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
 hidden() { ! viewable "$1"; }
 # Whether the window manager lists the window (what a task bar shows).
@@ -131,8 +125,7 @@ echo "menu Open Ondrevo: window back"
 
 open_menu
 xdotool mousemove --window "$menu" $((WIDTH / 2)) $((HEIGHT - 10)) click 1
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then kill $pid; fail "still running after Quit"; fi
+wait_for_exit $pid 60 || fail "still running after Quit"
 wait $pid && status=0 || status=$?
 [ $status -eq 0 ] || fail "exit status $status after Quit"
 echo "menu Quit: program ended with status 0"

@@ -8,7 +8,7 @@ cd "$work/program"
 ./ondrevo 2>"$work/stderr" &
 pid=$!
 window=$(x11 wait Ondrevo 30)
-sleep 1
+until_true 30 drawn "$window" || { echo "the window was not drawn"; exit 1; }
 kill -0 $pid
 faces=$(grep -oE '/[^ ]+\.(ttf|otf|ttc|pfb|pcf(\.gz)?)$' /proc/$pid/maps | sort -u)
 [ "$(printf '%s\n' "$faces" | grep -c .)" -eq 1 ] || { echo "font faces loaded at start:"; echo "$faces"; exit 1; }
@@ -16,8 +16,7 @@ if grep -q '/imageformats/' /proc/$pid/maps; then
   echo "image-format plugins loaded at start:"; grep '/imageformats/' /proc/$pid/maps; exit 1
 fi
 x11 close "$window"
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then echo "still running after the close box"; kill $pid; exit 1; fi
+wait_for_exit $pid 60 || { echo "still running after the close box"; exit 1; }
 wait $pid && status=0 || status=$?
 [ $status -eq 0 ] || { echo "exit status $status"; cat "$work/stderr"; exit 1; }
 echo "window opened and closed"

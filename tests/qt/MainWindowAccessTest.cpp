@@ -227,8 +227,7 @@ TEST_F(MainWindowAccess, FilesDroppedOnTheListAreCopiedInInOrderOnlyWhileAddIsEn
     // A batch that starts between the drop and its handling still keeps the files out.
     EXPECT_TRUE(DragAndDrop(list, data.get()).first);
     TFFmpegFunc().DisableButtons();
-    QTest::qWait(50);
-    EXPECT_EQ(Routed("FileListViewDragDrop"), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Routed("FileListViewDragDrop") == 2; }, 30000));
     EXPECT_EQ(list->RowCount(), 4);
     // Something that is no local file is not taken at all.
     TFFmpegFunc().EnableButtons();

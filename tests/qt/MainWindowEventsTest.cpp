@@ -235,7 +235,7 @@ TEST_F(MainWindowEvents, MinimisingWithoutANotificationAreaKeepsTheWindow)
         GTEST_SKIP() << "this display has a notification area";
     Show();
     window->showMinimized();
-    QTest::qWait(50);
+    QCoreApplication::processEvents(); // the state change and whatever it queued
     EXPECT_TRUE(window->isVisible());
 }
 

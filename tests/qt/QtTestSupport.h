@@ -5,7 +5,9 @@
 #include "app/qt/QtEventLoop.h"
 #include "app/qt/TFFmpegFrm.h"
 #include "parameters/TSqlDatMod.h"
-#include "support/MemoryControls.h"
+#include "support/Clip.h"
+#include "support/Command.h"
+#include "support/MemoryMainWindow.h"
 #include "support/TempDir.h"
 
 #include <QApplication>

@@ -1,6 +1,8 @@
 #include "support/MediaClips.h"
 
 #include "media/MediaInfoDll.h"
+#include "support/Clip.h"
+#include "support/Command.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Temporary folders and generated media for tests.
+// Temporary folders for tests.
 
 #include <filesystem>
 #include <string>
@@ -29,17 +29,5 @@ public:
 private:
     std::filesystem::path previous_;
 };
-
-// Runs a shell command; returns its exit status.
-int Shell(const std::string& command);
-// Runs a shell command and returns its standard output.
-std::string ShellOutput(const std::string& command);
-// Quotes a text for the shell.
-std::string ShellQuote(const std::string& text);
-
-// Writes a clip with ffmpeg's test sources: `seconds` long, with video and/or audio.
-// Extra ffmpeg output options may be given. Fails the test when ffmpeg fails.
-void GenerateClip(const std::string& path, double seconds, bool video = true, bool audio = true,
-    const std::string& extraOptions = "");
 
 } // namespace ondrevo::testing

@@ -6,6 +6,7 @@
 #include "app/qt/QtFileList.h"
 #include "base/ProgramFolder.h"
 #include "player/qt/TMplayerFrm.h"
+#include "support/Command.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -13,17 +14,10 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include <cerrno>
-#include <csignal>
 #include <fstream>
 
 namespace ondrevo::testing {
 namespace {
-
-bool ProcessGone(pid_t pid)
-{
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
-}
 
 // The share of pixels that are not the panel's colour key.
 double ShareNotColorKey(const QImage& image)
@@ -54,7 +48,7 @@ protected:
         std::filesystem::create_directory(program.Path() / "bin");
         // The real player with its picture on the X server; no sound device is assumed.
         const std::string player = program.File("bin/mplayer");
-        std::ofstream(player) << "#!/bin/sh\nexec /usr/bin/mplayer -ao null \"$@\"\n";
+        std::ofstream(player) << "#!/bin/sh\nexec " ONDREVO_MPLAYER " -ao null \"$@\"\n";
         std::filesystem::permissions(player, std::filesystem::perms::owner_all);
         SetProgramFolderForTesting(program.Path().string() + "/");
     }
@@ -91,7 +85,7 @@ TEST_F(PlayerWindowOnX11, ThePlayerDrawsIntoThePanelAndIsGoneAfterTheWindowClose
         player = window->JvCmdProc().ProcessId();
         EXPECT_EQ(window->JvLabFile().Caption(), clip);
         EXPECT_TRUE(QTest::qWaitFor([&] { return window->JvLabBgTime().Caption() == "00:00:01"; }, 30000));
-        QTest::qWait(300); // lets the labels repaint before the picture is taken
+        window->repaint(); // the labels as they stand, before the picture is taken
         // What the X server shows in the panel's window, the player's picture included.
         QScreen* screen = window->screen();
         const QImage panel = screen->grabWindow(window->Panel().winId()).toImage();

@@ -37,12 +37,12 @@ protected:
         ASSERT_TRUE(trayer.waitForStarted(30000)) << "trayer cannot be started";
         ASSERT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 30000));
 
-        // The real encoder, made to read its input at the input's own pace so that the
-        // batch lasts as long as the clip.
+        // The real encoder, made to read its input at the input's own pace and over
+        // again, so that the batch lasts until Stop.
         std::filesystem::create_directories(program.Path() / "bin");
         std::filesystem::create_directories(program.Path() / "FFOutput");
         const std::string encoder = program.File("bin/ffmpeg");
-        std::ofstream(encoder) << "#!/bin/sh\nexec /usr/bin/ffmpeg -re \"$@\"\n";
+        std::ofstream(encoder) << "#!/bin/sh\nexec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"\n";
         std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
         SetProgramFolderForTesting(program.Path().string() + "/");
         MainWindowTest::SetUp();
@@ -77,14 +77,14 @@ TEST_F(TrayOnX11, TheIconAlternatesBetweenItsTwoImagesDuringABatchAndIsIdleAfter
     });
     watch.start(10);
 
-    // What the area shows for each image, taken while the image stands.
+    // What the area shows for each image, drawn there at once and taken while the image stands.
     std::map<int, QImage> shown;
     const auto takePicture = [&] {
-        const int before = icon.ImageIndex();
-        QTest::qWait(200); // lets the icon repaint
         QWidget* area = TrayIconWindow();
-        if (area && icon.ImageIndex() == before && !shown.count(before))
-            shown[before] = area->screen()->grabWindow(area->winId()).toImage();
+        if (!area || shown.count(icon.ImageIndex()))
+            return;
+        area->repaint();
+        shown[icon.ImageIndex()] = area->screen()->grabWindow(area->winId()).toImage();
     };
 
     QTest::mouseClick(Find<QAbstractButton>("ConvFileBtn"), Qt::LeftButton);
@@ -97,7 +97,10 @@ TEST_F(TrayOnX11, TheIconAlternatesBetweenItsTwoImagesDuringABatchAndIsIdleAfter
         << "images seen: " << ::testing::PrintToString(images);
     QTest::mouseClick(Find<QAbstractButton>("StopConvBtn"), Qt::LeftButton);
     EXPECT_EQ(icon.ImageIndex(), 15);
-    QTest::qWait(1500); // a tick that was on its way must not bring the busy image back
+    // Stop ended the timer's thread: a tick that was on its way is queued on the loop
+    // already, and must not bring the busy image back when it runs.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_EQ(icon.ImageIndex(), 15);
     watch.stop();
 
     // 15 before, then 16, 15, 16, ... and 15 at the end.

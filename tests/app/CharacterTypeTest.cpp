@@ -9,7 +9,8 @@
 #include "base/CharacterType.h"
 #include "media/MediaQuery.h"
 #include "parameters/TSqlDatMod.h"
-#include "support/MemoryControls.h"
+#include "support/Command.h"
+#include "support/MemoryMainWindow.h"
 
 #include <clocale>
 #include <cstdlib>

@@ -7,14 +7,14 @@
 #include "media/MediaInfoDll.h"
 #include "parameters/TSqlDatMod.h"
 #include "player/TMplayerFunc.h"
+#include "support/Clip.h"
+#include "support/Command.h"
 #include "support/MediaClips.h"
-#include "support/MemoryControls.h"
+#include "support/MemoryMainWindow.h"
 #include "support/MemoryPlayer.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -46,11 +46,6 @@ const PlayerClips& PlayerTestClips()
     return *clips;
 }
 
-bool ProcessGone(pid_t pid)
-{
-    return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
-}
-
 class MiniPlayerRun : public ::testing::Test {
 protected:
     MiniPlayerRun()
@@ -77,7 +72,7 @@ protected:
         std::filesystem::permissions(PlayerPath(), std::filesystem::perms::owner_all);
     }
     // The real player without picture or sound.
-    void InstallSilentPlayer() { InstallPlayer("exec /usr/bin/mplayer -vo null -ao null \"$@\""); }
+    void InstallSilentPlayer() { InstallPlayer("exec " ONDREVO_MPLAYER " -vo null -ao null \"$@\""); }
 
     // Presses Play on a row for `path`; `whileShown` runs while the mini player is open.
     void Play(const std::string& path, std::function<void(MemoryMplayerWindow&)> whileShown)
@@ -192,8 +187,7 @@ TEST_F(MiniPlayerRun, ClosingTheWindowEndsThePlayer)
     });
     ASSERT_GT(player, 0);
     // The destroyed window's runner reports nothing; the player is gone all the same.
-    loop.RunUntil([&] { return ProcessGone(player); }, 30s);
-    EXPECT_TRUE(ProcessGone(player));
+    EXPECT_TRUE(loop.RunUntil([&] { return ProcessGone(player); }, 60s));
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
@@ -204,8 +198,7 @@ TEST_F(MiniPlayerRun, APlayerThatIgnoresQuitIsEndedAfterClosing)
     pid_t player = 0;
     Play(PlayerTestClips().withSound, [&](MemoryMplayerWindow& window) { player = window.jvCmdProc.ProcessId(); });
     ASSERT_GT(player, 0);
-    loop.RunUntil([&] { return ProcessGone(player); }, 60s);
-    EXPECT_TRUE(ProcessGone(player));
+    EXPECT_TRUE(loop.RunUntil([&] { return ProcessGone(player); }, 60s));
 }
 
 } // namespace

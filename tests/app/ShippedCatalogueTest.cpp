@@ -4,26 +4,23 @@
 #include "support/DatabaseSession.h"
 
 #include "conversion/EncoderArguments.h"
+#include "support/Clip.h"
+#include "support/Command.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <map>
 #include <random>
 #include <set>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace ondrevo::testing {
 namespace {
@@ -253,57 +250,6 @@ struct Conversion {
     std::string problems;
 };
 
-std::string ReadFile(const std::string& path)
-{
-    return FileBytes(path);
-}
-
-// Runs a program with an argument list, standard input from /dev/null and both output
-// streams into `logPath`; returns its exit status.
-int Spawn(const std::vector<std::string>& arguments, const std::string& logPath)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// The streams of a file as ffprobe reports them, one key=value map per stream, plus the
-// container's major brand under "brand".
-std::vector<std::map<std::string, std::string>> Probe(
-    const std::string& path, const std::string& logPath, std::string& brand)
-{
-    Spawn({ "ffprobe", "-v", "error", "-show_entries",
-              "stream=codec_type,codec_name,width,height,r_frame_rate,sample_rate,channels:format_tags=major_brand",
-              path },
-        logPath);
-    std::vector<std::map<std::string, std::string>> streams;
-    std::istringstream lines(ReadFile(logPath));
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line == "[STREAM]")
-            streams.emplace_back();
-        else if (line.rfind("TAG:major_brand=", 0) == 0)
-            brand = line.substr(16);
-        else if (const auto eq = line.find('='); eq != std::string::npos && !streams.empty())
-            streams.back()[line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    return streams;
-}
-
 // What the fragments ask for, checked against what ffprobe finds in the file.
 std::string CheckOutput(const Conversion& run, const std::string& logPath)
 {
@@ -319,13 +265,13 @@ std::string CheckOutput(const Conversion& run, const std::string& logPath)
     std::error_code ec;
     if (std::filesystem::file_size(run.output, ec) == 0 || ec)
         return "no output file";
-    std::string brand;
-    const auto streams = Probe(run.output, logPath, brand);
+    const MediaProbe probe = Probe(run.output);
+    const std::string brand = probe.format.count("tag:major_brand") ? probe.format.at("tag:major_brand") : "";
     if (brand.rfind("3gp", 0) != 0)
         problems << "brand '" << brand << "'; ";
-    const std::map<std::string, std::string>* video = nullptr;
-    const std::map<std::string, std::string>* audio = nullptr;
-    for (const auto& s : streams)
+    const ProbeFields* video = nullptr;
+    const ProbeFields* audio = nullptr;
+    for (const auto& s : probe.streams)
         (s.at("codec_type") == "video" ? video : audio) = &s;
     if (!video)
         return problems.str() + "no video stream";
@@ -350,9 +296,9 @@ std::string CheckOutput(const Conversion& run, const std::string& logPath)
             problems << "channels " << audio->at("channels") << "; ";
     }
     // Playable: the whole file decodes without a single error.
-    if (Spawn({ "ffmpeg", "-nostdin", "-v", "error", "-i", run.output, "-f", "null", "-" }, logPath) != 0
-        || !ReadFile(logPath).empty())
-        problems << "decoding: " << ReadFile(logPath);
+    if (RunCommand({ "ffmpeg", "-nostdin", "-v", "error", "-i", run.output, "-f", "null", "-" }, logPath) != 0
+        || !FileBytes(logPath).empty())
+        problems << "decoding: " << FileBytes(logPath);
     return problems.str();
 }
 
@@ -424,8 +370,8 @@ TEST(ShippedDatabase, EveryPairOfChoicesConvertsToAPlayable3gp)
         const std::string logPath = dir.File("log " + std::to_string(id) + ".txt");
         for (std::size_t i; (i = next++) < runs.size();) {
             Conversion& run = runs[i];
-            run.exitStatus = Spawn(run.arguments, logPath);
-            run.log = ReadFile(logPath);
+            run.exitStatus = RunCommand(run.arguments, logPath);
+            run.log = FileBytes(logPath);
             if (run.exitStatus == 0)
                 run.problems = CheckOutput(run, logPath);
         }

@@ -1,4 +1,4 @@
-#include "conversion/ConversionTestSupport.h"
+#include "app/ConversionTestSupport.h"
 
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
@@ -6,6 +6,7 @@
 #include "process/TJvCreateProcess.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ondrevo::testing {
@@ -16,7 +17,7 @@ std::string PrepareProgramFolder(const TempDir& dir)
     const std::filesystem::path folder = dir.Path() / "program";
     std::filesystem::create_directories(folder / "bin");
     std::filesystem::create_directories(folder / "FFOutput");
-    std::filesystem::create_symlink("/usr/bin/ffmpeg", folder / "bin" / "ffmpeg");
+    std::filesystem::create_symlink(ONDREVO_FFMPEG, folder / "bin" / "ffmpeg");
     CopyShippedDatabase((folder / "LibFFmpeg.Dat").string());
     SetProgramFolderForTesting(folder.string());
     return folder.string();
@@ -45,33 +46,17 @@ void ConversionSession::Add(const std::string& path)
     Event([](TFFmpegFrmHandlers& h) { h.AddFileBtnClick(); });
 }
 
+void ConversionSession::EncodeUntilStopped()
+{
+    const std::string encoder = programFolder + "/bin/ffmpeg";
+    std::filesystem::remove(encoder);
+    std::ofstream(encoder) << "#!/bin/sh\nexec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"\n";
+    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+}
+
 bool ConversionSession::WaitUntilIdle(std::chrono::seconds limit)
 {
     return loop.RunUntil([this] { return window.addFileBtn.enabled && !window.encoders.AnyBusy(); }, limit);
-}
-
-std::string ProbeStreams(const std::string& path)
-{
-    const auto probe = [&](const char* streams, const char* entries) {
-        std::string text = ShellOutput(std::string("ffprobe -v error -select_streams ") + streams
-            + " -show_entries stream=" + entries + " -of csv=p=0 " + ShellQuote(path) + " 2>/dev/null");
-        while (!text.empty() && (text.back() == '\n' || text.back() == ','))
-            text.pop_back();
-        return text;
-    };
-    return probe("v", "codec_name,codec_type,width,height,r_frame_rate") + "\n"
-        + probe("a", "codec_name,codec_type,sample_rate,channels");
-}
-
-double ProbeDuration(const std::string& path)
-{
-    const std::string text = ShellOutput(
-        "ffprobe -v error -show_entries format=duration -of csv=p=0 " + ShellQuote(path) + " 2>/dev/null");
-    try {
-        return std::stod(text);
-    } catch (const std::exception&) {
-        return -1;
-    }
 }
 
 } // namespace ondrevo::testing

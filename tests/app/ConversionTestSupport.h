@@ -3,6 +3,7 @@
 // is the real encoder, the shipped database, the in-memory window shown once, and the
 // output folder FFOutput beside the program.
 
+#include "support/Clip.h"
 #include "support/DatabaseSession.h"
 #include "support/TempDir.h"
 
@@ -18,6 +19,9 @@ public:
 
     // Adds a row as the Add button does.
     void Add(const std::string& path);
+    // Makes bin/ffmpeg the real encoder reading its source at the source's own pace and
+    // over again: it converts until it is told to stop, however fast the machine is.
+    void EncodeUntilStopped();
     void Convert()
     {
         Event([](TFFmpegFrmHandlers& h) { h.ConvFileBtnClick(); });
@@ -39,12 +43,5 @@ public:
     std::string programFolder;
     std::string outputFolder;
 };
-
-// The streams of a media file as the encoder's probe sees them:
-// "codec,width,height,frame rate" for video and "codec,sample rate,channels" for audio,
-// one per line. Empty when the file cannot be read.
-std::string ProbeStreams(const std::string& path);
-// The file's playing time in seconds as the probe reads it; negative when unreadable.
-double ProbeDuration(const std::string& path);
 
 } // namespace ondrevo::testing

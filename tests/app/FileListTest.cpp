@@ -8,7 +8,8 @@
 #include "media/MediaInfoDll.h"
 #include "media/MediaTextRules.h"
 #include "parameters/TSqlDatMod.h"
-#include "support/MemoryControls.h"
+#include "support/Command.h"
+#include "support/MemoryMainWindow.h"
 
 #include <algorithm>
 #include <filesystem>

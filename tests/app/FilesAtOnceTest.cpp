@@ -1,8 +1,8 @@
 // "Files converted at once" above 1: rows run side by side with unique names, a failing
 // row among them, and Stop and closing with two encoders running.
 
+#include "app/ConversionTestSupport.h"
 #include "conversion/Batch.h"
-#include "conversion/ConversionTestSupport.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 #include "support/DatabaseSession.h"
@@ -88,20 +88,20 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
 
 TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
 {
-    // A large picture keeps both encoders busy long enough to be stopped halfway.
+    session->EncodeUntilStopped();
     for (const char* name : { "a.mp4", "b.mp4", "c.mp4" })
-        session->Add(Clip(name, 30));
-    session->Selector(3).UserPick(4); // 1408x1152
+        session->Add(Clip(name, 10));
     window.batchDisplay.away = true;
     for (const bool close : { false, true }) {
+        // What the first round kept must not pass for what closing keeps.
+        fs::remove(Output("a.3gp"));
+        fs::remove(Output("b.3gp"));
         session->Convert();
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
         if (close) {
-            const std::string before = FileBytes(Output("a.3gp"));
             window.Close();
             session->loop.Run(); // ends once both encoders have ended
             EXPECT_EQ(Running(), 0);
-            EXPECT_NE(FileBytes(Output("a.3gp")), before) << "the part written before closing was not kept";
         } else {
             session->Stop();
             EXPECT_EQ(session->Image(0), batch::kEndedImage);
@@ -113,7 +113,7 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
         for (const char* name : { "a.3gp", "b.3gp" }) {
             const double part = ProbeDuration(Output(name));
             EXPECT_GT(part, 0.0) << name << (close ? " after closing" : " after Stop");
-            EXPECT_LT(part, 30.0) << name;
+            EXPECT_LT(part, 10.0) << name;
         }
         EXPECT_FALSE(fs::exists(Output("c.3gp")));
         EXPECT_EQ(session->Image(2), batch::kWaitingImage);
