@@ -4,7 +4,8 @@
 #   release  Release build (build/): all tests, the whole-program checks under Xvfb;
 #   asan     AddressSanitizer + UBSan build (build-asan/): the test suite;
 #   tsan     ThreadSanitizer build of the core with the Qt layer switched off (build-tsan/):
-#            proves the core needs no Qt, and runs the runner's tests;
+#            proves the core needs no Qt, and runs the runner's tests and those of the
+#            other threads (files added, the list's journal);
 #   fuzz     libFuzzer build with clang (build-fuzz/): runs each fuzz target for a short
 #            time (ONDREVO_FUZZ_SECONDS, 30 by default).
 set -uo pipefail
@@ -61,6 +62,9 @@ tsan() {
     -DONDREVO_SANITIZE=thread -DONDREVO_WITH_QT=OFF -DONDREVO_BENCH=OFF || return
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     run_tests "ThreadSanitizer, core without Qt" "$top/build-tsan" -L process
+  # Files are added on worker threads, and the list's journal writes on a thread of its own.
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    run_tests "ThreadSanitizer, adding files and the list's journal" "$top/build-tsan" -R '^(FileList|FileListJournal|ListJournal)\.'
 }
 
 fuzz() {
