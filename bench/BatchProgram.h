@@ -8,7 +8,8 @@
 #include "base/ProgramFolder.h"
 #include "support/Clip.h"
 #include "support/Command.h"
-#include "support/DatabaseSession.h"
+#include "support/DatabaseFiles.h"
+#include "support/MemoryMainWindow.h"
 #include "support/TempDir.h"
 
 #include <chrono>

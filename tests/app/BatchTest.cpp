@@ -30,14 +30,6 @@ protected:
     {
     }
 
-    std::string Clip(const std::string& relative, double seconds, const std::string& extra = "")
-    {
-        const fs::path path = dir.Path() / relative;
-        fs::create_directories(path.parent_path());
-        GenerateClip(path.string(), seconds, true, true, extra);
-        return path.string();
-    }
-    std::string Output(const std::string& name) const { return session.outputFolder + "/" + name; }
     bool EditingButtonsEnabled() const
     {
         return window.addFileBtn.enabled && window.delFileBtn.enabled && window.clearFileBtn.enabled
@@ -52,11 +44,11 @@ protected:
 
 TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndAChoiceChangedMidway)
 {
-    const std::string odd = Clip("a dir/it's a \"\xc3\xbc\" clip.mp4", 2);
+    const std::string odd = session.Clip("a dir/it's a \"\xc3\xbc\" clip.mp4", 2);
     const std::string garbage = (dir.Path() / "garbage.mp4").string();
     std::ofstream(garbage) << std::string(5000, 'x');
-    const std::string first = Clip("one/clip.mp4", 2);
-    const std::string second = Clip("two/clip.avi", 2);
+    const std::string first = session.Clip("one/clip.mp4", 2);
+    const std::string second = session.Clip("two/clip.avi", 2);
     for (const auto& path : { odd, garbage, first, second, first })
         session.Add(path);
 
@@ -75,9 +67,10 @@ TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndACh
     ASSERT_TRUE(session.WaitUntilIdle());
 
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
-    EXPECT_EQ(ProbeStreams(Output("it's a \"\xc3\xbc\" clip.3gp")), "mpeg4,video,176,144,15/1\naac,audio,44100,2");
-    EXPECT_EQ(ProbeStreams(Output("clip.3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
-    EXPECT_EQ(ProbeStreams(Output("clip (2).3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
+    EXPECT_EQ(
+        ProbeStreams(session.Output("it's a \"\xc3\xbc\" clip.3gp")), "mpeg4,video,176,144,15/1\naac,audio,44100,2");
+    EXPECT_EQ(ProbeStreams(session.Output("clip.3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
+    EXPECT_EQ(ProbeStreams(session.Output("clip (2).3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
     // The same file listed twice keeps its one name; nothing else was written.
     EXPECT_EQ(std::distance(fs::directory_iterator(session.outputFolder), fs::directory_iterator()), 3);
 
@@ -101,14 +94,14 @@ TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndACh
 
 TEST_F(Batch, AOneRowBatchConvertsAgainWhenTheCursorAlreadyHoldsZero)
 {
-    session.Add(Clip("one.mp4", 1));
+    session.Add(session.Clip("one.mp4", 1));
     for (int round = 0; round < 2; ++round) {
-        fs::remove(Output("one.3gp"));
+        fs::remove(session.Output("one.3gp"));
         session.Convert();
         EXPECT_EQ(session.Image(0), batch::kConvertingImage) << round;
         ASSERT_TRUE(session.WaitUntilIdle());
         EXPECT_EQ(session.Image(0), batch::kEndedImage);
-        EXPECT_TRUE(fs::exists(Output("one.3gp"))) << round;
+        EXPECT_TRUE(fs::exists(session.Output("one.3gp"))) << round;
         EXPECT_EQ(window.jvEditNumb.Text(), "0");
     }
     EXPECT_TRUE(reports.messages.empty());
@@ -117,8 +110,8 @@ TEST_F(Batch, AOneRowBatchConvertsAgainWhenTheCursorAlreadyHoldsZero)
 TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterIsRefusedThenCarriedOn)
 {
     session.EncodeUntilStopped();
-    session.Add(Clip("long.mp4", 10));
-    session.Add(Clip("short.mp4", 1));
+    session.Add(session.Clip("long.mp4", 10));
+    session.Add(session.Clip("short.mp4", 1));
     session.Convert();
     ASSERT_TRUE(session.RunUntil([&] { return session.Percent(0) != "0%"; }));
 
@@ -145,7 +138,7 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterIsRefusedThenCarri
     ASSERT_TRUE(session.RunUntil(
         [&] { return window.runner.State() == TJvProcessState::psWaiting && window.runner.ProcessId() != stopped; }));
     EXPECT_EQ(session.Image(0), batch::kConvertingImage);
-    const double part = ProbeDuration(Output("long.3gp"));
+    const double part = ProbeDuration(session.Output("long.3gp"));
     EXPECT_GT(part, 0.0);
     EXPECT_LT(part, 10.0);
     session.Stop();
@@ -156,7 +149,7 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterIsRefusedThenCarri
 
 TEST_F(Batch, AMissingEncoderStallsTheBatchUntilStop)
 {
-    session.Add(Clip("one.mp4", 1));
+    session.Add(session.Clip("one.mp4", 1));
     fs::remove(fs::path(session.programFolder) / "bin" / "ffmpeg");
     session.Convert();
     ASSERT_EQ(reports.messages.size(), 1u);
@@ -176,14 +169,14 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
 {
     // A converted file that lies in the output folder, listed under other spellings: a
     // doubled slash, a symbolic link and a hard link elsewhere.
-    const std::string kept = Output("kept.3gp");
+    const std::string kept = session.Output("kept.3gp");
     GenerateClip(kept, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
     const std::string before = FileBytes(kept);
     fs::create_directories(dir.Path() / "soft");
     fs::create_directories(dir.Path() / "hard");
     fs::create_symlink(kept, dir.Path() / "soft" / "kept.3gp");
     fs::create_hard_link(kept, dir.Path() / "hard" / "kept.3gp");
-    const std::string other = Clip("other.mp4", 1);
+    const std::string other = session.Clip("other.mp4", 1);
     window.checkBox.checked = true;
     window.loginManager.canPowerOff = "no";
 
@@ -199,7 +192,7 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
         EXPECT_EQ(session.Hint(0), batch::kOutputIsSourceHint) << spelling;
         EXPECT_EQ(session.Image(1), batch::kEndedImage) << spelling;
     }
-    EXPECT_TRUE(fs::exists(Output("other.3gp")));
+    EXPECT_TRUE(fs::exists(session.Output("other.3gp")));
     // The refused row ends on the loop like an encoder, never inside Convert (a long
     // list of such rows would grow the stack); Stop and Convert before that end arrives
     // leave it behind.
@@ -247,17 +240,18 @@ TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
 {
     // A faststart source cut at 30 %: the encoder converts what it can read and ends
     // with 0. Random bytes: the encoder fails.
-    const std::string cut = Clip("cut.mp4", 8, "-movflags +faststart");
+    const std::string cut = session.Clip("cut.mp4", 8, "-movflags +faststart");
     fs::resize_file(cut, fs::file_size(cut) * 3 / 10);
     const std::string noise = dir.File("noise.mp4");
     std::ofstream(noise) << ShellOutput("head -c 60000 /dev/urandom");
     for (const char* earlier : { "cut.3gp", "noise.3gp" })
-        GenerateClip(Output(earlier), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
-    const std::string cutBefore = FileBytes(Output("cut.3gp"));
-    const std::string noiseBefore = FileBytes(Output("noise.3gp"));
+        GenerateClip(session.Output(earlier), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    const std::string cutBefore = FileBytes(session.Output("cut.3gp"));
+    const std::string noiseBefore = FileBytes(session.Output("noise.3gp"));
     // Left by a killed run, and one another running copy still holds.
-    std::ofstream(Output(".old.3gp.4242.ondrevo-part")) << "partial";
-    const int held = ::open(Output(".held.3gp.4243.ondrevo-part").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    std::ofstream(session.Output(".old.3gp.4242.ondrevo-part")) << "partial";
+    const int held
+        = ::open(session.Output(".held.3gp.4243.ondrevo-part").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
 
     session.Add(cut);
@@ -272,8 +266,8 @@ TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
     EXPECT_EQ(session.Image(1), batch::kFailedImage);
     EXPECT_EQ(session.Percent(1), "0%");
     EXPECT_NE(session.Hint(1).find("Invalid data found"), std::string::npos) << session.Hint(1);
-    EXPECT_EQ(FileBytes(Output("cut.3gp")), cutBefore);
-    EXPECT_EQ(FileBytes(Output("noise.3gp")), noiseBefore);
+    EXPECT_EQ(FileBytes(session.Output("cut.3gp")), cutBefore);
+    EXPECT_EQ(FileBytes(session.Output("noise.3gp")), noiseBefore);
     EXPECT_EQ(FolderNames(session.outputFolder),
         (std::vector<std::string> { ".held.3gp.4243.ondrevo-part", "cut.3gp", "noise.3gp" }));
     EXPECT_TRUE(reports.messages.empty());
@@ -283,10 +277,10 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
 {
     WorkingDirectory here(dir.Path());
     const std::string longName(251, 'n');
-    const std::string first = Clip("one/" + longName + ".mp4", 1);
-    const std::string second = Clip("two/" + longName + ".mp4", 1);
+    const std::string first = session.Clip("one/" + longName + ".mp4", 1);
+    const std::string second = session.Clip("two/" + longName + ".mp4", 1);
     // Relative names with a colon would read as a protocol ("rtmp:").
-    Clip("rtmp:clip.mp4", 1);
+    session.Clip("rtmp:clip.mp4", 1);
     fs::create_directories(dir.Path() / "rtmp:out");
     GenerateClip((dir.Path() / "rtmp:out" / "kept.3gp").string(), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
     window.jvEditDir.SetText("rtmp:out");
@@ -331,7 +325,7 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
     window.jvEditDir.SetText(disk.string());
     window.checkBox.checked = true;
     for (const char* name : { "big 0.mp4", "big 1.mp4", "big 2.mp4" })
-        session.Add(Clip(name, 6));
+        session.Add(session.Clip(name, 6));
     session.Selector(3).UserPick(4); // 1408x1152: large enough to fill the disk
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
@@ -352,7 +346,7 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
 
 TEST_F(Batch, AnEncoderThatIgnoresTheStopCommandIsEndedSoConvertWorksAgain)
 {
-    session.Add(Clip("one.mp4", 1));
+    session.Add(session.Clip("one.mp4", 1));
     const fs::path encoder = fs::path(session.programFolder) / "bin" / "ffmpeg";
     fs::remove(encoder);
     std::ofstream(encoder) << "#!/bin/sh\nexec sleep 600\n";

@@ -86,20 +86,18 @@ protected:
     std::string clip_;
 };
 
-TEST_F(CharacterType, CLocaleFallsBackToCUtf8)
+TEST_F(CharacterType, TheUsersOwnUtf8LocaleIsKeptAndAnyOtherFallsBackToCUtf8WithPlainNumbers)
 {
-    ExpectChildPasses("LC_ALL=C", "C.UTF-8");
-    ExpectChildPasses("LC_ALL=POSIX", "C.UTF-8");
-}
-
-TEST_F(CharacterType, UninstalledUserLocaleFallsBackAndNumbersStayPlain)
-{
-    ExpectChildPasses("LANG=de_DE.ISO-8859-1 LC_NUMERIC=de_DE.UTF-8", "C.UTF-8");
-}
-
-TEST_F(CharacterType, UsersOwnUtf8LocaleIsKept)
-{
-    ExpectChildPasses("LANG=C LC_CTYPE=C.utf8", "C.utf8");
+    const std::pair<const char*, const char*> cases[] = {
+        { "LC_ALL=C", "C.UTF-8" },
+        { "LC_ALL=POSIX", "C.UTF-8" },
+        { "LANG=de_DE.ISO-8859-1 LC_NUMERIC=de_DE.UTF-8", "C.UTF-8" }, // not installed
+        { "LANG=C LC_CTYPE=C.utf8", "C.utf8" },
+    };
+    for (const auto& [locale, expected] : cases) {
+        SCOPED_TRACE(locale);
+        ExpectChildPasses(locale, expected);
+    }
 }
 
 } // namespace

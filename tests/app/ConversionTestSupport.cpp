@@ -27,6 +27,7 @@ std::string PrepareProgramFolder(const TempDir& dir)
 
 ConversionSession::ConversionSession(const TempDir& dir)
     : Session(PrepareProgramFolder(dir) + "/LibFFmpeg.Dat")
+    , testFolder(dir.Path())
     , programFolder((dir.Path() / "program").string())
     , outputFolder(programFolder + "/FFOutput")
 {
@@ -38,6 +39,14 @@ ConversionSession::ConversionSession(const TempDir& dir)
 ConversionSession::~ConversionSession()
 {
     SetProgramFolderForTesting("");
+}
+
+std::string ConversionSession::Clip(const std::string& relative, double seconds, const std::string& extraOptions)
+{
+    const std::filesystem::path path = testFolder / relative;
+    std::filesystem::create_directories(path.parent_path());
+    GenerateClip(path.string(), seconds, true, true, extraOptions);
+    return path.string();
 }
 
 void ConversionSession::Add(const std::string& path)

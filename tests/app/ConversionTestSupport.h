@@ -4,10 +4,11 @@
 // output folder FFOutput beside the program.
 
 #include "support/Clip.h"
-#include "support/DatabaseSession.h"
+#include "support/MemoryMainWindow.h"
 #include "support/TempDir.h"
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 
 namespace ondrevo::testing {
@@ -17,6 +18,9 @@ public:
     explicit ConversionSession(const TempDir& dir);
     ~ConversionSession();
 
+    // A clip of `seconds` at `relative` below the test's folder, its folders made.
+    std::string Clip(const std::string& relative, double seconds, const std::string& extraOptions = "");
+    std::string Output(const std::string& name) const { return outputFolder + "/" + name; }
     // Adds a row as the Add button does.
     void Add(const std::string& path);
     // Makes bin/ffmpeg the real encoder reading its source at the source's own pace and
@@ -40,6 +44,7 @@ public:
     std::string Percent(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).subItems.at(3); }
     std::string Hint(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).hint; }
 
+    std::filesystem::path testFolder;
     std::string programFolder;
     std::string outputFolder;
 };

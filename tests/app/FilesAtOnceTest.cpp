@@ -5,7 +5,7 @@
 #include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
-#include "support/DatabaseSession.h"
+#include "support/MemoryMainWindow.h"
 
 #include <filesystem>
 #include <fstream>
@@ -32,14 +32,6 @@ protected:
         EXPECT_EQ(window.spinAtOnce.Value(), 1);
         window.spinAtOnce.UserSets(2);
     }
-    std::string Clip(const std::string& relative, double seconds)
-    {
-        const fs::path path = dir.Path() / relative;
-        fs::create_directories(path.parent_path());
-        GenerateClip(path.string(), seconds);
-        return path.string();
-    }
-    std::string Output(const std::string& name) const { return session->outputFolder + "/" + name; }
     int Running() const
     {
         int running = 0;
@@ -59,7 +51,8 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
     EXPECT_EQ(QueryValue(session->programFolder + "/LibFFmpeg.Dat", "select atonce_count from convert_atonce"), "2");
     const std::string garbage = dir.File("garbage.mp4");
     std::ofstream(garbage) << std::string(5000, 'x');
-    for (const std::string& path : { Clip("one/clip.mp4", 3), Clip("two/clip.mp4", 3), garbage, Clip("good.mp4", 2) })
+    for (const std::string& path :
+        { session->Clip("one/clip.mp4", 3), session->Clip("two/clip.mp4", 3), garbage, session->Clip("good.mp4", 2) })
         session->Add(path);
     window.batchDisplay.away = true;
     session->Convert();
@@ -73,7 +66,7 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
     ASSERT_TRUE(session->WaitUntilIdle());
 
     for (const char* name : { "clip.3gp", "clip (2).3gp", "good.3gp" })
-        EXPECT_NEAR(ProbeDuration(Output(name)), name[0] == 'g' ? 2.0 : 3.0, 0.3) << name;
+        EXPECT_NEAR(ProbeDuration(session->Output(name)), name[0] == 'g' ? 2.0 : 3.0, 0.3) << name;
     EXPECT_EQ(session->Image(2), batch::kFailedImage);
     EXPECT_NE(session->Hint(2).find("garbage.mp4"), std::string::npos) << session->Hint(2);
     for (int row : { 0, 1, 3 })
@@ -90,12 +83,12 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
 {
     session->EncodeUntilStopped();
     for (const char* name : { "a.mp4", "b.mp4", "c.mp4" })
-        session->Add(Clip(name, 10));
+        session->Add(session->Clip(name, 10));
     window.batchDisplay.away = true;
     for (const bool close : { false, true }) {
         // What the first round kept must not pass for what closing keeps.
-        fs::remove(Output("a.3gp"));
-        fs::remove(Output("b.3gp"));
+        fs::remove(session->Output("a.3gp"));
+        fs::remove(session->Output("b.3gp"));
         session->Convert();
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
         if (close) {
@@ -111,11 +104,11 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
             ASSERT_TRUE(session->WaitUntilIdle());
         }
         for (const char* name : { "a.3gp", "b.3gp" }) {
-            const double part = ProbeDuration(Output(name));
+            const double part = ProbeDuration(session->Output(name));
             EXPECT_GT(part, 0.0) << name << (close ? " after closing" : " after Stop");
             EXPECT_LT(part, 10.0) << name;
         }
-        EXPECT_FALSE(fs::exists(Output("c.3gp")));
+        EXPECT_FALSE(fs::exists(session->Output("c.3gp")));
         EXPECT_EQ(session->Image(2), batch::kWaitingImage);
     }
     EXPECT_TRUE(window.batchDisplay.notifications.empty());

@@ -4,7 +4,7 @@
 #include "conversion/Progress.h"
 #include "app/TFFmpegFunc.h"
 #include "conversion/EncoderPool.h"
-#include "support/DatabaseSession.h"
+#include "support/MemoryMainWindow.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -70,8 +70,7 @@ TEST(RunnerEnd, WithoutAChildNothingHappens)
 {
     RecordingRunner recording;
     recording.runner.ScheduleEnd(0ms, 0ms);
-    recording.Start(Child({ "exit", "4" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "exit", "4" })));
     // A schedule made after the child ended does not reach the next one.
     recording.runner.ScheduleEnd(0ms, 0ms);
     recording.Start(Child({ "pieces", "200", "a\\n", "b\\n" }));

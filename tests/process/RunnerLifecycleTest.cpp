@@ -26,16 +26,14 @@ TEST(RunnerExit, ExitStatusAndDeathBySignalAreToldApart)
 {
     for (const int status : { 0, 1, 2, 127, 128, 200, 255 }) {
         RecordingRunner recording;
-        recording.Start(Child({ "exit", std::to_string(status) }));
-        ASSERT_TRUE(recording.WaitForEnd());
+        ASSERT_TRUE(recording.Run(Child({ "exit", std::to_string(status) })));
         EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { static_cast<std::uint32_t>(status) });
         EXPECT_EQ(recording.runner.ExitCode(), static_cast<std::uint32_t>(status));
         EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
     }
     for (const int signal : { SIGINT, SIGKILL, SIGUSR1, SIGTERM }) {
         RecordingRunner recording;
-        recording.Start(Child({ "signal", std::to_string(signal) }));
-        ASSERT_TRUE(recording.WaitForEnd());
+        ASSERT_TRUE(recording.Run(Child({ "signal", std::to_string(signal) })));
         EXPECT_EQ(recording.terminations,
             std::vector<std::uint32_t> { TJvCreateProcess::kSignalExitBase + static_cast<std::uint32_t>(signal) });
     }
@@ -82,8 +80,7 @@ TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
         EXPECT_TRUE(recording.lines.empty());
         // The runner is usable afterwards.
         recording.runner.SetCurrentDirectory("");
-        recording.Start(Child({ "print", "ok" }));
-        ASSERT_TRUE(recording.WaitForEnd());
+        ASSERT_TRUE(recording.Run(Child({ "print", "ok" })));
         EXPECT_EQ(recording.raw, "ok");
     }
 }
@@ -104,24 +101,27 @@ TEST(RunnerWrite, QueuesBytesUnchanged)
 
 TEST(RunnerWrite, EmptyAndOversizedTextsSendNothing)
 {
+    // The child echoes its input up to "q": what came before "q" is all that was sent.
     RecordingRunner recording;
-    recording.Start(Child({ "readcount", "300" }));
+    recording.Start(Child({ "echo" }));
     EXPECT_TRUE(recording.runner.Write(""));
     EXPECT_FALSE(recording.runner.Write(std::string(1025, 'x')));
+    EXPECT_TRUE(recording.runner.Write("q"));
     ASSERT_TRUE(recording.WaitForEnd());
-    EXPECT_EQ(recording.raw, "read=0\n");
+    EXPECT_EQ(recording.raw, "q");
 
     RecordingRunner full;
-    full.Start(Child({ "readcount", "300" }));
+    full.Start(Child({ "echo" }));
     EXPECT_TRUE(full.runner.Write(std::string(1024, 'y'))); // exactly the pending capacity
+    ASSERT_TRUE(full.loop.RunUntil([&] { return full.runner.Write("q"); }));
     ASSERT_TRUE(full.WaitForEnd());
-    EXPECT_EQ(full.raw, "read=1024\n");
+    EXPECT_EQ(full.raw, std::string(1024, 'y') + "q");
 }
 
 TEST(RunnerWrite, AfterTheChildClosedItsInputWritesFail)
 {
     RecordingRunner recording;
-    recording.Start(Child({ "closein", "3000" }));
+    recording.Start(Child({ "closein", "600000" }));
     ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); }));
     // The watcher notices the closed pipe (at the latest when a write gets EPIPE); from
     // then on Write answers false. Our process is not killed by SIGPIPE.
@@ -201,8 +201,7 @@ TEST(RunnerCycle, RunWhileWaitingRaisesAndLeavesTheChildAlone)
 TEST(RunnerCycle, ChildClosingItsOutputEarlyEndsWhenItExits)
 {
     RecordingRunner recording;
-    recording.Start(Child({ "closeout", "400", "3" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "closeout", "400", "3" })));
     EXPECT_EQ(recording.raw, "bye\n");
     // The exit code is known only once the child has exited: the end waited for it.
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 3 });
@@ -211,8 +210,7 @@ TEST(RunnerCycle, ChildClosingItsOutputEarlyEndsWhenItExits)
 TEST(RunnerCycle, GrandchildHoldingThePipeDoesNotDelayTheEnd)
 {
     RecordingRunner recording;
-    recording.Start(Child({ "grandchild", "4000" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "grandchild", "600000" })));
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
     ASSERT_EQ(recording.raw.rfind("grandchild=", 0), 0u);
     const pid_t grandchild = std::atoi(recording.raw.c_str() + std::strlen("grandchild="));
@@ -230,8 +228,7 @@ TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)
         recording.lines.emplace_back(line, startsOnNewLine);
         throw EConvertError("'" + line + "' is not a valid integer value");
     };
-    recording.Start(Child({ "print", "tail" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "print", "tail" })));
     // Once at the end of the piece, once in the last delivery when the reader ended.
     EXPECT_EQ(recording.lines, (std::vector<Line> { { "tail", true }, { "tail", false } }));
     SetReportTextSink(previous);

@@ -48,8 +48,7 @@ TEST(RunnerLines, TabBackspaceAndControlBytes)
 TEST(RunnerLines, OutputWithoutFinalNewlineIsDeliveredAgainAtTheEnd)
 {
     RecordingRunner recording;
-    recording.Start(Child({ "print", "done\\nlast" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "print", "done\\nlast" })));
     EXPECT_EQ(recording.lines, (std::vector<Line> { { "done", true }, { "last", true }, { "last", false } }));
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
     EXPECT_EQ(recording.eventsAfterTerminate, 0);
@@ -89,8 +88,7 @@ TEST(RunnerOutput, EveryByteArrivesInOrderBeforeOneTerminate)
             piecesOverLimit += piece.size() > 1024;
             recordRaw(sender, piece);
         };
-        recording.Start(Child({ "bytes", std::to_string(n) }));
-        ASSERT_TRUE(recording.WaitForEnd());
+        ASSERT_TRUE(recording.Run(Child({ "bytes", std::to_string(n) })));
         const std::string expected = PatternBytes(n);
         EXPECT_EQ(recording.raw.size(), n);
         EXPECT_TRUE(recording.raw == expected);
@@ -122,15 +120,13 @@ TEST(RunnerOutput, StandardErrorMergedOrSeparate)
 {
     {
         RecordingRunner merged;
-        merged.Start(Child({ "print-err", "out\\n", "err\\n" }));
-        ASSERT_TRUE(merged.WaitForEnd());
+        ASSERT_TRUE(merged.Run(Child({ "print-err", "out\\n", "err\\n" })));
         EXPECT_EQ(merged.raw, "out\nerr\n");
         EXPECT_EQ(ReconstructText(merged.lines), "out\nerr\n");
         EXPECT_TRUE(merged.errorLines.empty());
     }
     RecordingRunner separate(coOwnerData | coRedirect | coSeparateError);
-    separate.Start(Child({ "print-err", "out\\n", "err\\rERR" }));
-    ASSERT_TRUE(separate.WaitForEnd());
+    ASSERT_TRUE(separate.Run(Child({ "print-err", "out\\n", "err\\rERR" })));
     EXPECT_EQ(separate.raw, "out\n");
     EXPECT_EQ(separate.lines, (std::vector<Line> { { "out", true }, { "", true } }));
     EXPECT_EQ(separate.errorRaw, "err\rERR");
@@ -142,13 +138,11 @@ TEST(RunnerOutput, StandardErrorMergedOrSeparate)
 TEST(RunnerOutput, LinesKeptInConsoleOutputWithoutOwnerData)
 {
     RecordingRunner recording(coRedirect);
-    recording.Start(Child({ "print", "one\\ntwo\\rTWO" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "print", "one\\ntwo\\rTWO" })));
     EXPECT_EQ(recording.runner.ConsoleOutput(), (std::vector<std::string> { "one", "TWO" }));
 
     RecordingRunner ownerData;
-    ownerData.Start(Child({ "print", "one\\n" }));
-    ASSERT_TRUE(ownerData.WaitForEnd());
+    ASSERT_TRUE(ownerData.Run(Child({ "print", "one\\n" })));
     EXPECT_TRUE(ownerData.runner.ConsoleOutput().empty());
 }
 
@@ -161,8 +155,7 @@ TEST(RunnerChild, ArgumentsArriveWhole)
     RecordingRunner recording;
     std::vector<std::string> modeAndArguments = { "args" };
     modeAndArguments.insert(modeAndArguments.end(), arguments.begin(), arguments.end());
-    recording.Start(Child(modeAndArguments));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child(modeAndArguments)));
     std::string expected;
     for (const auto& argument : arguments)
         expected += argument + '\0';
@@ -177,8 +170,7 @@ TEST(RunnerChild, ArgumentsArriveWhole)
 TEST(RunnerChild, ProgramFoundOnPath)
 {
     RecordingRunner recording;
-    recording.Start({ "sh", "-c", "echo found" });
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run({ "sh", "-c", "echo found" }));
     EXPECT_EQ(recording.raw, "found\n");
 }
 
@@ -191,26 +183,22 @@ TEST(RunnerChild, EnvironmentAndWorkingDirectory)
     RecordingRunner given;
     given.runner.SetEnvironment({ "ALPHA=1", "BETA=two words", "", "GAMMA=\xc3\xa9" });
     given.runner.SetCurrentDirectory("  " + folder.string() + " ");
-    given.Start(Child({ "environ" }));
-    ASSERT_TRUE(given.WaitForEnd());
+    ASSERT_TRUE(given.Run(Child({ "environ" })));
     EXPECT_EQ(given.raw, "ALPHA=1\nBETA=two words\nGAMMA=\xc3\xa9\n");
 
     given.raw.clear();
     given.terminations.clear();
-    given.Start(Child({ "pwd" }));
-    ASSERT_TRUE(given.WaitForEnd());
+    ASSERT_TRUE(given.Run(Child({ "pwd" })));
     EXPECT_EQ(given.raw, std::filesystem::canonical(folder).string() + "\n");
 
     // Without settings the child has our environment and our working directory.
     setenv("ONDREVO_RUNNER_TEST", "inherited", 1);
     RecordingRunner inherited;
-    inherited.Start(Child({ "environ" }));
-    ASSERT_TRUE(inherited.WaitForEnd());
+    ASSERT_TRUE(inherited.Run(Child({ "environ" })));
     EXPECT_NE(inherited.raw.find("ONDREVO_RUNNER_TEST=inherited\n"), std::string::npos);
     inherited.raw.clear();
     inherited.terminations.clear();
-    inherited.Start(Child({ "pwd" }));
-    ASSERT_TRUE(inherited.WaitForEnd());
+    ASSERT_TRUE(inherited.Run(Child({ "pwd" })));
     EXPECT_EQ(inherited.raw, std::filesystem::current_path().string() + "\n");
     unsetenv("ONDREVO_RUNNER_TEST");
 }
@@ -222,9 +210,10 @@ TEST(RunnerChild, IdlePriorityLowersTheNiceValue)
         { std::pair { TJvProcessPriority::ppIdle, 19 }, std::pair { TJvProcessPriority::ppNormal, ours } }) {
         RecordingRunner recording;
         recording.runner.SetPriority(priority);
-        recording.Start(Child({ "sleep", "200" }));
+        recording.Start(Child({ "sleep", "600000" }));
         errno = 0;
         EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(recording.runner.ProcessId())), expected);
+        kill(recording.runner.ProcessId(), SIGKILL);
         ASSERT_TRUE(recording.WaitForEnd());
     }
 }
@@ -243,8 +232,7 @@ TEST(RunnerChild, CleanSignalStateAndOnlyStandardDescriptors)
     EXPECT_EQ(recording.raw, "blocked=0 sigpipe=default\n");
 
     RecordingRunner descriptors;
-    descriptors.Start(Child({ "fds" }));
-    ASSERT_TRUE(descriptors.WaitForEnd());
+    ASSERT_TRUE(descriptors.Run(Child({ "fds" })));
     EXPECT_EQ(descriptors.raw, "fds=0 1 2\n");
 }
 

@@ -35,8 +35,7 @@ void ExpectUnchanged(const Resources& before)
 TEST(RunnerResources, ThousandRunsLeaveNothingBehind)
 {
     RecordingRunner recording;
-    recording.Start(Child({ "print", "warm-up\\n" }));
-    ASSERT_TRUE(recording.WaitForEnd());
+    ASSERT_TRUE(recording.Run(Child({ "print", "warm-up\\n" })));
     const Resources before;
     for (int i = 0; i < 1000; ++i) {
         recording.terminations.clear();
@@ -104,8 +103,7 @@ TEST(RunnerResources, RunFailingAfterTheChildStartedLeavesNoChildBehind)
             ExpectUnchanged(before); // the child was ended and reaped
             recording.loop.Drain(std::chrono::milliseconds(50));
             EXPECT_TRUE(recording.terminations.empty());
-            recording.Start(Child({ "exit", "5" }));
-            ASSERT_TRUE(recording.WaitForEnd());
+            ASSERT_TRUE(recording.Run(Child({ "exit", "5" })));
             EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 5 });
         }
     }
@@ -122,8 +120,7 @@ TEST(RunnerResources, WorksWhenOurStandardStreamsAreClosed)
         SCOPED_TRACE(c.child.at(1));
         TempDir temp;
         RecordingRunner program;
-        program.Start(Parent({ "closed-streams", temp.File("output"), c.input }, c.child));
-        ASSERT_TRUE(program.WaitForEnd());
+        ASSERT_TRUE(program.Run(Parent({ "closed-streams", temp.File("output"), c.input }, c.child)));
         EXPECT_EQ(program.terminations, std::vector<std::uint32_t> { 0 });
         EXPECT_EQ(WaitForFile(temp.File("output")), c.output);
     }

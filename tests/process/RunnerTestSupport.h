@@ -62,6 +62,12 @@ struct RecordingRunner {
     void Start(const std::vector<std::string>& arguments);
     // Runs the loop until OnTerminate came; then a short drain shows later events.
     bool WaitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // Start, then WaitForEnd.
+    bool Run(const std::vector<std::string>& arguments)
+    {
+        Start(arguments);
+        return WaitForEnd();
+    }
 
     PlainEventLoop loop;
     TJvCreateProcess runner { loop };

@@ -43,16 +43,14 @@ MediaProbe Probe(const std::string& path)
 std::string ProbeStreams(const std::string& path)
 {
     const MediaProbe probe = Probe(path);
-    const auto first = [&](const std::string& type, std::initializer_list<const char*> keys) {
-        for (const ProbeFields& stream : probe.streams) {
-            if (stream.count("codec_type") == 0 || stream.at("codec_type") != type)
-                continue;
-            std::string text = stream.count("codec_name") ? stream.at("codec_name") : "";
-            text += "," + type;
-            for (const char* key : keys)
-                text += "," + (stream.count(key) ? stream.at(key) : std::string());
-            return text;
-        }
+    const auto first = [&](const std::string& type, std::vector<std::string> keys) {
+        for (ProbeFields stream : probe.streams)
+            if (stream["codec_type"] == type) {
+                std::string text = stream["codec_name"] + "," + type;
+                for (const std::string& key : keys)
+                    text += "," + stream[key];
+                return text;
+            }
         return std::string();
     };
     return first("video", { "width", "height", "r_frame_rate" }) + "\n" + first("audio", { "sample_rate", "channels" });

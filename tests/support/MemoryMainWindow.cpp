@@ -1,5 +1,6 @@
 #include "support/MemoryMainWindow.h"
 
+#include "app/TFFmpegFunc.h"
 #include "support/MemoryPlayer.h"
 
 namespace ondrevo::testing {
@@ -79,6 +80,30 @@ ErrorReports::ErrorReports()
 ErrorReports::~ErrorReports()
 {
     SetErrorReportSink(std::move(previous_));
+}
+
+Session::Session(const std::string& databaseName)
+    : dataModule(databaseName)
+    , window(loop)
+{
+    SqlDatMod = &dataModule;
+}
+
+Session::~Session()
+{
+    if (SqlDatMod == &dataModule)
+        SqlDatMod = nullptr;
+}
+
+void Session::Show()
+{
+    Event([](TFFmpegFrmHandlers& handlers) { handlers.FormShow(); });
+}
+
+std::string Session::Fragment(int n)
+{
+    TFFmpegFunc func;
+    return func.SelectorFragment(Selector(n));
 }
 
 } // namespace ondrevo::testing

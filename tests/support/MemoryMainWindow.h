@@ -1,7 +1,7 @@
 #pragma once
-// The main window for driving the whole program without a toolkit: the in-memory controls,
-// the real runner, encoders, timer and handlers on a plain loop; and the error reports
-// as the program shows them.
+// The whole program without a toolkit: the main window with the in-memory controls, the
+// real runner, encoders, timer and handlers on a plain loop; the program after start-up
+// on a database file; and the error reports as the program shows them.
 
 #include "app/ErrorReport.h"
 #include "app/MainWindow.h"
@@ -12,8 +12,10 @@
 #include "conversion/EncoderPool.h"
 #include "conversion/SleepInhibitor.h"
 #include "media/FileAdder.h"
+#include "parameters/TSqlDatMod.h"
 #include "player/MplayerWindow.h"
 #include "process/TJvCreateProcess.h"
+#include "support/DatabaseFiles.h"
 #include "support/MemoryControls.h"
 #include "support/MemoryLoginManager.h"
 
@@ -99,6 +101,29 @@ public:
 
 private:
     ErrorReportSink previous_;
+};
+
+// The program after start-up: the data module on `databaseName` (resolved against the
+// working directory) installed as SqlDatMod, and the in-memory main window as FFmpegFrm.
+class Session {
+public:
+    explicit Session(const std::string& databaseName = "LibFFmpeg.Dat");
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The window's first show: fills the selectors, then shows the output folder.
+    void Show();
+    // A user action on a window event, dispatched like the toolkit does.
+    void Event(const std::function<void(TFFmpegFrmHandlers&)>& handler) { window.Event(handler); }
+    // The nine selectors in table order: JvCmbVdo1..5, JvCmbAdo1..4.
+    MemorySelector& Selector(int n) { return n <= 5 ? window.Vdo(n) : window.Ado(n - 5); }
+    // Fragment of selector n's current entry, read by a fresh controller.
+    std::string Fragment(int n);
+
+    PlainEventLoop loop;
+    TSqlDatMod dataModule;
+    MemoryMainWindow window;
 };
 
 } // namespace ondrevo::testing

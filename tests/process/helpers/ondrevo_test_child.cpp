@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <poll.h>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/types.h>
@@ -97,7 +96,7 @@ int Usage()
 {
     WriteText(2,
         "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
-        "       bytes N | sleep MS | print-sleep TEXT MS | readcount MS | echo [MS] | closein MS |\n"
+        "       bytes N | sleep MS | echo [MS] | closein MS |\n"
         "       closeout MS N | grandchild MS | sigstate | fds | ignore-term MS | stdin-to FILE |\n"
         "       mark FILE MODE ARGS... | outlive-parent MODE ARGS...\n");
     return 2;
@@ -182,31 +181,6 @@ int RunMode(int argc, char** argv)
         }
     } else if (mode == "sleep") {
         SleepMs(std::atol(arg(2)));
-    } else if (mode == "print-sleep") {
-        WriteText(1, Unescape(arg(2)));
-        SleepMs(std::atol(arg(3)));
-    } else if (mode == "readcount") {
-        // Counts what arrives on standard input within MS milliseconds.
-        const long ms = std::atol(arg(2));
-        timespec start {};
-        clock_gettime(CLOCK_MONOTONIC, &start);
-        std::size_t count = 0;
-        for (;;) {
-            timespec now {};
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            const long elapsed = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
-            if (elapsed >= ms)
-                break;
-            pollfd fd { 0, POLLIN, 0 };
-            if (::poll(&fd, 1, static_cast<int>(ms - elapsed)) <= 0)
-                continue;
-            char buffer[4096];
-            const ssize_t got = ::read(0, buffer, sizeof buffer);
-            if (got <= 0)
-                break;
-            count += static_cast<std::size_t>(got);
-        }
-        WriteText(1, "read=" + std::to_string(count) + "\n");
     } else if (mode == "echo") {
         // Writes its input back up to "q" or end-of-file, then sleeps MS milliseconds (if given).
         char buffer[4096];
