@@ -10,7 +10,7 @@
 #include "media/MediaQuery.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <clocale>
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include "support/Clip.h"
 #include "support/Command.h"
 #include "support/MediaClips.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/MemoryPlayer.h"
 #include "support/TempDir.h"
 

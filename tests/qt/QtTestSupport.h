@@ -7,7 +7,7 @@
 #include "parameters/TSqlDatMod.h"
 #include "support/Clip.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
