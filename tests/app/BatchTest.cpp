@@ -15,7 +15,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <thread>
 
 namespace ondrevo::testing {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/TJvTimer.h"
 #include "base/PlainEventLoop.h"
-#include "support/Wait.h"
+#include "support/Command.h"
 
 #include <gtest/gtest.h>
 

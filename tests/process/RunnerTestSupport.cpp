@@ -2,7 +2,7 @@
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
-#include "support/Wait.h"
+#include "support/Command.h"
 
 #include <algorithm>
 #include <dirent.h>

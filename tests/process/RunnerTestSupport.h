@@ -6,7 +6,6 @@
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
 #include "support/Command.h"
-#include "support/Wait.h"
 
 #include <chrono>
 #include <cstdint>

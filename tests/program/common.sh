@@ -28,14 +28,9 @@ until_true() {
   for _ in $(seq $((seconds * 5))); do "$@" && return 0; sleep 0.2; done
   "$@"
 }
-gone() { ! kill -0 "$1" 2>/dev/null; }
 # Waits for the program $1 to end, at most $2 seconds; one that still runs then is
 # killed and the wait fails.
-wait_for_exit() {
-  until_true "$2" gone "$1" && return 0
-  kill "$1" 2>/dev/null
-  return 1
-}
+wait_for_exit() { until_true "$2" eval "! kill -0 $1 2>/dev/null" || { kill "$1" 2>/dev/null; return 1; }; }
 # Whether the window $1 shows what it was drawn with: more than its background colour.
 drawn() { [ "$(import -window "$1" -format %k info: 2>/dev/null || echo 0)" -gt 2 ]; }
 export QT_QPA_PLATFORM=xcb

@@ -65,10 +65,8 @@ find_main() {
   done
   return 1
 }
-until_true 30 find_main >/dev/null || fail "no main window"
-main=$(find_main)
-until_true 30 find_icon >/dev/null || fail "no icon in the notification area"
-icon=$(find_icon)
+main=$(until_true 30 find_main) || fail "no main window"
+icon=$(until_true 30 find_icon) || fail "no icon in the notification area"
 echo "main window $main, icon $icon in trayer's panel"
 
 # The hint: hovering shows a tool tip that the accessibility bus reads as "Ondrevo".
