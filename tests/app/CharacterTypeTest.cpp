@@ -5,7 +5,6 @@
 
 #include "support/MediaClips.h"
 
-#include "app/TFFmpegFunc.h"
 #include "base/CharacterType.h"
 #include "media/MediaQuery.h"
 #include "parameters/TSqlDatMod.h"

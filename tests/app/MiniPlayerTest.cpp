@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ondrevo {
@@ -66,11 +65,7 @@ protected:
 
     std::string PlayerPath() const { return dir.File("bin/mplayer"); }
 
-    void InstallPlayer(const std::string& script)
-    {
-        std::ofstream(PlayerPath()) << "#!/bin/sh\n" << script << "\n";
-        std::filesystem::permissions(PlayerPath(), std::filesystem::perms::owner_all);
-    }
+    void InstallPlayer(const std::string& script) { WriteScript(PlayerPath(), script); }
     // The real player without picture or sound.
     void InstallSilentPlayer() { InstallPlayer("exec " ONDREVO_MPLAYER " -vo null -ao null \"$@\""); }
 

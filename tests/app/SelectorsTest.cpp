@@ -3,7 +3,6 @@
 
 #include "support/MemoryControls.h"
 
-#include "app/TFFmpegFunc.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 #include "support/MemoryControls.h"
 
 #include "base/Errors.h"
-#include "base/ProgramFolder.h"
 #include "parameters/Statements.h"
 #include "support/TempDir.h"
 

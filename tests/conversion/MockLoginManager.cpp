@@ -45,12 +45,6 @@ struct Call {
     }
 };
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 MockLoginManager::MockLoginManager(const std::string& canPowerOff)
@@ -95,7 +89,7 @@ void MockLoginManager::Begin(const std::string& canPowerOff)
         return true;
     });
     if (!connected)
-        throw std::runtime_error("The private bus did not come up: " + ReadFile(dir_.File("daemon.log")));
+        throw std::runtime_error("The private bus did not come up: " + FileBytes(dir_.File("daemon.log")));
 
     // The logind template lives on the system bus; here that is the private one.
     mock_ = Start({ kPython, "-m", "dbusmock", "--template", "logind", "--parameters",
@@ -117,7 +111,7 @@ void MockLoginManager::Begin(const std::string& canPowerOff)
         return r >= 0;
     });
     if (!ready || mock_ < 0)
-        throw std::runtime_error("The mocked login manager did not come up: " + ReadFile(dir_.File("mock.log")));
+        throw std::runtime_error("The mocked login manager did not come up: " + FileBytes(dir_.File("mock.log")));
 }
 
 void MockLoginManager::End()

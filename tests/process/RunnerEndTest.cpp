@@ -113,7 +113,7 @@ TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(obeying) && ProcessGone(stubborn); }));
     EXPECT_TRUE(WaitUntil([&] { return ChildCount() == childrenBefore; })); // reaped, no zombie
-    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     loop.Drain(50ms);
     EXPECT_EQ(events, 0);
 }

@@ -1,9 +1,7 @@
 #pragma once
-// The whole program without a toolkit: in-memory controls that keep the same rules as the
-// widgets (change events only from user actions (selectors) or from a different text
-// (edits), errors for rows that do not exist); the main window made of them with the real
-// runner, encoders, timer and handlers on a plain loop; the program after start-up on a
-// database file; and the error reports as the program shows them.
+// In-memory controls, main window and program after start-up, for driving the logic
+// without a toolkit. The controls keep the widgets' rules: change events only from user
+// actions (selectors) or from a different text (edits), errors for rows that do not exist.
 
 #include "app/ErrorReport.h"
 #include "app/MainWindow.h"

@@ -4,5 +4,4 @@
 #   stream|codec_name=aac|codec_type=audio|sample_rate=44100|channels=2|r_frame_rate=0/0
 #   format|duration=2.000000|tag:major_brand=3gp4
 exec ffprobe -v error -of compact -show_entries \
-  stream=codec_type,codec_name,width,height,r_frame_rate,sample_rate,channels:format=duration:format_tags=major_brand \
-  "$1"
+  stream=codec_type,codec_name,width,height,r_frame_rate,sample_rate,channels:format=duration:format_tags=major_brand "$1"
