@@ -21,7 +21,7 @@
 #include "process/TJvCreateProcess.h"
 #include "support/Clip.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <algorithm>

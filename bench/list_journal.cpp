@@ -12,7 +12,6 @@
 #include "app/JournaledFileList.h"
 #include "parameters/ListJournal.h"
 #include "parameters/TSqlDatMod.h"
-#include "support/MemoryMainWindow.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"
 

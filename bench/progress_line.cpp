@@ -4,7 +4,7 @@
 
 #include "app/TFFmpegFunc.h"
 #include "process/TJvLineParser.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>

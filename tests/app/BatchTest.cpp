@@ -15,7 +15,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <thread>
 
 namespace ondrevo::testing {
 namespace {
@@ -347,10 +346,7 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
 TEST_F(Batch, AnEncoderThatIgnoresTheStopCommandIsEndedSoConvertWorksAgain)
 {
     session.Add(session.Clip("one.mp4", 1));
-    const fs::path encoder = fs::path(session.programFolder) / "bin" / "ffmpeg";
-    fs::remove(encoder);
-    std::ofstream(encoder) << "#!/bin/sh\nexec sleep 600\n";
-    fs::permissions(encoder, fs::perms::owner_all);
+    WriteScript(session.programFolder + "/bin/ffmpeg", "exec sleep 600");
     session.Convert();
     session.Stop();
     // Ended some seconds after the stop command; its end starts nothing.

@@ -5,12 +5,11 @@
 
 #include "support/MediaClips.h"
 
-#include "app/TFFmpegFunc.h"
 #include "base/CharacterType.h"
 #include "media/MediaQuery.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <clocale>
 #include <cstdlib>

@@ -3,10 +3,8 @@
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
 #include "conversion/EncoderPool.h"
-#include "process/TJvCreateProcess.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ondrevo::testing {
@@ -57,10 +55,7 @@ void ConversionSession::Add(const std::string& path)
 
 void ConversionSession::EncodeUntilStopped()
 {
-    const std::string encoder = programFolder + "/bin/ffmpeg";
-    std::filesystem::remove(encoder);
-    std::ofstream(encoder) << "#!/bin/sh\nexec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"\n";
-    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+    WriteScript(programFolder + "/bin/ffmpeg", "exec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"");
 }
 
 bool ConversionSession::WaitUntilIdle(std::chrono::seconds limit)

@@ -4,7 +4,7 @@
 // output folder FFOutput beside the program.
 
 #include "support/Clip.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <chrono>

@@ -2,7 +2,7 @@
 // database, a read-only file, a working directory in which nothing can be opened, and
 // locks held by other programs on the same file.
 
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include "app/TFFmpegFunc.h"
 #include "base/Errors.h"

@@ -6,7 +6,7 @@
 #include "base/HandlerDispatch.h"
 #include "base/IntegerText.h"
 #include "base/PlainEventLoop.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "app/JournaledFileList.h"
 #include "app/Startup.h"
 #include "parameters/ListJournal.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "media/MediaTextRules.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <algorithm>
 #include <filesystem>

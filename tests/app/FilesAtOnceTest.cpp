@@ -5,7 +5,7 @@
 #include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <filesystem>
 #include <fstream>

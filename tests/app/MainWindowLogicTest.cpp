@@ -6,7 +6,7 @@
 #include "base/Errors.h"
 #include "parameters/TSqlDatMod.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

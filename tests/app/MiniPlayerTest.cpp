@@ -10,13 +10,12 @@
 #include "support/Clip.h"
 #include "support/Command.h"
 #include "support/MediaClips.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/MemoryPlayer.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace ondrevo {
@@ -66,11 +65,7 @@ protected:
 
     std::string PlayerPath() const { return dir.File("bin/mplayer"); }
 
-    void InstallPlayer(const std::string& script)
-    {
-        std::ofstream(PlayerPath()) << "#!/bin/sh\n" << script << "\n";
-        std::filesystem::permissions(PlayerPath(), std::filesystem::perms::owner_all);
-    }
+    void InstallPlayer(const std::string& script) { WriteScript(PlayerPath(), script); }
     // The real player without picture or sound.
     void InstallSilentPlayer() { InstallPlayer("exec " ONDREVO_MPLAYER " -vo null -ao null \"$@\""); }
 

@@ -1,7 +1,7 @@
 // The output folder: the default shown but never stored, a chosen folder stored exactly
 // as chosen and shown again after a restart, and answers that are no folder.
 
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include "app/TFFmpegFunc.h"
 #include "base/ProgramFolder.h"

@@ -1,9 +1,8 @@
 // The nine selectors on a real database file: filling, restoring and saving positions,
 // the per-codec memory of the audio sub-selectors and the fragment of the current entry.
 
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
-#include "app/TFFmpegFunc.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

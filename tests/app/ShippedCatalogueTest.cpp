@@ -1,7 +1,7 @@
 // The database that ships with the program: its rows keep the rules the program relies
 // on, and every choice it offers makes the encoder write a playable 3GP file.
 
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include "conversion/EncoderArguments.h"
 #include "support/Clip.h"

@@ -1,10 +1,9 @@
 // The statements reach SQLite exactly as composed: checked on the builders and on the
 // text SQLite itself is handed while the selectors and the output folder work.
 
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include "base/Errors.h"
-#include "base/ProgramFolder.h"
 #include "parameters/Statements.h"
 #include "support/TempDir.h"
 

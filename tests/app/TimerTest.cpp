@@ -1,10 +1,10 @@
-// The busy timer: a tick at once when switched on, then one per interval, each on the
-// UI loop and only while the timer is still on. Switching it off ends its thread, so what
-// the loop holds then is all that can still come.
+// The busy timer: a tick at once when switched on, then one per interval, each on the UI
+// loop and only while it is on. Switching it off ends its thread: what the loop holds then
+// is all that can still come.
 
 #include "app/TJvTimer.h"
 #include "base/PlainEventLoop.h"
-#include "support/Wait.h"
+#include "support/Command.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,13 @@
 #include "MockLoginManager.h"
 
-#include "support/Wait.h"
+#include "support/Command.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <stdexcept>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
@@ -46,12 +44,6 @@ struct Call {
             throw std::runtime_error(what + ": " + (error.message ? error.message : std::strerror(-r)));
     }
 };
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -97,7 +89,7 @@ void MockLoginManager::Begin(const std::string& canPowerOff)
         return true;
     });
     if (!connected)
-        throw std::runtime_error("The private bus did not come up: " + ReadFile(dir_.File("daemon.log")));
+        throw std::runtime_error("The private bus did not come up: " + FileBytes(dir_.File("daemon.log")));
 
     // The logind template lives on the system bus; here that is the private one.
     mock_ = Start({ kPython, "-m", "dbusmock", "--template", "logind", "--parameters",
@@ -119,7 +111,7 @@ void MockLoginManager::Begin(const std::string& canPowerOff)
         return r >= 0;
     });
     if (!ready || mock_ < 0)
-        throw std::runtime_error("The mocked login manager did not come up: " + ReadFile(dir_.File("mock.log")));
+        throw std::runtime_error("The mocked login manager did not come up: " + FileBytes(dir_.File("mock.log")));
 }
 
 void MockLoginManager::End()
@@ -131,14 +123,9 @@ void MockLoginManager::End()
     Stop(daemon_);
 }
 
-// Builds everything before fork: only async-signal-safe calls run in the child.
 pid_t MockLoginManager::Start(
     const std::vector<std::string>& argv, const std::string& log, const std::string& systemBus)
 {
-    std::vector<char*> args;
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
         if (std::strncmp(*e, "DBUS_SYSTEM_BUS_ADDRESS=", 24) != 0)
@@ -146,27 +133,11 @@ pid_t MockLoginManager::Start(
     }
     if (!systemBus.empty())
         environment.push_back("DBUS_SYSTEM_BUS_ADDRESS=" + systemBus);
-    std::vector<char*> envp;
-    for (auto& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    Check(out < 0 ? -errno : 0, "open " + log);
-    const pid_t parent = getpid();
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // Ends with the test process, even when that one crashes.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
-            _exit(127);
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-        execve(args[0], args.data(), envp.data());
-        _exit(127);
-    }
-    ::close(out);
-    Check(pid < 0 ? -errno : 0, "fork");
+    // Ends with the test process, even when that one crashes.
+    std::vector<std::string> command = { "setpriv", "--pdeathsig", "TERM", "--" };
+    command.insert(command.end(), argv.begin(), argv.end());
+    const pid_t pid = StartCommand(command, log, &environment);
+    Check(pid < 0 ? -ECHILD : 0, "start " + argv.front());
     return pid;
 }
 
@@ -175,7 +146,7 @@ void MockLoginManager::Stop(pid_t& pid)
     if (pid <= 0)
         return;
     kill(pid, SIGTERM);
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
+    WaitCommand(pid);
     pid = -1;
 }
 

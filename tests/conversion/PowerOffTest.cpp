@@ -7,9 +7,9 @@
 #include "conversion/Shutdown.h"
 #include "conversion/SleepInhibitor.h"
 #include "conversion/SystemLoginManager.h"
+#include "support/Command.h"
 #include "support/MemoryLoginManager.h"
 #include "support/TempDir.h"
-#include "support/Wait.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -28,7 +28,7 @@ TEST(RunnerEnd, StopThenDeadlineSendsOnlyWhatTheChildNeeds)
         std::uint32_t exitCode;
     };
     const std::vector<Case> cases = {
-        { Child({ "echo" }), 10s, 5s, 0 }, // ends on "q" by itself: no signal
+        { Child({ "echo" }), 10min, 10min, 0 }, // ends on "q" by itself: no signal
         { Child({ "sleep", "600000" }), 100ms, 10s, Signalled(SIGTERM) }, // ignores "q", not SIGTERM
         // A kill delay shorter than the terminate delay counts from SIGTERM, not from now.
         { Child({ "sleep", "600000" }), 300ms, 50ms, Signalled(SIGTERM) },
@@ -107,13 +107,13 @@ TEST(RunnerEnd, HoldsAfterTheRunnerIsDestroyed)
         return pid;
     };
     // A child that ends on its input does so by itself (a signal would leave no mark).
-    const pid_t obeying = closeWindow(Child({ "mark", temp.File("exit"), "echo" }), 2s, 3s);
+    const pid_t obeying = closeWindow(Child({ "mark", temp.File("exit"), "echo" }), 10min, 10min);
     // One that ignores its input and SIGTERM is killed.
     const pid_t stubborn = closeWindow(Child({ "ignore-term", "600000" }), 100ms, 200ms);
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(obeying) && ProcessGone(stubborn); }));
     EXPECT_TRUE(WaitUntil([&] { return ChildCount() == childrenBefore; })); // reaped, no zombie
-    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     loop.Drain(50ms);
     EXPECT_EQ(events, 0);
 }

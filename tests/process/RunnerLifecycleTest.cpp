@@ -277,7 +277,7 @@ TEST(RunnerDestroy, ChildGoesOnToItsOwnEndWithoutEvents)
     // SIGPIPE, and the watcher reaps it.
     EXPECT_EQ(WaitForFile(temp.File("exit")), "exit=0");
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(doomed.pid); })) << ProcessState(doomed.pid);
-    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); })) << ThreadIds().size();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(threadsBefore); }));
     EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
     loop.Drain(50ms);
     EXPECT_EQ(doomed.events, seen);

@@ -26,7 +26,7 @@ struct Resources {
 void ExpectUnchanged(const Resources& before)
 {
     // A thread that posted its last notice may need a moment to be gone.
-    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(before.threads); })) << ThreadIds().size();
+    EXPECT_TRUE(WaitUntil([&] { return NoNewThreads(before.threads); }));
     EXPECT_TRUE(WaitUntil([&] { return ChildCount() == before.children; })) << ChildCount();
     EXPECT_EQ(OpenDescriptorCount(), before.descriptors);
     EXPECT_EQ(ZombieChildCount(), before.zombies);

@@ -2,13 +2,12 @@
 
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
-#include "support/Wait.h"
+#include "support/Command.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <poll.h>
 #include <sstream>
 #include <thread>
@@ -99,14 +98,9 @@ int OpenDescriptorCount()
     return static_cast<int>(Entries("/proc/self/fd").size()) - 1; // less the one listing them
 }
 
-std::set<int> ThreadIds()
-{
-    return Entries("/proc/self/task");
-}
-
 bool NoNewThreads(const std::set<int>& before)
 {
-    const std::set<int> now = ThreadIds();
+    const std::set<int> now = Entries("/proc/self/task");
     return std::includes(before.begin(), before.end(), now.begin(), now.end());
 }
 
@@ -124,7 +118,7 @@ std::set<int> BaselineThreads()
         return loop.RunUntil([&] { return ended; });
     }();
     (void)warmedUp;
-    return ThreadIds();
+    return Entries("/proc/self/task");
 }
 
 namespace {
@@ -179,10 +173,7 @@ char ProcessState(int pid)
 
 std::string WaitForFile(const std::string& path)
 {
-    if (!WaitUntil([&] { return access(path.c_str(), F_OK) == 0; }))
-        return "(missing)";
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return WaitUntil([&] { return access(path.c_str(), F_OK) == 0; }) ? FileBytes(path) : "(missing)";
 }
 
 RecordingRunner::RecordingRunner(unsigned options)

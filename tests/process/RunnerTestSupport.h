@@ -6,11 +6,9 @@
 #include "base/PlainEventLoop.h"
 #include "process/TJvCreateProcess.h"
 #include "support/Command.h"
-#include "support/Wait.h"
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -35,8 +33,6 @@ std::string PatternBytes(std::size_t n);
 std::string ReconstructText(const std::vector<Line>& lines);
 
 int OpenDescriptorCount();
-// The ids of this process's threads.
-std::set<int> ThreadIds();
 // The threads once those that start lazily (a sanitizer's background thread, the spawner
 // thread) are there: runs one thread and one child to its end first.
 std::set<int> BaselineThreads();
@@ -60,9 +56,9 @@ struct RecordingRunner {
 
     // Sets the command line and runs it.
     void Start(const std::vector<std::string>& arguments);
-    // Runs the loop until OnTerminate came; then a short drain shows later events.
+    // Runs the loop until OnTerminate came; then a short drain shows later events. Run
+    // starts, then waits so.
     bool WaitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    // Start, then WaitForEnd.
     bool Run(const std::vector<std::string>& arguments)
     {
         Start(arguments);

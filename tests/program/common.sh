@@ -21,21 +21,11 @@ shipped=$(dirname "$built")/../LibFFmpeg.Dat.built
 cp "$shipped" "$work/program/LibFFmpeg.Dat"
 program=$work/program/ondrevo
 x11() { /usr/bin/python3 "$here/x11.py" "$@"; }
-# Runs the command after $1 until it succeeds; fails once $1 seconds have passed. The
-# limit only ever fails a check, so it is generous.
-until_true() {
-  local seconds=$1; shift
-  for _ in $(seq $((seconds * 5))); do "$@" && return 0; sleep 0.2; done
-  "$@"
-}
-gone() { ! kill -0 "$1" 2>/dev/null; }
-# Waits for the program $1 to end, at most $2 seconds; one that still runs then is
-# killed and the wait fails.
-wait_for_exit() {
-  until_true "$2" gone "$1" && return 0
-  kill "$1" 2>/dev/null
-  return 1
-}
+# Runs the command after $1 until it succeeds; fails once $1 seconds have passed (a limit
+# that only ever fails a check, so a generous one).
+until_true() { for _ in $(seq $(($1 * 5))); do "${@:2}" && return 0; sleep 0.2; done; "${@:2}"; }
+# Waits for the program $1 to end, at most $2 seconds; one still running then is killed.
+wait_for_exit() { until_true "$2" eval "! kill -0 $1 2>/dev/null" || { kill "$1" 2>/dev/null; return 1; }; }
 # Whether the window $1 shows what it was drawn with: more than its background colour.
 drawn() { [ "$(import -window "$1" -format %k info: 2>/dev/null || echo 0)" -gt 2 ]; }
 export QT_QPA_PLATFORM=xcb

@@ -192,25 +192,20 @@ def labelled_by(node):
     return names
 
 
+def matches(node, predicate):
+    """predicate(node), false for a widget that went away meanwhile."""
+    try:
+        return predicate(node)
+    except (GLib.Error, RuntimeError):
+        return False
+
+
 def find(root, predicate):
-    for node in walk(root):
-        try:
-            if predicate(node):
-                return node
-        except (GLib.Error, RuntimeError):
-            continue
-    return None
+    return next((node for node in walk(root) if matches(node, predicate)), None)
 
 
 def find_all(root, predicate):
-    found = []
-    for node in walk(root):
-        try:
-            if predicate(node):
-                found.append(node)
-        except (GLib.Error, RuntimeError):
-            continue
-    return found
+    return [node for node in walk(root) if matches(node, predicate)]
 
 
 # --- mouse and keys -------------------------------------------------------------------
@@ -309,10 +304,7 @@ class Program:
             return None
         return wait_for("window %r" % name, probe)
 
-    def gone(self, name):
-        return self.gone_role(name, None)
-
-    def gone_role(self, name, roles):
+    def gone(self, name, roles=None):
         """No shown top-level window titled `name` (of one of `roles`, if given)."""
         app = self.application()
         for i in range(app.childCount):

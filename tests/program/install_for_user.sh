@@ -62,7 +62,7 @@ install_ondrevo || fail "second install failed"
 cd "$work"
 WAYLAND_DISPLAY=wayland-nowhere QT_QPA_PLATFORM=wayland "$exec_path" 2>"$work/stderr" &
 pid=$!
-window=$(x11 wait Ondrevo 60) || { cat "$work/stderr"; fail "no window from the launcher"; }
+window=$(until_true 60 x11 find Ondrevo) || { cat "$work/stderr"; fail "no window from the launcher"; }
 [ "$(readlink "/proc/$pid/cwd")" = "$prefix" ] || fail "working directory $(readlink "/proc/$pid/cwd")"
 x11 close "$window"
 wait_for_exit $pid 60 || fail "still running after the close box"

@@ -7,7 +7,7 @@ cd "$work/gone"
 rmdir "$work/gone"
 "$program" 2>"$work/stderr" &
 pid=$!
-box=$(x11 wait "Application Error" 30)
+box=$(until_true 30 x11 find "Application Error")
 xdotool key --window "$box" Return 2>/dev/null || true  # the release may find the box gone
 wait_for_exit $pid 60 || { echo "still running after OK"; exit 1; }
 wait $pid && status=0 || status=$?

@@ -36,7 +36,7 @@ def main():
 
         d.click(d.button(box, "OK"))
         window = program.top_level("Ondrevo", roles=("filler", "frame", "window"))
-        wait_for("the error report to close", lambda: program.gone_role("Ondrevo", ("alert", "dialog")))
+        wait_for("the error report to close", lambda: program.gone("Ondrevo", ("alert", "dialog")))
         for caption in SELECTORS:
             combo = d.selector(window, caption)
             text, entries = d.selector_text(combo), d.selector_entries(combo)

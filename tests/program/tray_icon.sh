@@ -38,7 +38,7 @@ until_true 30 test -e "$work/openbox.ready" || fail "openbox did not start"
 NO_AT_BRIDGE=1 trayer --edge bottom --align right --widthtype pixel --width 100 --heighttype pixel --height 24 \
   >"$work/trayer.log" 2>&1 &
 helpers+=($!)
-panel=$(x11 wait panel 30) || fail "trayer did not start: $(cat "$work/trayer.log")"
+panel=$(until_true 30 x11 find panel) || fail "trayer did not start: $(cat "$work/trayer.log")"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/at-spi.log" 2>&1 &
 helpers+=($!)
 
@@ -65,10 +65,8 @@ find_main() {
   done
   return 1
 }
-until_true 30 find_main >/dev/null || fail "no main window"
-main=$(find_main)
-until_true 30 find_icon >/dev/null || fail "no icon in the notification area"
-icon=$(find_icon)
+main=$(until_true 30 find_main) || fail "no main window"
+icon=$(until_true 30 find_icon) || fail "no icon in the notification area"
 echo "main window $main, icon $icon in trayer's panel"
 
 # The hint: hovering shows a tool tip that the accessibility bus reads as "Ondrevo".

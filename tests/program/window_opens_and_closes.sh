@@ -7,7 +7,7 @@ source "$(dirname "$0")/common.sh"
 cd "$work/program"
 ./ondrevo 2>"$work/stderr" &
 pid=$!
-window=$(x11 wait Ondrevo 30)
+window=$(until_true 30 x11 find Ondrevo) || { echo "no window"; exit 1; }
 until_true 30 drawn "$window" || { echo "the window was not drawn"; exit 1; }
 kill -0 $pid
 faces=$(grep -oE '/[^ ]+\.(ttf|otf|ttc|pfb|pcf(\.gz)?)$' /proc/$pid/maps | sort -u)

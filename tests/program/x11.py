@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
 """Small X11 client for the whole-program checks, on libX11 through ctypes.
 
-  x11.py wait NAME [SECONDS]   print the id of a mapped top-level window titled NAME
+  x11.py find NAME             print the id of a mapped top-level window titled NAME; fail without one
   x11.py close ID              ask the window to close, as a window manager's close box does
 """
 import ctypes
 import ctypes.util
 import sys
-import time
 
 x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
 Window = ctypes.c_ulong
@@ -83,15 +82,12 @@ def main():
     display = x.XOpenDisplay(None)
     if not display:
         sys.exit("cannot open the display")
-    if sys.argv[1] == "wait":
-        deadline = time.time() + float(sys.argv[3] if len(sys.argv) > 3 else 20)
-        while time.time() < deadline:
-            window = find(display, sys.argv[2])
-            if window:
-                print(window)
-                return
-            time.sleep(0.2)
-        sys.exit("no window titled %r" % sys.argv[2])
+    if sys.argv[1] == "find":
+        window = find(display, sys.argv[2])
+        if not window:
+            sys.exit(1)
+        print(window)
+        return
     if sys.argv[1] == "close":
         window = int(sys.argv[2])
         event = XEvent()

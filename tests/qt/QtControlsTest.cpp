@@ -7,7 +7,7 @@
 #include "app/qt/QtEdit.h"
 #include "app/qt/QtFileList.h"
 #include "base/Errors.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // picks and edits raise its change event.
 
 #include "app/qt/QtSelector.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 
 #include <QLineEdit>
 #include <QTest>

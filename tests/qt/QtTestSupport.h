@@ -7,14 +7,16 @@
 #include "parameters/TSqlDatMod.h"
 #include "support/Clip.h"
 #include "support/Command.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -28,6 +30,13 @@ public:
     void Quit() override { ++quits; }
     int quits = 0;
 };
+
+// Saves a picture where ONDREVO_SCREENSHOTS points, to look at by eye.
+inline void Keep(const QImage& image, const char* name)
+{
+    if (const char* folder = std::getenv("ONDREVO_SCREENSHOTS"))
+        image.save(QString("%1/%2.png").arg(folder, name));
+}
 
 // Runs `act` on the next modal dialog once it is open (inside its exec()).
 inline void WhenModal(std::function<void(QWidget*)> act)

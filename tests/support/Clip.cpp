@@ -2,6 +2,7 @@
 
 #include "support/Command.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -59,14 +60,7 @@ std::string ProbeStreams(const std::string& path)
 double ProbeDuration(const std::string& path)
 {
     const ProbeFields format = Probe(path).format;
-    const auto duration = format.find("duration");
-    if (duration == format.end())
-        return -1;
-    try {
-        return std::stod(duration->second);
-    } catch (const std::exception&) {
-        return -1;
-    }
+    return format.count("duration") ? std::strtod(format.at("duration").c_str(), nullptr) : -1;
 }
 
 } // namespace ondrevo::testing

@@ -8,20 +8,33 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace ondrevo::testing {
 
-int RunCommand(const std::vector<std::string>& arguments, const std::string& log)
+namespace {
+
+std::vector<char*> Pointers(const std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (const std::string& text : texts)
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+} // namespace
+
+pid_t StartCommand(
+    const std::vector<std::string>& arguments, const std::string& log, const std::vector<std::string>* environment)
 {
     if (arguments.empty())
         return -1;
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = Pointers(arguments);
+    std::vector<char*> envp = environment ? Pointers(*environment) : std::vector<char*>();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -30,13 +43,22 @@ int RunCommand(const std::vector<std::string>& arguments, const std::string& log
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     }
     pid_t pid = 0;
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environment ? envp.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
+    return error == 0 ? pid : -1;
+}
+
+int WaitCommand(pid_t pid)
+{
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunCommand(const std::vector<std::string>& arguments, const std::string& log)
+{
+    const pid_t pid = StartCommand(arguments, log);
+    return pid < 0 ? -1 : WaitCommand(pid);
 }
 
 int Shell(const std::string& command)
@@ -62,18 +84,26 @@ std::string ShellOutput(const std::string& command)
 std::string ShellQuote(const std::string& text)
 {
     std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
 bool ProcessGone(pid_t pid)
 {
     return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return condition();
+        // The pause between two checks; it decides nothing.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 } // namespace ondrevo::testing

@@ -2,12 +2,10 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sqlite3.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,14 +78,6 @@ std::vector<std::string> StoredState(const std::string& path)
         for (auto& row : QueryRows(path, sql))
             state.push_back(std::move(row));
     return state;
-}
-
-std::string FileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 unsigned WriteTransactions(const std::string& path)

@@ -4,6 +4,7 @@
 
 #include "base/Controls.h"
 #include "parameters/JournalRow.h"
+#include "support/TempDir.h"
 
 #include <functional>
 #include <string>
@@ -24,7 +25,6 @@ std::vector<std::string> QueryRows(const std::string& path, const std::string& s
 std::string QueryValue(const std::string& path, const std::string& sql);
 // Everything the program may store: the saved positions and the output folder.
 std::vector<std::string> StoredState(const std::string& path);
-std::string FileBytes(const std::string& path);
 // Write transactions committed on a database file so far, by any connection: the
 // change counter in its header.
 unsigned WriteTransactions(const std::string& path);

@@ -1,5 +1,5 @@
 #pragma once
-// Temporary folders for tests.
+// Temporary folders for tests, and the files in them.
 
 #include <filesystem>
 #include <string>
@@ -19,6 +19,12 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The whole content of a file; empty when it cannot be read.
+std::string FileBytes(const std::string& path);
+// Writes an executable shell script: "#!/bin/sh", then `body`. A file or link that was at
+// `path` is replaced, never written through.
+void WriteScript(const std::string& path, const std::string& body);
 
 // Makes the working directory `folder` while it lives.
 class WorkingDirectory {

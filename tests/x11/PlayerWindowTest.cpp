@@ -14,8 +14,6 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include <fstream>
-
 namespace ondrevo::testing {
 namespace {
 
@@ -33,13 +31,6 @@ double ShareNotColorKey(const QImage& image)
     return double(other) / double(rgb.width() * rgb.height());
 }
 
-// Saves a picture where ONDREVO_SCREENSHOTS points, to look at by eye.
-void Keep(const QImage& image, const char* name)
-{
-    if (const char* folder = std::getenv("ONDREVO_SCREENSHOTS"))
-        image.save(QString("%1/%2.png").arg(folder, name));
-}
-
 class PlayerWindowOnX11 : public MainWindowTest {
 protected:
     void SetUp() override
@@ -47,9 +38,7 @@ protected:
         MainWindowTest::SetUp();
         std::filesystem::create_directory(program.Path() / "bin");
         // The real player with its picture on the X server; no sound device is assumed.
-        const std::string player = program.File("bin/mplayer");
-        std::ofstream(player) << "#!/bin/sh\nexec " ONDREVO_MPLAYER " -ao null \"$@\"\n";
-        std::filesystem::permissions(player, std::filesystem::perms::owner_all);
+        WriteScript(program.File("bin/mplayer"), "exec " ONDREVO_MPLAYER " -ao null \"$@\"");
         SetProgramFolderForTesting(program.Path().string() + "/");
     }
     void TearDown() override

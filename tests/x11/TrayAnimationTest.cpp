@@ -13,8 +13,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
-#include <fstream>
-
 namespace ondrevo::testing {
 namespace {
 
@@ -41,9 +39,7 @@ protected:
         // again, so that the batch lasts until Stop.
         std::filesystem::create_directories(program.Path() / "bin");
         std::filesystem::create_directories(program.Path() / "FFOutput");
-        const std::string encoder = program.File("bin/ffmpeg");
-        std::ofstream(encoder) << "#!/bin/sh\nexec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"\n";
-        std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+        WriteScript(program.File("bin/ffmpeg"), "exec " ONDREVO_FFMPEG " -re -stream_loop -1 \"$@\"");
         SetProgramFolderForTesting(program.Path().string() + "/");
         MainWindowTest::SetUp();
     }
@@ -110,10 +106,8 @@ TEST_F(TrayOnX11, TheIconAlternatesBetweenItsTwoImagesDuringABatchAndIsIdleAfter
     EXPECT_EQ(images.back(), 15);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NE(shown[15], shown[16]) << "the notification area shows the same picture for both images";
-    if (const char* folder = std::getenv("ONDREVO_SCREENSHOTS")) {
-        shown[15].save(QString("%1/tray-15.png").arg(folder));
-        shown[16].save(QString("%1/tray-16.png").arg(folder));
-    }
+    Keep(shown[15], "tray-15");
+    Keep(shown[16], "tray-16");
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
