@@ -3,13 +3,15 @@
 //  - ShowProgress either succeeds or raises EConvertError, and a raised error leaves the
 //    percent cell and the status line as they were;
 //  - a progress line with a known time writes "<integer>%" into the percent cell and the
-//    whole line into the status line; an unknown time ("N/A") only the status line; any
-//    other line changes neither.
+//    whole line into the status line; an unknown time ("N/A") only the status line; a line
+//    cut before its time is complete changes nothing;
+//  - any other line changes neither cell nor status line, and only notes itself in the job.
 
 #include "base/Controls.h"
 #include "base/Errors.h"
 #include "base/PlainEventLoop.h"
 #include "conversion/BatchControls.h"
+#include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/Progress.h"
 #include "parameters/TSqlDatMod.h"
@@ -63,7 +65,7 @@ private:
     std::string text_;
 };
 
-struct Nothing : IButton, ICheckBox, ITimer, ITrayIcon, ISleepInhibitor, IDetailsPanel, ILoginManager {
+struct Nothing : IButton, ICheckBox, ITimer, ITrayIcon, ISleepInhibitor, IDetailsPanel, ILoginManager, IBatchDisplay {
     bool Enabled() const override { return false; }
     void SetEnabled(bool) override { }
     bool Checked() const override { return false; }
@@ -83,6 +85,9 @@ struct Nothing : IButton, ICheckBox, ITimer, ITrayIcon, ISleepInhibitor, IDetail
     {
         return {};
     }
+    void Show(int, const std::string&) override { }
+    void Clear() override { }
+    void NotifyIfAway(const std::string&) override { }
 };
 
 } // namespace
@@ -93,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static TSqlDatMod database(":memory:");
     static TJvCreateProcess encoder(loop);
     static Nothing nothing;
+    static EncoderPool encoders(encoder, [](std::size_t) { return nullptr; });
 
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find('\0');
@@ -102,7 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string line = split == std::string::npos ? input : input.substr(split + 1);
     Edit cursor("0"), status("before"), folder("/out");
     BatchControls controls { list, nothing, { &nothing, &nothing, &nothing, &nothing, &nothing }, cursor, status,
-        folder, nothing, encoder, nothing, nothing, nothing, nothing, [] {}, database.SqliteQuery(), {}, {} };
+        nothing, folder, nothing, encoders, [] { return 1; }, nothing, nothing, nothing, nothing, [] {},
+        database.SqliteQuery(), {}, {} };
+    encoders.Job(0) = ConversionJob {};
 
     const std::vector<std::string> before = list.cells;
     bool raised = false;
@@ -122,9 +130,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(list.cells == before && status.Text() == "before", "other lines change no cell and no status");
         return 0;
     }
-    Check(status.Text() == line, "the status line shows the whole progress line");
+    if (!progress::TimeCutShort(line) || progress::TimeUnknown(line))
+        Check(status.Text() == line, "the status line shows the whole progress line");
     if (progress::TimeUnknown(line)) {
         Check(list.cells == before, "an unknown time leaves the percent");
+        return 0;
+    }
+    if (progress::TimeCutShort(line)) {
+        Check(list.cells == before && status.Text() == "before", "a cut line changes nothing");
         return 0;
     }
     const std::string& percent = list.cells[3];
