@@ -9,7 +9,7 @@
 #include "support/Clip.h"
 #include "support/Command.h"
 #include "support/DatabaseFiles.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <chrono>
