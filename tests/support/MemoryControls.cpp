@@ -23,7 +23,7 @@ const MemoryFileList::Row& MemoryFileList::At(int row) const
 
 void MemoryFileList::AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems)
 {
-    rows.push_back(Row { caption, imageIndex, subItems });
+    rows.push_back(Row { caption, imageIndex, subItems, {} });
 }
 
 std::string MemoryFileList::Caption(int row) const
