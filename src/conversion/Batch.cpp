@@ -105,7 +105,8 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
     // (cut short, or stopped before a progress line) has its file measured.
     long long milliseconds = job.writtenMilliseconds;
     JobOutcome outcome = JudgeJob(job, exitCode, milliseconds, bytes);
-    if (!outcome.keep && job.output && bytes > 0 && !job.writeFailed) {
+    const bool lengthCanDecide = job.stopped || exitCode == 0;
+    if (!outcome.keep && lengthCanDecide && job.output && bytes > 0 && !job.writeFailed) {
         milliseconds = std::max(milliseconds, command_line::PlayingMilliseconds(job.output->Path()));
         outcome = JudgeJob(job, exitCode, milliseconds, bytes);
     }
