@@ -11,7 +11,6 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
