@@ -465,18 +465,7 @@ TEST_F(FileList, DeleteRemovesTheSelectedRowAndBlanksThePanelWhenNoneRemain)
     EXPECT_EQ(window.details.rows, BlankPanel());
 }
 
-TEST_F(FileList, DeleteOnAnEmptyListBlanksThePanel)
-{
-    window.details.rows[1] = { "stale.mp4" };
-    window.details.rows[5] = { "stale" };
-    window.details.rows[0] = { "kept" };
-    Delete();
-    Rows expected = BlankPanel();
-    expected[0] = { "kept" };
-    EXPECT_EQ(window.details.rows, expected);
-}
-
-TEST_F(FileList, ClearOnAnEmptyListChangesNothing)
+TEST_F(FileList, OnAnEmptyListClearChangesNothingAndDeleteBlanksThePanel)
 {
     SetCursorQuietly("3");
     window.jvEditCmdMsg.SetText("frame=  152 fps=0.0");
@@ -486,6 +475,13 @@ TEST_F(FileList, ClearOnAnEmptyListChangesNothing)
     EXPECT_EQ(window.jvEditNumb.Text(), "3");
     EXPECT_EQ(window.jvEditCmdMsg.Text(), "frame=  152 fps=0.0");
     EXPECT_EQ(window.details.rows, panel);
+
+    window.details.rows[5] = { "stale" };
+    window.details.rows[0] = { "kept" };
+    Delete();
+    Rows expected = BlankPanel();
+    expected[0] = { "kept" };
+    EXPECT_EQ(window.details.rows, expected);
 }
 
 TEST_F(FileList, ClearRemovesAllRowsResetsTheCursorAndEmptiesTheStatusLine)
