@@ -4,12 +4,14 @@
 // real encoder, the shipped database, FFOutput beside it), generated clips, and the
 // process's clocks and memory as the kernel counts them.
 
+#include "app/TFFmpegFrmHandlers.h"
+#include "app/TFFmpegFunc.h"
 #include "base/CharacterType.h"
 #include "base/ProgramFolder.h"
 #include "support/Clip.h"
 #include "support/Command.h"
 #include "support/DatabaseFiles.h"
-#include "support/MemoryMainWindow.h"
+#include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <chrono>
@@ -130,6 +132,22 @@ public:
     BatchProgram& operator=(const BatchProgram&) = delete;
 
     std::string OutputFolder() const { return (program_ / "FFOutput").string(); }
+
+    // The encoder argument lists the batch builds for its first `rows` rows, taken through
+    // the controller without starting a job.
+    std::vector<std::vector<std::string>> RowCommandLines(int rows)
+    {
+        testing::MemoryEdit& cursor = session->window.jvEditNumb;
+        std::vector<std::vector<std::string>> commands;
+        cursor.OnChange = nullptr;
+        for (int n = 0; n < rows; ++n) {
+            cursor.SetText(std::to_string(n));
+            commands.push_back(TFFmpegFunc().BuildCommandLine());
+        }
+        cursor.SetText("-1");
+        cursor.OnChange = [this] { session->window.handlers.JvEditNumbChange(); };
+        return commands;
+    }
 
     testing::TempDir dir;
 

@@ -60,14 +60,7 @@ int main(int argc, char** argv)
     // The argument lists the batch builds, one per row, for xargs: the arguments after
     // the program, NUL-separated, every list of the same length, so that xargs -n gives
     // each encoder its own.
-    std::vector<std::vector<std::string>> commands;
-    for (int n = 0; n < clips; ++n) {
-        session.window.jvEditNumb.OnChange = nullptr;
-        session.window.jvEditNumb.SetText(std::to_string(n));
-        commands.push_back(TFFmpegFunc().BuildCommandLine());
-    }
-    session.window.jvEditNumb.SetText("-1");
-    session.window.jvEditNumb.OnChange = [&session] { session.window.handlers.JvEditNumbChange(); };
+    const std::vector<std::vector<std::string>> commands = program.RowCommandLines(clips);
     const std::size_t arguments = commands.front().size();
     const std::string listFile = program.dir.File("commands.txt");
     {

@@ -105,12 +105,16 @@ fuzz() {
   fi
 }
 
+times=()
 for s in "${stages[@]}"; do
   echo "=== $s"
+  started=$SECONDS
   "$s"
+  times+=("$s $((SECONDS - started)) s")
 done
 
 echo
 echo "=== Summary"
 printf '%s\n' "${summary[@]}"
+printf 'Time taken: '; printf '%s, ' "${times[@]}"; echo "in all $SECONDS s (packages included)"
 exit $status

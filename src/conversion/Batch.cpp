@@ -99,14 +99,16 @@ int RowOfJob(const BatchControls& controls, const ConversionJob& job)
 JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
     ConversionJob& job = controls.encoders.Job(slot);
-    long long bytes = 0;
-    long long milliseconds = 0;
-    if (job.output) {
-        bytes = job.output->Size();
-        if (bytes > 0 && !job.writeFailed)
-            milliseconds = command_line::PlayingMilliseconds(job.output->Path());
-    }
+    const long long bytes = job.output ? job.output->Size() : 0;
+    // The encoder's last progress line says how much it wrote; when that is enough, the
+    // file needs no second reading on the UI thread. Only a run it would fail on that report alone
+    // (cut short, or stopped before a progress line) has its file measured.
+    long long milliseconds = job.writtenMilliseconds;
     JobOutcome outcome = JudgeJob(job, exitCode, milliseconds, bytes);
+    if (!outcome.keep && job.output && bytes > 0 && !job.writeFailed) {
+        milliseconds = std::max(milliseconds, command_line::PlayingMilliseconds(job.output->Path()));
+        outcome = JudgeJob(job, exitCode, milliseconds, bytes);
+    }
     if (job.output && outcome.keep) {
         try {
             job.output->Commit();

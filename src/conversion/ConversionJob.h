@@ -23,6 +23,8 @@ struct ConversionJob {
     // The row's playing time, and how much of it the encoder has converted so far.
     int playingSeconds = 0;
     int elapsedSeconds = 0;
+    // The playing time the encoder's last progress line reports written, in milliseconds.
+    long long writtenMilliseconds = 0;
     // Stop or closing the window asked the encoder to finish early.
     bool stopped = false;
     // No encoder ran: the end was posted (a refused row). Once stopped, such a job no

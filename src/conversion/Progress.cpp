@@ -93,6 +93,39 @@ int ElapsedSeconds(const std::string& line)
     return fields[0] * 3600 + fields[1] * 60 + fields[2];
 }
 
+long long WrittenMilliseconds(const std::string& line)
+{
+    if (!StartsWith(line, "frame=") && !StartsWith(line, "size="))
+        return -1;
+    const std::size_t found = line.find("time=");
+    if (found == std::string::npos)
+        return -1;
+    // hh:mm:ss with an optional fraction; anything else ("N/A", a negative time at the
+    // start, a line cut short) says nothing about the file.
+    const std::string_view time = std::string_view(line).substr(found + 5);
+    long long fields[3] {};
+    std::size_t at = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0 && (at >= time.size() || time[at++] != ':'))
+            return -1;
+        const std::size_t start = at;
+        while (at < time.size() && time[at] >= '0' && time[at] <= '9' && at - start < 9)
+            fields[i] = fields[i] * 10 + (time[at++] - '0');
+        if (at == start)
+            return -1;
+    }
+    long long milliseconds = ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 1000;
+    if (at < time.size() && time[at] == '.') {
+        long long scale = 100;
+        for (++at; at < time.size() && time[at] >= '0' && time[at] <= '9'; ++at, scale /= 10)
+            milliseconds += (time[at] - '0') * scale;
+    }
+    // A line that stops inside its time was read before the encoder finished writing it.
+    if (at == time.size())
+        return -1;
+    return milliseconds;
+}
+
 int Percent(int elapsed, int duration)
 {
     if (duration == 0)
@@ -149,12 +182,14 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     const int row = RowOfSlot(controls, slot);
     if (row < 0)
         return;
+    ConversionJob& job = controls.encoders.Job(slot);
+    if (const long long written = WrittenMilliseconds(line); written >= 0)
+        job.writtenMilliseconds = written;
     if (!StartsWith(line, "frame=")) {
         // "size=" lines are the progress of a file without pictures.
         std::string said = Trim(line);
         if (said.empty() || said == kConversionFailed || StartsWith(line, "size="))
             return;
-        ConversionJob& job = controls.encoders.Job(slot);
         // The encoder names the temporary file; the user knows the final one.
         if (job.output) {
             const std::string& partial = job.output->Path();
@@ -186,7 +221,7 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
         return;
     const int duration = PlayingSeconds(controls, row);
     const int elapsed = ElapsedSeconds(line);
-    controls.encoders.Job(slot).elapsedSeconds = elapsed;
+    job.elapsedSeconds = elapsed;
     controls.fileList.SetSubItem(row, kPercentCell, std::to_string(Percent(elapsed, duration)) + "%");
     if (shown)
         controls.statusLine.SetText(line);

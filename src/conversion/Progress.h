@@ -40,6 +40,11 @@ int PlayingSeconds(const BatchControls& controls, int row);
 // a second is ignored). Raises EConvertError when a field is not a number.
 int ElapsedSeconds(const std::string& line);
 
+// How much of its file the encoder reports written, from a progress line's "time="
+// (hh:mm:ss, an optional fraction): milliseconds, or -1 when the line is no progress
+// line, its time is unknown or negative, or it ends inside its time.
+long long WrittenMilliseconds(const std::string& line);
+
 // The whole percentage of `elapsed` in `duration`, truncated, not limited to 100. A
 // duration of 0 (a source shorter than a second) gives 0.
 int Percent(int elapsed, int duration);

@@ -130,6 +130,30 @@ TEST_F(Progress, AnUnknownTimeIsShownButNotReportedAndAnUnreadableOneIsReportedO
     EXPECT_EQ(reports.messages.size(), 2u);
 }
 
+// The written length decides whether a finished file is whole without reading it again:
+// read too long, a cut source would pass; too short, a whole one would fail.
+TEST_F(Progress, TheLengthTheEncoderReportsWrittenIsReadToTheMillisecondOrNotAtAll)
+{
+    const struct {
+        const char* line;
+        long long milliseconds;
+    } rows[] = {
+        { kLastLine, 59060 },
+        { "frame=   25 fps=0.0 q=2.0 Lsize=      9kB time=00:00:00.96 bitrate= 75.2kbits/s", 960 },
+        { "size=     120kB time=01:02:03.5 bitrate= 32.0kbits/s speed=60x", 3723500 }, // no pictures
+        { "frame=    0 fps=0.0 q=0.0 size=       0kB time=N/A bitrate=N/A", -1 },
+        { "frame=    1 fps=0.0 q=0.0 size=       0kB time=-00:00:00.04 bitrate=N/A", -1 },
+        { "frame=   12 fps=0.0 q=2.0 size=      70kB time=00:00:01.9", -1 }, // still being written
+        { "[mp4 @ 0x1] Error at time=00:00:05.00 here", -1 },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(progress::WrittenMilliseconds(row.line), row.milliseconds) << row.line;
+    // The job keeps the last length reported; a line without one leaves it.
+    Show(rows[1].line);
+    Show(rows[3].line);
+    EXPECT_EQ(session.window.encoders.Job(0).writtenMilliseconds, 960);
+}
+
 TEST_F(Progress, NothingChangesWhileTheCursorNamesNoRow)
 {
     for (const char* cursor : { "-1", "1" }) {

@@ -6,14 +6,16 @@
 # (xvfb-run -a).
 set -uo pipefail
 coproc xvfb { exec Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null; }
+# Bash forgets xvfb_PID once the server has ended; the server's end must not fail the run.
+server=$xvfb_PID
 if ! read -r -t 60 number <&"${xvfb[0]}" || [ -z "$number" ]; then
   echo "Xvfb did not start" >&2
-  kill "$xvfb_PID" 2>/dev/null
+  kill "$server" 2>/dev/null
   exit 1
 fi
 export DISPLAY=:$number
 "$@"
 status=$?
-kill "$xvfb_PID" 2>/dev/null
-wait "$xvfb_PID" 2>/dev/null
+kill "$server" 2>/dev/null
+wait "$server" 2>/dev/null
 exit $status
