@@ -222,29 +222,22 @@ TEST(DatabaseFailures, ALockOfAnotherProgramLosesNoChoiceAndShowsNoneThatIsNotSt
     }
 }
 
-TEST(DatabaseFailures, MissingOutputFolderTableLeavesTheFieldEmpty)
+// A table gone from the shipped database: the start-up reports it and fills what it can.
+class MissingTable : public ::testing::Test, protected ProgramOnShippedCopy {};
+
+TEST_F(MissingTable, OfTheOutputFolderLeavesTheFieldEmpty)
 {
-    TempDir dir;
-    WorkingDirectory cwd(dir.Path());
-    CopyShippedDatabase("LibFFmpeg.Dat");
-    ExecuteSql("LibFFmpeg.Dat", "drop table savedir_videofile");
-    ErrorReports reports;
-    Session s;
-    s.Show();
+    ExecuteSql(db, "drop table savedir_videofile");
+    Session& s = Start();
     EXPECT_EQ(reports.messages, std::vector<std::string> { "no such table: savedir_videofile." });
     EXPECT_EQ(s.Selector(9).ItemIndex(), 6) << "the selectors were filled before the folder failed";
     EXPECT_EQ(s.window.jvEditDir.Text(), "");
 }
 
-TEST(DatabaseFailures, FailingSavedPositionKeepsTheListWithoutSelection)
+TEST_F(MissingTable, OfSavedAudioPositionsKeepsTheListWithoutSelection)
 {
-    TempDir dir;
-    WorkingDirectory cwd(dir.Path());
-    CopyShippedDatabase("LibFFmpeg.Dat");
-    ExecuteSql("LibFFmpeg.Dat", "drop table cmbex_adoindex");
-    ErrorReports reports;
-    Session s;
-    s.Show();
+    ExecuteSql(db, "drop table cmbex_adoindex");
+    Session& s = Start();
     EXPECT_EQ(reports.messages, std::vector<std::string> { "no such table: cmbex_adoindex." });
     EXPECT_EQ(s.Selector(6).ItemIndex(), 0);
     EXPECT_EQ(s.Selector(7).ItemCount(), 7);

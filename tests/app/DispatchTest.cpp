@@ -28,37 +28,26 @@ TEST(ErrorReportText, AppendsAPeriodOnlyAfterCharactersThatSortAfterIt)
     EXPECT_EQ(ErrorReportText("\xC3\xA9"), "\xC3\xA9."); // bytes of UTF-8 sort after '.'
 }
 
-TEST(Dispatch, ReportsAnEscapingErrorOnceWithTheApplicationTitleAndGoesOn)
-{
-    ErrorReports reports;
-    bool after = false;
-    Dispatch([] { throw EConvertError("'x' is not a valid integer value"); });
-    Dispatch([&] { after = true; });
-    ASSERT_EQ(reports.messages.size(), 1u);
-    EXPECT_EQ(reports.messages[0], "'x' is not a valid integer value.");
-    EXPECT_EQ(reports.captions[0], "Ondrevo");
-    EXPECT_TRUE(after);
-}
-
-TEST(Dispatch, ReportsErrorsThatAreNotStandardExceptions)
-{
-    ErrorReports reports;
-    Dispatch([] { throw 42; });
-    ASSERT_EQ(reports.messages.size(), 1u);
-    EXPECT_FALSE(reports.messages[0].empty());
-}
-
-TEST(Dispatch, WhatTheHandlerHadNotDoneStaysUndone)
+TEST(Dispatch, ReportsEachEscapingErrorOnceWithTheApplicationTitleLeavesTheRestUndoneAndGoesOn)
 {
     ErrorReports reports;
     int steps = 0;
+    bool after = false;
+    Dispatch([] { throw EConvertError("'x' is not a valid integer value"); });
     Dispatch([&] {
         ++steps;
         StrToInt("1x");
         ++steps;
     });
+    Dispatch([] { throw 42; }); // not a standard exception
+    Dispatch([&] { after = true; });
     EXPECT_EQ(steps, 1);
-    EXPECT_EQ(reports.messages, std::vector<std::string> { "'1x' is not a valid integer value." });
+    ASSERT_EQ(reports.messages.size(), 3u);
+    EXPECT_EQ(reports.messages[0], "'x' is not a valid integer value.");
+    EXPECT_EQ(reports.messages[1], "'1x' is not a valid integer value.");
+    EXPECT_FALSE(reports.messages[2].empty());
+    EXPECT_EQ(reports.captions, std::vector<std::string>(3, "Ondrevo"));
+    EXPECT_TRUE(after);
 }
 
 TEST(EditChangeEvent, FiresBeforeTheSetterReturnsAndOnlyForADifferentText)

@@ -163,41 +163,39 @@ TEST_F(FileList, ClipsWithOneKindOfStreamLeaveTheOtherKindsRowsEmpty)
     EXPECT_EQ(Value(15), "44.1 kHz");
 }
 
-TEST_F(FileList, FilesTheLibraryCannotReadGetTheDefaults)
+TEST_F(FileList, FilesTheLibraryCannotReadAndMissingPathsGetTheDefaults)
 {
-    // The library opens them, knows name, type and size, but no playing time.
-    ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", Clips().empty), "0.000 Byte||");
-    ASSERT_EQ(MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", Clips().garbage), "4.883 KiB||");
-    Add(Clips().empty);
-    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string> { "3gp", "0.000 MB", "02:50:00", "0%" }));
-    Rows expected = BlankPanel();
-    expected[1] = { "empty.3gp" };
-    expected[2] = { "3gp" };
-    expected[3] = { "0.000 MB" };
-    expected[4] = { "02:00:00" };
-    expected[8] = { "x" };
-    EXPECT_EQ(window.details.rows, expected);
-
-    Add(Clips().garbage);
-    EXPECT_EQ(window.fileList.rows[1].subItems, (std::vector<std::string> { "3gp", "0.005 MB", "02:50:00", "0%" }));
-    expected[1] = { "garbage.3gp" };
-    expected[3] = { "0.005 MB" };
-    EXPECT_EQ(window.details.rows, expected);
-}
-
-TEST_F(FileList, APathThatDoesNotExistGivesEmptyTexts)
-{
-    const std::string path = folder.File("gone.mp4");
-    Add(path);
-    ASSERT_EQ(window.fileList.RowCount(), 1);
-    EXPECT_EQ(window.fileList.rows[0].caption, path);
-    EXPECT_EQ(window.fileList.rows[0].subItems, (std::vector<std::string> { "", "MB", "02:50:00", "0%" }));
-    Rows expected = BlankPanel();
-    expected[1] = { "." };
-    expected[3] = { "MB" };
-    expected[4] = { "02:00:00" };
-    expected[8] = { "x" };
-    EXPECT_EQ(window.details.rows, expected);
+    struct Row {
+        const char* fault;
+        std::string path;
+        std::string libraryReads; // size, playing time and format as the library gives them
+        std::string type, size, panelName;
+    };
+    const Row rows[] = {
+        { "an empty file shows no size or a wrong name", Clips().empty, "0.000 Byte||", "3gp", "0.000 MB",
+            "empty.3gp" },
+        { "a file of noise shows a wrong size", Clips().garbage, "4.883 KiB||", "3gp", "0.005 MB", "garbage.3gp" },
+        { "a path that does not exist shows made-up texts", folder.File("gone.mp4"), "", "", "MB", "." },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fault);
+        // The library opens the first two, knows name, type and size, but no playing time.
+        if (!row.libraryReads.empty())
+            ASSERT_EQ(
+                MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", row.path), row.libraryReads);
+        Add(row.path);
+        EXPECT_EQ(window.fileList.rows.back().caption, row.path);
+        EXPECT_EQ(
+            window.fileList.rows.back().subItems, (std::vector<std::string> { row.type, row.size, "02:50:00", "0%" }));
+        Rows expected = BlankPanel();
+        expected[1] = { row.panelName };
+        expected[2] = { row.type };
+        expected[3] = { row.size };
+        expected[4] = { "02:00:00" };
+        expected[8] = { "x" };
+        EXPECT_EQ(window.details.rows, expected);
+    }
+    EXPECT_EQ(window.fileList.RowCount(), 3);
     EXPECT_TRUE(errors.messages.empty());
 }
 
@@ -230,35 +228,40 @@ TEST_F(FileList, LargeFilesShowTheirSizeInMegabytes)
     EXPECT_EQ(Value(3), "5.000 MB");
 }
 
-TEST_F(FileList, MissingLibraryAddsNothingAndLeavesThePanel)
+TEST_F(FileList, ALibraryThatCannotBeLoadedAddsNothingAndLeavesThePanelUntilItCan)
 {
-    SetMediaInfoLibraryNameForTesting("libondrevo-no-such-library.so.0");
-    Add(Clips().videoAndAudio);
-    EXPECT_EQ(window.openDialog.shown, 1);
-    EXPECT_EQ(window.fileList.RowCount(), 0);
-    EXPECT_EQ(window.details.rows, kUntouchedPanel);
+    struct Row {
+        const char* fault;
+        const char* library;
+    };
+    const Row rows[] = {
+        { "a missing library adds a row of made-up texts", "libondrevo-no-such-library.so.0" },
+        { "a library without the entry points is called anyway", "libz.so.1" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fault);
+        window.fileList.rows.clear();
+        window.details.rows = kUntouchedPanel;
+        SetMediaInfoLibraryNameForTesting(row.library);
+        const int shown = window.openDialog.shown;
+        Add(Clips().videoAndAudio);
+        EXPECT_EQ(window.openDialog.shown, shown + 1);
+        EXPECT_EQ(window.fileList.RowCount(), 0);
+        EXPECT_EQ(window.details.rows, kUntouchedPanel);
 
-    // A click on a row leaves the panel as well.
-    window.fileList.AppendRow(Clips().videoAndAudio, 15, { "mp4", "MB", "00:00:02", "0%" });
-    window.fileList.selected = 0;
-    Click();
-    EXPECT_EQ(window.details.rows, kUntouchedPanel);
-    EXPECT_TRUE(errors.messages.empty());
+        // A click on a row leaves the panel as well.
+        window.fileList.AppendRow(Clips().videoAndAudio, 15, { "mp4", "MB", "00:00:02", "0%" });
+        window.fileList.selected = 0;
+        Click();
+        EXPECT_EQ(window.details.rows, kUntouchedPanel);
+        EXPECT_TRUE(errors.messages.empty());
 
-    // Once the library can be found, the next query loads it.
-    SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName);
-    Add(Clips().videoAndAudio);
-    EXPECT_EQ(window.fileList.RowCount(), 2);
-    EXPECT_EQ(Value(1), "av.mp4");
-}
-
-TEST_F(FileList, LibraryWithoutTheEntryPointsAddsNothing)
-{
-    SetMediaInfoLibraryNameForTesting("libz.so.1");
-    Add(Clips().videoAndAudio);
-    EXPECT_EQ(window.fileList.RowCount(), 0);
-    EXPECT_EQ(window.details.rows, kUntouchedPanel);
-    EXPECT_TRUE(errors.messages.empty());
+        // Once the library can be found, the next query loads it.
+        SetMediaInfoLibraryNameForTesting(kMediaInfoLibraryName);
+        Add(Clips().videoAndAudio);
+        EXPECT_EQ(window.fileList.RowCount(), 2);
+        EXPECT_EQ(Value(1), "av.mp4");
+    }
 }
 
 TEST_F(FileList, DroppedFilesAreAddedInOrderPassingOverWhatIsNoFile)
@@ -409,19 +412,14 @@ TEST_F(FileList, CancellingTheDialogAddsNothing)
     EXPECT_EQ(window.details.rows, kUntouchedPanel);
 }
 
-TEST_F(FileList, TheSameFileAddedTwiceGivesTwoRows)
+TEST_F(FileList, TheSameFileAddedTwiceGivesTwoRowsAndAddingKeepsTheSelectionAndShowsTheNewFile)
 {
     Add(Clips().videoAndAudio);
+    EXPECT_EQ(window.fileList.selected, -1);
     Add(Clips().videoAndAudio);
     ASSERT_EQ(window.fileList.RowCount(), 2);
     EXPECT_EQ(window.fileList.rows[0].caption, window.fileList.rows[1].caption);
     EXPECT_EQ(window.fileList.rows[0].subItems, window.fileList.rows[1].subItems);
-}
-
-TEST_F(FileList, AddingKeepsTheSelectionAndShowsTheNewFile)
-{
-    Add(Clips().videoAndAudio);
-    EXPECT_EQ(window.fileList.selected, -1);
     window.fileList.selected = 0;
     Add(Clips().videoOnly);
     EXPECT_EQ(window.fileList.selected, 0);
@@ -467,18 +465,7 @@ TEST_F(FileList, DeleteRemovesTheSelectedRowAndBlanksThePanelWhenNoneRemain)
     EXPECT_EQ(window.details.rows, BlankPanel());
 }
 
-TEST_F(FileList, DeleteOnAnEmptyListBlanksThePanel)
-{
-    window.details.rows[1] = { "stale.mp4" };
-    window.details.rows[5] = { "stale" };
-    window.details.rows[0] = { "kept" };
-    Delete();
-    Rows expected = BlankPanel();
-    expected[0] = { "kept" };
-    EXPECT_EQ(window.details.rows, expected);
-}
-
-TEST_F(FileList, ClearOnAnEmptyListChangesNothing)
+TEST_F(FileList, OnAnEmptyListClearChangesNothingAndDeleteBlanksThePanel)
 {
     SetCursorQuietly("3");
     window.jvEditCmdMsg.SetText("frame=  152 fps=0.0");
@@ -488,6 +475,13 @@ TEST_F(FileList, ClearOnAnEmptyListChangesNothing)
     EXPECT_EQ(window.jvEditNumb.Text(), "3");
     EXPECT_EQ(window.jvEditCmdMsg.Text(), "frame=  152 fps=0.0");
     EXPECT_EQ(window.details.rows, panel);
+
+    window.details.rows[5] = { "stale" };
+    window.details.rows[0] = { "kept" };
+    Delete();
+    Rows expected = BlankPanel();
+    expected[0] = { "kept" };
+    EXPECT_EQ(window.details.rows, expected);
 }
 
 TEST_F(FileList, ClearRemovesAllRowsResetsTheCursorAndEmptiesTheStatusLine)

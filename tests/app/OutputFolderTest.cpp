@@ -16,23 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OutputFolderTest : public ::testing::Test {
+class OutputFolderTest : public ::testing::Test, protected ProgramOnShippedCopy {
 protected:
-    OutputFolderTest()
-        : cwd_(dir_.Path())
-    {
-        CopyShippedDatabase(db);
-        SetProgramFolderForTesting(programFolder_.Path().string());
-    }
+    OutputFolderTest() { SetProgramFolderForTesting(programFolder_.Path().string()); }
     ~OutputFolderTest() override { SetProgramFolderForTesting(""); }
 
-    Session& Start()
-    {
-        session_.reset();
-        session_ = std::make_unique<Session>();
-        session_->Show();
-        return *session_;
-    }
     void Choose(const std::optional<std::string>& answer)
     {
         session_->window.desktop.folderAnswers.push_back(answer);
@@ -42,12 +30,7 @@ protected:
     std::string Stored() { return QueryValue(db, "select dir_name from savedir_videofile where dir_numb = '001'"); }
     std::string Default() { return programFolder_.Path().string() + "/FFOutput"; }
 
-    TempDir dir_;
     TempDir programFolder_;
-    WorkingDirectory cwd_;
-    const std::string db = "LibFFmpeg.Dat";
-    ErrorReports reports;
-    std::unique_ptr<Session> session_;
 };
 
 TEST_F(OutputFolderTest, FreshDatabaseShowsTheDefaultWithoutStoringIt)

@@ -170,7 +170,6 @@ TEST_F(Progress, NothingChangesWhileTheCursorNamesNoRow)
 
 TEST(OutputNames, ALaterRowWithTheSameNameGetsTheLowestFreeNumber)
 {
-    MemoryFileList list;
     using Names = std::vector<std::string>;
     // 252 bytes, with the middle of a two-byte character where a cut to 208 would fall.
     const std::string longName = std::string(101, 'x') + "\xc3\xbc" + std::string(149, 'y');

@@ -10,22 +10,8 @@
 namespace ondrevo::testing {
 namespace {
 
-class SelectorsTest : public ::testing::Test {
+class SelectorsTest : public ::testing::Test, protected ProgramOnShippedCopy {
 protected:
-    SelectorsTest()
-        : cwd_(dir_.Path())
-    {
-        CopyShippedDatabase(db);
-    }
-
-    // Installs a fresh program on the file and shows its window.
-    Session& Start()
-    {
-        session_.reset();
-        session_ = std::make_unique<Session>();
-        session_->Show();
-        return *session_;
-    }
     std::string Saved(int tag)
     {
         return QueryValue(db, "select cmbex_index from cmbex_itemindex where cmbex_tag = " + std::to_string(tag));
@@ -36,12 +22,6 @@ protected:
             "select cmbex_index from cmbex_adoindex where cmbex_tag = " + std::to_string(tag)
                 + " and cmbex_type = " + std::to_string(codec));
     }
-
-    TempDir dir_;
-    WorkingDirectory cwd_;
-    const std::string db = "LibFFmpeg.Dat";
-    ErrorReports reports;
-    std::unique_ptr<Session> session_;
 };
 
 TEST_F(SelectorsTest, ThirtyRowsAreListedInAscendingIndexWhateverTheirStoredOrder)

@@ -7,6 +7,7 @@
 #include "support/Command.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace ondrevo {
 namespace {
@@ -29,18 +30,24 @@ TEST(TJvTimer, FiresTheFirstTickAtOnceAndThenKeepsTicking)
     EXPECT_EQ(tickThread, std::this_thread::get_id());
 }
 
-TEST(TJvTimer, NoTickRunsAfterTheTimerIsSwitchedOffEvenWhenOneWasQueued)
+TEST(TJvTimer, NoTickRunsAfterTheTimerIsSwitchedOffOrDestroyedEvenWhenOneWasQueued)
 {
-    PlainEventLoop loop;
-    TJvTimer timer(loop, 1000);
-    int ticks = 0;
-    timer.OnTimer = [&] { ++ticks; };
-    timer.SetEnabled(true);
-    // The first tick is queued at once; switch off before the loop runs it.
-    ASSERT_TRUE(testing::WaitUntil([&] { return loop.Pending() > 0; }));
-    timer.SetEnabled(false);
-    loop.Drain();
-    EXPECT_EQ(ticks, 0);
+    for (const bool destroy : { false, true }) {
+        SCOPED_TRACE(destroy ? "destroyed" : "switched off");
+        PlainEventLoop loop;
+        int ticks = 0;
+        auto timer = std::make_unique<TJvTimer>(loop, 1000);
+        timer->OnTimer = [&] { ++ticks; };
+        timer->SetEnabled(true);
+        // The first tick is queued at once; the timer goes before the loop runs it.
+        ASSERT_TRUE(testing::WaitUntil([&] { return loop.Pending() > 0; }));
+        if (destroy)
+            timer.reset();
+        else
+            timer->SetEnabled(false);
+        loop.Drain();
+        EXPECT_EQ(ticks, 0);
+    }
 }
 
 TEST(TJvTimer, ATickMaySwitchTheTimerOffAndItCanBeSwitchedOnAgain)
@@ -58,20 +65,6 @@ TEST(TJvTimer, ATickMaySwitchTheTimerOffAndItCanBeSwitchedOnAgain)
     EXPECT_EQ(ticks, 1);
     timer.SetEnabled(true);
     ASSERT_TRUE(loop.RunUntil([&] { return ticks == 2; }));
-}
-
-TEST(TJvTimer, DestroyingTheTimerWithATickQueuedIsSafe)
-{
-    PlainEventLoop loop;
-    int ticks = 0;
-    {
-        TJvTimer timer(loop, 1000);
-        timer.OnTimer = [&] { ++ticks; };
-        timer.SetEnabled(true);
-        ASSERT_TRUE(testing::WaitUntil([&] { return loop.Pending() > 0; }));
-    }
-    loop.Drain();
-    EXPECT_EQ(ticks, 0);
 }
 
 } // namespace

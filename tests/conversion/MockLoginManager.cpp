@@ -4,13 +4,11 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
-#include <unistd.h>
 
 extern char** environ;
 

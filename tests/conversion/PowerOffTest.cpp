@@ -32,23 +32,15 @@ int QuitRequests(ILoginManager& manager, std::uint32_t flags = kShutdownPowerOff
     return quits;
 }
 
-TEST(PowerOffTest, AllowedPowerOffIsRequestedWithoutAskingTheUser)
+TEST(PowerOffTest, PowerOffIsRequestedWithoutAskingTheUserAndOnlyARefusalEndsInTheQuitRequest)
 {
-    MockLoginManager mock("yes");
-    DBusLoginManager manager(mock.Address());
-    EXPECT_EQ(QuitRequests(manager), 0);
-    EXPECT_EQ(mock.Calls(), (Calls { "CanPowerOff", "PowerOff false" }));
-}
-
-TEST(PowerOffTest, RefusalEndsInTheQuitRequest)
-{
-    {
-        // Not allowed: the request is still made (the manager has the last word), and
-        // the answer alone issues the quit request.
-        MockLoginManager mock("challenge");
+    // Not allowed: the request is still made (the manager has the last word), and the
+    // answer alone issues the quit request.
+    for (const auto& [canPowerOff, quits] : { std::pair { "yes", 0 }, std::pair { "challenge", 1 } }) {
+        MockLoginManager mock(canPowerOff);
         DBusLoginManager manager(mock.Address());
-        EXPECT_EQ(QuitRequests(manager), 1);
-        EXPECT_EQ(mock.Calls(), (Calls { "CanPowerOff", "PowerOff false" }));
+        EXPECT_EQ(QuitRequests(manager), quits) << canPowerOff;
+        EXPECT_EQ(mock.Calls(), (Calls { "CanPowerOff", "PowerOff false" })) << canPowerOff;
     }
     {
         MockLoginManager mock("yes");

@@ -85,30 +85,20 @@ TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
     }
 }
 
-TEST(RunnerWrite, QueuesBytesUnchanged)
+TEST(RunnerWrite, QueuesBytesUnchangedAndEmptyOrOversizedTextsSendNothing)
 {
+    // The child echoes its input up to "q": what came before "q" is all that was sent.
     RecordingRunner recording;
     EXPECT_TRUE(recording.runner.Write("")); // empty: nothing to do
     EXPECT_FALSE(recording.runner.Write("q")); // no child
     recording.Start(Child({ "echo" }));
     EXPECT_TRUE(recording.runner.Write(""));
+    EXPECT_FALSE(recording.runner.Write(std::string(1025, 'x')));
     EXPECT_TRUE(recording.runner.Write("hello "));
     EXPECT_TRUE(recording.runner.Write("q"));
     ASSERT_TRUE(recording.WaitForEnd());
     EXPECT_EQ(recording.raw, "hello q");
     EXPECT_FALSE(recording.runner.Write("q")); // the child has ended
-}
-
-TEST(RunnerWrite, EmptyAndOversizedTextsSendNothing)
-{
-    // The child echoes its input up to "q": what came before "q" is all that was sent.
-    RecordingRunner recording;
-    recording.Start(Child({ "echo" }));
-    EXPECT_TRUE(recording.runner.Write(""));
-    EXPECT_FALSE(recording.runner.Write(std::string(1025, 'x')));
-    EXPECT_TRUE(recording.runner.Write("q"));
-    ASSERT_TRUE(recording.WaitForEnd());
-    EXPECT_EQ(recording.raw, "q");
 
     RecordingRunner full;
     full.Start(Child({ "echo" }));

@@ -15,34 +15,29 @@
 namespace ondrevo::testing {
 namespace {
 
-std::vector<Line> LinesOf(const std::string& text)
+TEST(RunnerLines, ControlBytesActAsOnATerminalAndLineFeedDelivers)
 {
-    RecordingRunner recording;
-    recording.Start(Child({ "print", text }));
-    EXPECT_TRUE(recording.WaitForEnd());
-    EXPECT_EQ(recording.terminations.size(), 1u);
-    return recording.lines;
-}
-
-TEST(RunnerLines, CarriageReturnOverwritesAndLineFeedDelivers)
-{
-    // "abc" CR "xy" LF in one piece: the line as it stands at LF, then the empty line
-    // that is current when the piece ends.
-    EXPECT_EQ(LinesOf("abc\\rxy\\n"), (std::vector<Line> { { "xyc", true }, { "", true } }));
-    EXPECT_EQ(LinesOf("one\\ntwo\\n"), (std::vector<Line> { { "one", true }, { "two", true }, { "", true } }));
-}
-
-TEST(RunnerLines, TabBackspaceAndControlBytes)
-{
-    EXPECT_EQ(LinesOf("a\\tb\\n"), (std::vector<Line> { { "a        b", true }, { "", true } }));
-    // BS at column 0 stays at 0; BS elsewhere moves back without erasing.
-    EXPECT_EQ(LinesOf("\\b\\bx\\n"), (std::vector<Line> { { "x", true }, { "", true } }));
-    EXPECT_EQ(LinesOf("abc\\b\\bX\\n"), (std::vector<Line> { { "aXc", true }, { "", true } }));
-    EXPECT_EQ(LinesOf("ab\\b\\b\\bX\\n"), (std::vector<Line> { { "Xb", true }, { "", true } })); // 2 -> 1 -> 0 -> 0
-    // NUL and BEL show as spaces.
-    EXPECT_EQ(LinesOf("a\\0b\\ac\\n"), (std::vector<Line> { { "a b c", true }, { "", true } }));
-    // Bytes above 127 pass unchanged (UTF-8 is not decoded).
-    EXPECT_EQ(LinesOf("\xc3\xa9t\xc3\xa9\\n"), (std::vector<Line> { { "\xc3\xa9t\xc3\xa9", true }, { "", true } }));
+    // Each input in one piece: the line as it stands at each LF, then the empty line that
+    // is current when the piece ends.
+    const std::pair<const char*, std::vector<std::string>> table[] = {
+        { "abc\\rxy\\n", { "xyc" } }, // CR overwrites
+        { "one\\ntwo\\n", { "one", "two" } }, { "a\\tb\\n", { "a        b" } },
+        // BS at column 0 stays at 0; BS elsewhere moves back without erasing.
+        { "\\b\\bx\\n", { "x" } }, { "abc\\b\\bX\\n", { "aXc" } }, { "ab\\b\\b\\bX\\n", { "Xb" } }, // 2 -> 1 -> 0 -> 0
+        { "a\\0b\\ac\\n", { "a b c" } }, // NUL and BEL show as spaces
+        { "\xc3\xa9t\xc3\xa9\\n", { "\xc3\xa9t\xc3\xa9" } }, // bytes above 127 pass unchanged
+    };
+    for (const auto& [text, lines] : table) {
+        SCOPED_TRACE(text);
+        RecordingRunner recording;
+        ASSERT_TRUE(recording.Run(Child({ "print", text })));
+        std::vector<Line> expected;
+        for (const std::string& line : lines)
+            expected.emplace_back(line, true);
+        expected.emplace_back("", true);
+        EXPECT_EQ(recording.lines, expected);
+        EXPECT_EQ(recording.terminations.size(), 1u);
+    }
 }
 
 TEST(RunnerLines, OutputWithoutFinalNewlineIsDeliveredAgainAtTheEnd)

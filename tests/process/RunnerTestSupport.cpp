@@ -5,7 +5,6 @@
 #include "support/Command.h"
 #include "support/TempDir.h"
 
-#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>

@@ -1,6 +1,12 @@
 # Shared by the whole-program checks: a private program folder, a temporary working
 # directory and an Xvfb display. Sourced with the path of the built program as $1.
+# A check driven through the accessibility bus sets session_bus=1 before: it then runs in a
+# private session bus of its own, for the accessibility bus to announce itself on.
 set -euo pipefail
+if [ -n "${session_bus:-}" ] && [ -z "${ONDREVO_SESSION_BUS:-}" ]; then
+  export ONDREVO_SESSION_BUS=1
+  exec dbus-run-session -- bash "$0" "$@"
+fi
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 built=$1
 # Runs the rest of the calling script on a fresh Xvfb unless a display is ours already
@@ -20,6 +26,10 @@ ln -s "$(readlink "$(dirname "$built")/bin/mplayer")" "$work/program/bin/mplayer
 shipped=$(dirname "$built")/../LibFFmpeg.Dat.built
 cp "$shipped" "$work/program/LibFFmpeg.Dat"
 program=$work/program/ondrevo
+# Clips made for the check, and where screenshots go (default build/artefacts).
+clips=$work/clips
+artefacts=${ONDREVO_ARTEFACTS:-$(cd "$(dirname "$built")/.." && pwd)/artefacts}
+mkdir -p "$clips" "$artefacts"
 x11() { /usr/bin/python3 "$here/x11.py" "$@"; }
 # Runs the command after $1 until it succeeds; fails once $1 seconds have passed (a limit
 # that only ever fails a check, so a generous one).

@@ -59,8 +59,7 @@ def end_and_check_children(program, how, before):
 
 def first_run(folder, artefacts, clips, broken):
     before = d.children_of(os.getpid())
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "first-run.stderr"))
-    try:
+    with d.running(folder, os.path.join(artefacts, "first-run.stderr")) as program:
         window = program.top_level("Ondrevo")
         for path in clips + [broken]:
             d.add_file(program, window, path)
@@ -135,15 +134,11 @@ def first_run(folder, artefacts, clips, broken):
 
         d.press(window, "Quit")
         end_and_check_children(program, "Quit", before)
-    except BaseException:
-        program.kill()
-        raise
 
 
 def second_run(folder, artefacts, long_clip):
     before = d.children_of(os.getpid())
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "second-run.stderr"))
-    try:
+    with d.running(folder, os.path.join(artefacts, "second-run.stderr")) as program:
         window = program.top_level("Ondrevo")
         for caption, entry, _ in (VIDEO_SIZE, AUDIO_CHANNEL):
             combo = d.selector(window, caption)
@@ -178,9 +173,6 @@ def second_run(folder, artefacts, long_clip):
 
         d.close_window("Ondrevo")
         end_and_check_children(program, "closing the main window", before)
-    except BaseException:
-        program.kill()
-        raise
 
 
 def main():

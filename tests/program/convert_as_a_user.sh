@@ -5,19 +5,10 @@
 # restart, a preview in the Mini Player, and an end that leaves no encoder or player
 # behind. Driven through the accessibility bus and real clicks (convert_as_a_user.py);
 # screenshots go to $ONDREVO_ARTEFACTS (default build/artefacts).
-# A private session bus of its own, for the accessibility bus to announce itself on.
-if [ -z "${ONDREVO_SESSION_BUS:-}" ]; then
-  export ONDREVO_SESSION_BUS=1
-  exec dbus-run-session -- bash "$0" "$@"
-fi
-source "$(dirname "$0")/common.sh"
-artefacts=${ONDREVO_ARTEFACTS:-$(cd "$(dirname "$built")/.." && pwd)/artefacts}
-mkdir -p "$artefacts"
+session_bus=1 source "$(dirname "$0")/common.sh"
 
 # A long clip first, so that the batch is seen while it runs and the preview has time to
 # move; a short one with a space in its name second; last a file the encoder cannot read.
-clips=$work/clips
-mkdir -p "$clips"
 ffmpeg -v error -f lavfi -i testsrc=size=320x240:rate=10 -f lavfi -i sine=frequency=440:sample_rate=44100 \
   -t 60 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a pcm_s16le -ac 2 "$clips/long.mov"
 ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi -i sine=frequency=660:sample_rate=44100 \

@@ -7,6 +7,7 @@ generous limit; nothing here asserts how long anything takes.
 Run inside a private session bus (dbus-run-session) on an X display; `AccessibilityBus`
 starts the accessibility bus there.
 """
+import contextlib
 import ctypes
 import os
 import signal
@@ -334,6 +335,17 @@ class Program:
             said = f.read().decode("utf-8", "replace").strip()
         if said:
             log("its error output:\n%s" % said[-4000:])
+
+
+@contextlib.contextmanager
+def running(folder, log_path, arguments=()):
+    """The program in `folder`, run there; a check that fails meanwhile ends it (Program.kill)."""
+    program = Program(os.path.join(folder, "ondrevo"), folder, log_path, arguments)
+    try:
+        yield program
+    except BaseException:
+        program.kill()
+        raise
 
 
 # --- the main window's widgets ----------------------------------------------------------

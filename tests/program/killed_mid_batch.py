@@ -22,8 +22,7 @@ def encoders_of(pid):
 def check(folder, artefacts, clips):
     d.become_subreaper()
     output = os.path.join(folder, "FFOutput")
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "killed.stderr"), clips)
-    try:
+    with d.running(folder, os.path.join(artefacts, "killed.stderr"), clips) as program:
         window = program.top_level("Ondrevo")
         table = d.file_list(window)
         wait_for("the five files given at start",
@@ -32,9 +31,6 @@ def check(folder, artefacts, clips):
         wait_for("the last row's progress", lambda: d.rows(table)[4][4] not in ("0%", "100%"), d.BATCH_WAIT)
         encoders = wait_for("the encoder", lambda: encoders_of(program.pid))
         log("converting, encoder %s; killing the program" % encoders)
-    except BaseException:
-        program.kill()
-        raise
     program.process.send_signal(signal.SIGKILL)
     program.process.wait()
     killed = time.monotonic()
@@ -49,8 +45,7 @@ def check(folder, artefacts, clips):
     if finals != ["short 1.3gp", "short 2.3gp", "short 3.3gp"]:
         raise Failure("files under a final name after the kill: %s" % finals)
 
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "restarted.stderr"))
-    try:
+    with d.running(folder, os.path.join(artefacts, "restarted.stderr")) as program:
         window = program.top_level("Ondrevo")
         table = d.file_list(window)
         wait_for("the restored list", lambda: len(d.rows(table)) == len(clips))
@@ -73,12 +68,8 @@ def check(folder, artefacts, clips):
         log("restored: %s" % [(row[0], row[4]) for row in cells])
         d.press(window, "Quit")
         program.wait_end()
-    except BaseException:
-        program.kill()
-        raise
     # A normal Quit: the next start is empty again.
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(artefacts, "third.stderr"))
-    try:
+    with d.running(folder, os.path.join(artefacts, "third.stderr")) as program:
         window = program.top_level("Ondrevo")
         table = d.file_list(window)
         # The list is restored, when at all, right after the selectors are filled.
@@ -88,9 +79,6 @@ def check(folder, artefacts, clips):
             raise Failure("rows after a normal Quit and a new start: %s" % d.rows(table))
         d.press(window, "Quit")
         program.wait_end()
-    except BaseException:
-        program.kill()
-        raise
     log("after a normal Quit the next start shows an empty list")
 
 

@@ -3,16 +3,8 @@
 # file under a final name; the next start brings the list back with each row's state,
 # and a normal Quit after that leaves an empty list for the start after. Driven through
 # the accessibility bus (killed_mid_batch.py).
-if [ -z "${ONDREVO_SESSION_BUS:-}" ]; then
-  export ONDREVO_SESSION_BUS=1
-  exec dbus-run-session -- bash "$0" "$@"
-fi
-source "$(dirname "$0")/common.sh"
-artefacts=${ONDREVO_ARTEFACTS:-$(cd "$(dirname "$built")/.." && pwd)/artefacts}
-mkdir -p "$artefacts"
+session_bus=1 source "$(dirname "$0")/common.sh"
 
-clips=$work/clips
-mkdir -p "$clips"
 # Short clips and a broken file first, then a long clip, so the encoder is busy with it
 # when the program is killed.
 ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -f lavfi -i sine=frequency=440:sample_rate=44100 \

@@ -22,8 +22,7 @@ def main():
     database = os.path.join(folder, "LibFFmpeg.Dat")
     if os.path.exists(database):
         raise Failure("%s should be missing for this check" % database)
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(folder, "stderr.log"))
-    try:
+    with d.running(folder, os.path.join(folder, "stderr.log")) as program:
         box = program.top_level("Ondrevo", roles=("alert", "dialog"))
         message = " ".join(n.name for n in d.find_all(box, lambda n: d.role(n) == "label" and n.name))
         if "cmbex_vdocodec" not in message:
@@ -48,9 +47,6 @@ def main():
         status = program.wait_end()
         if status != 0:
             raise Failure("the program ended with status %s" % status)
-    except BaseException:
-        program.kill()
-        raise
 
 
 if __name__ == "__main__":

@@ -4,11 +4,7 @@
 # and leaves the icon; a left click on the icon, and the menu's "Open Ondrevo", bring the
 # window back; the menu's "Quit" ends the program with status 0. Clicks are real X
 # input (xdotool). The hint is read through the accessibility bus.
-if [ -z "${ONDREVO_SESSION_BUS:-}" ]; then
-  export ONDREVO_SESSION_BUS=1
-  exec dbus-run-session -- bash "$0" "$@"
-fi
-source "$(dirname "$0")/common.sh"
+session_bus=1 source "$(dirname "$0")/common.sh"
 helpers=()
 trap 'kill "${helpers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 

@@ -125,31 +125,26 @@ TEST_F(MainWindowEvents, AnErrorWhileShowingIsReportedAndTheWindowStillOpens)
     EXPECT_EQ(window->JvEditDir().Text(), "");
 }
 
-TEST_F(MainWindowEvents, AUserPickInASelectorSavesItsPosition)
+TEST_F(MainWindowEvents, AUserPickInASelectorSavesItsPositionAndAnAudioCodecRefillsTheSubSelectorsQuietly)
 {
     Show();
-    auto* codec = Find<QtSelector>("JvCmbVdo2");
-    ASSERT_GT(codec->count(), 2);
-    const int target = codec->currentIndex() == 1 ? 2 : 1;
-    codec->setCurrentIndex(target);
-    emit codec->activated(target);
-    EXPECT_EQ(Routed("JvCmbVdo2Change"), 1);
-    EXPECT_EQ(TFFmpegFunc().ReadSavedPosition(2), target);
-    EXPECT_EQ(codec->Text(), codec->itemText(target).toStdString());
-}
-
-TEST_F(MainWindowEvents, ChoosingAnAudioCodecRefillsTheAudioSubSelectors)
-{
-    Show();
-    auto* codec = Find<QtSelector>("JvCmbAdo1");
-    ASSERT_GT(codec->count(), 1);
-    const int target = codec->currentIndex() == 0 ? 1 : 0;
-    codec->setCurrentIndex(target);
-    emit codec->activated(target);
-    EXPECT_EQ(Routed("JvCmbAdo1Change"), 1);
-    EXPECT_EQ(TFFmpegFunc().ReadSavedPosition(6), target);
-    // Refilling is the program's doing: no change event from the sub-selectors.
-    EXPECT_EQ(Routed("JvCmbAdo2Change") + Routed("JvCmbAdo3Change") + Routed("JvCmbAdo4Change"), 0);
+    struct Row {
+        const char* selector;
+        int tag, target, otherTarget; // otherTarget when the selector shows target already
+    };
+    for (const Row& row : { Row { "JvCmbVdo2", 2, 1, 2 }, Row { "JvCmbAdo1", 6, 0, 1 } }) {
+        SCOPED_TRACE(row.selector);
+        auto* selector = Find<QtSelector>(row.selector);
+        ASSERT_GT(selector->count(), row.otherTarget);
+        const int target = selector->currentIndex() == row.target ? row.otherTarget : row.target;
+        selector->setCurrentIndex(target);
+        emit selector->activated(target);
+        EXPECT_EQ(Routed(std::string(row.selector) + "Change"), 1);
+        EXPECT_EQ(TFFmpegFunc().ReadSavedPosition(row.tag), target);
+        EXPECT_EQ(selector->Text(), selector->itemText(target).toStdString());
+        // Refilling is the program's doing: no change event from the sub-selectors.
+        EXPECT_EQ(Routed("JvCmbAdo2Change") + Routed("JvCmbAdo3Change") + Routed("JvCmbAdo4Change"), 0);
+    }
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 

@@ -2,7 +2,6 @@
 
 #include "support/Command.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 

@@ -14,57 +14,19 @@ namespace {
 
 } // namespace
 
-const MemoryFileList::Row& MemoryFileList::At(int row) const
+MemoryFileList::Row& MemoryFileList::At(int row) const
 {
     if (row < 0 || row >= RowCount())
         OutOfBounds(row);
-    return rows[static_cast<std::size_t>(row)];
+    return const_cast<Row&>(rows[static_cast<std::size_t>(row)]);
 }
 
-void MemoryFileList::AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems)
+std::string& MemoryFileList::Sub(int row, int k) const
 {
-    rows.push_back(Row { caption, imageIndex, subItems, {} });
-}
-
-std::string MemoryFileList::Caption(int row) const
-{
-    return At(row).caption;
-}
-
-int MemoryFileList::ImageIndex(int row) const
-{
-    return At(row).image;
-}
-
-void MemoryFileList::SetImageIndex(int row, int imageIndex)
-{
-    At(row);
-    rows[static_cast<std::size_t>(row)].image = imageIndex;
-}
-
-std::string MemoryFileList::SubItem(int row, int k) const
-{
-    const Row& r = At(row);
+    Row& r = At(row);
     if (k < 0 || k >= static_cast<int>(r.subItems.size()))
         OutOfBounds(k);
     return r.subItems[static_cast<std::size_t>(k)];
-}
-
-void MemoryFileList::SetSubItem(int row, int k, const std::string& text)
-{
-    SubItem(row, k);
-    rows[static_cast<std::size_t>(row)].subItems[static_cast<std::size_t>(k)] = text;
-}
-
-std::string MemoryFileList::RowHint(int row) const
-{
-    return At(row).hint;
-}
-
-void MemoryFileList::SetRowHint(int row, const std::string& hint)
-{
-    At(row);
-    rows[static_cast<std::size_t>(row)].hint = hint;
 }
 
 void MemoryFileList::DeleteRow(int row)
@@ -82,21 +44,6 @@ void MemoryFileList::DeleteAllRows()
     // The widget frees its rows on clearing; so does this list, for the memory benchmarks.
     std::vector<Row>().swap(rows);
     selected = -1;
-}
-
-void MemoryDetailsPanel::ClearSubItems(int row)
-{
-    rows.at(static_cast<std::size_t>(row)).clear();
-}
-
-void MemoryDetailsPanel::AppendSubItem(int row, const std::string& text)
-{
-    rows.at(static_cast<std::size_t>(row)).push_back(text);
-}
-
-std::vector<std::string> MemoryDetailsPanel::SubItems(int row) const
-{
-    return rows.at(static_cast<std::size_t>(row));
 }
 
 void MemorySelector::SetItemIndex(int index)
@@ -170,17 +117,6 @@ std::optional<std::string> MemoryDesktop::ChooseFolder(const std::string& title)
     auto answer = folderAnswers.front();
     folderAnswers.pop_front();
     return answer;
-}
-
-bool MemoryDesktop::Open(const std::string& target)
-{
-    opened.push_back(target);
-    return true;
-}
-
-void MemoryDesktop::ShowMessage(const std::string& caption, const std::string& text)
-{
-    messages.emplace_back(caption, text);
 }
 
 MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)

@@ -37,14 +37,17 @@ public:
         std::string hint;
     };
     int RowCount() const override { return static_cast<int>(rows.size()); }
-    void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) override;
-    std::string Caption(int row) const override;
-    int ImageIndex(int row) const override;
-    void SetImageIndex(int row, int imageIndex) override;
-    std::string SubItem(int row, int k) const override;
-    void SetSubItem(int row, int k, const std::string& text) override;
-    std::string RowHint(int row) const override;
-    void SetRowHint(int row, const std::string& hint) override;
+    void AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems) override
+    {
+        rows.push_back(Row { caption, imageIndex, subItems, {} });
+    }
+    std::string Caption(int row) const override { return At(row).caption; }
+    int ImageIndex(int row) const override { return At(row).image; }
+    void SetImageIndex(int row, int imageIndex) override { At(row).image = imageIndex; }
+    std::string SubItem(int row, int k) const override { return Sub(row, k); }
+    void SetSubItem(int row, int k, const std::string& text) override { Sub(row, k) = text; }
+    std::string RowHint(int row) const override { return At(row).hint; }
+    void SetRowHint(int row, const std::string& hint) override { At(row).hint = hint; }
     int Selected() const override { return selected; }
     void DeleteRow(int row) override;
     void DeleteAllRows() override;
@@ -53,7 +56,9 @@ public:
     int selected = -1;
 
 private:
-    const Row& At(int row) const;
+    // The row, or sub-item, at an index; one that does not exist raises as the widget does.
+    Row& At(int row) const;
+    std::string& Sub(int row, int k) const;
 };
 
 class MemoryDetailsPanel : public IDetailsPanel {
@@ -63,9 +68,12 @@ public:
     {
     }
     int RowCount() const override { return static_cast<int>(rows.size()); }
-    void ClearSubItems(int row) override;
-    void AppendSubItem(int row, const std::string& text) override;
-    std::vector<std::string> SubItems(int row) const override;
+    void ClearSubItems(int row) override { rows.at(static_cast<std::size_t>(row)).clear(); }
+    void AppendSubItem(int row, const std::string& text) override
+    {
+        rows.at(static_cast<std::size_t>(row)).push_back(text);
+    }
+    std::vector<std::string> SubItems(int row) const override { return rows.at(static_cast<std::size_t>(row)); }
 
     std::vector<std::vector<std::string>> rows;
 };
@@ -198,8 +206,15 @@ public:
 class MemoryDesktop : public IDesktop {
 public:
     std::optional<std::string> ChooseFolder(const std::string& title) override;
-    bool Open(const std::string& target) override;
-    void ShowMessage(const std::string& caption, const std::string& text) override;
+    bool Open(const std::string& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
+    void ShowMessage(const std::string& caption, const std::string& text) override
+    {
+        messages.emplace_back(caption, text);
+    }
 
     std::deque<std::optional<std::string>> folderAnswers;
     std::vector<std::string> chooserTitles;
@@ -305,6 +320,28 @@ public:
     PlainEventLoop loop;
     TSqlDatMod dataModule;
     MemoryMainWindow window;
+};
+
+// The program on a copy of the shipped database in a temporary working directory, for a
+// test's fixture; each Start() installs a fresh program on the file, as a restart does,
+// and shows its window.
+class ProgramOnShippedCopy {
+public:
+    ProgramOnShippedCopy() { CopyShippedDatabase(db); }
+    Session& Start()
+    {
+        session_.reset();
+        session_ = std::make_unique<Session>();
+        session_->Show();
+        return *session_;
+    }
+
+protected:
+    TempDir dir_;
+    WorkingDirectory cwd_ { dir_.Path() };
+    const std::string db = "LibFFmpeg.Dat";
+    ErrorReports reports;
+    std::unique_ptr<Session> session_;
 };
 
 } // namespace ondrevo::testing

@@ -11,7 +11,6 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -53,34 +52,16 @@ std::string Unescape(const char* text)
             out += *p;
             continue;
         }
-        switch (*++p) {
-        case 'r':
-            out += '\r';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'b':
-            out += '\b';
-            break;
-        case '0':
-            out += '\0';
-            break;
-        case 'a':
-            out += '\a';
-            break;
-        case 'x':
+        static const std::string kNames = "rntb0a", kBytes { '\r', '\n', '\t', '\b', '\0', '\a' };
+        const char name = *++p;
+        if (name == 'x') {
             if (p[1] && p[2]) {
                 out += static_cast<char>(std::strtol(std::string(p + 1, 2).c_str(), nullptr, 16));
                 p += 2;
             }
-            break;
-        default:
-            out += *p;
-            break;
+        } else {
+            const std::size_t at = kNames.find(name);
+            out += at == std::string::npos ? name : kBytes[at];
         }
     }
     return out;
@@ -113,17 +94,6 @@ void WriteFile(const std::string& path, const std::string& text)
     std::fclose(file);
     std::rename(part.c_str(), path.c_str());
 }
-
-int RunMode(int argc, char** argv);
-
-} // namespace
-
-int main(int argc, char** argv)
-{
-    return RunMode(argc, argv);
-}
-
-namespace {
 
 int RunMode(int argc, char** argv)
 {
@@ -275,3 +245,8 @@ int RunMode(int argc, char** argv)
 }
 
 } // namespace
+
+int main(int argc, char** argv)
+{
+    return RunMode(argc, argv);
+}
