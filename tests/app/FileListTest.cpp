@@ -180,9 +180,10 @@ TEST_F(FileList, FilesTheLibraryCannotReadAndMissingPathsGetTheDefaults)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.fault);
         // The library opens the first two, knows name, type and size, but no playing time.
-        if (!row.libraryReads.empty())
+        if (!row.libraryReads.empty()) {
             ASSERT_EQ(
                 MediaInfoTool("General;%FileSize/String4%|%Duration/String3%|%Format%", row.path), row.libraryReads);
+        }
         Add(row.path);
         EXPECT_EQ(window.fileList.rows.back().caption, row.path);
         EXPECT_EQ(

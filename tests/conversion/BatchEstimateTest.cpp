@@ -54,8 +54,9 @@ TEST(BatchEstimate, ShareByPlayingTimeAndATimeLeftThatNeverJumpsBackToHours)
             estimate.Update(start + seconds(step.at), step.running);
             EXPECT_EQ(estimate.Percent(), step.percent) << c.what << " at " << step.at;
             EXPECT_EQ(estimate.Left() ? estimate.Left()->count() : -1, step.left) << c.what << " at " << step.at;
-            if (step.text)
+            if (step.text) {
                 EXPECT_EQ(estimate.Text(), step.text) << c.what << " at " << step.at;
+            }
         }
     }
 }

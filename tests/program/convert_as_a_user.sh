@@ -14,7 +14,7 @@ ffmpeg -v error -f lavfi -i testsrc=size=320x240:rate=10 -f lavfi -i sine=freque
 ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25 -f lavfi -i sine=frequency=660:sample_rate=44100 \
   -t 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -ac 2 "$clips/short clip.mp4"
 
-head -c 5000 /dev/urandom >"$clips/broken.mp4"
+printf 'this is not a video\n%.0s' $(seq 250) >"$clips/broken.mp4" # no format reads it
 
 /usr/bin/python3 "$here/convert_as_a_user.py" "$work/program" "$artefacts" \
   "$clips/long.mov" "$clips/short clip.mp4" "$clips/broken.mp4"

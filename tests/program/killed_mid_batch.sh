@@ -14,7 +14,7 @@ for n in 1 2 3; do
     -pix_fmt yuv420p "$clips/short $n.mp4"
 done
 
-head -c 5000 /dev/urandom >"$clips/broken.mp4"
+printf 'this is not a video\n%.0s' $(seq 250) >"$clips/broken.mp4" # no format reads it
 
 /usr/bin/python3 "$here/killed_mid_batch.py" "$work/program" "$artefacts" "$clips/short 1.mp4" \
   "$clips/broken.mp4" "$clips/short 2.mp4" "$clips/short 3.mp4" "$clips/long clip.mp4"

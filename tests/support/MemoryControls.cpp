@@ -14,16 +14,16 @@ namespace {
 
 } // namespace
 
-MemoryFileList::Row& MemoryFileList::At(int row) const
+const MemoryFileList::Row& MemoryFileList::At(int row) const
 {
     if (row < 0 || row >= RowCount())
         OutOfBounds(row);
-    return const_cast<Row&>(rows[static_cast<std::size_t>(row)]);
+    return rows[static_cast<std::size_t>(row)];
 }
 
-std::string& MemoryFileList::Sub(int row, int k) const
+const std::string& MemoryFileList::Sub(int row, int k) const
 {
-    Row& r = At(row);
+    const Row& r = At(row);
     if (k < 0 || k >= static_cast<int>(r.subItems.size()))
         OutOfBounds(k);
     return r.subItems[static_cast<std::size_t>(k)];

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ondrevo::testing {
@@ -57,8 +58,10 @@ public:
 
 private:
     // The row, or sub-item, at an index; one that does not exist raises as the widget does.
-    Row& At(int row) const;
-    std::string& Sub(int row, int k) const;
+    const Row& At(int row) const;
+    Row& At(int row) { return const_cast<Row&>(std::as_const(*this).At(row)); }
+    const std::string& Sub(int row, int k) const;
+    std::string& Sub(int row, int k) { return const_cast<std::string&>(std::as_const(*this).Sub(row, k)); }
 };
 
 class MemoryDetailsPanel : public IDetailsPanel {
