@@ -17,8 +17,7 @@ from desktop import log, wait_for  # noqa: E402
 
 
 def measure(folder, rounds):
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(folder, "add_dialog.stderr"))
-    try:
+    with d.running(folder, os.path.join(folder, "add_dialog.stderr")) as program:
         window = program.top_level("Ondrevo")
         for n in range(rounds):
             start = time.monotonic()
@@ -33,9 +32,6 @@ def measure(folder, rounds):
             wait_for("the dialog to close", lambda: program.gone("Add video files"))
         d.press(window, "Quit")
         program.wait_end()
-    except BaseException:
-        program.kill()
-        raise
 
 
 if __name__ == "__main__":

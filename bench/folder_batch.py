@@ -57,12 +57,9 @@ def run(folder, clips, stop_midway):
         os.remove(os.path.join(output, name))
     expected = sum(len(files) for _, _, files in os.walk(clips))
     start = time.monotonic()
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(folder, "batch.stderr"), [clips])
-    try:
+    with d.running(folder, os.path.join(folder, "batch.stderr"), [clips]) as program:
         window = program.top_level("Ondrevo")
-        convert = d.button(window, "Convert")
-        wait_for("every file added", lambda: d.enabled(convert) and len(d.rows(d.file_list(window))) == expected,
-                 limit=600, every=0.5)
+        d.wait_for_rows(window, expected, limit=600)
         added = time.monotonic()
         log("%d rows added in %.1f s, PSS %.1f MiB" % (expected, added - start, pss_mib(program.pid)))
         d.press(window, "Convert")
@@ -97,9 +94,6 @@ def run(folder, clips, stop_midway):
         log("boxes: %s; status line: %r" % (boxes(program), d.text_of(status)))
         d.press(window, "Quit")
         program.wait_end()
-    except BaseException:
-        program.kill()
-        raise
 
 
 if __name__ == "__main__":

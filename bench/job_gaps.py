@@ -35,12 +35,9 @@ def show(name, runs, between):
 
 def measure(folder, clips, work):
     count = len(os.listdir(clips))
-    program = d.Program(os.path.join(folder, "ondrevo"), folder, os.path.join(work, "program.stderr"), [clips])
-    try:
+    with d.running(folder, os.path.join(work, "program.stderr"), [clips]) as program:
         window = program.top_level("Ondrevo")
-        convert = d.button(window, "Convert")
-        wait_for("every file added", lambda: d.enabled(convert) and len(d.rows(d.file_list(window))) == count,
-                 limit=120, every=0.2)
+        d.wait_for_rows(window, count, limit=120)
         started = time.monotonic()
         d.press(window, "Convert")
         wait_for("the batch to end", lambda: len([1 for line in open(os.path.join(work, "gaps.log"))
@@ -49,9 +46,6 @@ def measure(folder, clips, work):
         log("batch of %d files through the window: %.1f s" % (count, time.monotonic() - started))
         d.press(window, "Quit")
         program.wait_end()
-    except BaseException:
-        program.kill()
-        raise
     ours, ours_gaps = gaps(os.path.join(work, "gaps.log"))
     # The same argument lists, in the order the program ran them, back to back.
     order = [line.split()[2] for line in open(os.path.join(work, "gaps.log")) if line.startswith("end")]

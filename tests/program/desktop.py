@@ -427,6 +427,13 @@ def rows(table_node):
     return [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)] for r in range(table.nRows)]
 
 
+def wait_for_rows(window, count, limit):
+    """Waits until the files given to the program fill `count` rows and Convert is enabled."""
+    convert = button(window, "Convert")
+    wait_for("every file added", lambda: enabled(convert) and file_list(window).queryTable().nRows == count,
+             limit=limit, every=0.2)
+
+
 def cell(table_node, row, column):
     return table_node.queryTable().getAccessibleAt(row, column)
 
