@@ -32,6 +32,8 @@ def pss_mib(pid):
 
 def journal(folder):
     with sqlite3.connect(os.path.join(folder, "LibFFmpeg.Dat"), timeout=10) as db:
+        # File names are bytes: a name that is not UTF-8 comes back as the file system has it.
+        db.text_factory = lambda raw: raw.decode("utf-8", "surrogateescape")
         return db.execute("select file_name, file_image, file_hint from filelist_journal order by file_pos").fetchall()
 
 

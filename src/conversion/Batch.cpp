@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace ondrevo::batch {
 namespace {
@@ -74,10 +75,15 @@ void EndBatch(BatchControls& controls, bool complete, const std::string& status)
 }
 
 // Errors creating a file in the output folder that every later row would meet as well.
-bool BlocksTheFolder(int code)
+// A missing path blocks the folder only when the folder itself is gone; otherwise it
+// concerns this row's name alone.
+bool BlocksTheFolder(int code, const std::string& folder)
 {
-    return code == ENOENT || code == ENOTDIR || code == EACCES || code == EPERM || code == EROFS || code == ENOSPC
-        || code == EDQUOT;
+    if (code == ENOENT || code == ENOTDIR) {
+        struct stat status { };
+        return ::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
+    }
+    return code == EACCES || code == EPERM || code == EROFS || code == ENOSPC || code == EDQUOT;
 }
 
 std::string FolderOf(const std::string& path)
@@ -255,8 +261,8 @@ void StartJob(BatchControls& controls)
     try {
         job.output = std::make_unique<PartialOutput>(output);
     } catch (const EOSError& e) {
-        job.failureLine = FolderOf(output) + ": " + std::strerror(e.Code());
-        job.outputBlocked = BlocksTheFolder(e.Code());
+        job.outputBlocked = BlocksTheFolder(e.Code(), FolderOf(output));
+        job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
         job.endPosted = true;
         encoder.PostEnd(1);
         return;

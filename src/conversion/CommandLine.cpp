@@ -140,9 +140,12 @@ std::string OutputFileName(BatchControls& controls, int row)
 std::string OutputFileName(BatchControls& controls, int row, const std::string& libraryName)
 {
     const std::string source = controls.fileList.Caption(row);
+    // The library reports the name as it shows it, not as the file system has it: a line
+    // break in it becomes " / ", which would reach into a folder that does not exist.
+    // Without a name every such source would write the one hidden file ".3gp". In both
+    // cases the file's own name is taken.
     std::string name = libraryName;
-    // Without a name every such source would write the one hidden file ".3gp".
-    if (name.empty())
+    if (name.empty() || name != BaseName(source))
         name = BaseName(source);
     const std::string folder = controls.outputFolder.Text();
     return folder + "/" + UniqueOutputName(controls.fileList, row, name, OutputNameLimit(folder)) + ".3gp";
