@@ -5,10 +5,9 @@
 // outside the encoder runs (media queries, spawning, list updates) as the wall time
 // over the encoders' alone, as this process's CPU time (all its threads, without the
 // encoders) and as the UI thread's CPU time, each divided by the jobs; then the media
-// query a job runs at its start (for the details panel, the output name and the playing
-// time) and the reading of an output's length that only a run reporting too little
-// written needs, each timed alone on the same files.
-// Asserts nothing.
+// query a job runs at its start (for the details panel and the playing time) and the
+// reading of an output's length that only a run reporting too little written needs,
+// each timed alone on the same files. Asserts nothing.
 //
 //   build/bench/batch_overhead [clips] [seconds per clip] [rounds]
 
@@ -123,11 +122,10 @@ int main(int argc, char** argv)
         return ms[ms.size() / 2];
     };
     MemoryDetailsPanel panel;
-    const double start
-        = perCall(sources, [&](const std::string& path) { command_line::ShowAndQuerySource(panel, path); });
+    const double start = perCall(sources, [&](const std::string& path) { command_line::ShowSourceFacts(panel, path); });
     const double output = perCall(outputs, [](const std::string& path) { command_line::PlayingMilliseconds(path); });
     std::printf("  of which the source's media query, timed alone:    %6.2f ms\n", start);
-    std::printf("    (details panel, output name and playing time)\n");
+    std::printf("    (details panel and playing time)\n");
     std::printf("  of which the rest (progress lines, list, start, end): %5.2f ms\n", 1000 * uiCpu / jobs - start);
     std::printf("  reading an output's playing time, timed alone:     %6.2f ms\n", output);
     std::printf("    (only for runs whose encoder reports too little written)\n");

@@ -232,8 +232,8 @@ void StartJob(BatchControls& controls)
     if (row < 0 || row >= controls.fileList.RowCount())
         return;
     const std::string source = controls.fileList.Caption(row);
-    // One query shows the file's facts and gives the output's name and the playing time.
-    const command_line::SourceFacts facts = command_line::ShowAndQuerySource(controls.details, source);
+    // One query shows the file's facts and gives its playing time.
+    const long long sourceMilliseconds = command_line::ShowSourceFacts(controls.details, source);
     controls.fileList.SetImageIndex(row, kConvertingImage);
     controls.fileList.SetRowHint(row, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
@@ -249,8 +249,8 @@ void StartJob(BatchControls& controls)
     job.row = row;
     job.source = source;
     job.playingSeconds = RowSeconds(controls, row);
-    job.sourceMilliseconds = facts.milliseconds;
-    const std::string output = command_line::OutputFileName(controls, row, facts.name);
+    job.sourceMilliseconds = sourceMilliseconds;
+    const std::string output = command_line::OutputFileName(controls, row);
     // The encoder, told to overwrite, would destroy the file it is reading.
     if (command_line::SameFile(source, output)) {
         job.failureLine = kOutputIsSourceHint;

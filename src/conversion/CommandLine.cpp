@@ -35,23 +35,11 @@ bool IsContinuationByte(char c)
 
 } // namespace
 
-SourceFacts QuerySource(const std::string& path)
+long long ShowSourceFacts(IDetailsPanel& panel, const std::string& path)
 {
-    std::optional<MediaQuery> query = MediaQuery::StartWithoutLoading(path);
-    if (!query)
-        return {};
-    SourceFacts facts;
-    facts.name = query->Get(Stream_General, "FileName");
-    facts.milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
-    return facts;
-}
-
-SourceFacts ShowAndQuerySource(IDetailsPanel& panel, const std::string& path)
-{
-    SourceFacts facts;
-    if (!file_list::ShowFileInfo(panel, path, facts.name, facts.milliseconds))
-        return QuerySource(path);
-    return facts;
+    long long milliseconds = 0;
+    file_list::ShowFileInfo(panel, path, milliseconds);
+    return milliseconds;
 }
 
 long long PlayingMilliseconds(const std::string& path)
@@ -134,19 +122,10 @@ std::string UniqueOutputName(const IFileList& list, int row, const std::string& 
 
 std::string OutputFileName(BatchControls& controls, int row)
 {
-    return OutputFileName(controls, row, QuerySource(controls.fileList.Caption(row)).name);
-}
-
-std::string OutputFileName(BatchControls& controls, int row, const std::string& libraryName)
-{
-    const std::string source = controls.fileList.Caption(row);
-    // The library reports the name as it shows it, not as the file system has it: a line
-    // break in it becomes " / ", which would reach into a folder that does not exist.
-    // Without a name every such source would write the one hidden file ".3gp". In both
-    // cases the file's own name is taken.
-    std::string name = libraryName;
-    if (name.empty() || name != BaseName(source))
-        name = BaseName(source);
+    // The name comes from the path, not from the media library: the library reports a
+    // name as it shows it (a line break becomes " / ", which would reach into a folder
+    // that does not exist) and none at all for a file it cannot open.
+    const std::string name = BaseName(controls.fileList.Caption(row));
     const std::string folder = controls.outputFolder.Text();
     return folder + "/" + UniqueOutputName(controls.fileList, row, name, OutputNameLimit(folder)) + ".3gp";
 }

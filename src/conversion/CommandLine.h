@@ -28,30 +28,19 @@ std::vector<std::string> BuildCommandLine(BatchControls& controls);
 // so the name's extension does not matter.
 std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::string& writeTo);
 
-// What the media information library says of a source in one query: the name the
-// output takes (its file name without folder and extension) and its playing time in
-// milliseconds (0 when unknown). Both empty when the library is not bound.
-struct SourceFacts {
-    std::string name;
-    long long milliseconds = 0;
-};
-SourceFacts QuerySource(const std::string& path);
 // Shows the source's facts in the details panel (file_list::ShowFileInfo) and returns
-// what QuerySource would, from the same query.
-SourceFacts ShowAndQuerySource(IDetailsPanel& panel, const std::string& path);
+// its playing time in milliseconds from the same query (0 when unknown).
+long long ShowSourceFacts(IDetailsPanel& panel, const std::string& path);
 // The playing time of a media file in milliseconds, 0 when the library cannot tell.
 long long PlayingMilliseconds(const std::string& path);
 
 // The output path for the source of `row`: the output folder's text, "/", the output
-// name and ".3gp". The output name is the name the media information library reports
-// for the source (its file name without folder and extension), or that name taken from
-// the path when the library reports none. When an earlier row names a different source
+// name and ".3gp". The output name is the source's file name without folder and
+// extension. When an earlier row names a different source
 // with the same output name, the row gets "name (2)", "name (3)", ... with the lowest
 // number no earlier row uses, so no job overwrites another's result. Names longer than
 // the folder allows are shortened first (FitName).
 std::string OutputFileName(BatchControls& controls, int row);
-// The same with the library's name for the source already known.
-std::string OutputFileName(BatchControls& controls, int row, const std::string& libraryName);
 
 // `name` shortened in its middle, at character boundaries, to at most `limit` bytes;
 // unchanged when it fits. Output names are cut so that the name with a number suffix,

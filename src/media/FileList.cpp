@@ -100,12 +100,11 @@ void AddVideoFiles(const std::vector<std::string>& paths, IFileList& list, IDeta
 
 void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
 {
-    std::string name;
     long long milliseconds = 0;
-    ShowFileInfo(panel, path, name, milliseconds);
+    ShowFileInfo(panel, path, milliseconds);
 }
 
-bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, std::string& libraryName, long long& milliseconds)
+bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, long long& milliseconds)
 {
     DetailValues values;
     {
@@ -113,7 +112,6 @@ bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, std::string& li
         if (!query)
             return false;
         const std::string fileName = query->Get(Stream_General, "FileName");
-        libraryName = fileName;
         milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
         const std::string fileExtension = query->Get(Stream_General, "FileExtension");
         values[2] = query->Get(Stream_General, "FileExtension");

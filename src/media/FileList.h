@@ -40,10 +40,9 @@ void ClearVideoFiles(IFileList& list, IDetailsPanel& panel, IEdit& cursor, IEdit
 void ShowSelectedFileInfo(const IFileList& list, IDetailsPanel& panel);
 // Fills the panel's rows 1..15 with the facts of the file at `path`.
 void ShowFileInfo(IDetailsPanel& panel, const std::string& path);
-// The same, handing back from the same query the file's name as the library gives it
-// (without folder and extension) and its playing time in milliseconds (0 when
-// unknown). False, with the panel untouched, when the library cannot be loaded.
-bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, std::string& libraryName, long long& milliseconds);
+// The same, handing back from the same query the file's playing time in milliseconds
+// (0 when unknown). False, with the panel untouched, when the library cannot be loaded.
+bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, long long& milliseconds);
 // Blanks the panel's rows 1..15 (one empty value each, none for the headings).
 void ClearFileInfo(IDetailsPanel& panel);
 
