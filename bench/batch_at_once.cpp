@@ -128,8 +128,8 @@ int main(int argc, char** argv)
         const Run xargsN = theirs(cores);
         std::printf("warm-up: N=%d Ondrevo %.2f s, xargs %.2f s (not counted)\n", cores, oursN.wall, xargsN.wall);
     }
-    std::vector<double> versusXargs, versusXargsAtEqualCpu, busyOurs, busyXargs, idleOurs, idleXargs, ownCpu,
-        gainOurs, gainXargs;
+    std::vector<double> versusXargs, versusXargsAtEqualCpu, busyOurs, busyXargs, idleOurs, idleXargs, ownCpu, gainOurs,
+        gainXargs;
     for (int round = 0; round < rounds; ++round) {
         Run oursN, xargsN, ours1, xargs1;
         if (round % 2 == 0) {
@@ -164,7 +164,8 @@ int main(int argc, char** argv)
     // The encoders do the same work in both; what their CPU time varies by between runs is
     // the machine's own speed, which this ratio takes out.
     std::printf("  the same, at equal encoder CPU time:               %.3f\n", Median(versusXargsAtEqualCpu));
-    std::printf("  idle core-seconds at N=%d:                         Ondrevo %.2f, xargs %.2f; Ondrevo's own CPU %.2f s\n",
+    std::printf(
+        "  idle core-seconds at N=%d:                         Ondrevo %.2f, xargs %.2f; Ondrevo's own CPU %.2f s\n",
         cores, Median(idleOurs), Median(idleXargs), Median(ownCpu));
     std::printf("  Ondrevo wall / (encoders' CPU / %d cores) at N=%d: %.3f (target: at most 1.15; xargs: %.3f)\n",
         cores, cores, Median(busyOurs), Median(busyXargs));

@@ -33,8 +33,10 @@ int RunStartup(StartupEnvironment environment)
     }
     environment.loop->Run();
     mainWindow.reset();
-    // A normal end: the next start shows an empty list, not this one.
-    dataModule->Journal().EndSession();
+    // A normal end: the next start shows an empty list, not this one. An end the system
+    // asked for keeps it, as a killed program's is kept.
+    if (!environment.keepList || !environment.keepList())
+        dataModule->Journal().EndSession();
     SqlDatMod = nullptr;
     dataModule.reset();
     return 0;

@@ -2,7 +2,7 @@
 // The start-up sequence: set the application title, create the data module (which
 // opens the parameter database), create and show the main window, run the event loop
 // until a quit request, then destroy the window, record the normal end in the file
-// list's journal and destroy the data module. An error while the data module or the
+// list's journal (unless the list is to be kept) and destroy the data module. An error while the data module or the
 // window is created is not caught by the error report: it is shown as an "Application
 // Error" naming the error's class, and the program exits 1.
 
@@ -24,6 +24,9 @@ struct StartupEnvironment {
     std::function<std::shared_ptr<void>()> createMainWindow;
     // Shows the "Application Error" box.
     std::function<void(const std::string& className, const std::string& message)> showApplicationError;
+    // Whether the list is to come back at the next start although the loop ended: the
+    // system, not the user, asked the program to end. Unset means no.
+    std::function<bool()> keepList;
 };
 
 // Returns the program's exit status.

@@ -147,6 +147,16 @@ def reap():
             return
 
 
+def playing_seconds(path):
+    """A media file's playing time as the encoder's prober reads it; 0 when it reads none."""
+    result = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path],
+                            capture_output=True, text=True)
+    try:
+        return float(result.stdout.strip())
+    except ValueError:
+        return 0
+
+
 # --- accessibility tree -------------------------------------------------------------
 
 def walk(node, depth=0, limit=40):

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Kills the program in the middle of a batch and starts it again.
+"""Kills the program in the middle of a batch, starts it again, and ends it by SIGTERM.
 
   killed_mid_batch.py PROGRAM_FOLDER ARTEFACTS_FOLDER SHORT_CLIP BROKEN_FILE SHORT_CLIP SHORT_CLIP LONG_CLIP
 """
@@ -66,10 +66,33 @@ def check(folder, artefacts, clips):
         if status != RESTORED:
             raise Failure("the status line says %r after the restart" % status)
         log("restored: %s" % [(row[0], row[4]) for row in cells])
+        # Ended by the system this time (a shutdown's SIGTERM): the encoder finishes its
+        # part, which is kept, and the program ends by itself.
+        d.press(window, "Convert")
+        wait_for("the last row's progress", lambda: d.rows(table)[4][4] not in ("0%", "100%"), d.BATCH_WAIT)
+        program.process.send_signal(signal.SIGTERM)
+        status = program.wait_end(d.BATCH_WAIT)
+    if status != 0:
+        raise Failure("the program ended with status %s after SIGTERM" % status)
+    finals = sorted(os.listdir(output))
+    if finals != ["long clip.3gp", "short 1.3gp", "short 2.3gp", "short 3.3gp"]:
+        raise Failure("files in the output folder after SIGTERM: %s" % finals)
+    seconds = d.playing_seconds(os.path.join(output, "long clip.3gp"))
+    if not 0 < seconds < 60:
+        raise Failure("the part kept after SIGTERM plays %s s" % seconds)
+    log("after SIGTERM the part of the long clip was kept: %.1f s" % seconds)
+
+    # The list of a program the system ended comes back too, the stopped row as stopped.
+    with d.running(folder, os.path.join(artefacts, "after-term.stderr")) as program:
+        window = program.top_level("Ondrevo")
+        table = d.file_list(window)
+        wait_for("the list kept after SIGTERM", lambda: len(d.rows(table)) == len(clips))
+        if d.text_of(d.status_line(window)) != RESTORED:
+            raise Failure("the status line says %r after SIGTERM" % d.text_of(d.status_line(window)))
         d.press(window, "Quit")
         program.wait_end()
     # A normal Quit: the next start is empty again.
-    with d.running(folder, os.path.join(artefacts, "third.stderr")) as program:
+    with d.running(folder, os.path.join(artefacts, "last.stderr")) as program:
         window = program.top_level("Ondrevo")
         table = d.file_list(window)
         # The list is restored, when at all, right after the selectors are filled.

@@ -3,6 +3,7 @@
 #include "app/ErrorReport.h"
 #include "app/Startup.h"
 #include "app/TFFmpegFunc.h"
+#include "app/qt/EndSignalWatcher.h"
 #include "app/qt/QtEventLoop.h"
 #include "app/qt/TFFmpegFrm.h"
 #include "base/CharacterType.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <clocale>
 #include <filesystem>
@@ -44,14 +46,28 @@ int RunQtProgram(int argc, char** argv)
         given.push_back(std::filesystem::absolute(QFile::encodeName(arguments[i]).toStdString()).string());
 
     QtEventLoop loop;
+    // A shutdown or `kill` ends the program as closing its window does: the encoders
+    // finish their parts first. The list stays for the next start.
+    QPointer<TFFmpegFrm> mainWindow;
+    bool askedToEnd = false;
+    const EndSignalWatcher endSignals([&] {
+        askedToEnd = true;
+        if (mainWindow)
+            mainWindow->close();
+        else
+            loop.Quit();
+    });
+
     StartupEnvironment environment;
     environment.loop = &loop;
-    environment.createMainWindow = [&loop, &given]() -> std::shared_ptr<void> {
+    environment.keepList = [&askedToEnd] { return askedToEnd; };
+    environment.createMainWindow = [&loop, &given, &mainWindow]() -> std::shared_ptr<void> {
         // A text field lays out its text in the application's font as it is made, before
         // it takes its window's: made while that font is the window's own face, the window
         // loads no other face. Dialogs, menus and tooltips keep the desktop's font.
         const WindowFontWhileMaking windowFont;
         auto window = std::make_shared<TFFmpegFrm>(loop);
+        mainWindow = window.get();
         window->show();
         if (!given.empty())
             loop.Post([given] { Dispatch([&given] { TFFmpegFunc().AddDroppedFiles(given); }); });
