@@ -5,6 +5,7 @@
 #include "app/TFFmpegFunc.h"
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
+#include "base/UsableCores.h"
 #include "conversion/Batch.h"
 #include "conversion/CommandLine.h"
 #include "conversion/Progress.h"
@@ -66,7 +67,7 @@ void TFFmpegFunc::EndJob(std::size_t slot, std::uint32_t exitCode)
 
 void TFFmpegFunc::LoadFilesAtOnce()
 {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores = UsableCores();
     jvSpinAtOnce_.SetRange(1, static_cast<int>(cores));
     jvSpinAtOnce_.SetValue(files_at_once::Limit(files_at_once::Read(sqliteQuery_), cores));
 }
@@ -83,7 +84,7 @@ void TFFmpegFunc::SaveFilesAtOnce()
 
 int TFFmpegFunc::FilesAtOnce()
 {
-    return files_at_once::Limit(files_at_once::Read(sqliteQuery_), std::max(1u, std::thread::hardware_concurrency()));
+    return files_at_once::Limit(files_at_once::Read(sqliteQuery_), UsableCores());
 }
 
 void TFFmpegFunc::StopConversion()

@@ -10,6 +10,7 @@
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
+#include "base/UsableCores.h"
 #include "base/qt/WindowFont.h"
 #include "conversion/DesktopNotification.h"
 #include "conversion/SystemLoginManager.h"
@@ -61,7 +62,7 @@ TFFmpegFrm::TFFmpegFrm(
               handlers_.WireEncoder(*made, slot);
               return made;
           })
-    , adder_(loop, std::max(1u, std::thread::hardware_concurrency()))
+    , adder_(loop, UsableCores())
     , jvTimer_(loop)
     , openDialog1_(this)
     , desktop_(this)
