@@ -13,7 +13,6 @@
 #include "parameters/FilesAtOnce.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace ondrevo {
 

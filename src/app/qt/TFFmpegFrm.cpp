@@ -32,7 +32,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <thread>
 
 namespace ondrevo {
 namespace {
