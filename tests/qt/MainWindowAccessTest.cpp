@@ -6,6 +6,7 @@
 
 #include "app/TFFmpegFunc.h"
 #include "app/qt/QtFileList.h"
+#include "app/qt/QtProgram.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QTabBar>
 #include <QUrl>
 
+#include <filesystem>
 #include <map>
 
 namespace ondrevo::testing {
@@ -236,7 +238,7 @@ TEST_F(MainWindowAccess, FilesDroppedOnTheListAreCopiedInInOrderOnlyWhileAddIsEn
     EXPECT_TRUE(errors.messages.empty());
 }
 
-TEST(QtFileListDrops, DroppedPathsAreTheFileSystemsBytes)
+TEST(QtFileListDrops, DroppedAndGivenPathsAreTheFileSystemsBytes)
 {
     QMimeData data;
     data.setData("text/uri-list",
@@ -248,6 +250,12 @@ TEST(QtFileListDrops, DroppedPathsAreTheFileSystemsBytes)
     EXPECT_EQ(QtFileList::DroppedPaths(&data),
         (std::vector<std::string> { "/videos/caf\xe9.mkv", "/videos/a b\"c\".webm", "/videos/\xc3\xa9t\xc3\xa9.ts" }));
     EXPECT_TRUE(QtFileList::DroppedPaths(nullptr).empty());
+
+    // "Open with": the file manager passes the names' bytes; a relative one is made absolute.
+    char program[] = "ondrevo", latin1[] = "/videos/caf\xe9.mkv", relative[] = "clip.mp4";
+    char* argv[] = { program, latin1, relative, nullptr };
+    EXPECT_EQ(GivenPaths(3, argv),
+        (std::vector<std::string> { "/videos/caf\xe9.mkv", (std::filesystem::current_path() / "clip.mp4").string() }));
 }
 
 } // namespace

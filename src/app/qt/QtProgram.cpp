@@ -11,7 +11,6 @@
 #include "base/qt/WindowFont.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -19,6 +18,17 @@
 #include <filesystem>
 
 namespace ondrevo {
+
+std::vector<std::string> GivenPaths(int argc, char** argv)
+{
+    std::vector<std::string> given;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(argv[i], error);
+        given.push_back(error ? argv[i] : path.string());
+    }
+    return given;
+}
 
 int RunQtProgram(int argc, char** argv)
 {
@@ -40,10 +50,7 @@ int RunQtProgram(int argc, char** argv)
 
     // Files and folders named on the command line ("Open with" in a file manager) are
     // added once the window is up, as a drop would add them.
-    std::vector<std::string> given;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        given.push_back(std::filesystem::absolute(QFile::encodeName(arguments[i]).toStdString()).string());
+    const std::vector<std::string> given = GivenPaths(argc, argv);
 
     QtEventLoop loop;
     // A shutdown or `kill` ends the program as closing its window does: the encoders
