@@ -5,12 +5,14 @@ namespace ondrevo {
 const char* const kOpenDialogTitle = "Add video files";
 
 // The first entry also takes the container types that came after the fourteen entries
-// were laid down (Matroska, WebM, MPEG program and transport streams, Ogg, ...), so a
-// file of today's kind shows and can be typed without choosing "all files".
+// were laid down (Matroska, WebM, MPEG program and transport streams, Ogg, camcorder and
+// DVD recorder files, ...), so a file of today's kind shows, can be typed without
+// choosing "all files", and is found in a dropped folder.
 const std::array<OpenDialogFilter, kOpenDialogFilterCount> kOpenDialogFilters = { {
     { "all video files",
         "*.mp4;*.asf;*.avi;*.qt;*.vob;*.mov;*.flv;*.mpq;*.wmv;*.3gp;*.3g2;*.rm;*.rmvb;"
-        "*.mkv;*.webm;*.m4v;*.mpg;*.mpeg;*.m2v;*.ts;*.m2ts;*.mts;*.ogv;*.divx;*.f4v;*.3gpp;*.dv" },
+        "*.mkv;*.webm;*.m4v;*.mpg;*.mpeg;*.m2v;*.ts;*.m2ts;*.mts;*.ogv;*.divx;*.f4v;*.3gpp;*.dv;"
+        "*.mod;*.tod;*.vro;*.mxf;*.ogm;*.mpe;*.m2p;*.wtv" },
     { "mp4 video file", "*.mp4" },
     { "asf video file", "*.asf" },
     { "avi video file", "*.avi" },

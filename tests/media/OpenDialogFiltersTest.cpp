@@ -27,7 +27,8 @@ TEST(OpenDialogFilters, TheFourteenEntriesKeepTheirPlacesAndAllFilesComesLast)
     EXPECT_EQ(first13,
         (std::vector<std::string> { "*.mp4", "*.asf", "*.avi", "*.qt", "*.vob", "*.mov", "*.flv", "*.mpq", "*.wmv",
             "*.3gp", "*.3g2", "*.rm", "*.rmvb" }));
-    for (const char* type : { "*.mkv", "*.webm", "*.m4v", "*.mpg", "*.mpeg", "*.ts", "*.m2ts", "*.mts", "*.ogv" })
+    for (const char* type : { "*.mkv", "*.webm", "*.m4v", "*.mpg", "*.mpeg", "*.ts", "*.m2ts", "*.mts", "*.ogv",
+             "*.mod", "*.tod", "*.mxf" })
         EXPECT_NE(std::find(all.begin(), all.end(), type), all.end()) << type;
     // Every single-type entry is one of the patterns of the first; no pattern twice.
     for (std::size_t i = 1; i < 14; ++i)
