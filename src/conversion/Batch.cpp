@@ -268,6 +268,9 @@ void StartJob(BatchControls& controls)
         return;
     }
     encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
+    // Written through to the disk on the runner's thread before the end reaches the
+    // batch: a power cut after the rename then finds the whole file under its name.
+    encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
     try {
         encoder.Run();
     } catch (...) {

@@ -89,6 +89,13 @@ void PartialOutput::Commit()
     lock_.Reset();
 }
 
+void PartialOutput::MakeDurable(const std::string& path) noexcept
+{
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (fd.Valid())
+        ::fdatasync(fd.Get());
+}
+
 void PartialOutput::Discard() noexcept
 {
     if (done_)

@@ -32,6 +32,10 @@ public:
     long long Size() const;
     // Renames the temporary file over the final one, atomically. Raises EOSError.
     void Commit();
+    // Writes the file at `path` through to the disk, so that a power cut after a rename
+    // finds the whole file rather than an empty one. Any thread; errors are left to the
+    // rename that follows.
+    static void MakeDurable(const std::string& path) noexcept;
     // Removes the temporary file now.
     void Discard() noexcept;
 

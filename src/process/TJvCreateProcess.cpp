@@ -179,8 +179,10 @@ void TJvCreateProcess::Run()
         impl_->error.channel = error;
         impl_->pending = 1 + static_cast<int>(readers.size());
         state_ = TJvProcessState::psWaiting;
-        impl_->watcher = std::make_unique<TJvConsoleThread>(
-            child.pid, std::move(child.pidfd), console, readers, [link, console](std::uint32_t exitCode) {
+        impl_->watcher = std::make_unique<TJvConsoleThread>(child.pid, std::move(child.pidfd), console, readers,
+            [link, console, afterExit = AfterExit](std::uint32_t exitCode) {
+                if (afterExit)
+                    afterExit();
                 link->Post([link, console, exitCode] {
                     if (auto* runner = link->Runner())
                         runner->WatcherEnded(console, exitCode);

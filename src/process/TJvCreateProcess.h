@@ -78,6 +78,10 @@ public:
     ReadEvent OnErrorRead;
     RawReadEvent OnErrorRawRead;
     TerminateEvent OnTerminate;
+    // Runs on the runner's own thread once the child has ended, before its end is
+    // reported: slow work the end depends on (making the child's file durable) that
+    // must not hold up the loop. Taken at Run; it must not throw.
+    std::function<void()> AfterExit;
 
     // Starts the child and returns once it runs the program. Raises EJVCLException "Cannot perform this
     // operation when process is running" while a child is still watched, and EOSError

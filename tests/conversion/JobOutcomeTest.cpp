@@ -67,8 +67,9 @@ TEST(JobOutcome, OnlyAWholeOrAStoppedPlayableFileIsKeptAndOnlyAFullFolderStopsTh
         EXPECT_EQ(outcome.failed, c.failed) << c.what;
         EXPECT_EQ(outcome.stopBatch, c.stopBatch) << c.what;
         EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << c.what << ": " << outcome.reason;
-        if (!*c.reason)
+        if (!*c.reason) {
             EXPECT_EQ(outcome.reason, "") << c.what;
+        }
     }
 }
 

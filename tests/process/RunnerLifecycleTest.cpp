@@ -11,11 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 
 namespace ondrevo::testing {
 namespace {
@@ -37,6 +39,29 @@ TEST(RunnerExit, ExitStatusAndDeathBySignalAreToldApart)
         EXPECT_EQ(recording.terminations,
             std::vector<std::uint32_t> { TJvCreateProcess::kSignalExitBase + static_cast<std::uint32_t>(signal) });
     }
+}
+
+// The encoder's file is made durable there before the batch renames it: work that must
+// neither hold up the loop nor come after the end is reported.
+TEST(RunnerExit, WorkAfterTheExitIsDoneOffTheLoopBeforeTheEndIsReported)
+{
+    RecordingRunner recording;
+    std::atomic<bool> done { false };
+    std::thread::id doneOn;
+    recording.runner.AfterExit = [&] {
+        doneOn = std::this_thread::get_id();
+        done = true;
+    };
+    bool doneAtTheEnd = false;
+    const auto record = recording.runner.OnTerminate;
+    recording.runner.OnTerminate = [&](TJvCreateProcess& sender, std::uint32_t exitCode) {
+        doneAtTheEnd = done;
+        record(sender, exitCode);
+    };
+    ASSERT_TRUE(recording.Run(Child({ "exit", "3" })));
+    EXPECT_TRUE(doneAtTheEnd);
+    EXPECT_NE(doneOn, recording.loopThread);
+    EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 3 });
 }
 
 TEST(RunnerStart, FailuresRaiseOnceAndLeaveTheRunnerReady)
