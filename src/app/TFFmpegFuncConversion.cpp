@@ -79,6 +79,8 @@ void TFFmpegFunc::SaveFilesAtOnce()
         jvSpinAtOnce_.SetValue(files_at_once::Read(sqliteQuery_));
         throw;
     }
+    BatchControls controls = Batch();
+    batch::FilesAtOnceChanged(controls);
 }
 
 int TFFmpegFunc::FilesAtOnce()

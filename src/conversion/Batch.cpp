@@ -322,6 +322,12 @@ void ShowProgressOfBatch(BatchControls& controls)
     ShowBatchProgress(controls);
 }
 
+void FilesAtOnceChanged(BatchControls& controls)
+{
+    if (!controls.AddButton().Enabled() && controls.encoders.Estimate().Running())
+        CarryOn(controls, false);
+}
+
 bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)
 {
     TJvCreateProcess& encoder = controls.encoders.Runner(slot);

@@ -74,6 +74,11 @@ bool AskEncodersToFinish(BatchControls& controls);
 // Shows the whole batch's share and time left (after a progress line).
 void ShowProgressOfBatch(BatchControls& controls);
 
+// "Files converted at once" was changed: while a batch runs, the next rows start at once
+// on the encoders a higher count allows. With a lower count the running rows finish and
+// fewer start after them.
+void FilesAtOnceChanged(BatchControls& controls);
+
 // One step of the busy animation: swaps the tray image between 15 and 16.
 void ToggleTrayIcon(BatchControls& controls);
 

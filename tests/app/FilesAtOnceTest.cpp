@@ -89,7 +89,14 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
         // What the first round kept must not pass for what closing keeps.
         fs::remove(session->Output("a.3gp"));
         fs::remove(session->Output("b.3gp"));
+        // The first time the batch starts with one at once; raising the count starts the
+        // second row there and then.
+        window.spinAtOnce.UserSets(close ? 2 : 1);
         session->Convert();
+        EXPECT_EQ(Running(), close ? 2 : 1);
+        window.spinAtOnce.UserSets(2);
+        EXPECT_EQ(Running(), 2);
+        EXPECT_EQ(session->Image(1), batch::kConvertingImage);
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
         if (close) {
             window.Close();
