@@ -2,9 +2,9 @@
 // The start-up sequence: set the application title, create the data module (which
 // opens the parameter database), create and show the main window, run the event loop
 // until a quit request, then destroy the window, record the normal end in the file
-// list's journal (unless the list is to be kept) and destroy the data module. An error while the data module or the
-// window is created is not caught by the error report: it is shown as an "Application
-// Error" naming the error's class, and the program exits 1.
+// list's journal (unless the list is to be kept) and destroy the data module. An error
+// while the data module or the window is created is not caught by the error report: it
+// is shown as an "Application Error" naming the error's class, and the program exits 1.
 
 #include "base/EventLoop.h"
 

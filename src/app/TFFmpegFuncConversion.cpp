@@ -85,7 +85,9 @@ void TFFmpegFunc::SaveFilesAtOnce()
 
 int TFFmpegFunc::FilesAtOnce()
 {
-    return files_at_once::Limit(files_at_once::Read(sqliteQuery_), UsableCores());
+    // The spin box's range was set from the usable cores when the window was shown; a
+    // batch asks for this at every row, which need not read the system's files again.
+    return files_at_once::Limit(files_at_once::Read(sqliteQuery_), static_cast<unsigned>(jvSpinAtOnce_.Maximum()));
 }
 
 void TFFmpegFunc::StopConversion()
