@@ -1,0 +1,122 @@
+// The batch model: which rows each way of converting picks, how rows that arrive or go
+// during a batch change it, and every move of an encoder slot's job.
+
+#include "conversion/BatchModel.h"
+#include "conversion/JobLife.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrevo::testing {
+namespace {
+
+// One row of every phase, in this order.
+BatchModel EveryPhase()
+{
+    BatchModel model;
+    for (RowPhase phase : { RowPhase::Waiting, RowPhase::Converting, RowPhase::Converted, RowPhase::Stopped,
+             RowPhase::Failed, RowPhase::Interrupted })
+        model.Append(std::string("/s/") + PhaseName(phase) + ".mp4", 1000, phase);
+    return model;
+}
+
+TEST(BatchModel, EachWayOfConvertingPicksItsRowsInListOrder)
+{
+    const BatchModel model = EveryPhase();
+    EXPECT_EQ(model.RowsOf(RunScope::Whole), (std::vector<int> { 0, 1, 2, 3, 4, 5 }));
+    EXPECT_EQ(model.RowsOf(RunScope::Remaining), (std::vector<int> { 0, 3, 4, 5 }));
+    EXPECT_EQ(model.RowsOf(RunScope::Failed), (std::vector<int> { 4 }));
+    // Selection order does not matter, rows past the list are not rows.
+    EXPECT_EQ(model.RowsOf(RunScope::Selected, { 5, 2, 9 }), (std::vector<int> { 2, 5 }));
+    EXPECT_TRUE(BatchModel {}.RowsOf(RunScope::Remaining).empty());
+}
+
+TEST(BatchModel, ARowAddedDuringABatchIsConvertedAfterItsRowsAndADeletedOneIsNot)
+{
+    BatchModel model = EveryPhase();
+    model.StartRun(model.RowsOf(RunScope::Failed));
+    EXPECT_EQ(model.RunRows(), 1);
+    EXPECT_EQ(model.NextRow(), 4);
+    model.RowStarted(4);
+    EXPECT_EQ(model.Row(4).phase, RowPhase::Converting);
+    EXPECT_EQ(model.NextRow(), std::nullopt);
+
+    model.Append("/s/late.mp4", 2500);
+    model.Append("/s/later.mp4", 500);
+    EXPECT_EQ(model.RunRows(), 3);
+    EXPECT_EQ(model.RunMilliseconds(), 4000);
+    model.Remove(0); // positions move; the batch follows its rows
+    EXPECT_EQ(model.NextRow(), 5);
+    model.Remove(5);
+    EXPECT_EQ(model.NextRow(), 5);
+    EXPECT_EQ(model.Row(5).source, "/s/later.mp4");
+
+    model.SetPaused(true);
+    EXPECT_TRUE(model.Paused());
+    model.EndRun();
+    EXPECT_FALSE(model.Paused());
+    EXPECT_EQ(model.NextRow(), std::nullopt);
+    model.Append("/s/after.mp4", 1);
+    EXPECT_EQ(model.NextRow(), std::nullopt);
+    model.SetPaused(true); // no batch, nothing to pause
+    EXPECT_FALSE(model.Paused());
+}
+
+TEST(BatchModel, PhasesKeepTheirNamesAndAnUnknownNameIsNone)
+{
+    for (RowPhase phase : { RowPhase::Waiting, RowPhase::Converting, RowPhase::Converted, RowPhase::Stopped,
+             RowPhase::Failed, RowPhase::Interrupted })
+        EXPECT_EQ(PhaseNamed(PhaseName(phase)), phase);
+    EXPECT_EQ(PhaseNamed(""), std::nullopt);
+    EXPECT_EQ(PhaseNamed("Converted"), std::nullopt);
+}
+
+TEST(JobLife, EveryEventInEveryLife)
+{
+    using L = JobLife;
+    using E = JobEvent;
+    struct Move {
+        L from;
+        E event;
+        L to;
+    };
+    const Move moves[] = {
+        { L::Free, E::Start, L::Running },
+        { L::Free, E::Refuse, L::Refused },
+        { L::Free, E::Pause, L::Free },
+        { L::Free, E::Stop, L::Free },
+        { L::Free, E::End, L::Free },
+        { L::Running, E::Start, L::Running },
+        { L::Running, E::Pause, L::Paused },
+        { L::Running, E::Resume, L::Running },
+        { L::Running, E::Stop, L::Stopping },
+        { L::Running, E::End, L::Free },
+        { L::Paused, E::Pause, L::Paused },
+        { L::Paused, E::Resume, L::Running },
+        { L::Paused, E::Stop, L::Stopping },
+        { L::Paused, E::Start, L::Paused },
+        { L::Paused, E::End, L::Free },
+        { L::Stopping, E::Pause, L::Stopping },
+        { L::Stopping, E::Resume, L::Stopping },
+        { L::Stopping, E::Start, L::Stopping },
+        { L::Stopping, E::End, L::Free },
+        { L::Refused, E::Stop, L::Abandoned },
+        { L::Refused, E::Start, L::Refused },
+        { L::Refused, E::End, L::Free },
+        { L::Abandoned, E::Start, L::Running },
+        { L::Abandoned, E::Refuse, L::Refused },
+        { L::Abandoned, E::End, L::Free },
+    };
+    for (const Move& m : moves)
+        EXPECT_EQ(NextLife(m.from, m.event), m.to) << int(m.from) << " " << int(m.event);
+
+    EXPECT_FALSE(HoldsSlot(L::Free));
+    EXPECT_FALSE(HoldsSlot(L::Abandoned));
+    for (L held : { L::Running, L::Paused, L::Stopping, L::Refused })
+        EXPECT_TRUE(HoldsSlot(held));
+    EXPECT_TRUE(WasStopped(L::Stopping));
+    EXPECT_TRUE(WasStopped(L::Abandoned));
+    EXPECT_FALSE(WasStopped(L::Paused));
+}
+
+} // namespace
+} // namespace ondrevo::testing
