@@ -10,6 +10,7 @@
 
 namespace ondrevo {
 
+class BatchModel;
 class EncoderPool;
 class FileAdder;
 class ILoginManager;
@@ -27,6 +28,8 @@ public:
     virtual IButton& ClearFileBtn() = 0;
     virtual IButton& ConvFileBtn() = 0;
     virtual IButton& StopConvBtn() = 0;
+    // Pause, after Stop: "Pause" while the batch runs, "Resume" while it is paused.
+    virtual IButton& PauseConvBtn() = 0;
     virtual IButton& PlayBtn() = 0;
     virtual IEdit& JvEditDir() = 0;
     virtual IEdit& JvEditNumb() = 0;
@@ -36,6 +39,8 @@ public:
     // The batch's encoders: slot 0 runs on JvCreateProcess; each slot keeps what its
     // current or last run converts.
     virtual EncoderPool& Encoders() = 0;
+    // The rows' phases and the running batch; the list's rows and images show it.
+    virtual BatchModel& Batch() = 0;
     virtual IBatchDisplay& BatchDisplay() = 0;
     // Adds many files at once off the UI thread.
     virtual FileAdder& Adder() = 0;

@@ -77,6 +77,21 @@ void TFFmpegFrmHandlers::StopConvBtnClick()
     TFFmpegFunc().StopConversion();
 }
 
+void TFFmpegFrmHandlers::PauseConvBtnClick()
+{
+    TFFmpegFunc().PauseConversion();
+}
+
+void TFFmpegFrmHandlers::FileListViewConvertRows(RunScope scope)
+{
+    TFFmpegFunc().ConvertRows(scope);
+}
+
+bool TFFmpegFrmHandlers::FileListViewCanConvertRows(RunScope scope)
+{
+    return TFFmpegFunc().CanConvertRows(scope);
+}
+
 void TFFmpegFrmHandlers::PlayBtnClick()
 {
     TFFmpegFunc().PlayVideoFile();

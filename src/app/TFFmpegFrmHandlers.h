@@ -5,6 +5,7 @@
 // handler is shown by the error report.
 
 #include "base/EventLoop.h"
+#include "conversion/BatchModel.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,13 @@ public:
     void ClearFileBtnClick();
     void ConvFileBtnClick();
     void StopConvBtnClick();
+    // Pause while a batch runs, Resume while it is paused.
+    void PauseConvBtnClick();
+    // The file list's menu: "Convert remaining rows", "Convert failed rows again" and
+    // "Convert this row again", and whether each would convert anything now (none
+    // does while a batch runs).
+    void FileListViewConvertRows(RunScope scope);
+    bool FileListViewCanConvertRows(RunScope scope);
     void PlayBtnClick();
     void DonateBtnClick();
     void QuitBtnClick();

@@ -7,6 +7,7 @@
 
 #include "app/JournaledFileList.h"
 #include "conversion/BatchControls.h"
+#include "conversion/BatchModel.h"
 
 #include <array>
 #include <cstddef>
@@ -97,6 +98,11 @@ public:
 
     // Conversion batch.
     void ConvertFiles();
+    // Converts the rows of `scope` (see RunScope), and whether it would convert any now.
+    void ConvertRows(RunScope scope);
+    bool CanConvertRows(RunScope scope);
+    // Pauses a running batch, or resumes a paused one.
+    void PauseConversion();
     void StartJob();
     // The encoder's end (the runner's end event).
     void EndJob(std::uint32_t exitCode);

@@ -29,6 +29,8 @@ BatchControls TFFmpegFunc::Batch()
         jvEditDir_,
         jvCheckBox_,
         encoders_,
+        window_.Batch(),
+        window_.PauseConvBtn(),
         [this] { return FilesAtOnce(); },
         jvTimer_,
         jvTrayIcon_,
@@ -45,6 +47,24 @@ void TFFmpegFunc::ConvertFiles()
 {
     BatchControls controls = Batch();
     batch::ConvertFiles(controls);
+}
+
+void TFFmpegFunc::ConvertRows(RunScope scope)
+{
+    BatchControls controls = Batch();
+    batch::ConvertRows(controls, scope, fileListView_.SelectedRows());
+}
+
+bool TFFmpegFunc::CanConvertRows(RunScope scope)
+{
+    BatchControls controls = Batch();
+    return batch::CanConvertRows(controls, scope, fileListView_.SelectedRows());
+}
+
+void TFFmpegFunc::PauseConversion()
+{
+    BatchControls controls = Batch();
+    batch::PauseOrResume(controls);
 }
 
 void TFFmpegFunc::StartJob()

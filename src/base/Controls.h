@@ -28,6 +28,12 @@ public:
     virtual void SetRowHint(int row, const std::string& hint) = 0;
     // The selected row, or -1 when none is selected.
     virtual int Selected() const = 0;
+    // Every selected row, in list order.
+    virtual std::vector<int> SelectedRows() const
+    {
+        const int row = Selected();
+        return row < 0 ? std::vector<int> {} : std::vector<int> { row };
+    }
     virtual void DeleteRow(int row) = 0;
     virtual void DeleteAllRows() = 0;
 };
@@ -69,6 +75,9 @@ public:
     virtual ~IButton() = default;
     virtual bool Enabled() const = 0;
     virtual void SetEnabled(bool enabled) = 0;
+    // The button's text, which is also its accessible name.
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
 };
 
 class ICheckBox {
@@ -115,6 +124,8 @@ public:
     virtual void Show(int percent, const std::string& text) = 0;
     // Takes all of it away again.
     virtual void Clear() = 0;
+    // The window's title and the tray icon's tooltip say whether the batch is paused.
+    virtual void SetPaused(bool paused) = 0;
     // One notification, only when the window is hidden or not active.
     virtual void NotifyIfAway(const std::string& text) = 0;
 };

@@ -194,6 +194,23 @@ void SetEditingButtonsEnabled(BatchControls& controls, bool enabled)
         button->SetEnabled(enabled);
 }
 
+void ConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
+{
+    if (!CanConvertRows(controls, scope, selected))
+        return;
+    if (scope == RunScope::Whole)
+        ConvertFiles(controls);
+}
+
+bool CanConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
+{
+    return controls.AddButton().Enabled() && !controls.model.RowsOf(scope, selected).empty();
+}
+
+void PauseOrResume(BatchControls&)
+{
+}
+
 void ConvertFiles(BatchControls& controls)
 {
     if (controls.fileList.RowCount() == 0)

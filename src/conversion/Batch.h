@@ -5,10 +5,12 @@
 // the busy timer) and by the encoder pool. Writing the next row's index into the cursor is what starts the next job:
 // the cursor's change event calls StartJob on a free encoder. All on the UI thread.
 
+#include "conversion/BatchModel.h"
 #include "media/FileList.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace ondrevo {
 
@@ -31,6 +33,15 @@ extern const char* const kOutputIsSourceHint;
 
 // Add, Delete, Clear, Convert and Play, in this order.
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
+
+// The file list's menu: converts the rows of `scope` (`selected` for RunScope::Selected),
+// in list order, as Convert converts every row; nothing while a batch runs or when the
+// scope holds no row.
+void ConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected);
+// Whether ConvertRows would convert any row now.
+bool CanConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected);
+// Pause: suspends every running encoder and starts no row; pressed again, resumes.
+void PauseOrResume(BatchControls& controls);
 
 // Convert: with rows and no batch running, disables the editing buttons, sets the
 // cursor to "0" (which starts row 0; when it already held "0" the job is started here),

@@ -21,6 +21,7 @@ class ISleepInhibitor;
 class ITimer;
 class ITrayIcon;
 class TSqliteQuery;
+class BatchModel;
 class EncoderPool;
 
 struct BatchControls {
@@ -35,6 +36,10 @@ struct BatchControls {
     ICheckBox& shutDownWhenDone;
     // The encoders and what each converts; slot 0 is the window's runner.
     EncoderPool& encoders;
+    // The rows' phases and the running batch.
+    BatchModel& model;
+    // Pause/Resume.
+    IButton& pauseButton;
     // "Files converted at once" (1 and up) as the user set it; unset means 1.
     std::function<int()> filesAtOnce;
     ITimer& busyTimer;

@@ -100,7 +100,10 @@ class MemoryButton : public IButton {
 public:
     bool Enabled() const override { return enabled; }
     void SetEnabled(bool value) override { enabled = value; }
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& text) override { caption = text; }
     bool enabled = true;
+    std::string caption;
 };
 
 class MemoryCheckBox : public ICheckBox {
@@ -179,6 +182,8 @@ public:
         if (away)
             notifications.push_back(t);
     }
+    void SetPaused(bool p) override { paused = p; }
+    bool paused = false;
     bool shown = false;
     int percent = 0;
     std::string text;
@@ -239,6 +244,7 @@ public:
     IButton& ClearFileBtn() override { return clearFileBtn; }
     IButton& ConvFileBtn() override { return convFileBtn; }
     IButton& StopConvBtn() override { return stopConvBtn; }
+    IButton& PauseConvBtn() override { return pauseConvBtn; }
     IButton& PlayBtn() override { return playBtn; }
     IEdit& JvEditDir() override { return jvEditDir; }
     IEdit& JvEditNumb() override { return jvEditNumb; }
@@ -246,6 +252,7 @@ public:
     ICheckBox& JvCheckBox() override { return checkBox; }
     TJvCreateProcess& JvCreateProcess() override { return runner; }
     EncoderPool& Encoders() override { return encoders; }
+    BatchModel& Batch() override { return batch; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
@@ -269,11 +276,12 @@ public:
     TFFmpegFrmHandlers handlers;
     MemoryFileList fileList;
     MemoryDetailsPanel details;
-    MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, playBtn;
+    MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, pauseConvBtn, playBtn;
     MemoryEdit jvEditDir, jvEditNumb { "-1" }, jvEditCmdMsg;
     MemoryCheckBox checkBox;
     TJvCreateProcess runner;
     EncoderPool encoders;
+    BatchModel batch;
     MemoryNumberEdit spinAtOnce;
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };

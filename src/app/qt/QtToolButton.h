@@ -15,6 +15,12 @@ public:
 
     bool Enabled() const override { return isEnabled(); }
     void SetEnabled(bool enabled) override { setEnabled(enabled); }
+    std::string Caption() const override { return text().toStdString(); }
+    void SetCaption(const std::string& caption) override
+    {
+        setText(QString::fromStdString(caption));
+        setAccessibleName(text());
+    }
 
     static constexpr int kWidth = 46;
     static constexpr int kHeight = 36;

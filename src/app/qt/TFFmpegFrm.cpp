@@ -189,6 +189,9 @@ void TFFmpegFrm::BuildToolBar()
         toolBar, "ConvFileBtn", "Convert", "Convert video files", 3, "ConvFileBtnClick", &H::ConvFileBtnClick);
     stopConvBtn_ = AddToolButton(
         toolBar, "StopConvBtn", "Stop", "Stop video file conversion", 12, "StopConvBtnClick", &H::StopConvBtnClick);
+    pauseConvBtn_ = AddToolButton(toolBar, "PauseConvBtn", "Pause", "Pause or resume the conversion", 12,
+        "PauseConvBtnClick", &H::PauseConvBtnClick);
+    pauseConvBtn_->SetEnabled(false);
     AddSeparator(toolBar, "ToolButton3");
     playBtn_ = AddToolButton(toolBar, "PlayBtn", "Play", "Play video file", 5, "PlayBtnClick", &H::PlayBtnClick);
     AddSeparator(toolBar, "ToolButton6");
@@ -370,6 +373,10 @@ IButton& TFFmpegFrm::StopConvBtn()
 {
     return *stopConvBtn_;
 }
+IButton& TFFmpegFrm::PauseConvBtn()
+{
+    return *pauseConvBtn_;
+}
 IButton& TFFmpegFrm::PlayBtn()
 {
     return *playBtn_;
@@ -399,7 +406,7 @@ void TFFmpegFrm::Show(int percent, const std::string& text)
     const int textLeft = kClientWidth - kBatchBarWidth - batchText_->width() - 8;
     batchText_->move(textLeft, kClientHeight - kStatusLineHeight + (kStatusLineHeight - batchText_->height()) / 2);
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, textLeft - 4, kStatusLineHeight);
-    const QString title = QString("Ondrevo - %1%").arg(percent);
+    const QString title = QString(batchPaused_ ? "Ondrevo - %1% (paused)" : "Ondrevo - %1%").arg(percent);
     setWindowTitle(title);
     jvTrayIcon_->setToolTip(title + "\n" + shown);
 }
@@ -411,6 +418,11 @@ void TFFmpegFrm::Clear()
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
     setWindowTitle("Ondrevo");
     jvTrayIcon_->setToolTip("Ondrevo");
+}
+
+void TFFmpegFrm::SetPaused(bool paused)
+{
+    batchPaused_ = paused;
 }
 
 void TFFmpegFrm::NotifyIfAway(const std::string& text)

@@ -11,6 +11,7 @@
 #include "app/qt/ImageList.h"
 #include "app/qt/QtDesktop.h"
 #include "app/qt/QtOpenDialog.h"
+#include "conversion/BatchModel.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/SleepInhibitor.h"
@@ -57,6 +58,7 @@ public:
     IButton& ClearFileBtn() override;
     IButton& ConvFileBtn() override;
     IButton& StopConvBtn() override;
+    IButton& PauseConvBtn() override;
     IButton& PlayBtn() override;
     IEdit& JvEditDir() override;
     IEdit& JvEditNumb() override;
@@ -64,6 +66,7 @@ public:
     ICheckBox& JvCheckBox() override;
     TJvCreateProcess& JvCreateProcess() override { return jvCreateProcess_; }
     EncoderPool& Encoders() override { return encoders_; }
+    BatchModel& Batch() override { return batch_; }
     INumberEdit& JvSpinAtOnce() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
@@ -92,6 +95,7 @@ private:
     void Show(int percent, const std::string& text) override;
     void Clear() override;
     void NotifyIfAway(const std::string& text) override;
+    void SetPaused(bool paused) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,6 +121,8 @@ private:
     ImageList imageList_;
     TJvCreateProcess jvCreateProcess_;
     EncoderPool encoders_;
+    BatchModel batch_;
+    bool batchPaused_ = false;
     FileAdder adder_;
     TJvTimer jvTimer_;
     QtOpenDialog openDialog1_;
@@ -134,6 +140,7 @@ private:
     QtToolButton* clearFileBtn_ = nullptr;
     QtToolButton* convFileBtn_ = nullptr;
     QtToolButton* stopConvBtn_ = nullptr;
+    QtToolButton* pauseConvBtn_ = nullptr;
     QtToolButton* playBtn_ = nullptr;
     QtToolButton* donateBtn_ = nullptr;
     QtToolButton* quitBtn_ = nullptr;
