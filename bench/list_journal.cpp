@@ -45,6 +45,7 @@ Run Batch(int rows, int progressLines, bool waitEachChange)
     TSqlDatMod dataModule(db);
     ListJournal& journal = dataModule.Journal();
     MemoryFileList window;
+    BatchModel model;
     const unsigned before = WriteTransactions(db);
 
     Run run;
@@ -52,7 +53,7 @@ Run Batch(int rows, int progressLines, bool waitEachChange)
     const auto action = [&](auto&& body) {
         const Clock::time_point t = Clock::now();
         {
-            JournaledFileList list(window, journal);
+            JournaledFileList list(window, journal, model);
             body(list);
         }
         run.uiMs += Milliseconds(Clock::now() - t);

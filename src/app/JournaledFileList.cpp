@@ -1,6 +1,8 @@
 #include "app/JournaledFileList.h"
 
 #include "conversion/Batch.h"
+#include "conversion/BatchModel.h"
+#include "media/MediaTextRules.h"
 #include "parameters/ListJournal.h"
 
 namespace ondrevo {
@@ -12,6 +14,7 @@ void JournaledFileList::AppendRow(const std::string& caption, int imageIndex, co
 {
     list_.AppendRow(caption, imageIndex, subItems);
     changedRows_.insert(list_.RowCount() - 1);
+    model_.Append(caption, subItems.size() > 2 ? PlayingTimeMilliseconds(subItems[2]) : 0);
 }
 
 void JournaledFileList::SetImageIndex(int row, int imageIndex)
@@ -33,12 +36,15 @@ void JournaledFileList::SetRowHint(int row, const std::string& hint)
 void JournaledFileList::DeleteRow(int row)
 {
     list_.DeleteRow(row);
+    if (row < model_.Count())
+        model_.Remove(row);
     wholeList_ = true;
 }
 
 void JournaledFileList::DeleteAllRows()
 {
     list_.DeleteAllRows();
+    model_.Clear();
     wholeList_ = true;
 }
 
@@ -72,18 +78,44 @@ void JournaledFileList::Commit() noexcept
     }
 }
 
-void RestoreJournaledList(ListJournal& journal, IFileList& list, IEdit& statusLine)
+namespace {
+
+// The phase a journal row was in; rows of journals that kept only images go by their image.
+RowPhase JournaledPhase(const JournalRow& row)
+{
+    switch (row.imageIndex) {
+    case batch::kConvertingImage:
+        return RowPhase::Converting;
+    case batch::kEndedImage:
+        return RowPhase::Converted;
+    case batch::kFailedImage:
+        return RowPhase::Failed;
+    default:
+        return RowPhase::Waiting;
+    }
+}
+
+} // namespace
+
+void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine)
 {
     const std::vector<JournalRow> rows = journal.Restore();
     if (rows.empty())
         return;
     for (const JournalRow& row : rows) {
-        const bool interrupted = row.imageIndex == batch::kConvertingImage;
-        list.AppendRow(row.caption, interrupted ? batch::kWaitingImage : row.imageIndex,
-            { row.subItems.begin(), row.subItems.end() });
-        list.SetRowHint(list.RowCount() - 1, interrupted ? kInterruptedHint : row.hint);
+        RowPhase phase = JournaledPhase(row);
+        std::string hint = row.hint;
+        if (phase == RowPhase::Converting) {
+            phase = RowPhase::Interrupted;
+            hint = kInterruptedHint;
+        }
+        list.AppendRow(row.caption, batch::PhaseImage(phase), { row.subItems.begin(), row.subItems.end() });
+        const int at = list.RowCount() - 1;
+        list.SetRowHint(at, hint);
+        if (at < model.Count())
+            model.SetPhase(at, phase, hint);
     }
-    statusLine.SetText(kListRestoredMessage);
+    statusLine.SetText(std::string(kListRestoredMessage) + ". " + batch::kGoOnHint + ".");
 }
 
 } // namespace ondrevo

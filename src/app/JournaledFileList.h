@@ -11,14 +11,17 @@
 
 namespace ondrevo {
 
+class BatchModel;
 class IEdit;
 class ListJournal;
 
 class JournaledFileList : public IFileList {
 public:
-    JournaledFileList(IFileList& list, ListJournal& journal)
+    // Rows appended, deleted and cleared are appended, deleted and cleared in `model` too.
+    JournaledFileList(IFileList& list, ListJournal& journal, BatchModel& model)
         : list_(list)
         , journal_(journal)
+        , model_(model)
     {
     }
     ~JournaledFileList() override { Commit(); }
@@ -39,12 +42,14 @@ public:
     std::string RowHint(int row) const override { return list_.RowHint(row); }
     void SetRowHint(int row, const std::string& hint) override;
     int Selected() const override { return list_.Selected(); }
+    std::vector<int> SelectedRows() const override { return list_.SelectedRows(); }
     void DeleteRow(int row) override;
     void DeleteAllRows() override;
 
 private:
     IFileList& list_;
     ListJournal& journal_;
+    BatchModel& model_;
     std::set<int> changedRows_;
     bool wholeList_ = false; // rows were deleted: positions moved
 };
@@ -55,8 +60,9 @@ extern const char* const kListRestoredMessage;
 extern const char* const kInterruptedHint;
 
 // At start: appends the rows of the list a program left behind when it ended without
-// Quit (see ListJournal::Restore). A row that was converting comes back waiting, with a
-// hint that says it was interrupted. The status line says the list came back.
-void RestoreJournaledList(ListJournal& journal, IFileList& list, IEdit& statusLine);
+// Quit (see ListJournal::Restore), each with its phase. A row that was converting comes
+// back interrupted, with a hint that says so. The status line says the list came back
+// and how to go on.
+void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine);
 
 } // namespace ondrevo

@@ -48,7 +48,7 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , dataModule_(dataModule)
     , sqliteQuery_(dataModule.SqliteQuery())
     , openDialog1_(window.OpenDialog1())
-    , journaledFileList_(window.FileListView(), dataModule.Journal())
+    , journaledFileList_(window.FileListView(), dataModule.Journal(), window.Batch())
     , fileListView_(journaledFileList_)
     , msgListView_(window.MsgListView())
     , addFileBtn_(window.AddFileBtn())
@@ -91,13 +91,11 @@ void TFFmpegFunc::EnableButtons()
 void TFFmpegFunc::StopOnClose()
 {
     window_.Adder().Cancel();
-    // A batch runs exactly while Add is disabled; the encoder finishes its file on "q",
-    // and the program ends once the part it wrote has been kept.
-    if (fileListView_.RowCount() > 0 && !addFileBtn_.Enabled()) {
-        EnableButtons();
-        BatchControls controls = Batch();
-        batch::AskEncodersToFinish(controls);
-    }
+    // Closing stops the batch as Stop does: each encoder finishes its file on "q" (a
+    // paused one is let go on first), and the program ends once the parts it wrote have
+    // been kept.
+    BatchControls controls = Batch();
+    batch::StopConversion(controls);
 }
 
 bool TFFmpegFunc::StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored)

@@ -5,6 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "base/Controls.h"
+#include "conversion/Batch.h"
 #include "media/FileAdder.h"
 #include "media/FileList.h"
 #include "parameters/TSqlDatMod.h"
@@ -26,7 +27,7 @@ void SetListButtonsEnabled(IMainWindow& window, bool enabled)
 
 void TFFmpegFunc::RestoreFileList()
 {
-    RestoreJournaledList(dataModule_.Journal(), fileListView_, jvEditCmdMsg_);
+    RestoreJournaledList(dataModule_.Journal(), fileListView_, window_.Batch(), jvEditCmdMsg_);
 }
 
 void TFFmpegFunc::AddVideoFile()
@@ -54,7 +55,10 @@ bool TFFmpegFunc::Adding()
 void TFFmpegFunc::AddVideoFiles(const std::vector<std::string>& paths)
 {
     if (paths.size() == 1 && !Adding()) {
+        const int first = fileListView_.RowCount();
         file_list::AddVideoFiles(paths, fileListView_, msgListView_);
+        BatchControls controls = Batch();
+        batch::RowsAppended(controls, first);
         return;
     }
     if (paths.empty())
@@ -65,6 +69,8 @@ void TFFmpegFunc::AddVideoFiles(const std::vector<std::string>& paths)
         TFFmpegFunc func;
         func.fileListView_.AppendRow(facts.path, file_list::kAddedFileImage,
             { facts.type, facts.size, facts.playingTime, file_list::kStartPercent });
+        BatchControls controls = func.Batch();
+        batch::RowsAppended(controls, func.fileListView_.RowCount() - 1);
     };
     events.progress = [](std::size_t added, std::size_t total) {
         TFFmpegFunc().jvEditCmdMsg_.SetText(

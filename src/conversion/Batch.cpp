@@ -5,6 +5,7 @@
 #include "base/HandlerDispatch.h"
 #include "base/IntegerText.h"
 #include "conversion/BatchControls.h"
+#include "conversion/BatchModel.h"
 #include "conversion/CommandLine.h"
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
@@ -45,7 +46,7 @@ void ShowBatchProgress(BatchControls& controls)
     long long running = 0;
     for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
         const ConversionJob& job = controls.encoders.Job(slot);
-        if (controls.encoders.Busy(slot) && !job.stopped)
+        if (controls.encoders.Busy(slot) && !WasStopped(job.life))
             running += std::min(job.elapsedSeconds, job.playingSeconds);
     }
     estimate.Update(BatchEstimate::Clock::now(), running);
@@ -55,18 +56,27 @@ void ShowBatchProgress(BatchControls& controls)
 void ClearBatchProgress(BatchControls& controls)
 {
     controls.encoders.Estimate().Stop();
+    controls.batchDisplay.SetPaused(false);
     controls.batchDisplay.Clear();
 }
 
-// The batch ends: after its last row (`complete`, power-off when ticked) or early
-// because nothing more can be written, with `status` saying why.
+void ShowPauseButton(BatchControls& controls, bool enabled, bool paused)
+{
+    controls.pauseButton.SetEnabled(enabled);
+    controls.pauseButton.SetCaption(paused ? kResumeCaption : kPauseCaption);
+}
+
+// The batch is over: after its last row (`complete`, power-off when ticked), or early
+// because nothing more can be written, with `status` saying why, or stopped by the user.
 void EndBatch(BatchControls& controls, bool complete, const std::string& status)
 {
     const std::string summary = controls.encoders.Estimate().Summary();
+    controls.model.EndRun();
     ClearBatchProgress(controls);
     if (complete)
         controls.batchDisplay.NotifyIfAway(summary);
     SetEditingButtonsEnabled(controls, true);
+    ShowPauseButton(controls, false, false);
     if (complete && controls.shutDownWhenDone.Checked())
         ShutdownComputer(kShutdownPowerOff, controls.loginManager, controls.quitRequest);
     controls.statusLine.SetText(status);
@@ -92,26 +102,25 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// The row of a job, when the list still shows the job's file there (after Stop the user
-// may delete or clear rows while the encoder is finishing).
+// The row of a job while the list still holds it (after Stop the user may delete or
+// clear rows while the encoder is finishing), or -1.
 int RowOfJob(const BatchControls& controls, const ConversionJob& job)
 {
-    if (job.row < 0 || job.row >= controls.fileList.RowCount() || controls.fileList.Caption(job.row) != job.source)
-        return -1;
-    return job.row;
+    return controls.model.IndexOf(job.rowId).value_or(-1);
 }
 
-// Judges the run that ended, keeps its file or removes it, and marks its row.
+// Judges the run that ended, keeps its file or removes it, and gives its row its phase.
 JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
     ConversionJob& job = controls.encoders.Job(slot);
+    const bool stopped = WasStopped(job.life);
     const long long bytes = job.output ? job.output->Size() : 0;
     // The encoder's last progress line says how much it wrote; when that is enough, the
     // file needs no second reading on the UI thread. Only a run it would fail on that report alone
     // (cut short, or stopped before a progress line) has its file measured.
     long long milliseconds = job.writtenMilliseconds;
     JobOutcome outcome = JudgeJob(job, exitCode, milliseconds, bytes);
-    const bool lengthCanDecide = job.stopped || exitCode == 0;
+    const bool lengthCanDecide = stopped || exitCode == 0;
     if (!outcome.keep && lengthCanDecide && job.output && bytes > 0 && !job.writeFailed) {
         milliseconds = std::max(milliseconds, command_line::PlayingMilliseconds(job.output->Path()));
         outcome = JudgeJob(job, exitCode, milliseconds, bytes);
@@ -127,24 +136,15 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
     }
     job.output.reset(); // removes a file that was not kept
     // A stopped encoder's end belongs to no running batch.
-    if (!job.stopped && controls.encoders.Estimate().Running())
+    if (!stopped && controls.encoders.Estimate().Running())
         controls.encoders.Estimate().RowEnded(job.playingSeconds, outcome.failed);
     if (const int row = RowOfJob(controls, job); row >= 0) {
-        controls.fileList.SetImageIndex(row, outcome.failed ? kFailedImage : kEndedImage);
-        controls.fileList.SetRowHint(row, outcome.reason);
+        const RowPhase phase = outcome.failed ? RowPhase::Failed : (stopped ? RowPhase::Stopped : RowPhase::Converted);
+        ShowRowPhase(controls, row, phase, outcome.reason);
     }
-    job.row = -1;
+    job.rowId = 0;
+    controls.encoders.Move(slot, JobEvent::End);
     return outcome;
-}
-
-// The row's playing time in seconds; 0 when its cell cannot be read.
-int RowSeconds(const BatchControls& controls, int row)
-{
-    try {
-        return progress::PlayingSeconds(controls, row);
-    } catch (const Exception&) {
-        return 0;
-    }
 }
 
 std::size_t FilesAtOnce(BatchControls& controls)
@@ -152,41 +152,90 @@ std::size_t FilesAtOnce(BatchControls& controls)
     return controls.filesAtOnce ? static_cast<std::size_t>(std::max(1, controls.filesAtOnce())) : 1;
 }
 
-// A row at the cursor that shows the converting image but has no encoder: its start
-// failed or was refused while a stopped encoder was still finishing.
-bool CursorRowStalled(BatchControls& controls, int row)
+// Starts `row` through the cursor: its change event starts the job; when the cursor
+// already names the row no event comes, and the job is started here.
+void StartRowAtCursor(BatchControls& controls, int row)
 {
-    return row >= 0 && row < controls.fileList.RowCount() && controls.fileList.ImageIndex(row) == kConvertingImage
-        && !controls.encoders.SlotOfRow(row);
+    const std::string text = std::to_string(row);
+    if (controls.cursor.Text() == text)
+        Dispatch([&controls] { StartJob(controls); });
+    else
+        controls.cursor.SetText(text);
 }
 
-// Starts rows after the cursor while encoders are free, retrying a stalled row at the
-// cursor first; ends the batch once every row has been started and every encoder has
-// ended. A row whose start fails stalls the batch there until Stop.
-void CarryOn(BatchControls& controls, bool retryCursorRow)
+// Starts the batch's next rows while encoders are free and the batch is not paused;
+// ends the batch once every row has been started and every encoder has ended. A row
+// whose start fails stays converting with no encoder and stalls the batch until Stop.
+void CarryOn(BatchControls& controls)
 {
-    int row = StrToInt(controls.cursor.Text());
-    const bool refused
-        = retryCursorRow && row >= 0 && row < controls.fileList.RowCount() && !controls.encoders.SlotOfRow(row);
-    if (refused || CursorRowStalled(controls, row)) {
-        Dispatch([&controls] { StartJob(controls); });
-        if (CursorRowStalled(controls, row))
-            return;
+    BatchModel& model = controls.model;
+    if (!model.Running())
+        return;
+    while (!model.Paused()) {
+        const std::optional<int> next = model.NextRow();
+        if (!next || !controls.encoders.FreeSlot(FilesAtOnce(controls)))
+            break;
+        StartRowAtCursor(controls, *next);
+        if (model.Row(*next).phase == RowPhase::Converting && !controls.encoders.SlotOfRow(model.Row(*next).id))
+            return; // stalled: its start failed
+        if (model.NextRow() == next)
+            return; // not taken (no free encoder after all)
     }
-    const std::size_t atOnce = FilesAtOnce(controls);
-    while (row < controls.fileList.RowCount() - 1 && controls.encoders.FreeSlot(atOnce)) {
-        controls.cursor.SetText(std::to_string(++row)); // its change event starts the row
-        if (CursorRowStalled(controls, row))
-            return;
-    }
-    if (!controls.encoders.AnyBusy())
+    if (!model.NextRow() && !controls.encoders.AnyBusy())
         EndBatch(controls, true, "");
+}
+
+// Begins a batch over `rows`, in this order.
+void StartBatch(BatchControls& controls, const std::vector<int>& rows)
+{
+    if (rows.empty() || controls.model.Running())
+        return;
+    SetEditingButtonsEnabled(controls, false);
+    ShowPauseButton(controls, true, false);
+    controls.sleepInhibitor.SetHeld(true);
+    // Left by a run of the program that was killed; files another copy still writes
+    // are held by it and stay.
+    PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
+    controls.model.StartRun(rows);
+    controls.encoders.Estimate().Start(
+        BatchEstimate::Clock::now(), controls.model.RunMilliseconds() / 1000, controls.model.RunRows());
+    controls.batchDisplay.Show(0, controls.encoders.Estimate().Text());
+    CarryOn(controls);
+    if (controls.model.Running())
+        controls.busyTimer.SetEnabled(true);
 }
 
 } // namespace
 
 const char* const kStopCommand = "q";
 const char* const kOutputIsSourceHint = "Not converted: the output file would replace its own source file";
+const char* const kPauseCaption = "Pause";
+const char* const kResumeCaption = "Resume";
+const char* const kGoOnHint = "\"Convert remaining rows\" in the list's menu goes on from there";
+
+int PhaseImage(RowPhase phase)
+{
+    switch (phase) {
+    case RowPhase::Converting:
+        return kConvertingImage;
+    case RowPhase::Converted:
+    case RowPhase::Stopped:
+        return kEndedImage;
+    case RowPhase::Failed:
+        return kFailedImage;
+    case RowPhase::Waiting:
+    case RowPhase::Interrupted:
+        break;
+    }
+    return kWaitingImage;
+}
+
+void ShowRowPhase(BatchControls& controls, int row, RowPhase phase, const std::string& reason)
+{
+    controls.model.SetPhase(row, phase, reason);
+    controls.fileList.SetImageIndex(row, PhaseImage(phase));
+    controls.fileList.SetRowHint(row, reason);
+}
 
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled)
 {
@@ -196,63 +245,34 @@ void SetEditingButtonsEnabled(BatchControls& controls, bool enabled)
 
 void ConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
 {
-    if (!CanConvertRows(controls, scope, selected))
+    if (!controls.AddButton().Enabled())
         return;
-    if (scope == RunScope::Whole)
-        ConvertFiles(controls);
+    StartBatch(controls, controls.model.RowsOf(scope, selected));
 }
 
 bool CanConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
 {
-    return controls.AddButton().Enabled() && !controls.model.RowsOf(scope, selected).empty();
-}
-
-void PauseOrResume(BatchControls&)
-{
+    return controls.AddButton().Enabled() && !controls.model.Running()
+        && !controls.model.RowsOf(scope, selected).empty();
 }
 
 void ConvertFiles(BatchControls& controls)
 {
     if (controls.fileList.RowCount() == 0)
         return;
-    if (!controls.AddButton().Enabled())
-        return;
-    SetEditingButtonsEnabled(controls, false);
-    controls.sleepInhibitor.SetHeld(true);
-    // Left by a run of the program that was killed; files another copy still writes
-    // are held by it and stay.
-    PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
-    long long total = 0;
-    for (int row = 0; row < controls.fileList.RowCount(); ++row)
-        total += RowSeconds(controls, row);
-    controls.encoders.Estimate().Start(BatchEstimate::Clock::now(), total, controls.fileList.RowCount());
-    controls.batchDisplay.Show(0, controls.encoders.Estimate().Text());
-    if (controls.cursor.Text() == "0")
-        Dispatch([&controls] { StartJob(controls); });
-    else
-        controls.cursor.SetText("0"); // its change event starts row 0
-    if (!CursorRowStalled(controls, 0)) {
-        const std::size_t atOnce = FilesAtOnce(controls);
-        int row = 0;
-        while (row < controls.fileList.RowCount() - 1 && controls.encoders.FreeSlot(atOnce)) {
-            controls.cursor.SetText(std::to_string(++row));
-            if (CursorRowStalled(controls, row))
-                break;
-        }
-    }
-    controls.busyTimer.SetEnabled(true);
+    ConvertRows(controls, RunScope::Whole, {});
 }
 
 void StartJob(BatchControls& controls)
 {
     const int row = StrToInt(controls.cursor.Text());
-    if (row < 0 || row >= controls.fileList.RowCount())
+    if (row < 0 || row >= controls.fileList.RowCount() || row >= controls.model.Count())
         return;
-    const std::string source = controls.fileList.Caption(row);
+    const std::string source = controls.model.Row(row).source;
     // One query shows the file's facts and gives its playing time.
     const long long sourceMilliseconds = command_line::ShowSourceFacts(controls.details, source);
-    controls.fileList.SetImageIndex(row, kConvertingImage);
-    controls.fileList.SetRowHint(row, "");
+    controls.model.RowStarted(row);
+    ShowRowPhase(controls, row, RowPhase::Converting, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
     // A stopped encoder still finishing its file keeps its job until it ends: its file
     // is kept or removed then.
@@ -263,15 +283,15 @@ void StartJob(BatchControls& controls)
 
     ConversionJob& job = controls.encoders.Job(*slot);
     job = ConversionJob {};
-    job.row = row;
+    job.rowId = controls.model.Row(row).id;
     job.source = source;
-    job.playingSeconds = RowSeconds(controls, row);
+    job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
     const std::string output = command_line::OutputFileName(controls, row);
     // The encoder, told to overwrite, would destroy the file it is reading.
     if (command_line::SameFile(source, output)) {
         job.failureLine = kOutputIsSourceHint;
-        job.endPosted = true;
+        controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
         return;
     }
@@ -280,7 +300,7 @@ void StartJob(BatchControls& controls)
     } catch (const EOSError& e) {
         job.outputBlocked = BlocksTheFolder(e.Code(), FolderOf(output));
         job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
-        job.endPosted = true;
+        controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
         return;
     }
@@ -294,16 +314,13 @@ void StartJob(BatchControls& controls)
         job = ConversionJob {};
         throw;
     }
+    controls.encoders.Move(*slot, JobEvent::Start);
 }
 
 void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
-    const bool batchRuns = !controls.AddButton().Enabled();
-    // A stopped encoder that ended while a new batch waited for its runner: the row at
-    // the cursor was refused and is started now.
-    const bool leftOver = controls.encoders.Job(slot).stopped;
     const JobOutcome outcome = FinishJob(controls, slot, exitCode);
-    if (!batchRuns)
+    if (!controls.model.Running())
         return;
     ShowBatchProgress(controls);
     if (outcome.stopBatch) {
@@ -313,25 +330,50 @@ void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
         EndBatch(controls, false, "Conversion stopped: " + outcome.reason);
         return;
     }
-    CarryOn(controls, leftOver);
+    CarryOn(controls);
 }
 
 void StopConversion(BatchControls& controls)
 {
-    if (controls.fileList.RowCount() == 0)
+    if (!controls.model.Running())
         return;
-    if (controls.AddButton().Enabled())
-        return;
-    SetEditingButtonsEnabled(controls, true);
     for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
         const int row = RowOfJob(controls, controls.encoders.Job(slot));
         if (AskEncoderToFinish(controls, slot) && row >= 0)
-            controls.fileList.SetImageIndex(row, kEndedImage);
+            ShowRowPhase(controls, row, RowPhase::Stopped, "");
     }
-    controls.fileList.SetImageIndex(StrToInt(controls.cursor.Text()), kEndedImage);
-    StopBusyAnimation(controls);
-    controls.sleepInhibitor.SetHeld(false);
-    ClearBatchProgress(controls);
+    // A row whose start failed holds no encoder.
+    for (int row = 0; row < controls.model.Count(); ++row)
+        if (controls.model.Row(row).phase == RowPhase::Converting
+            && !controls.encoders.SlotOfRow(controls.model.Row(row).id))
+            ShowRowPhase(controls, row, RowPhase::Stopped, "");
+    EndBatch(controls, false, std::string("Stopped. ") + kGoOnHint + ".");
+}
+
+void PauseOrResume(BatchControls& controls)
+{
+    BatchModel& model = controls.model;
+    if (!model.Running())
+        return;
+    const bool pause = !model.Paused();
+    model.SetPaused(pause);
+    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
+        if (controls.encoders.Job(slot).life != (pause ? JobLife::Running : JobLife::Paused))
+            continue;
+        TJvCreateProcess& encoder = controls.encoders.Runner(slot);
+        if (pause ? encoder.Suspend() : encoder.Resume())
+            controls.encoders.Move(slot, pause ? JobEvent::Pause : JobEvent::Resume);
+    }
+    ShowPauseButton(controls, true, pause);
+    controls.encoders.Estimate().SetPaused(BatchEstimate::Clock::now(), pause);
+    controls.batchDisplay.SetPaused(pause);
+    controls.sleepInhibitor.SetHeld(!pause);
+    controls.busyTimer.SetEnabled(!pause);
+    if (pause)
+        controls.trayIcon.SetImageIndex(kIdleTrayImage);
+    ShowBatchProgress(controls);
+    if (!pause)
+        CarryOn(controls);
 }
 
 void ShowProgressOfBatch(BatchControls& controls)
@@ -341,8 +383,18 @@ void ShowProgressOfBatch(BatchControls& controls)
 
 void FilesAtOnceChanged(BatchControls& controls)
 {
-    if (!controls.AddButton().Enabled() && controls.encoders.Estimate().Running())
-        CarryOn(controls, false);
+    CarryOn(controls);
+}
+
+void RowsAppended(BatchControls& controls, int first)
+{
+    BatchModel& model = controls.model;
+    if (!model.Running())
+        return;
+    for (int row = first; row < model.Count(); ++row)
+        controls.encoders.Estimate().RowAdded(model.Row(row).playingMilliseconds / 1000);
+    ShowBatchProgress(controls);
+    CarryOn(controls);
 }
 
 bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)
@@ -350,11 +402,14 @@ bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)
     TJvCreateProcess& encoder = controls.encoders.Runner(slot);
     if (encoder.State() != TJvProcessState::psWaiting) {
         // A refused row whose end is still on its way gives up its slot.
-        if (controls.encoders.Job(slot).endPosted)
-            controls.encoders.Job(slot).stopped = true;
+        if (controls.encoders.Job(slot).life == JobLife::Refused)
+            controls.encoders.Move(slot, JobEvent::Stop);
         return false;
     }
-    controls.encoders.Job(slot).stopped = true;
+    // A suspended encoder must run again to read the stop command.
+    if (controls.encoders.Job(slot).life == JobLife::Paused)
+        encoder.Resume();
+    controls.encoders.Move(slot, JobEvent::Stop);
     if (encoder.Write(kStopCommand))
         encoder.ScheduleEnd(kStoppedEncoderGrace, kTerminatedEncoderGrace);
     else

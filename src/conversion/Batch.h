@@ -1,9 +1,11 @@
 #pragma once
 // The conversion batch: Convert runs the encoder over every row of the file list, in
-// list order, up to "Files converted at once" rows at a time (one by default). The batch keeps no state of its own: it
-// is carried by the window (Add disabled while it runs, the cursor naming the row being started last, the row images,
-// the busy timer) and by the encoder pool. Writing the next row's index into the cursor is what starts the next job:
-// the cursor's change event calls StartJob on a free encoder. All on the UI thread.
+// list order, up to "Files converted at once" rows at a time (one by default); the
+// list's menu runs it over the rows not converted, the failed ones or the selected ones.
+// The batch model holds each row's phase and which rows the running batch has still to
+// start; the window's rows, buttons and tray show it. Writing a row's index into the
+// cursor is what starts that row: the cursor's change event calls StartJob on a free
+// encoder, so the cursor names the row started last. All on the UI thread.
 
 #include "conversion/BatchModel.h"
 #include "media/FileList.h"
@@ -30,6 +32,19 @@ constexpr int kBusyTrayImage = 16;
 extern const char* const kStopCommand;
 // The hint of a row whose output would overwrite its own source.
 extern const char* const kOutputIsSourceHint;
+// The Pause button's captions.
+extern const char* const kPauseCaption;
+extern const char* const kResumeCaption;
+// What the status line says after a Stop or a restored list: where to go on.
+extern const char* const kGoOnHint;
+
+// The row image of each phase.
+int PhaseImage(RowPhase phase);
+// Gives the row its phase in the model, and shows it: image and hint (the reason).
+void ShowRowPhase(BatchControls& controls, int row, RowPhase phase, const std::string& reason);
+// Rows from `first` on were appended to the list: a running batch converts them after
+// its other rows, and counts them in its share and time left.
+void RowsAppended(BatchControls& controls, int first);
 
 // Add, Delete, Clear, Convert and Play, in this order.
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
@@ -43,10 +58,10 @@ bool CanConvertRows(BatchControls& controls, RunScope scope, const std::vector<i
 // Pause: suspends every running encoder and starts no row; pressed again, resumes.
 void PauseOrResume(BatchControls& controls);
 
-// Convert: with rows and no batch running, disables the editing buttons, sets the
-// cursor to "0" (which starts row 0; when it already held "0" the job is started here),
-// starts the following rows while encoders are free, and switches the busy timer on. An error starting row 0 is
-// reported and the batch stays stalled until Stop.
+// Convert: with rows and no batch running, converts every row: disables the editing
+// buttons, enables Pause, starts rows in list order while encoders are free (through
+// the cursor), and switches the busy timer on. A stopped encoder still finishing its
+// file keeps its slot: the batch starts there once it has ended.
 void ConvertFiles(BatchControls& controls);
 
 // The cursor's change event: starts the encoder for the row at the cursor. Nothing for
@@ -62,17 +77,16 @@ void StartJob(BatchControls& controls);
 // The encoder's end: judges the run (JudgeJob), renames its file over the final name
 // or removes it, and marks the job's row converted or failed with the reason as its
 // hint; this also happens for a stopped encoder's end after the batch. Then, in a
-// running batch, starts the next rows while encoders are free (first a row at the
-// cursor whose start was refused), or ends the batch once the last row has ended (buttons
-// enabled, power-off when ticked, status line cleared, timer off, idle tray image,
-// sleep allowed), or ends it early when nothing more can be written to the output
-// folder, with the reason in the status line.
+// running batch that is not paused, starts its next rows while encoders are free, or ends the batch once the last row
+// has ended (buttons enabled, power-off when ticked, status line cleared, timer off, idle tray image, sleep allowed),
+// or ends it early when nothing more can be written to the output folder, with the reason in the status line.
 void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode);
 
 // Stop: ends a running batch early. Sends every running encoder the stop command (it
 // finishes its file and ends on its own; one that is still running 10 s later is
-// ended), marks their rows and the cursor's row as ended and stops the busy animation. The cursor, the percent cell and
-// the status line keep their values.
+// ended), marks their rows stopped and stops the busy animation; the rows not started
+// keep their phase. The status line says how to go on. The cursor and the percent
+// cells keep their values.
 void StopConversion(BatchControls& controls);
 
 // Tells the encoder of `slot`, when it runs, to finish its file now (the stop command;

@@ -19,6 +19,24 @@ void BatchEstimate::Start(Clock::time_point now, long long totalSeconds, int fil
     files_ = files;
 }
 
+void BatchEstimate::RowAdded(long long rowSeconds)
+{
+    totalSeconds_ += std::max(rowSeconds, 0LL);
+    ++files_;
+}
+
+void BatchEstimate::SetPaused(Clock::time_point now, bool paused)
+{
+    if (paused && !pausedAt_) {
+        pausedAt_ = now;
+    } else if (!paused && pausedAt_) {
+        // The pace counts from a start moved on by the pause.
+        started_ += now - *pausedAt_;
+        lastUpdate_ = now;
+        pausedAt_.reset();
+    }
+}
+
 void BatchEstimate::RowEnded(long long rowSeconds, bool failed)
 {
     endedSeconds_ += std::max(rowSeconds, 0LL);
@@ -38,6 +56,8 @@ std::string BatchEstimate::Summary() const
 void BatchEstimate::Update(Clock::time_point now, long long runningSeconds)
 {
     runningSeconds_ = std::max(runningSeconds, 0LL);
+    if (pausedAt_)
+        return;
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - started_);
     const long long done = std::min(endedSeconds_ + runningSeconds_, totalSeconds_);
     if (elapsed < kFirstEstimate || done <= 0) {
@@ -82,6 +102,8 @@ std::string BatchEstimate::LeftText(std::chrono::seconds left)
 std::string BatchEstimate::Text() const
 {
     std::string text = std::to_string(filesDone_) + " of " + std::to_string(files_) + " files";
+    if (pausedAt_)
+        return text + ", paused";
     if (const auto left = Left())
         text += ", " + LeftText(*left) + " left";
     return text;

@@ -17,6 +17,11 @@ public:
 
     // A batch of `files` rows that play `totalSeconds` in all starts at `now`.
     void Start(Clock::time_point now, long long totalSeconds, int files);
+    // A row joined the running batch.
+    void RowAdded(long long rowSeconds);
+    // The batch was paused or resumed at `now`: paused time does not count in its pace,
+    // and the text says it is paused.
+    void SetPaused(Clock::time_point now, bool paused);
     // A row has ended (converted, or failed): its seconds count as done.
     void RowEnded(long long rowSeconds, bool failed);
     // The time now, and the seconds converted so far by the rows still running.
@@ -36,7 +41,8 @@ public:
             return std::nullopt;
         return std::chrono::duration_cast<std::chrono::seconds>(*left_ + std::chrono::milliseconds(500));
     }
-    // "12 of 60 files, about 3 min left", or without the time while it is not known.
+    // "12 of 60 files, about 3 min left", or without the time while it is not known;
+    // "12 of 60 files, paused" while paused.
     std::string Text() const;
 
     // "about 45 s", "about 3 min", "about 2 h 5 min".
@@ -44,6 +50,7 @@ public:
 
 private:
     bool running_ = false;
+    std::optional<Clock::time_point> pausedAt_;
     Clock::time_point started_ {};
     Clock::time_point lastUpdate_ {};
     long long totalSeconds_ = 0;

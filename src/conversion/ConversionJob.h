@@ -5,15 +5,21 @@
 // window owns one per encoder runner; it outlives the runs, and each StartJob fills it
 // afresh. UI thread.
 
+#include "conversion/JobLife.h"
 #include "conversion/PartialOutput.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace ondrevo {
 
 struct ConversionJob {
-    int row = -1;
+    // Where the job is in its life (running, paused, stopping, ...).
+    JobLife life = JobLife::Free;
+    // The batch model's row it converts (0: none); its position may move once the batch
+    // has ended and the user deletes rows.
+    std::uint64_t rowId = 0;
     std::string source;
     // Where the encoder writes; renamed over its final name when whole. Null between runs.
     std::unique_ptr<PartialOutput> output;
@@ -25,11 +31,6 @@ struct ConversionJob {
     int elapsedSeconds = 0;
     // The playing time the encoder's last progress line reports written, in milliseconds.
     long long writtenMilliseconds = 0;
-    // Stop or closing the window asked the encoder to finish early.
-    bool stopped = false;
-    // No encoder ran: the end was posted (a refused row). Once stopped, such a job no
-    // longer holds its slot: the next run there drops the posted end.
-    bool endPosted = false;
     // The encoder's last line that says something went wrong, and its last line of any
     // kind (progress lines aside).
     std::string failureLine;

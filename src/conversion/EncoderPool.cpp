@@ -21,7 +21,7 @@ EncoderPool::~EncoderPool()
 bool EncoderPool::Busy(std::size_t slot) const
 {
     const Slot& s = *slots_.at(slot);
-    return s.runner->State() == TJvProcessState::psWaiting || (s.job.row >= 0 && !(s.job.endPosted && s.job.stopped));
+    return s.runner->State() == TJvProcessState::psWaiting || HoldsSlot(s.job.life);
 }
 
 bool EncoderPool::AnyBusy() const
@@ -49,12 +49,18 @@ std::optional<std::size_t> EncoderPool::FreeSlot(std::size_t limit)
     return std::nullopt;
 }
 
-std::optional<std::size_t> EncoderPool::SlotOfRow(int row) const
+std::optional<std::size_t> EncoderPool::SlotOfRow(std::uint64_t rowId) const
 {
     for (std::size_t slot = 0; slot < slots_.size(); ++slot)
-        if (slots_[slot]->job.row == row && Busy(slot))
+        if (rowId != 0 && slots_[slot]->job.rowId == rowId && Busy(slot))
             return slot;
     return std::nullopt;
+}
+
+void EncoderPool::Move(std::size_t slot, JobEvent event)
+{
+    ConversionJob& job = Job(slot);
+    job.life = NextLife(job.life, event);
 }
 
 } // namespace ondrevo

@@ -8,6 +8,7 @@
 #include "conversion/ConversionJob.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,8 +39,10 @@ public:
     bool AnyBusy() const;
     // The first slot below `limit` that is not busy, making slots up to `limit` as needed.
     std::optional<std::size_t> FreeSlot(std::size_t limit);
-    // The slot whose job converts `row`, if any.
-    std::optional<std::size_t> SlotOfRow(int row) const;
+    // The slot whose job converts the model's row `rowId`, if any.
+    std::optional<std::size_t> SlotOfRow(std::uint64_t rowId) const;
+    // Moves the job of `slot` along its life.
+    void Move(std::size_t slot, JobEvent event);
 
     // The running batch's share done and time left.
     BatchEstimate& Estimate() { return estimate_; }

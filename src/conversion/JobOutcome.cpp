@@ -34,7 +34,7 @@ JobOutcome JudgeJob(
     const ConversionJob& job, std::uint32_t exitCode, long long outputMilliseconds, long long outputBytes)
 {
     JobOutcome outcome;
-    outcome.stopBatch = job.outputBlocked && !job.stopped;
+    outcome.stopBatch = job.outputBlocked && !WasStopped(job.life);
     if (!job.output) {
         // Nothing ran: the output would replace the source, or could not be created.
         outcome.failed = true;
@@ -46,7 +46,7 @@ JobOutcome JudgeJob(
         outcome.reason = WhyItFailed(job, exitCode);
         return outcome;
     }
-    if (job.stopped) {
+    if (WasStopped(job.life)) {
         outcome.keep = (exitCode == 0 || exitCode == kInterruptedExit) && outputBytes > 0 && outputMilliseconds > 0;
         if (!outcome.keep)
             outcome.reason = "Stopped before a playable part was written";

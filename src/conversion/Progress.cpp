@@ -4,6 +4,7 @@
 #include "base/Errors.h"
 #include "base/IntegerText.h"
 #include "conversion/BatchControls.h"
+#include "conversion/BatchModel.h"
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
 
@@ -44,18 +45,16 @@ int RowAtCursor(const BatchControls& controls)
 int RowOfSlot(BatchControls& controls, std::size_t slot)
 {
     const ConversionJob& job = controls.encoders.Job(slot);
-    if (job.row < 0)
+    if (job.rowId == 0)
         return slot == 0 ? RowAtCursor(controls) : -1;
-    if (job.row >= controls.fileList.RowCount() || controls.fileList.Caption(job.row) != job.source)
-        return -1;
-    return job.row;
+    return controls.model.IndexOf(job.rowId).value_or(-1);
 }
 
 // Whether `row` is the lowest row an encoder works on now: the status line follows it.
 bool LowestRunningRow(BatchControls& controls, int row)
 {
     for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
-        const int other = controls.encoders.Job(slot).row;
+        const int other = controls.model.IndexOf(controls.encoders.Job(slot).rowId).value_or(-1);
         if (other >= 0 && other < row && controls.encoders.Busy(slot))
             return false;
     }
@@ -219,7 +218,9 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     // its time is complete is finished by the next piece, and is no error.
     if (TimeCutShort(line))
         return;
-    const int duration = PlayingSeconds(controls, row);
+    // A job knows its row's playing time; lines of the window's encoder run outside a
+    // batch belong to the row at the cursor, whose cell shows its playing time.
+    const int duration = job.rowId != 0 ? job.playingSeconds : PlayingSeconds(controls, row);
     const int elapsed = ElapsedSeconds(line);
     job.elapsedSeconds = elapsed;
     controls.fileList.SetSubItem(row, kPercentCell, std::to_string(Percent(elapsed, duration)) + "%");

@@ -39,6 +39,20 @@ std::string PlayingTimeText(const std::string& duration, const std::string& when
     return duration.substr(0, kPlayingTimeLength);
 }
 
+long long PlayingTimeMilliseconds(const std::string& hhmmss)
+{
+    if (hhmmss.size() != kPlayingTimeLength || hhmmss[2] != ':' || hhmmss[5] != ':')
+        return 0;
+    long long seconds = 0;
+    for (std::size_t at : { std::size_t { 0 }, std::size_t { 3 }, std::size_t { 6 } }) {
+        const char high = hhmmss[at], low = hhmmss[at + 1];
+        if (high < '0' || high > '9' || low < '0' || low > '9')
+            return 0;
+        seconds = seconds * 60 + (high - '0') * 10 + (low - '0');
+    }
+    return seconds * 1000;
+}
+
 bool SizeTextNeedsByteCount(const std::string& fileSizeString4)
 {
     return fileSizeString4.size() > kUnitLength && !fileSizeString4.ends_with(" MiB");

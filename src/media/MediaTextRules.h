@@ -13,6 +13,8 @@ extern const char* const kDetailsPlayingTimeDefault; // "02:00:00", details pane
 // The first eight characters of a "Duration/String3" text (the whole text when it is
 // shorter), or `whenEmpty` for an empty text.
 std::string PlayingTimeText(const std::string& duration, const std::string& whenEmpty);
+// A row's "hh:mm:ss" playing time in milliseconds; 0 for a text that is not one.
+long long PlayingTimeMilliseconds(const std::string& hhmmss);
 // The library's "Duration" (milliseconds, maybe with a fraction: "2084.000") as a
 // whole number; 0 when it is empty or not a number.
 long long MillisecondsText(const std::string& duration);

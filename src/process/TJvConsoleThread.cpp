@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <utility>
 
 namespace ondrevo {
 namespace {
@@ -116,6 +117,21 @@ int TJvConsoleInput::PollFd(short& events)
     return input_.Get();
 }
 
+void TJvConsoleInput::Signal(int signal)
+{
+    {
+        std::lock_guard lock(mutex_);
+        signals_.push_back(signal);
+    }
+    wake_.Signal();
+}
+
+std::vector<int> TJvConsoleInput::TakeSignals()
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(signals_, {});
+}
+
 EndSchedule::Due TJvConsoleInput::TakeDueSignals(EndSchedule::Clock::time_point now)
 {
     std::lock_guard lock(mutex_);
@@ -190,6 +206,8 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
     std::uint32_t exitCode = kUnknownExitCode;
     for (;;) {
         const auto now = EndSchedule::Clock::now();
+        for (int asked : input->TakeSignals())
+            SendSignal(pid, pidfd, asked);
         const EndSchedule::Due due = input->TakeDueSignals(now);
         if (due.terminate)
             SendSignal(pid, pidfd, SIGTERM);

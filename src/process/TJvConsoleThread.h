@@ -42,6 +42,9 @@ public:
     // UI thread. Queues the bytes when the input is open and they fit beside what is
     // pending; otherwise queues nothing and returns false.
     bool Queue(const std::string& text);
+    // UI thread: has the watcher send `signal` to the child now (SIGSTOP, SIGCONT), before
+    // it writes any input queued after this call. Nothing is sent once it has ended.
+    void Signal(int signal);
     // UI thread: see EndSchedule.
     void ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter);
     // UI thread: the runner is gone. What is pending is still written, then the input
@@ -63,6 +66,8 @@ public:
     void Service(short revents);
     void Close();
     EndSchedule::Due TakeDueSignals(EndSchedule::Clock::time_point now);
+    // The signals asked for with Signal, in order; each is handed out once.
+    std::vector<int> TakeSignals();
     std::optional<EndSchedule::Clock::time_point> NextDeadline();
 
 private:
@@ -73,6 +78,7 @@ private:
     UniqueFd input_;
     std::string pending_;
     EndSchedule endSchedule_;
+    std::vector<int> signals_;
     WakeEvent wake_;
     std::atomic<bool> detached_ { false };
 };

@@ -255,6 +255,22 @@ bool TJvCreateProcess::Write(const std::string& text)
     return impl_->console->Queue(text);
 }
 
+bool TJvCreateProcess::Suspend()
+{
+    if (!impl_->console || state_ != TJvProcessState::psWaiting)
+        return false;
+    impl_->console->Signal(SIGSTOP);
+    return true;
+}
+
+bool TJvCreateProcess::Resume()
+{
+    if (!impl_->console || state_ != TJvProcessState::psWaiting)
+        return false;
+    impl_->console->Signal(SIGCONT);
+    return true;
+}
+
 void TJvCreateProcess::ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter)
 {
     if (impl_->console)

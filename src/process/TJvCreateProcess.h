@@ -100,6 +100,10 @@ public:
     // when the runner is destroyed meanwhile. With several calls the earliest deadline
     // of each signal holds. Does nothing without a running child. UI thread.
     void ScheduleEnd(std::chrono::milliseconds terminateAfter, std::chrono::milliseconds killAfter);
+    // Suspends the running child (SIGSTOP), or lets a suspended one go on (SIGCONT).
+    // False without a running child. UI thread.
+    bool Suspend();
+    bool Resume();
     // Reports the end of a job that ran no child, as if a child had ended at once with
     // `exitCode`: OnTerminate follows on the loop, after the events already queued. It
     // is dropped when Run or PostEnd is called again before it arrives, or when the

@@ -21,7 +21,7 @@ protected:
     // added first and then brought to their state, as a batch does.
     static void FillFiveRows(MemoryMainWindow& window, TSqlDatMod& dataModule)
     {
-        JournaledFileList list(window.fileList, dataModule.Journal());
+        JournaledFileList list(window.fileList, dataModule.Journal(), window.batch);
         for (const JournalRow& row : FiveListRows()) {
             list.AppendRow(row.caption, 15, { row.subItems.begin(), row.subItems.end() });
             list.SetImageIndex(row.position, row.imageIndex);
@@ -60,7 +60,9 @@ TEST_F(FileListJournal, AKilledProgramsListComesBackAtTheNextStartButNotWhileItS
     expected[1].imageIndex = 15; // it was converting: waiting again
     expected[1].hint = kInterruptedHint;
     EXPECT_EQ(ListRows(next.window.fileList), expected);
-    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), "The list of the last session was restored");
+    EXPECT_EQ(next.window.jvEditCmdMsg.Text(),
+        "The list of the last session was restored. \"Convert remaining rows\" in the list's menu goes on from there.");
+    EXPECT_EQ(next.window.batch.Row(1).phase, RowPhase::Interrupted);
     EXPECT_TRUE(reports.messages.empty());
 }
 
@@ -111,7 +113,7 @@ TEST_F(FileListJournal, ProgressLinesWriteNothingAndThePercentGoesWithTheRowsNex
     read("[h264 @ 0x56] error while decoding MB 3 4");
     EXPECT_EQ(WriteTransactions(db), before);
     {
-        JournaledFileList list(s.window.fileList, s.dataModule.Journal());
+        JournaledFileList list(s.window.fileList, s.dataModule.Journal(), s.window.batch);
         list.SetImageIndex(0, 11);
     }
     s.dataModule.Journal().Flush();
@@ -133,7 +135,7 @@ TEST_F(FileListJournal, RowsAddedWhileTheFileWasLockedAreWrittenWithTheNextChang
     }
     EXPECT_EQ(QueryValue(db, "select count(*) from sqlite_master where name = 'filelist_journal'"), "0");
     {
-        JournaledFileList list(s.window.fileList, s.dataModule.Journal());
+        JournaledFileList list(s.window.fileList, s.dataModule.Journal(), s.window.batch);
         list.SetImageIndex(0, 3);
     }
     s.dataModule.Journal().Flush();

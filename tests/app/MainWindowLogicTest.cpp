@@ -78,6 +78,7 @@ TEST_F(MainWindowLogic, ClosingDuringABatchEnablesTheButtonsAndSendsTheStopComma
     window.runner.Run();
     window.fileList.AppendRow("/tmp/a.mp4", 3, { "mp4", "1MB", "00:00:02", "12%" });
     TFFmpegFunc().DisableButtons();
+    window.batch.StartRun({});
 
     window.Event([](TFFmpegFrmHandlers& h) { h.QuitBtnClick(); });
 
@@ -118,9 +119,9 @@ TEST_F(MainWindowLogic, TwoActionsShareNothingButTheControls)
     TFFmpegFunc first;
     first.DisableButtons();
     TFFmpegFunc second;
-    second.StopOnClose(); // empty list: sees the buttons as the first left them, does nothing
+    second.StopOnClose(); // no batch in the window's model: sees the buttons as the first left them
     EXPECT_FALSE(window.addFileBtn.Enabled());
-    window.fileList.AppendRow("/tmp/a.mp4", 15, { "mp4", "1MB", "00:00:02", "0%" });
+    window.batch.StartRun({});
     TFFmpegFunc third;
     third.StopOnClose();
     EXPECT_TRUE(window.addFileBtn.Enabled());

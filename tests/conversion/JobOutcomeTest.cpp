@@ -52,7 +52,7 @@ TEST(JobOutcome, OnlyAWholeOrAStoppedPlayableFileIsKeptAndOnlyAFullFolderStopsTh
         ConversionJob job;
         job.output = std::make_unique<PartialOutput>(dir.File("out.3gp"));
         job.sourceMilliseconds = c.sourceMs;
-        job.stopped = c.stopped;
+        job.life = c.stopped ? JobLife::Stopping : JobLife::Running;
         const std::string line = c.line;
         if (!line.empty()) {
             // As the progress reader notes the encoder's lines.
