@@ -6,6 +6,7 @@
 
 #include "conversion/BatchEstimate.h"
 #include "conversion/ConversionJob.h"
+#include "conversion/SourceIdentities.h"
 
 #include <cstddef>
 #include <functional>
@@ -43,6 +44,8 @@ public:
 
     // The running batch's share done and time left.
     BatchEstimate& Estimate() { return estimate_; }
+    // The list's source files, which no output may replace.
+    SourceIdentities& Sources() { return sources_; }
 
 private:
     struct Slot {
@@ -54,6 +57,7 @@ private:
     };
     RunnerMaker makeRunner_;
     BatchEstimate estimate_;
+    SourceIdentities sources_;
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace ondrevo::testing {
 namespace {
@@ -40,6 +41,16 @@ protected:
     MemoryMainWindow& window;
     ErrorReports reports;
 };
+
+// Every file in the output folder, by name.
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndAChoiceChangedMidway)
 {
@@ -165,44 +176,57 @@ TEST_F(Batch, AMissingEncoderStallsTheBatchUntilStop)
     EXPECT_FALSE(window.sleepInhibitor.Held());
 }
 
-TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
+TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
 {
-    // A converted file that lies in the output folder, listed under other spellings: a
-    // doubled slash, a symbolic link and a hard link elsewhere.
+    // A 3 s file in the output folder, listed after a 1 s source of the same name and
+    // under other spellings: a doubled slash, "./", "..", a symbolic and a hard link
+    // elsewhere.
     const std::string kept = session.Output("kept.3gp");
-    GenerateClip(kept, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    GenerateClip(kept, 3, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
     const std::string before = FileBytes(kept);
     fs::create_directories(dir.Path() / "soft");
     fs::create_directories(dir.Path() / "hard");
     fs::create_symlink(kept, dir.Path() / "soft" / "kept.3gp");
     fs::create_hard_link(kept, dir.Path() / "hard" / "kept.3gp");
-    const std::string other = session.Clip("other.mp4", 1);
+    const std::string other = session.Clip("src/kept.mp4", 1);
     window.checkBox.checked = true;
     window.loginManager.canPowerOff = "no";
 
     for (const std::string& spelling : { kept, session.outputFolder + "//kept.3gp",
+             session.outputFolder + "/./kept.3gp", session.outputFolder + "/../FFOutput/kept.3gp",
              (dir.Path() / "soft" / "kept.3gp").string(), (dir.Path() / "hard" / "kept.3gp").string() }) {
         session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
-        session.Add(spelling);
         session.Add(other);
+        session.Add(spelling);
         session.Convert();
         ASSERT_TRUE(session.WaitUntilIdle());
-        EXPECT_EQ(FileBytes(kept), before) << spelling;
-        EXPECT_EQ(session.Image(0), batch::kFailedImage) << spelling;
-        EXPECT_EQ(session.Hint(0), batch::kOutputIsSourceHint) << spelling;
-        EXPECT_EQ(session.Image(1), batch::kEndedImage) << spelling;
+        EXPECT_TRUE(FileBytes(kept) == before) << spelling;
+        for (int row : { 0, 1 }) {
+            EXPECT_EQ(session.Image(row), batch::kEndedImage) << spelling;
+            EXPECT_EQ(session.Hint(row), "") << spelling;
+        }
+        // The next free numbers, row by row; the listed file converts as any other.
+        EXPECT_NEAR(ProbeDuration(session.Output("kept (2).3gp")), 1.0, 0.2) << spelling;
+        EXPECT_NEAR(ProbeDuration(session.Output("kept (3).3gp")), 3.0, 0.2) << spelling;
     }
-    EXPECT_TRUE(fs::exists(session.Output("other.3gp")));
-    // The refused row ends on the loop like an encoder, never inside Convert (a long
-    // list of such rows would grow the stack); Stop and Convert before that end arrives
-    // leave it behind.
+    EXPECT_EQ(
+        FolderNames(session.outputFolder), (std::vector<std::string> { "kept (2).3gp", "kept (3).3gp", "kept.3gp" }));
+
+    // A named pipe would keep the encoder waiting for a writer for ever: refused at its
+    // start with the reason. Such a row ends on the loop like an encoder, never inside
+    // Convert (a long list of them would grow the stack); Stop and Convert before that
+    // end arrives leave it behind.
+    const std::string pipe = dir.File("pipe.mp4");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    window.fileList.rows[0].caption = pipe;
     session.Convert();
     EXPECT_EQ(session.Image(0), batch::kConvertingImage);
     EXPECT_EQ(session.Image(1), batch::kEndedImage);
     session.Stop();
     session.Convert();
-    ASSERT_TRUE(session.WaitUntilIdle());
+    ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
     EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Hint(0), "Not converted: " + pipe + " is a named pipe, not a file");
     EXPECT_EQ(session.Image(1), batch::kEndedImage);
     // Power-off was not allowed: the program ends instead, and the machine stays on.
     const std::vector<std::string> lastBatch(window.loginManager.calls.end() - 5, window.loginManager.calls.end());
@@ -224,16 +248,6 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
     EXPECT_TRUE(reports.messages.empty());
-}
-
-// Every file in the output folder, by name.
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
@@ -291,16 +305,15 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
 
-    for (int row = 0; row < 3; ++row)
+    for (int row = 0; row < 4; ++row)
         EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
-    EXPECT_EQ(session.Image(3), batch::kFailedImage);
-    EXPECT_EQ(session.Hint(3), batch::kOutputIsSourceHint);
     const std::vector<std::string> names = FolderNames((dir.Path() / "rtmp:out").string());
-    ASSERT_EQ(names.size(), 4u);
-    EXPECT_EQ(names[0], "kept.3gp");
-    EXPECT_EQ(names[3], "rtmp:clip.3gp");
-    EXPECT_NE(names[1], names[2]);
-    for (const std::string& name : { names[1], names[2] }) {
+    ASSERT_EQ(names.size(), 5u);
+    EXPECT_EQ(names[0], "kept (2).3gp");
+    EXPECT_EQ(names[1], "kept.3gp");
+    EXPECT_EQ(names[4], "rtmp:clip.3gp");
+    EXPECT_NE(names[2], names[3]);
+    for (const std::string& name : { names[2], names[3] }) {
         EXPECT_LE(name.size(), 255u - PartialOutput::kNameOverhead) << name;
         EXPECT_GT(ProbeDuration((dir.Path() / "rtmp:out" / name).string()), 0.5) << name;
     }
