@@ -5,8 +5,10 @@
 #include "conversion/Batch.h"
 #include "app/ConversionTestSupport.h"
 #include "conversion/PartialOutput.h"
+#include "media/MediaInfoDll.h"
 #include "process/TJvCreateProcess.h"
 #include "support/Command.h"
+#include "support/MediaClips.h"
 
 #include <algorithm>
 #include <csignal>
@@ -289,6 +291,51 @@ TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
     EXPECT_TRUE(reports.messages.empty());
 }
 
+TEST_F(Batch, ASourceCutShortFailsWhateverItsNameAndWithoutTheMediaLibrary)
+{
+    RealMediaLibrary restore;
+    // A faststart source cut at half under a Latin-1 name, which the media library cannot
+    // open by its path.
+    const std::string cut = session.Clip("cut-caf\xe9.mp4", 10, "-movflags +faststart");
+    fs::resize_file(cut, fs::file_size(cut) / 2);
+    const std::string earlier = session.Output("cut-caf\xe9.3gp");
+    GenerateClip(earlier, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    const std::string before = FileBytes(earlier);
+    session.Add(cut);
+    EXPECT_EQ(window.fileList.rows[0].subItems[2], "00:00:10");
+
+    // Then with no media library at all: the encoder's reading of the source's length
+    // decides.
+    for (const char* library : { kMediaInfoLibraryName, "libondrevo-no-such-library.so.0" }) {
+        SetMediaInfoLibraryNameForTesting(library);
+        session.Convert();
+        ASSERT_TRUE(session.WaitUntilIdle());
+        EXPECT_EQ(session.Image(0), batch::kFailedImage) << library;
+        EXPECT_NE(session.Hint(0).find(" of 10.0 s were converted"), std::string::npos) << session.Hint(0);
+        EXPECT_TRUE(FileBytes(earlier) == before) << library;
+    }
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, ASourceThatGrowsWhileItIsReadIsConvertedAsFarAsItWentAndSaysSo)
+{
+    // A recording being written: 3 s when added, 6 s by the time the encoder reads it.
+    const std::string source = dir.File("recording.ts");
+    const std::string more = dir.File("more.ts");
+    GenerateClip(source, 3);
+    GenerateClip(more, 3, true, true, "-output_ts_offset 3");
+    session.Add(source);
+    WriteScript(session.programFolder + "/bin/ffmpeg",
+        "cat " + ShellQuote(more) + " >> " + ShellQuote(source) + "\nexec " ONDREVO_FFMPEG " \"$@\"");
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Percent(0), "100%");
+    EXPECT_EQ(session.Hint(0).rfind("The source grew while it was read", 0), 0u) << session.Hint(0);
+    EXPECT_GT(ProbeDuration(session.Output("recording.3gp")), 5.5);
+    EXPECT_TRUE(reports.messages.empty());
+}
+
 TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonStayFiles)
 {
     WorkingDirectory here(dir.Path());
@@ -356,6 +403,16 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
     EXPECT_EQ(window.loginManager.calls, (std::vector<std::string> { "Connect", "Inhibit sleep:idle block" }));
     EXPECT_EQ(FileBytes(earlier), before);
     EXPECT_EQ(FolderNames(disk.string()), (std::vector<std::string> { "big 0.3gp", "filler" }));
+
+    // No room even for the file's header: the reason is still the line that says why,
+    // not the encoder's summary after it.
+    Shell("cat /dev/zero >> " + ShellQuote((disk / "filler").string()) + " 2>/dev/null");
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_NE(session.Hint(0).find("No space left on device"), std::string::npos) << session.Hint(0);
+    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(FileBytes(earlier), before);
     EXPECT_TRUE(reports.messages.empty());
 }
 
