@@ -10,6 +10,7 @@
 #include "media/FileList.h"
 #include "parameters/TSqlDatMod.h"
 
+#include <algorithm>
 #include <malloc.h>
 
 namespace ondrevo {
@@ -32,7 +33,24 @@ void TFFmpegFunc::RestoreFileList()
 
 void TFFmpegFunc::AddVideoFile()
 {
-    const std::vector<std::string> chosen = openDialog1_.ExecuteMany();
+    std::vector<std::string> chosen = openDialog1_.ExecuteMany();
+    // A name typed into the dialog may be a named pipe or a device, which the encoder
+    // would wait on or read for ever.
+    std::string refused;
+    std::size_t refusedCount = 0;
+    const auto notAFile = [&](const std::string& path) {
+        const std::string kind = file_list::NotAFileKind(path);
+        if (kind.empty())
+            return false;
+        if (refusedCount++ == 0)
+            refused = "Not added: " + path + " is " + kind + ", not a file";
+        return true;
+    };
+    chosen.erase(std::remove_if(chosen.begin(), chosen.end(), notAFile), chosen.end());
+    if (refusedCount > 1)
+        refused += " (and " + std::to_string(refusedCount - 1) + " more)";
+    if (refusedCount > 0)
+        jvEditCmdMsg_.SetText(refused);
     // One file is added at once, whatever the dialog answered, as it always was.
     if (chosen.size() == 1 && !Adding())
         file_list::AddChosenFile(chosen.front(), fileListView_, msgListView_);

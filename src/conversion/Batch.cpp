@@ -96,6 +96,13 @@ bool BlocksTheFolder(int code, const std::string& folder)
     return code == EACCES || code == EPERM || code == EROFS || code == ENOSPC || code == EDQUOT;
 }
 
+// The size of the file at `path`, -1 when it cannot be read.
+long long FileBytes(const std::string& path)
+{
+    struct stat status { };
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+}
+
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -119,6 +126,7 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
     // file needs no second reading on the UI thread. Only a run it would fail on that report alone
     // (cut short, or stopped before a progress line) has its file measured.
     long long milliseconds = job.writtenMilliseconds;
+    job.sourceGrew = job.sourceBytes >= 0 && FileBytes(job.source) > job.sourceBytes;
     JobOutcome outcome = JudgeJob(job, exitCode, milliseconds, bytes);
     const bool lengthCanDecide = stopped || exitCode == 0;
     if (!outcome.keep && lengthCanDecide && job.output && bytes > 0 && !job.writeFailed) {
@@ -196,6 +204,8 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows)
     // Left by a run of the program that was killed; files another copy still writes
     // are held by it and stay.
     PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
+    // The sources are looked up afresh: files may have been replaced since the last batch.
+    controls.encoders.Sources().Forget();
     controls.model.StartRun(rows);
     controls.encoders.Estimate().Start(
         BatchEstimate::Clock::now(), controls.model.RunMilliseconds() / 1000, controls.model.RunRows());
@@ -287,10 +297,14 @@ void StartJob(BatchControls& controls)
     job.source = source;
     job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
+    job.sourceBytes = FileBytes(source);
     const std::string output = command_line::OutputFileName(controls, row);
-    // The encoder, told to overwrite, would destroy the file it is reading.
-    if (command_line::SameFile(source, output)) {
-        job.failureLine = kOutputIsSourceHint;
+    // The encoder, told to overwrite, would destroy the file it is reading; reading a
+    // named pipe or a device, it would wait or read for ever, holding the batch.
+    const std::string notAFile = file_list::NotAFileKind(source);
+    if (!notAFile.empty() || command_line::SameFile(source, output)) {
+        job.failureLine
+            = notAFile.empty() ? kOutputIsSourceHint : "Not converted: " + source + " is " + notAFile + ", not a file";
         controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
         return;

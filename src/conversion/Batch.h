@@ -66,8 +66,9 @@ void ConvertFiles(BatchControls& controls);
 
 // The cursor's change event: starts the encoder for the row at the cursor. Nothing for
 // "-1" or an index past the last row. The row's percent goes back to "0%". The encoder
-// writes to a temporary file beside the output (PartialOutput). A row whose output file
-// is its own source, or whose temporary file cannot be created, runs no encoder: it
+// writes to a temporary file beside the output (PartialOutput). A row whose source is
+// no regular file (a named pipe, a device, a folder), whose output file is its own
+// source, or whose temporary file cannot be created, runs no encoder: it
 // ends as a failed job, reported on the loop like an encoder's end. Raises
 // EConvertError for a cursor that is not a number, EUniError for a failing fragment
 // query and the runner's errors when the encoder cannot be started (the row then shows

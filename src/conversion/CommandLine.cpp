@@ -5,6 +5,7 @@
 #include "base/ProgramFolder.h"
 #include "conversion/BatchControls.h"
 #include "conversion/EncoderArguments.h"
+#include "conversion/EncoderPool.h"
 #include "conversion/PartialOutput.h"
 #include "media/FileList.h"
 #include "media/MediaQuery.h"
@@ -91,7 +92,8 @@ std::string BaseName(const std::string& path)
     return name;
 }
 
-std::string UniqueOutputName(const IFileList& list, int row, const std::string& name, std::size_t limit)
+std::string UniqueOutputName(
+    const IFileList& list, int row, const std::string& name, std::size_t limit, const NameTaken& taken)
 {
     std::unordered_set<std::string> used;
     std::unordered_map<std::string, std::string> nameOfSource;
@@ -101,11 +103,13 @@ std::string UniqueOutputName(const IFileList& list, int row, const std::string& 
     const auto assign = [&](const std::string& source, const std::string& wanted) {
         if (const auto known = nameOfSource.find(source); known != nameOfSource.end())
             return known->second;
+        const auto unavailable
+            = [&](const std::string& candidate) { return used.count(candidate) > 0 || (taken && taken(candidate)); };
         std::string given = FitName(wanted, limit);
-        if (used.count(given)) {
+        if (unavailable(given)) {
             const std::string fitted = given;
             int& n = nextNumber.try_emplace(fitted, 2).first->second;
-            while (used.count(fitted + " (" + std::to_string(n) + ")"))
+            while (unavailable(fitted + " (" + std::to_string(n) + ")"))
                 ++n;
             given = fitted + " (" + std::to_string(n) + ")";
         }
@@ -127,7 +131,11 @@ std::string OutputFileName(BatchControls& controls, int row)
     // that does not exist) and none at all for a file it cannot open.
     const std::string name = BaseName(controls.fileList.Caption(row));
     const std::string folder = controls.outputFolder.Text();
-    return folder + "/" + UniqueOutputName(controls.fileList, row, name, OutputNameLimit(folder)) + ".3gp";
+    SourceIdentities& sources = controls.encoders.Sources();
+    sources.Update(controls.fileList);
+    const auto isSource
+        = [&](const std::string& candidate) { return sources.IsSource(folder + "/" + candidate + ".3gp"); };
+    return folder + "/" + UniqueOutputName(controls.fileList, row, name, OutputNameLimit(folder), isSource) + ".3gp";
 }
 
 std::vector<std::string> BuildCommandLine(BatchControls& controls)

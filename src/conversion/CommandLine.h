@@ -3,6 +3,7 @@
 // file it writes. Everything is read afresh for every job, so a choice changed during a
 // batch applies from the next job on. UI thread.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,11 @@ long long PlayingMilliseconds(const std::string& path);
 // The output path for the source of `row`: the output folder's text, "/", the output
 // name and ".3gp". The output name is the source's file name without folder and
 // extension. When an earlier row names a different source
-// with the same output name, the row gets "name (2)", "name (3)", ... with the lowest
-// number no earlier row uses, so no job overwrites another's result. Names longer than
-// the folder allows are shortened first (FitName).
+// with the same output name, or when the path would be the file of any row in the list
+// (its own or another's, however spelled or linked), the row gets "name (2)",
+// "name (3)", ... with the lowest number that is neither, so no job overwrites another's
+// result or a file still to be converted. Names longer than the folder allows are
+// shortened first (FitName).
 std::string OutputFileName(BatchControls& controls, int row);
 
 // `name` shortened in its middle, at character boundaries, to at most `limit` bytes;
@@ -51,11 +54,16 @@ std::size_t OutputNameLimit(const std::string& folder);
 
 constexpr std::size_t kNoNameLimit = static_cast<std::size_t>(-1);
 
+// Whether an output name (without ".3gp") may not be given: its file is a source.
+using NameTaken = std::function<bool(const std::string& name)>;
+
 // The output names of rows 0..row-1 as OutputFileName gives them, and the one `row`
 // gets when its own name is `name`. Earlier rows are named from their paths, without
 // a media query, so this stays cheap for thousands of rows. Every name is first fitted
-// to `limit` bytes.
-std::string UniqueOutputName(const IFileList& list, int row, const std::string& name, std::size_t limit = kNoNameLimit);
+// to `limit` bytes. A name that `taken` refuses goes to the next number as one that an
+// earlier row uses.
+std::string UniqueOutputName(const IFileList& list, int row, const std::string& name, std::size_t limit = kNoNameLimit,
+    const NameTaken& taken = nullptr);
 
 // The file name of `path` without folder and extension ("a/b.c.mp4" -> "b.c").
 std::string BaseName(const std::string& path);

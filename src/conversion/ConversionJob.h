@@ -23,9 +23,16 @@ struct ConversionJob {
     std::string source;
     // Where the encoder writes; renamed over its final name when whole. Null between runs.
     std::unique_ptr<PartialOutput> output;
-    // The source's playing time in milliseconds as the media library reports it; 0 when
-    // it does not know.
+    // The source's playing time in milliseconds as the media library reports it; when it
+    // does not know (0), as the encoder's "Duration:" line for its input says, unless the
+    // encoder said it only guessed it from the bit rate.
     long long sourceMilliseconds = 0;
+    bool durationLineSeen = false;
+    bool durationGuessed = false;
+    // The source's size when the encoder started (-1 unknown), and whether it was larger
+    // when the encoder ended: a recording still being written.
+    long long sourceBytes = -1;
+    bool sourceGrew = false;
     // The row's playing time, and how much of it the encoder has converted so far.
     int playingSeconds = 0;
     int elapsedSeconds = 0;

@@ -6,6 +6,7 @@
 
 #include "conversion/BatchEstimate.h"
 #include "conversion/ConversionJob.h"
+#include "conversion/SourceIdentities.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +47,8 @@ public:
 
     // The running batch's share done and time left.
     BatchEstimate& Estimate() { return estimate_; }
+    // The list's source files, which no output may replace.
+    SourceIdentities& Sources() { return sources_; }
 
 private:
     struct Slot {
@@ -57,6 +60,7 @@ private:
     };
     RunnerMaker makeRunner_;
     BatchEstimate estimate_;
+    SourceIdentities sources_;
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 

@@ -66,6 +66,10 @@ JobOutcome JudgeJob(
     } else {
         outcome.failed = false;
         outcome.keep = true;
+        // A recording still being written: converted as far as it was when read.
+        if (job.sourceGrew)
+            outcome.reason = "The source grew while it was read: " + Seconds(outputMilliseconds)
+                + " were converted, as far as it went then";
     }
     return outcome;
 }

@@ -23,7 +23,8 @@ struct JobOutcome {
 //   - A stopped run keeps a playable part (exit 0, or 255 after SIGTERM, which the
 //     encoder also finalises on) unless a write failed.
 //   - Otherwise only a run that ended with 0, wrote without error, wrote something and,
-//     when the source's playing time is known, reached 90 % of it is kept.
+//     when the source's playing time is known, reached 90 % of it is kept. Its reason
+//     says so when the source grew while the encoder read it.
 JobOutcome JudgeJob(
     const ConversionJob& job, std::uint32_t exitCode, long long outputMilliseconds, long long outputBytes);
 

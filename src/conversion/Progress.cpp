@@ -8,6 +8,7 @@
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace ondrevo::progress {
@@ -92,16 +93,12 @@ int ElapsedSeconds(const std::string& line)
     return fields[0] * 3600 + fields[1] * 60 + fields[2];
 }
 
-long long WrittenMilliseconds(const std::string& line)
+namespace {
+
+// hh:mm:ss with an optional fraction, at the start of `time`, in milliseconds; -1 for
+// anything else ("N/A", a negative time) and for a time that `time` ends inside of.
+long long ClockMilliseconds(std::string_view time)
 {
-    if (!StartsWith(line, "frame=") && !StartsWith(line, "size="))
-        return -1;
-    const std::size_t found = line.find("time=");
-    if (found == std::string::npos)
-        return -1;
-    // hh:mm:ss with an optional fraction; anything else ("N/A", a negative time at the
-    // start, a line cut short) says nothing about the file.
-    const std::string_view time = std::string_view(line).substr(found + 5);
     long long fields[3] {};
     std::size_t at = 0;
     for (int i = 0; i < 3; ++i) {
@@ -119,10 +116,31 @@ long long WrittenMilliseconds(const std::string& line)
         for (++at; at < time.size() && time[at] >= '0' && time[at] <= '9'; ++at, scale /= 10)
             milliseconds += (time[at] - '0') * scale;
     }
-    // A line that stops inside its time was read before the encoder finished writing it.
     if (at == time.size())
         return -1;
     return milliseconds;
+}
+
+} // namespace
+
+long long WrittenMilliseconds(const std::string& line)
+{
+    if (!StartsWith(line, "frame=") && !StartsWith(line, "size="))
+        return -1;
+    const std::size_t found = line.find("time=");
+    if (found == std::string::npos)
+        return -1;
+    // A line that stops inside its time was read before the encoder finished writing it.
+    return ClockMilliseconds(std::string_view(line).substr(found + 5));
+}
+
+long long DurationMilliseconds(const std::string& line)
+{
+    const std::size_t start = line.find_first_not_of(' ');
+    constexpr std::string_view kDuration = "Duration: ";
+    if (start == std::string::npos || line.compare(start, kDuration.size(), kDuration) != 0)
+        return -1;
+    return ClockMilliseconds(std::string_view(line).substr(start + kDuration.size()));
 }
 
 int Percent(int elapsed, int duration)
@@ -196,16 +214,31 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
                 said.replace(at, partial.size(), job.output->FinalPath());
         }
         job.lastLine = said;
-        if (SaysWriteFailed(said))
-            job.writeFailed = true;
+        const bool writeFailed = SaysWriteFailed(said);
         if (SaysDiskFull(said))
             job.outputBlocked = true;
         // The row's hint, given when the job ends, names what went wrong rather than
         // whatever came last ("2 frames left in the queue on closing" after a write error
-        // explains nothing). Nothing is written to the row here: a damaged source can
-        // print hundreds of such lines a second.
-        if (SaysWhatWentWrong(said))
+        // explains nothing). The line that says why the file could not be written stays
+        // over the encoder's summary after it ("Error initializing output stream 0:0 --",
+        // whose detail it printed before). Nothing is written to the row here: a damaged
+        // source can print hundreds of such lines a second.
+        const bool saysNothingNew = said.size() >= 2 && said.compare(said.size() - 2, 2, "--") == 0;
+        const bool keepsEarlier = !job.failureLine.empty() && (saysNothingNew || (job.writeFailed && !writeFailed));
+        if ((writeFailed || SaysWhatWentWrong(said)) && !keepsEarlier)
             job.failureLine = said;
+        if (writeFailed)
+            job.writeFailed = true;
+        // The source's length, when the media library could not tell it, as the encoder
+        // read it: the first "Duration:" is its input's.
+        if (said.find("Estimating duration from bitrate") != std::string::npos)
+            job.durationGuessed = true;
+        if (StartsWith(said, "Duration:")) {
+            const long long duration = DurationMilliseconds(said);
+            if (!job.durationLineSeen && !job.durationGuessed && job.sourceMilliseconds <= 0 && duration > 0)
+                job.sourceMilliseconds = duration;
+            job.durationLineSeen = true;
+        }
         return;
     }
     const bool shown = LowestRunningRow(controls, row);
@@ -223,7 +256,7 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     const int duration = job.rowId != 0 ? job.playingSeconds : PlayingSeconds(controls, row);
     const int elapsed = ElapsedSeconds(line);
     job.elapsedSeconds = elapsed;
-    controls.fileList.SetSubItem(row, kPercentCell, std::to_string(Percent(elapsed, duration)) + "%");
+    controls.fileList.SetSubItem(row, kPercentCell, std::to_string(std::min(100, Percent(elapsed, duration))) + "%");
     if (shown)
         controls.statusLine.SetText(line);
 }

@@ -17,12 +17,16 @@ namespace progress {
 extern const char* const kConversionFailed;
 
 // Handles one output line of the encoder. A progress line updates the Percent cell of
-// the row at the cursor and the status line; a line whose time is "N/A" (no output
+// the row at the cursor (at most "100%": a source still growing is read past the length
+// the row shows) and the status line; a line whose time is "N/A" (no output
 // written yet) only shows in the status line, and one cut before its time is complete
 // (read while the encoder was writing it) changes nothing. Any other non-empty line is noted in the
 // slot's job: the last line, the last one that says what went wrong (the row's hint if
-// the job fails), and whether it reports a write error or a full disk; the closing
-// "Conversion failed!" is passed over. Nothing happens while the cursor
+// the job fails; a line that says the file could not be written stays over later ones
+// that do not, and one whose detail is empty, "... --", replaces no earlier reason),
+// whether it reports a write error or a full disk, and the input's "Duration:" when the
+// job does not know the source's length; the closing "Conversion failed!" is passed
+// over. Nothing happens while the cursor
 // names no row. A progress line whose fields are not numbers raises EConvertError
 // before anything is written; the caller reports it.
 void ShowProgress(BatchControls& controls, const std::string& line);
@@ -63,6 +67,10 @@ bool TimeCutShort(const std::string& line);
 
 // Whether the line is a progress line whose time the encoder does not know yet.
 bool TimeUnknown(const std::string& line);
+
+// The playing time in milliseconds of the encoder's "  Duration: hh:mm:ss.cc, start: ..."
+// line for its input; -1 for any other line and for "Duration: N/A".
+long long DurationMilliseconds(const std::string& line);
 
 } // namespace progress
 } // namespace ondrevo

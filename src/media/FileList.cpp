@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace ondrevo::file_list {
 
@@ -53,9 +54,11 @@ std::string QueryCodecText(MediaQuery& query, MediaStreamKind streamKind)
 }
 
 // Appends the row of one file and shows its facts; false when the media information
-// library cannot be loaded (nothing is added then).
+// library cannot be loaded (nothing is added then). What is no regular file is passed over.
 bool AddFile(const std::string& path, IFileList& list, IDetailsPanel& panel)
 {
+    if (!NotAFileKind(path).empty())
+        return true;
     std::string fileExtension, sizeText, playingTime;
     {
         std::optional<MediaQuery> query = MediaQuery::Start(path);
@@ -74,6 +77,20 @@ bool AddFile(const std::string& path, IFileList& list, IDetailsPanel& panel)
 }
 
 } // namespace
+
+std::string NotAFileKind(const std::string& path)
+{
+    struct stat status { };
+    if (::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode))
+        return "";
+    if (S_ISDIR(status.st_mode))
+        return "a folder";
+    if (S_ISFIFO(status.st_mode))
+        return "a named pipe";
+    if (S_ISSOCK(status.st_mode))
+        return "a socket";
+    return "a device";
+}
 
 bool AddChosenFile(const std::string& path, IFileList& list, IDetailsPanel& panel)
 {

@@ -20,11 +20,18 @@ constexpr int kAddedFileImage = 15;
 // The percent cell of a row not converted yet.
 extern const char* const kStartPercent;
 
+// What `path` names when it exists but is no regular file: "a folder", "a named pipe",
+// "a device" or "a socket"; empty for a regular file (or a link to one) and for a path
+// that does not exist. A named pipe or a device would keep the encoder waiting or
+// reading for ever: such paths are neither added nor converted.
+std::string NotAFileKind(const std::string& path);
+
 // Runs the open dialog; appends a row for the chosen file (caption = its path, image
 // 15, type, size, playing time, "0%") and shows its facts.
 void AddVideoFile(IOpenDialog& dialog, IFileList& list, IDetailsPanel& panel);
 // Appends the row of the file at `path` as Add does for a chosen file, whatever the
-// path names, and shows its facts. False when the media library cannot be loaded.
+// path names unless it is no regular file (NotAFileKind), and shows its facts. False
+// when the media library cannot be loaded.
 bool AddChosenFile(const std::string& path, IFileList& list, IDetailsPanel& panel);
 // Appends a row for each of `paths` in order, as AddVideoFile does for a chosen file,
 // and shows the facts of each in turn (so the last one's stay). A path that is not a

@@ -21,7 +21,11 @@ struct MediaParameter {
 class MediaQuery {
 public:
     // Loads the library (by MediaInfoLibraryName()) when needed and opens `path`, the
-    // full path as 8-bit text. Nothing when the library cannot be loaded or lacks one
+    // full path as 8-bit text. The library turns the path into wide characters first and
+    // opens nothing when that fails (a name that is not UTF-8, such as "caf\xe9.mp4"):
+    // such a file is opened through a symbolic link of a name it can read (the bytes it
+    // cannot replaced), in a folder of its own under $TMPDIR or /tmp, removed with the
+    // query. Nothing when the library cannot be loaded or lacks one
     // of the five entry points a query calls: the caller then abandons its operation.
     // Whether the library could open the file is not looked at: a file it cannot read
     // answers every parameter with an empty text.
@@ -42,12 +46,15 @@ public:
     std::string Get(MediaStreamKind streamKind, const std::string& parameter);
 
 private:
-    explicit MediaQuery(void* handle)
+    MediaQuery(void* handle, std::string alias)
         : handle_(handle)
+        , alias_(std::move(alias))
     {
     }
     static std::optional<MediaQuery> Open(const std::string& path);
     void* handle_;
+    // The link the file was opened through; empty when it was opened by its own path.
+    std::string alias_;
 };
 
 // Runs one whole media query for `parameters` in their order. Nothing when the library

@@ -5,8 +5,10 @@
 #include "conversion/Batch.h"
 #include "app/ConversionTestSupport.h"
 #include "conversion/PartialOutput.h"
+#include "media/MediaInfoDll.h"
 #include "process/TJvCreateProcess.h"
 #include "support/Command.h"
+#include "support/MediaClips.h"
 
 #include <algorithm>
 #include <csignal>
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace ondrevo::testing {
 namespace {
@@ -40,6 +43,16 @@ protected:
     MemoryMainWindow& window;
     ErrorReports reports;
 };
+
+// Every file in the output folder, by name.
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndAChoiceChangedMidway)
 {
@@ -163,44 +176,61 @@ TEST_F(Batch, AMissingEncoderStallsTheBatchUntilStop)
     EXPECT_FALSE(window.sleepInhibitor.Held());
 }
 
-TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
+TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
 {
-    // A converted file that lies in the output folder, listed under other spellings: a
-    // doubled slash, a symbolic link and a hard link elsewhere.
+    // A 3 s file in the output folder, listed after a 1 s source of the same name and
+    // under other spellings: a doubled slash, "./", "..", a symbolic and a hard link
+    // elsewhere.
     const std::string kept = session.Output("kept.3gp");
-    GenerateClip(kept, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    GenerateClip(kept, 3, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
     const std::string before = FileBytes(kept);
     fs::create_directories(dir.Path() / "soft");
     fs::create_directories(dir.Path() / "hard");
     fs::create_symlink(kept, dir.Path() / "soft" / "kept.3gp");
     fs::create_hard_link(kept, dir.Path() / "hard" / "kept.3gp");
-    const std::string other = session.Clip("other.mp4", 1);
+    const std::string other = session.Clip("src/kept.mp4", 1);
     window.checkBox.checked = true;
     window.loginManager.canPowerOff = "no";
 
     for (const std::string& spelling : { kept, session.outputFolder + "//kept.3gp",
+             session.outputFolder + "/./kept.3gp", session.outputFolder + "/../FFOutput/kept.3gp",
              (dir.Path() / "soft" / "kept.3gp").string(), (dir.Path() / "hard" / "kept.3gp").string() }) {
         session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
-        session.Add(spelling);
         session.Add(other);
+        session.Add(spelling);
         session.Convert();
         ASSERT_TRUE(session.WaitUntilIdle());
-        EXPECT_EQ(FileBytes(kept), before) << spelling;
-        EXPECT_EQ(session.Image(0), batch::kFailedImage) << spelling;
-        EXPECT_EQ(session.Hint(0), batch::kOutputIsSourceHint) << spelling;
-        EXPECT_EQ(session.Image(1), batch::kEndedImage) << spelling;
+        EXPECT_TRUE(FileBytes(kept) == before) << spelling;
+        for (int row : { 0, 1 }) {
+            EXPECT_EQ(session.Image(row), batch::kEndedImage) << spelling;
+            EXPECT_EQ(session.Hint(row), "") << spelling;
+        }
+        // The next free numbers, row by row; the listed file converts as any other.
+        EXPECT_NEAR(ProbeDuration(session.Output("kept (2).3gp")), 1.0, 0.2) << spelling;
+        EXPECT_NEAR(ProbeDuration(session.Output("kept (3).3gp")), 3.0, 0.2) << spelling;
     }
-    EXPECT_TRUE(fs::exists(session.Output("other.3gp")));
-    // The refused row ends on the loop like an encoder, never inside Convert (a long
-    // list of such rows would grow the stack); Stop and Convert before that end arrives
-    // leave it behind.
+    EXPECT_EQ(
+        FolderNames(session.outputFolder), (std::vector<std::string> { "kept (2).3gp", "kept (3).3gp", "kept.3gp" }));
+
+    // A named pipe would keep the encoder waiting for a writer for ever: refused at its
+    // start with the reason. Such a row ends on the loop like an encoder, never inside
+    // Convert (a long list of them would grow the stack); Stop and Convert before that
+    // end arrives leave it behind.
+    const std::string pipe = dir.File("pipe.mp4");
+    fs::copy_file(other, pipe);
+    session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
+    session.Add(pipe);
+    session.Add(other);
+    fs::remove(pipe); // replaced by a named pipe once in the list
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     session.Convert();
     EXPECT_EQ(session.Image(0), batch::kConvertingImage);
     EXPECT_EQ(session.Image(1), batch::kEndedImage);
     session.Stop();
     session.Convert();
-    ASSERT_TRUE(session.WaitUntilIdle());
+    ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
     EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Hint(0), "Not converted: " + pipe + " is a named pipe, not a file");
     EXPECT_EQ(session.Image(1), batch::kEndedImage);
     // Power-off was not allowed: the program ends instead, and the machine stays on.
     const std::vector<std::string> lastBatch(window.loginManager.calls.end() - 5, window.loginManager.calls.end());
@@ -212,7 +242,8 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
     // batch stops there, since every later row would fail the same way.
     window.checkBox.checked = false;
     window.jvEditDir.SetText((dir.Path() / "missing").string());
-    window.fileList.rows.erase(window.fileList.rows.begin());
+    session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
+    session.Add(other);
     session.Add(other);
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
@@ -222,16 +253,6 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
     EXPECT_TRUE(reports.messages.empty());
-}
-
-// Every file in the output folder, by name.
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
@@ -273,6 +294,51 @@ TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
     EXPECT_TRUE(reports.messages.empty());
 }
 
+TEST_F(Batch, ASourceCutShortFailsWhateverItsNameAndWithoutTheMediaLibrary)
+{
+    RealMediaLibrary restore;
+    // A faststart source cut at half under a Latin-1 name, which the media library cannot
+    // open by its path.
+    const std::string cut = session.Clip("cut-caf\xe9.mp4", 10, "-movflags +faststart");
+    fs::resize_file(cut, fs::file_size(cut) / 2);
+    const std::string earlier = session.Output("cut-caf\xe9.3gp");
+    GenerateClip(earlier, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
+    const std::string before = FileBytes(earlier);
+    session.Add(cut);
+    EXPECT_EQ(window.fileList.rows[0].subItems[2], "00:00:10");
+
+    // Then with no media library at all: the encoder's reading of the source's length
+    // decides.
+    for (const char* library : { kMediaInfoLibraryName, "libondrevo-no-such-library.so.0" }) {
+        SetMediaInfoLibraryNameForTesting(library);
+        session.Convert();
+        ASSERT_TRUE(session.WaitUntilIdle());
+        EXPECT_EQ(session.Image(0), batch::kFailedImage) << library;
+        EXPECT_NE(session.Hint(0).find(" of 10.0 s were converted"), std::string::npos) << session.Hint(0);
+        EXPECT_TRUE(FileBytes(earlier) == before) << library;
+    }
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, ASourceThatGrowsWhileItIsReadIsConvertedAsFarAsItWentAndSaysSo)
+{
+    // A recording being written: 3 s when added, 6 s by the time the encoder reads it.
+    const std::string source = dir.File("recording.ts");
+    const std::string more = dir.File("more.ts");
+    GenerateClip(source, 3);
+    GenerateClip(more, 3, true, true, "-output_ts_offset 3");
+    session.Add(source);
+    WriteScript(session.programFolder + "/bin/ffmpeg",
+        "cat " + ShellQuote(more) + " >> " + ShellQuote(source) + "\nexec " ONDREVO_FFMPEG " \"$@\"");
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Percent(0), "100%");
+    EXPECT_EQ(session.Hint(0).rfind("The source grew while it was read", 0), 0u) << session.Hint(0);
+    EXPECT_GT(ProbeDuration(session.Output("recording.3gp")), 5.5);
+    EXPECT_TRUE(reports.messages.empty());
+}
+
 TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonStayFiles)
 {
     WorkingDirectory here(dir.Path());
@@ -289,16 +355,15 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
 
-    for (int row = 0; row < 3; ++row)
+    for (int row = 0; row < 4; ++row)
         EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
-    EXPECT_EQ(session.Image(3), batch::kFailedImage);
-    EXPECT_EQ(session.Hint(3), batch::kOutputIsSourceHint);
     const std::vector<std::string> names = FolderNames((dir.Path() / "rtmp:out").string());
-    ASSERT_EQ(names.size(), 4u);
-    EXPECT_EQ(names[0], "kept.3gp");
-    EXPECT_EQ(names[3], "rtmp:clip.3gp");
-    EXPECT_NE(names[1], names[2]);
-    for (const std::string& name : { names[1], names[2] }) {
+    ASSERT_EQ(names.size(), 5u);
+    EXPECT_EQ(names[0], "kept (2).3gp");
+    EXPECT_EQ(names[1], "kept.3gp");
+    EXPECT_EQ(names[4], "rtmp:clip.3gp");
+    EXPECT_NE(names[2], names[3]);
+    for (const std::string& name : { names[2], names[3] }) {
         EXPECT_LE(name.size(), 255u - PartialOutput::kNameOverhead) << name;
         EXPECT_GT(ProbeDuration((dir.Path() / "rtmp:out" / name).string()), 0.5) << name;
     }
@@ -341,6 +406,16 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
     EXPECT_EQ(window.loginManager.calls, (std::vector<std::string> { "Connect", "Inhibit sleep:idle block" }));
     EXPECT_EQ(FileBytes(earlier), before);
     EXPECT_EQ(FolderNames(disk.string()), (std::vector<std::string> { "big 0.3gp", "filler" }));
+
+    // No room even for the file's header: the reason is still the line that says why,
+    // not the encoder's summary after it.
+    Shell("cat /dev/zero >> " + ShellQuote((disk / "filler").string()) + " 2>/dev/null");
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_NE(session.Hint(0).find("No space left on device"), std::string::npos) << session.Hint(0);
+    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(FileBytes(earlier), before);
     EXPECT_TRUE(reports.messages.empty());
 }
 

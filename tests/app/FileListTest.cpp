@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace ondrevo::testing {
 namespace {
@@ -286,6 +287,65 @@ TEST_F(FileList, DroppedFilesAreAddedInOrderPassingOverWhatIsNoFile)
     EXPECT_EQ(Value(1), "it's \"odd\" \xc3\xa9t\xc3\xa9.mp4");
     Drop({ Clips().garbage });
     EXPECT_EQ(Value(1), "garbage.3gp");
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+// The media library opens only names it can turn into wide characters: a Latin-1 name
+// is read through a link, and the row and the panel show the same facts as for any name.
+TEST_F(FileList, NamesThatAreNotUtf8ShowTheirFactsWhetherAddedOrDropped)
+{
+    EnsureUtf8CharacterType();
+    Clips(); // made in the usual temporary folder, before it is changed
+    const std::string links = folder.File("tmp");
+    std::filesystem::create_directory(links);
+    const char* const tmp = std::getenv("TMPDIR");
+    const std::string tmpBefore = tmp ? tmp : "";
+    ::setenv("TMPDIR", links.c_str(), 1);
+    const std::string first = folder.File("caf\xe9.mp4");
+    const std::string second = folder.File("na\xefve \xff.mp4");
+    std::filesystem::copy_file(Clips().videoAndAudio, first);
+    std::filesystem::copy_file(Clips().videoOnly, second);
+    Add(Clips().videoAndAudio);
+    Add(Clips().videoOnly);
+
+    Add(first);
+    EXPECT_EQ(Value(1), "caf\xef\xbf\xbd.mp4");
+    EXPECT_EQ(Value(8), "320x240");
+    Drop({ first, second });
+    ASSERT_EQ(window.fileList.RowCount(), 5);
+    for (const auto& [row, like] : { std::pair { 2, 0 }, std::pair { 3, 0 }, std::pair { 4, 1 } })
+        EXPECT_EQ(window.fileList.rows[row].subItems, window.fileList.rows[like].subItems) << row;
+    EXPECT_EQ(window.fileList.rows[4].caption, second);
+    EXPECT_EQ(Value(1), "na\xef\xbf\xbdve \xef\xbf\xbd.mp4");
+    // The links went with their queries.
+    EXPECT_TRUE(std::filesystem::is_empty(links));
+    if (tmp)
+        ::setenv("TMPDIR", tmpBefore.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+// A named pipe or a device typed into the dialog would keep the encoder waiting or
+// reading for ever.
+TEST_F(FileList, WhatIsNoFileIsNotAddedAndTheStatusLineSaysWhy)
+{
+    const std::string pipe = folder.File("pipe.mp4");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const std::string dir = folder.File("a folder.mp4");
+    std::filesystem::create_directory(dir);
+
+    Add(pipe);
+    EXPECT_EQ(window.fileList.RowCount(), 0);
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), "Not added: " + pipe + " is a named pipe, not a file");
+    window.openDialog.picks.push_back({ "/dev/zero", Clips().videoAndAudio, dir });
+    window.Event([](TFFmpegFrmHandlers& h) { h.AddFileBtnClick(); });
+    ASSERT_EQ(window.fileList.RowCount(), 1);
+    EXPECT_EQ(window.fileList.rows[0].caption, Clips().videoAndAudio);
+    EXPECT_EQ(window.jvEditCmdMsg.Text(), "Not added: /dev/zero is a device, not a file (and 1 more)");
+    Drop({ pipe, Clips().videoOnly, "/dev/null" });
+    ASSERT_EQ(window.fileList.RowCount(), 2);
+    EXPECT_EQ(window.fileList.rows[1].caption, Clips().videoOnly);
     EXPECT_TRUE(errors.messages.empty());
 }
 

@@ -49,10 +49,13 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     Show(kLastLine); // 59 of 60 seconds: 98.3, truncated
     EXPECT_EQ(Percent(), "98%");
     EXPECT_EQ(Status(), kLastLine);
-    // Past the playing time (a default shorter than the file) the percentage runs on.
+    // Past the playing time the row shows (a source still being recorded, a default
+    // shorter than the file) the percentage stops at 100.
     list.rows[0].subItems[2] = "00:00:50";
     Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:00:52.00 bitrate= 187.6kbits/s speed=40x");
-    EXPECT_EQ(Percent(), "104%");
+    EXPECT_EQ(Percent(), "100%");
+    Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:01:04.00 bitrate= 187.6kbits/s speed=40x");
+    EXPECT_EQ(Percent(), "100%");
     // Exact arithmetic: a quotient in floating point times 100 would truncate these to
     // one less.
     for (const auto& [playing, time, percent] : { std::tuple { "00:01:40", "00:00:29.00", "29%" },
@@ -68,17 +71,80 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     EXPECT_TRUE(reports.messages.empty());
 }
 
-TEST_F(Progress, AWriteErrorStaysTheReasonOverTheLinesAfterItAndNoLineWritesTheRow)
+TEST_F(Progress, TheLineThatSaysWhyAWriteFailedStaysTheReasonAndNoLineWritesTheRow)
 {
-    const ConversionJob& job = session.window.encoders.Job(0);
-    Show("Error writing trailer of /o/a.3gp: No space left on device");
-    Show("[aac @ 0x1] Qavg: 150.468");
-    Show("2 frames left in the queue on closing");
-    EXPECT_EQ(job.failureLine, "Error writing trailer of /o/a.3gp: No space left on device");
-    EXPECT_TRUE(job.writeFailed);
-    EXPECT_TRUE(job.outputBlocked);
-    EXPECT_EQ(job.lastLine, "2 frames left in the queue on closing");
-    EXPECT_EQ(list.rows[0].hint, "");
+    const struct {
+        const char* what;
+        std::vector<const char*> lines; // as the encoder prints them, in order
+        const char* reason;
+        bool writeFailed, diskFull;
+    } cases[] = {
+        { "trailer on a full disk",
+            { "Error writing trailer of /o/a.3gp: No space left on device", "[aac @ 0x1] Qavg: 150.468",
+                "2 frames left in the queue on closing" },
+            "Error writing trailer of /o/a.3gp: No space left on device", true, true },
+        { "header on a full disk, then the summary without a detail",
+            { "Could not write header for output file #0 (incorrect codec parameters ?): No space left on device",
+                "Error initializing output stream 0:0 -- ", "[aac @ 0x1] Qavg: 102.568",
+                "[aac @ 0x1] 2 frames left in the queue on closing", "Conversion failed!" },
+            "Could not write header for output file #0 (incorrect codec parameters ?): No space left on device", true,
+            true },
+        { "the disk fills midway",
+            { "av_interleaved_write_frame(): No space left on device",
+                "Error writing trailer of /o/a.3gp: No space left on device",
+                "video:1017kB audio:25kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: unknown",
+                "Error closing file /o/a.3gp: No space left on device", "[aac @ 0x1] Qavg: 105.796" },
+            "Error closing file /o/a.3gp: No space left on device", true, true },
+        { "a write error after a damaged source",
+            { "[h264 @ 0x1] error while decoding MB 3 4, bytestream -5", "av_interleaved_write_frame(): Broken pipe",
+                "[h264 @ 0x1] error while decoding MB 5 4, bytestream -5" },
+            "av_interleaved_write_frame(): Broken pipe", true, false },
+        { "a summary with its detail",
+            { "[mpeg4 @ 0x1] The encoder timebase is not set.",
+                "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0" },
+            "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0", false,
+            false },
+    };
+    for (const auto& c : cases) {
+        ConversionJob& job = session.window.encoders.Job(0);
+        job = ConversionJob {};
+        for (const char* line : c.lines)
+            Show(line);
+        EXPECT_EQ(job.failureLine, c.reason) << c.what;
+        EXPECT_EQ(job.writeFailed, c.writeFailed) << c.what;
+        EXPECT_EQ(job.outputBlocked, c.diskFull) << c.what;
+        EXPECT_EQ(list.rows[0].hint, "") << c.what;
+    }
+}
+
+// A source whose length the media library cannot tell takes the encoder's reading of its
+// input, so that a cut one is still found out; a guessed one is not taken.
+TEST_F(Progress, TheEncodersDurationOfItsInputIsTheSourcesLengthOnlyWhenNothingBetterIsKnown)
+{
+    const char* const input = "  Duration: 00:00:20.00, start: 0.000000, bitrate: 56 kb/s";
+    const struct {
+        const char* what;
+        long long known;
+        std::vector<const char*> lines;
+        long long length;
+    } cases[] = {
+        { "unknown", 0, { "Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'cut-caf\xe9.mp4':", input }, 20000 },
+        { "known", 21000, { input }, 21000 },
+        { "not known to the encoder either", 0, { "  Duration: N/A, start: 0.000000, bitrate: N/A" }, 0 },
+        { "guessed from the bit rate", 0,
+            { "[mp3 @ 0x1] Estimating duration from bitrate, this may be inaccurate", input }, 0 },
+        { "only the first, the input's", 0,
+            { "  Duration: N/A, bitrate: N/A", "  Duration: 00:00:20.00, start: 0.000000" }, 0 },
+        { "a line about something else", 0, { "[mp4 @ 0x1] Duration: 00:00:20.00 of a stream" }, 0 },
+    };
+    for (const auto& c : cases) {
+        ConversionJob& job = session.window.encoders.Job(0);
+        job = ConversionJob {};
+        job.sourceMilliseconds = c.known;
+        for (const char* line : c.lines)
+            Show(line);
+        EXPECT_EQ(job.sourceMilliseconds, c.length) << c.what;
+    }
 }
 
 TEST_F(Progress, OtherLinesAreNotedAsTheReasonAndNeverThePercent)

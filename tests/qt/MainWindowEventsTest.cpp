@@ -181,6 +181,7 @@ TEST_F(MainWindowEvents, QuitClosesOnceEnablingTheButtonsOfARunningBatch)
     Show();
     window->FileListView().AppendRow("/videos/a.mp4", 3, kRow);
     TFFmpegFunc().DisableButtons();
+    window->Batch().StartRun({});
     QTest::mouseClick(Find<QAbstractButton>("QuitBtn"), Qt::LeftButton);
     EXPECT_EQ(Routed("QuitBtnClick"), 1);
     EXPECT_EQ(loop.quits, 1);
