@@ -39,6 +39,7 @@ public:
     std::string RowHint(int row) const override { return list_.RowHint(row); }
     void SetRowHint(int row, const std::string& hint) override;
     int Selected() const override { return list_.Selected(); }
+    std::vector<int> SelectedRows() const override { return list_.SelectedRows(); }
     void DeleteRow(int row) override;
     void DeleteAllRows() override;
 
