@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QSet>
 #include <QUrl>
 
 namespace ondrevo {
@@ -170,20 +169,10 @@ std::vector<int> QtFileList::SelectedRows() const
 
 void QtFileList::DeleteRow(int row)
 {
-    QTreeWidgetItem* item = Row(row);
-    if (!item->isSelected()) {
-        delete takeTopLevelItem(row);
-        return;
-    }
-    QList<QTreeWidgetItem*> kept = selectedItems();
-    kept.removeOne(item);
-    const QSet<QTreeWidgetItem*> stay(kept.begin(), kept.end());
+    Row(row); // raises for a row that is not in the list
+    // The current row moves to a neighbour, but the selection does not: with several rows
+    // selectable, the view selects no row in place of a deleted one.
     delete takeTopLevelItem(row);
-    // The view would move the selection to a neighbour; the rows selected before stay
-    // selected and no other row is.
-    for (QTreeWidgetItem* other : selectedItems())
-        if (!stay.contains(other))
-            other->setSelected(false);
 }
 
 void QtFileList::DeleteAllRows()
