@@ -169,9 +169,10 @@ void ShowSelectedFileInfo(const IFileList& list, IDetailsPanel& panel)
 
 void DeleteVideoFile(IFileList& list, IDetailsPanel& panel)
 {
-    const int selected = list.Selected();
-    if (selected >= 0)
-        list.DeleteRow(selected);
+    // From the bottom up, so that the rows still to delete keep their positions.
+    const std::vector<int> selected = list.SelectedRows();
+    for (auto row = selected.rbegin(); row != selected.rend(); ++row)
+        list.DeleteRow(*row);
     if (list.RowCount() == 0)
         ClearFileInfo(panel);
 }

@@ -38,7 +38,7 @@ bool AddChosenFile(const std::string& path, IFileList& list, IDetailsPanel& pane
 // file (a folder, a vanished file) is passed over; when the media information library
 // cannot be loaded nothing is added.
 void AddVideoFiles(const std::vector<std::string>& paths, IFileList& list, IDetailsPanel& panel);
-// Deletes the selected row, if any; an empty list blanks the panel.
+// Deletes the selected rows, if any; an empty list blanks the panel.
 void DeleteVideoFile(IFileList& list, IDetailsPanel& panel);
 // Empties a non-empty list, blanks the panel, sets the cursor to "-1" (its change event
 // starts nothing) and empties the status line.

@@ -1,4 +1,4 @@
-// The eighteen images and the picture are drawn from the resources, each one its own.
+// The twenty images and the picture are drawn from the resources, each one its own.
 
 #include "app/qt/ImageList.h"
 
@@ -19,10 +19,10 @@ int OpaquePixels(const QImage& image)
     return opaque;
 }
 
-TEST(ImageListDrawings, NineteenDistinctDrawnImagesOfSixteenPixels)
+TEST(ImageListDrawings, TwentyDistinctDrawnImagesOfSixteenPixels)
 {
     ImageList images;
-    ASSERT_EQ(images.Count(), 19);
+    ASSERT_EQ(images.Count(), 20);
     QSet<QByteArray> seen;
     for (int index = 0; index < images.Count(); ++index) {
         const QImage image = images.Icon(index).pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -31,8 +31,8 @@ TEST(ImageListDrawings, NineteenDistinctDrawnImagesOfSixteenPixels)
         EXPECT_GE(OpaquePixels(image), 20) << index;
         seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
     }
-    EXPECT_EQ(seen.size(), 19);
-    EXPECT_TRUE(images.Icon(19).isNull());
+    EXPECT_EQ(seen.size(), 20);
+    EXPECT_TRUE(images.Icon(20).isNull());
     EXPECT_TRUE(images.Icon(-1).isNull());
     // Larger sizes for the window and tray icons, which offer all of them.
     EXPECT_EQ(images.Icon(15).pixmap(32).size(), QSize(32, 32));

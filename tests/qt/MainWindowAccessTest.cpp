@@ -68,6 +68,7 @@ TEST_F(MainWindowAccess, EveryControlHasANameOfItsOwnAndTheCursorIsNotAnnounced)
         { "DelFileBtn", "Delete" },
         { "ConvFileBtn", "Convert" },
         { "StopConvBtn", "Stop" },
+        { "PauseConvBtn", "Pause" },
         { "QuitBtn", "Quit" },
         { "FileListView", "Video files" },
         { "MsgListView", "Video file details" },

@@ -244,8 +244,8 @@ TEST_F(MainWindowEvents, TheTrayImageFollowsTheLogic)
     tray.SetImageIndex(15);
     EXPECT_EQ(tray.icon().pixmap(16).toImage(), window->Images().Icon(15).pixmap(16).toImage());
     // An index beyond the image list shows the application's icon rather than nothing.
-    tray.SetImageIndex(19);
-    EXPECT_EQ(tray.ImageIndex(), 19);
+    tray.SetImageIndex(ImageList::kCount);
+    EXPECT_EQ(tray.ImageIndex(), ImageList::kCount);
     EXPECT_FALSE(tray.icon().isNull());
     EXPECT_EQ(tray.icon().pixmap(16).toImage(), QApplication::windowIcon().pixmap(16).toImage());
 }

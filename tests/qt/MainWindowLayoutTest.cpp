@@ -59,16 +59,19 @@ TEST_F(MainWindowLayout, ToolbarButtonsInOrderWithCaptionsHintsImagesAndSize)
         const char* name;
         const char* caption;
         const char* hint;
+        bool enabled;
     };
     const Expected buttons[] = {
-        { "AddFileBtn", "Add", "Add video file" },
-        { "DelFileBtn", "Delete", "Delete video file" },
-        { "ClearFileBtn", "Clear", "Clear all video files" },
-        { "ConvFileBtn", "Convert", "Convert video files" },
-        { "StopConvBtn", "Stop", "Stop video file conversion" },
-        { "PlayBtn", "Play", "Play video file" },
-        { "DonateBtn", "Donate", "Donated the software" },
-        { "QuitBtn", "Quit", "Quit" },
+        { "AddFileBtn", "Add", "Add video file", true },
+        { "DelFileBtn", "Delete", "Delete video file", true },
+        { "ClearFileBtn", "Clear", "Clear all video files", true },
+        { "ConvFileBtn", "Convert", "Convert video files", true },
+        { "StopConvBtn", "Stop", "Stop video file conversion", true },
+        // No batch runs yet, so there is nothing to pause.
+        { "PauseConvBtn", "Pause", "Pause or resume the conversion", false },
+        { "PlayBtn", "Play", "Play video file", true },
+        { "DonateBtn", "Donate", "Donated the software", true },
+        { "QuitBtn", "Quit", "Quit", true },
     };
     Show();
     auto* coolBar = Find<QFrame>("JvCoolBar");
@@ -84,11 +87,21 @@ TEST_F(MainWindowLayout, ToolbarButtonsInOrderWithCaptionsHintsImagesAndSize)
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         EXPECT_FALSE(button->icon().isNull());
         EXPECT_TRUE(button->isVisible());
-        EXPECT_TRUE(button->Enabled()) << expected.name;
-        const int left = button->mapTo(window.get(), QPoint(0, 0)).x();
-        EXPECT_GT(left, previousRight) << expected.name;
-        previousRight = left;
+        EXPECT_EQ(button->Enabled(), expected.enabled) << expected.name;
+        // Side by side, each after the one before and all within the bar.
+        const QRect place(button->mapTo(window.get(), QPoint(0, 0)), button->size());
+        EXPECT_GE(place.left(), previousRight) << expected.name;
+        EXPECT_TRUE(coolBar->geometry().contains(place)) << expected.name;
+        previousRight = place.right() + 1;
     }
+    // Pause comes straight after Stop, with an image of its own.
+    auto* stop = Find<QtToolButton>("StopConvBtn");
+    auto* pause = Find<QtToolButton>("PauseConvBtn");
+    EXPECT_EQ(pause->x(), stop->x() + stop->width());
+    for (const Expected& other : buttons)
+        if (std::string(other.name) != "PauseConvBtn")
+            EXPECT_NE(pause->icon().pixmap(16).toImage(), Find<QtToolButton>(other.name)->icon().pixmap(16).toImage())
+                << other.name;
     for (const char* separator : { "ToolButton4", "ToolButton3", "ToolButton6", "ToolButton7" })
         EXPECT_EQ(Find<QFrame>(separator)->width(), 8);
     // Stop stays usable whatever the others do.
@@ -212,7 +225,7 @@ TEST_F(MainWindowLayout, FileListColumnsAndDetailsPanelFixedRows)
         EXPECT_EQ(list->columnWidth(column), widths[column]);
     }
     EXPECT_FALSE(list->isHeaderHidden());
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(list->RowCount(), 0);

@@ -25,6 +25,7 @@ const char* const kImageNames[ImageList::kCount] = {
     "16-console",
     "17-window-search",
     "18-film-failed",
+    "19-pause",
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// The main window's nineteen 16 x 16 images, referred to by index everywhere (buttons,
+// The main window's twenty 16 x 16 images, referred to by index everywhere (buttons,
 // tabs, row images, tray icon), and the decorative picture. Drawn from the SVG files in
 // resources/images at build time, into pixel files compiled into the program's resources.
 //
@@ -13,6 +13,7 @@
 //  7 help button                          16 console window (tray while busy)
 //  8 antenna                              17 window with magnifier ("Open" menu item)
 //                                         18 film strip with a red cross (row failed)
+//                                         19 blue round pause bars (Pause)
 
 #include <QIcon>
 #include <QPixmap>
@@ -24,7 +25,7 @@ namespace ondrevo {
 
 class ImageList {
 public:
-    static constexpr int kCount = 19;
+    static constexpr int kCount = 20;
     static constexpr int kSize = 16;
 
     ImageList();

@@ -6,10 +6,12 @@
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -51,6 +53,8 @@ QtFileList::QtFileList(const ImageList& images, QWidget* parent)
     for (int column = 0; column < 1 + kSubItemColumns; ++column)
         setColumnWidth(column, widths[column]);
     SetUpReportList(*this, 1 + kPercentSubItem);
+    // Several rows at once: Delete removes them all, and the menu converts them again.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     header()->setSectionsMovable(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextElideMode(Qt::ElideRight);
@@ -145,18 +149,30 @@ void QtFileList::SetRowHint(int row, const std::string& hint)
 
 int QtFileList::Selected() const
 {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
+    // The row last clicked or moved to; when it was deselected (Ctrl+click), the first
+    // row still selected.
+    QTreeWidgetItem* current = currentItem();
+    if (current && current->isSelected())
+        return indexOfTopLevelItem(current);
+    const std::vector<int> rows = SelectedRows();
+    return rows.empty() ? -1 : rows.front();
+}
+
+std::vector<int> QtFileList::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int row = 0; row < topLevelItemCount(); ++row)
+        if (topLevelItem(row)->isSelected())
+            rows.push_back(row);
+    return rows;
 }
 
 void QtFileList::DeleteRow(int row)
 {
-    QTreeWidgetItem* item = Row(row);
-    const bool wasSelected = item->isSelected();
+    Row(row); // raises for a row that is not in the list
+    // The current row moves to a neighbour, but the selection does not: with several rows
+    // selectable, the view selects no row in place of a deleted one.
     delete takeTopLevelItem(row);
-    // The view would move the selection to a neighbour; the list selects no other row.
-    if (wasSelected)
-        clearSelection();
 }
 
 void QtFileList::DeleteAllRows()
@@ -225,12 +241,52 @@ void QtFileList::dropEvent(QDropEvent* event)
 
 void QtFileList::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Delete && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && OnDeleteKey) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier && OnDeleteKey) {
         event->accept();
         OnDeleteKey();
         return;
     }
+    // Shift+F10 opens the menu as the Menu key does; the window system turns only the
+    // Menu key into a menu request, and some keyboards have no Menu key.
+    if (rowsMenu_
+        && ((event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)
+            || (event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier))) {
+        event->accept();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint(), event->modifiers());
+        contextMenuEvent(&request);
+        return;
+    }
     QTreeWidget::keyPressEvent(event);
+}
+
+void QtFileList::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!rowsMenu_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        OpenRowsMenu(event->globalPos());
+        return;
+    }
+    // From the keyboard: below the current row when it is in view, else at the rows'
+    // top left corner.
+    QPoint at(0, 0);
+    if (QTreeWidgetItem* current = currentItem()) {
+        const QRect place = visualItemRect(current);
+        if (place.isValid() && viewport()->rect().intersects(place))
+            at = QPoint(place.left() + place.height(), place.bottom());
+    }
+    OpenRowsMenu(viewport()->mapToGlobal(at));
+}
+
+void QtFileList::OpenRowsMenu(const QPoint& globalPos)
+{
+    if (rowsMenu_->isVisible())
+        return;
+    rowsMenu_->popup(globalPos);
 }
 
 } // namespace ondrevo

@@ -1,8 +1,10 @@
 #pragma once
-// The source file list: a report-style list with grid lines, whole-row selection, one
-// selected row at most and no editing. Each row keeps its caption and sub-items byte
-// for byte as the logic wrote them (paths need not be valid UTF-8) and shows them
-// decoded. OnClick runs for a mouse click on the list, not for keyboard moves.
+// The source file list: a report-style list with grid lines, whole-row selection and no
+// editing. Several rows may be selected (Shift and Ctrl with a click or the arrows); the
+// selected row is the current one when it is selected. Each row keeps its caption and
+// sub-items byte for byte as the logic wrote them (paths need not be valid UTF-8) and
+// shows them decoded. OnClick runs for a mouse click on the list, not for keyboard moves.
+// The rows' menu opens on the right button, the Menu key and Shift+F10.
 // Local files dragged from a file manager may be dropped on it while OnDragOver says so;
 // the drop is always taken as a copy, so the file manager never removes the files.
 
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class QMenu;
 class QMimeData;
 
 namespace ondrevo {
@@ -32,6 +35,11 @@ public:
     // Local paths dropped, in order, as bytes (names need not be valid UTF-8).
     std::function<void(const std::vector<std::string>& paths)> OnDrop;
 
+    // The menu for the rows (the list does not own it); none by default. Its items'
+    // states are the owner's to set, on the menu's aboutToShow.
+    void SetRowsMenu(QMenu* menu) { rowsMenu_ = menu; }
+    QMenu* RowsMenu() const { return rowsMenu_; }
+
     // The local paths of a drag's data; empty when it carries no local file.
     static std::vector<std::string> DroppedPaths(const QMimeData* data);
 
@@ -45,6 +53,7 @@ public:
     std::string RowHint(int row) const override;
     void SetRowHint(int row, const std::string& hint) override;
     int Selected() const override;
+    std::vector<int> SelectedRows() const override;
     void DeleteRow(int row) override;
     void DeleteAllRows() override;
 
@@ -58,14 +67,18 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QTreeWidgetItem* Row(int row) const;
     void ShowSubItems(QTreeWidgetItem* item) const;
     // Accepts a drag of local files as a copy when drops are allowed now.
     bool TakeDrag(QDropEvent* event);
+    // Opens the rows' menu at `globalPos` unless it is open already.
+    void OpenRowsMenu(const QPoint& globalPos);
 
     const ImageList& images_;
+    QMenu* rowsMenu_ = nullptr;
 };
 
 } // namespace ondrevo

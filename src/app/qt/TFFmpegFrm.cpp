@@ -17,6 +17,7 @@
 #include "player/qt/TMplayerFrm.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -25,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
@@ -32,6 +34,8 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace ondrevo {
 namespace {
@@ -98,6 +102,8 @@ TFFmpegFrm::TFFmpegFrm(
             Route("FileListViewDragDrop", [this, &paths] { handlers_.FileListViewDragDrop(paths); });
         });
     };
+
+    BuildRowsMenu();
 
     image1_ = new QLabel(this);
     image1_->setObjectName("Image1");
@@ -189,7 +195,8 @@ void TFFmpegFrm::BuildToolBar()
         toolBar, "ConvFileBtn", "Convert", "Convert video files", 3, "ConvFileBtnClick", &H::ConvFileBtnClick);
     stopConvBtn_ = AddToolButton(
         toolBar, "StopConvBtn", "Stop", "Stop video file conversion", 12, "StopConvBtnClick", &H::StopConvBtnClick);
-    pauseConvBtn_ = AddToolButton(toolBar, "PauseConvBtn", "Pause", "Pause or resume the conversion", 12,
+    // Only a running batch can be paused: the batch switches it on and names it.
+    pauseConvBtn_ = AddToolButton(toolBar, "PauseConvBtn", "Pause", "Pause or resume the conversion", 19,
         "PauseConvBtnClick", &H::PauseConvBtnClick);
     pauseConvBtn_->SetEnabled(false);
     AddSeparator(toolBar, "ToolButton3");
@@ -267,6 +274,45 @@ void TFFmpegFrm::BuildOutputDirectory()
     jvEditNumb_->setFocusPolicy(Qt::NoFocus);
     jvEditNumb_->setGeometry(10, 22, 40, 21);
     jvEditNumb_->setVisible(false);
+}
+
+void TFFmpegFrm::BuildRowsMenu()
+{
+    rowsMenu_ = new QMenu(fileListView_);
+    rowsMenu_->setObjectName("FileListMenu");
+    rowsMenu_->setAccessibleName("Video files menu");
+    const struct {
+        const char* name;
+        const char* caption; // its name without the '&' of its access key
+        RunScope scope;
+        const char* routed;
+    } items[] = {
+        { "ConvertRemainingRows", "Convert &remaining rows", RunScope::Remaining,
+            "FileListViewConvertRows(Remaining)" },
+        { "ConvertFailedRows", "Convert &failed rows again", RunScope::Failed, "FileListViewConvertRows(Failed)" },
+        { "ConvertSelectedRows", "Convert &this row again", RunScope::Selected, "FileListViewConvertRows(Selected)" },
+    };
+    std::vector<std::pair<QAction*, RunScope>> actions;
+    for (const auto& item : items) {
+        QAction* action = rowsMenu_->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(item.name);
+        const RunScope scope = item.scope;
+        const std::string routed = item.routed;
+        connect(action, &QAction::triggered, this,
+            [this, scope, routed] { Route(routed, [this, scope] { handlers_.FileListViewConvertRows(scope); }); });
+        actions.emplace_back(action, scope);
+    }
+    // Each item is offered only when it would convert a row now, and none while a batch
+    // runs; asked each time the menu opens. An error asking leaves the items greyed out.
+    connect(rowsMenu_, &QMenu::aboutToShow, this, [this, actions] {
+        for (const auto& [action, scope] : actions)
+            action->setEnabled(false);
+        Route("FileListViewCanConvertRows", [this, &actions] {
+            for (const auto& [action, scope] : actions)
+                action->setEnabled(handlers_.FileListViewCanConvertRows(scope));
+        });
+    });
+    fileListView_->SetRowsMenu(rowsMenu_);
 }
 
 QtSelector* TFFmpegFrm::AddSelector(QWidget* page, int column, const char* name, int tag, const char* label)
@@ -406,9 +452,9 @@ void TFFmpegFrm::Show(int percent, const std::string& text)
     const int textLeft = kClientWidth - kBatchBarWidth - batchText_->width() - 8;
     batchText_->move(textLeft, kClientHeight - kStatusLineHeight + (kStatusLineHeight - batchText_->height()) / 2);
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, textLeft - 4, kStatusLineHeight);
-    const QString title = QString(batchPaused_ ? "Ondrevo - %1% (paused)" : "Ondrevo - %1%").arg(percent);
-    setWindowTitle(title);
-    jvTrayIcon_->setToolTip(title + "\n" + shown);
+    batchPercent_ = percent;
+    batchLine_ = shown;
+    ShowBatchTitle();
 }
 
 void TFFmpegFrm::Clear()
@@ -416,13 +462,29 @@ void TFFmpegFrm::Clear()
     batchBar_->hide();
     batchText_->hide();
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
-    setWindowTitle("Ondrevo");
-    jvTrayIcon_->setToolTip("Ondrevo");
+    batchPaused_ = false;
+    batchPercent_ = 0;
+    batchLine_.clear();
+    ShowBatchTitle();
 }
 
 void TFFmpegFrm::SetPaused(bool paused)
 {
     batchPaused_ = paused;
+    ShowBatchTitle();
+}
+
+void TFFmpegFrm::ShowBatchTitle()
+{
+    const QString paused = batchPaused_ ? QStringLiteral(" (paused)") : QString();
+    if (batchBar_->isHidden()) {
+        setWindowTitle("Ondrevo" + paused);
+        jvTrayIcon_->setToolTip("Ondrevo" + paused);
+        return;
+    }
+    const QString title = QStringLiteral("Ondrevo - %1%").arg(batchPercent_) + paused;
+    setWindowTitle(title);
+    jvTrayIcon_->setToolTip(title + "\n" + batchLine_);
 }
 
 void TFFmpegFrm::NotifyIfAway(const std::string& text)

@@ -18,6 +18,7 @@
 #include "media/FileAdder.h"
 #include "process/TJvCreateProcess.h"
 
+#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -26,6 +27,7 @@
 #include <string>
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QGroupBox;
 class QTabWidget;
@@ -106,6 +108,11 @@ private:
     void BuildToolBar();
     void BuildOutputDirectory();
     void BuildPageControl();
+    // The file list's menu: convert the remaining, the failed or the selected rows.
+    void BuildRowsMenu();
+    // The title and the tray tooltip for the batch shown (none, or its percent and
+    // text) and whether it is paused.
+    void ShowBatchTitle();
     QtToolButton* AddToolButton(QWidget* bar, const char* name, const char* caption, const char* hint, int image,
         const char* handlerName, void (TFFmpegFrmHandlers::*handler)());
     void AddSeparator(QWidget* bar, const char* name);
@@ -122,7 +129,10 @@ private:
     TJvCreateProcess jvCreateProcess_;
     EncoderPool encoders_;
     BatchModel batch_;
+    // What the batch display shows: whether it is paused, its percent and its text.
     bool batchPaused_ = false;
+    int batchPercent_ = 0;
+    QString batchLine_;
     FileAdder adder_;
     TJvTimer jvTimer_;
     QtOpenDialog openDialog1_;
@@ -145,6 +155,7 @@ private:
     QtToolButton* donateBtn_ = nullptr;
     QtToolButton* quitBtn_ = nullptr;
     QtFileList* fileListView_ = nullptr;
+    QMenu* rowsMenu_ = nullptr;
     QLabel* image1_ = nullptr;
     QtDetailsPanel* msgListView_ = nullptr;
     QGroupBox* jvGroupBox_ = nullptr;
