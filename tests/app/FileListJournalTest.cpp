@@ -242,8 +242,7 @@ TEST_F(FileListJournal, OnAFullDiskTheStatusLineSaysOnceThatTheListIsNotKeptAndT
         row.imageIndex = batch::kWaitingImage;
     const std::string notKept = kListNotKeptMessage;
     const auto statusStartsWith = [](Session& s, const std::string& text) {
-        return s.loop.RunUntil(
-            [&] { return s.window.jvEditCmdMsg.Text().starts_with(text); }, std::chrono::seconds(30));
+        return s.loop.RunUntil([&] { return s.window.jvEditCmdMsg.Text().starts_with(text); });
     };
     // A batch converts every row while the disk is full, and the last row is deleted;
     // space comes back after the batch, when nothing changes any more.
