@@ -1,4 +1,5 @@
-// The file-list journal on a real database file: whose list comes back at a start.
+// The file-list journal on a real database file: whose list comes back at a start, and
+// which lists wait for a later one.
 
 #include "support/DatabaseFiles.h"
 
@@ -19,7 +20,7 @@ void LeaveSession(const std::string& db, const SessionOwner& owner, std::vector<
         journal.EndSession();
 }
 
-TEST(ListJournal, TheMostRecentListOfAProgramThatNoLongerRunsComesBackAndNoOtherOne)
+TEST(ListJournal, TheMostRecentListOfAProgramThatNoLongerRunsComesBackAndOlderOnesWait)
 {
     const SessionOwner self = SessionOwner::ThisProcess();
     const JournalRow older { 0, "/clips/older.mp4", 11, { "mp4", "1 MiB", "00:00:05", "100%" }, "" };
