@@ -146,7 +146,7 @@ void ListJournal::WriterLoop()
         if (healthChanged && healthReport_) {
             const HealthReport report = healthReport_;
             lock.unlock();
-            report(failing_, failure.value_or(""));
+            report(failure.has_value(), failure.value_or(""));
             lock.lock();
         }
         if (lastTry)
