@@ -37,7 +37,8 @@ std::string JournalTablesStatement()
 
 std::string JournalSessionsStatement()
 {
-    return "select session_id,boot_id,owner_pid,owner_start,changed from filelist_session";
+    return "select session_id,boot_id,owner_pid,owner_start,changed,(select count(*) from filelist_journal j "
+           "where j.session_id = s.session_id) from filelist_session s";
 }
 
 std::string AddJournalSessionStatement(const SessionOwner& owner)

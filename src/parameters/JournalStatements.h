@@ -17,7 +17,8 @@ std::string CreateJournalRowTableStatement();
 // The number of the two journal tables that exist.
 std::string JournalTablesStatement();
 
-// Every session: session_id, boot_id, owner_pid, owner_start, changed.
+// Every session: session_id, boot_id, owner_pid, owner_start, changed, and the number of
+// its rows.
 std::string JournalSessionsStatement();
 // A new session of `owner`, the most recently changed one.
 std::string AddJournalSessionStatement(const SessionOwner& owner);
