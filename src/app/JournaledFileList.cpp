@@ -1,14 +1,69 @@
 #include "app/JournaledFileList.h"
 
+#include "app/MainWindow.h"
+#include "base/EventLoop.h"
 #include "conversion/Batch.h"
 #include "conversion/BatchModel.h"
 #include "media/MediaTextRules.h"
 #include "parameters/ListJournal.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 namespace ondrevo {
 
 const char* const kListRestoredMessage = "The list of the last session was restored";
 const char* const kInterruptedHint = "Interrupted: Ondrevo ended during this conversion";
+const char* const kListNotKeptMessage = "The file list cannot be kept for the next start: ";
+const char* const kListKeptAgainMessage = "The file list is kept for the next start again";
+
+namespace {
+
+constexpr std::size_t kPlayingTimeCell = 2;
+
+// Whether the batch can read a playing time cell: hh:mm:ss, two digits each.
+bool PlayingTimeReadable(const std::string& cell)
+{
+    if (cell.size() < 8)
+        return false;
+    for (std::size_t i : { 0, 1, 3, 4, 6, 7 })
+        if (cell[i] < '0' || cell[i] > '9')
+            return false;
+    return true;
+}
+
+// Why a row of the journal cannot come back as it was written (a journal edited by hand
+// or damaged, or a file gone since), or "" when it can.
+std::string WhyNotRestored(const JournalRow& row)
+{
+    using namespace batch;
+    if (row.caption.empty())
+        return "The kept list named no file for this row";
+    const int image = row.imageIndex;
+    if (image != kWaitingImage && image != kConvertingImage && image != kEndedImage && image != kFailedImage)
+        return "The kept list gave this row an unknown state";
+    if (!PlayingTimeReadable(row.subItems[kPlayingTimeCell]))
+        return "The kept list gave this row no playing time (\"" + row.subItems[kPlayingTimeCell] + "\")";
+    struct stat status { };
+    if (::stat(row.caption.c_str(), &status) != 0)
+        return row.caption + ": " + std::strerror(errno);
+    if (!S_ISREG(status.st_mode))
+        return row.caption + ": not a regular file";
+    return "";
+}
+
+std::string RestoredText(int listsLeft)
+{
+    std::string text = kListRestoredMessage;
+    if (listsLeft == 1)
+        text += " (1 more comes back at the next start)";
+    else if (listsLeft > 1)
+        text += " (" + std::to_string(listsLeft) + " more come back at the next starts, one at each)";
+    return text + ". " + batch::kGoOnHint + ".";
+}
+
+} // namespace
 
 void JournaledFileList::AppendRow(const std::string& caption, int imageIndex, const std::vector<std::string>& subItems)
 {
@@ -54,9 +109,10 @@ void JournaledFileList::Commit() noexcept
         if (!wholeList_ && changedRows_.empty())
             return;
         ListChange change;
-        change.wholeList = wholeList_ || journal_.NeedsWholeList();
+        change.wholeList = wholeList_;
         const auto snapshot = [&](int row) {
-            JournalRow written { row, list_.Caption(row), list_.ImageIndex(row), {}, list_.RowHint(row) };
+            JournalRow written { row, list_.Caption(row), list_.ImageIndex(row), {}, list_.RowHint(row),
+                row < model_.Count() ? PhaseName(model_.Row(row).phase) : "" };
             for (std::size_t k = 0; k < written.subItems.size(); ++k)
                 written.subItems[k] = list_.SubItem(row, static_cast<int>(k));
             change.rows.push_back(std::move(written));
@@ -83,6 +139,8 @@ namespace {
 // The phase a journal row was in; rows of journals that kept only images go by their image.
 RowPhase JournaledPhase(const JournalRow& row)
 {
+    if (const std::optional<RowPhase> phase = PhaseNamed(row.phase))
+        return *phase;
     switch (row.imageIndex) {
     case batch::kConvertingImage:
         return RowPhase::Converting;
@@ -99,23 +157,42 @@ RowPhase JournaledPhase(const JournalRow& row)
 
 void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine)
 {
-    const std::vector<JournalRow> rows = journal.Restore();
-    if (rows.empty())
+    const ListJournal::RestoredList restored = journal.Restore();
+    if (restored.rows.empty())
         return;
-    for (const JournalRow& row : rows) {
+    for (JournalRow row : restored.rows) {
         RowPhase phase = JournaledPhase(row);
-        std::string hint = row.hint;
-        if (phase == RowPhase::Converting) {
+        if (const std::string why = WhyNotRestored(row); !why.empty()) {
+            phase = RowPhase::Failed;
+            row.hint = why;
+            if (!PlayingTimeReadable(row.subItems[kPlayingTimeCell]))
+                row.subItems[kPlayingTimeCell] = kAddedPlayingTimeDefault;
+        } else if (phase == RowPhase::Converting) {
             phase = RowPhase::Interrupted;
-            hint = kInterruptedHint;
+            row.hint = kInterruptedHint;
         }
         list.AppendRow(row.caption, batch::PhaseImage(phase), { row.subItems.begin(), row.subItems.end() });
         const int at = list.RowCount() - 1;
-        list.SetRowHint(at, hint);
+        list.SetRowHint(at, row.hint);
         if (at < model.Count())
-            model.SetPhase(at, phase, hint);
+            model.SetPhase(at, phase, row.hint);
     }
-    statusLine.SetText(std::string(kListRestoredMessage) + ". " + batch::kGoOnHint + ".");
+    statusLine.SetText(RestoredText(restored.listsLeft));
+}
+
+void ShowJournalHealth(ListJournal& journal, IEventLoop& loop)
+{
+    journal.SetHealthReport([&loop](bool failing, const std::string& reason) {
+        loop.Post([failing, reason] {
+            if (!FFmpegFrm)
+                return;
+            IEdit& statusLine = FFmpegFrm->JvEditCmdMsg();
+            if (failing)
+                statusLine.SetText(kListNotKeptMessage + reason);
+            else if (statusLine.Text().starts_with(kListNotKeptMessage))
+                statusLine.SetText(kListKeptAgainMessage);
+        });
+    });
 }
 
 } // namespace ondrevo

@@ -13,6 +13,7 @@ namespace ondrevo {
 
 class BatchModel;
 class IEdit;
+class IEventLoop;
 class ListJournal;
 
 class JournaledFileList : public IFileList {
@@ -54,15 +55,27 @@ private:
     bool wholeList_ = false; // rows were deleted: positions moved
 };
 
-// What the status line says after a list came back.
+// What the status line says after a list came back (and how many more are left).
 extern const char* const kListRestoredMessage;
 // The hint of a row that was converting when the program ended.
 extern const char* const kInterruptedHint;
+// What the status line says when the journal cannot write (followed by the database's
+// reason), and when it writes again.
+extern const char* const kListNotKeptMessage;
+extern const char* const kListKeptAgainMessage;
 
 // At start: appends the rows of the list a program left behind when it ended without
 // Quit (see ListJournal::Restore), each with its phase. A row that was converting comes
-// back interrupted, with a hint that says so. The status line says the list came back
-// and how to go on.
+// back interrupted, with a hint that says so. A row the batch could not work with (no
+// file name, an unknown image, a playing time that is not hh:mm:ss, a file that is gone
+// or is not a regular file) comes back failed, the hint saying why, its playing time
+// readable. The status line says the list came back, how to go on, and how many lists
+// of other ended programs are left for the next starts.
 void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine);
+
+// Has the journal's health shown in the main window's status line, through tasks on
+// `loop` (which outlives the journal): once when the list stops being kept, with the
+// reason, and once when it is kept again, if the status line still says it was not.
+void ShowJournalHealth(ListJournal& journal, IEventLoop& loop);
 
 } // namespace ondrevo

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/ErrorReport.h"
+#include "app/JournaledFileList.h"
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 #include "parameters/ListJournal.h"
@@ -22,6 +23,7 @@ int RunStartup(StartupEnvironment environment)
         dataModule = environment.createDataModule ? environment.createDataModule()
                                                   : std::make_unique<TSqlDatMod>("LibFFmpeg.Dat");
         SqlDatMod = dataModule.get();
+        ShowJournalHealth(dataModule->Journal(), *environment.loop);
         mainWindow = environment.createMainWindow();
     } catch (const std::exception& e) {
         mainWindow.reset();

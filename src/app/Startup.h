@@ -1,6 +1,7 @@
 #pragma once
 // The start-up sequence: set the application title, create the data module (which
-// opens the parameter database), create and show the main window, run the event loop
+// opens the parameter database) and have its list journal's health shown in the status
+// line (ShowJournalHealth), create and show the main window, run the event loop
 // until a quit request, then destroy the window, record the normal end in the file
 // list's journal (unless the list is to be kept) and destroy the data module. An error
 // while the data module or the window is created is not caught by the error report: it

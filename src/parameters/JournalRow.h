@@ -14,6 +14,9 @@ struct JournalRow {
     int imageIndex = 0;
     std::array<std::string, 4> subItems; // type, size, playing time, percent
     std::string hint;
+    // The row's phase in the batch ("converted", "stopped", ...); empty in journals
+    // written before phases were kept.
+    std::string phase;
 
     bool operator==(const JournalRow&) const = default;
 };

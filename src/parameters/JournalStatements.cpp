@@ -26,7 +26,17 @@ std::string CreateJournalRowTableStatement()
     return "create table if not exists filelist_journal (session_id INTEGER NOT NULL, file_pos INTEGER NOT NULL, "
            "file_name TEXT NOT NULL, file_image INTEGER NOT NULL, file_type TEXT NOT NULL, "
            "file_size TEXT NOT NULL, file_time TEXT NOT NULL, file_percent TEXT NOT NULL, "
-           "file_hint TEXT NOT NULL, PRIMARY KEY (session_id, file_pos))";
+           "file_hint TEXT NOT NULL, file_phase TEXT NOT NULL DEFAULT '', PRIMARY KEY (session_id, file_pos))";
+}
+
+std::string JournalPhaseColumnStatement()
+{
+    return "select count(*) from pragma_table_info('filelist_journal') where name = 'file_phase'";
+}
+
+std::string AddJournalPhaseColumnStatement()
+{
+    return "alter table filelist_journal add column file_phase TEXT NOT NULL DEFAULT ''";
 }
 
 std::string JournalTablesStatement()
@@ -37,7 +47,8 @@ std::string JournalTablesStatement()
 
 std::string JournalSessionsStatement()
 {
-    return "select session_id,boot_id,owner_pid,owner_start,changed from filelist_session";
+    return "select session_id,boot_id,owner_pid,owner_start,changed,(select count(*) from filelist_journal j "
+           "where j.session_id = s.session_id) from filelist_session s";
 }
 
 std::string AddJournalSessionStatement(const SessionOwner& owner)
@@ -58,11 +69,13 @@ std::string DeleteJournalSessionStatement(long long session)
 
 std::string WriteJournalRowStatement(long long session, const JournalRow& row)
 {
-    std::string sql = "insert or replace into filelist_journal values (" + SqlNumber(session) + ", "
-        + SqlNumber(row.position) + ", " + SqlText(row.caption) + ", " + SqlNumber(row.imageIndex);
+    std::string sql = "insert or replace into filelist_journal (session_id, file_pos, file_name, file_image, "
+                      "file_type, file_size, file_time, file_percent, file_hint, file_phase) values ("
+        + SqlNumber(session) + ", " + SqlNumber(row.position) + ", " + SqlText(row.caption) + ", "
+        + SqlNumber(row.imageIndex);
     for (const std::string& subItem : row.subItems)
         sql += ", " + SqlText(subItem);
-    return sql + ", " + SqlText(row.hint) + ")";
+    return sql + ", " + SqlText(row.hint) + ", " + SqlText(row.phase) + ")";
 }
 
 std::string DeleteJournalRowsStatement(long long session, int position)
@@ -81,7 +94,7 @@ std::string MoveJournalRowsStatement(long long fromSession, long long toSession)
 
 std::string JournalRowsStatement(long long session)
 {
-    return "select file_pos,file_name,file_image,file_type,file_size,file_time,file_percent,file_hint "
+    return "select file_pos,file_name,file_image,file_type,file_size,file_time,file_percent,file_hint,file_phase "
            "from filelist_journal where session_id = "
         + SqlNumber(session) + " order by file_pos";
 }

@@ -14,10 +14,15 @@ struct SessionOwner;
 
 std::string CreateJournalSessionTableStatement();
 std::string CreateJournalRowTableStatement();
+// Journals written before rows kept their phase lack its column: whether it is there
+// (a count of 1), and the statement that adds it.
+std::string JournalPhaseColumnStatement();
+std::string AddJournalPhaseColumnStatement();
 // The number of the two journal tables that exist.
 std::string JournalTablesStatement();
 
-// Every session: session_id, boot_id, owner_pid, owner_start, changed.
+// Every session: session_id, boot_id, owner_pid, owner_start, changed, and the number of
+// its rows.
 std::string JournalSessionsStatement();
 // A new session of `owner`, the most recently changed one.
 std::string AddJournalSessionStatement(const SessionOwner& owner);

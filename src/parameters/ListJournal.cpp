@@ -5,9 +5,40 @@
 #include "parameters/TSqlDatMod.h"
 #include "parameters/TSqliteQuery.h"
 
+#include <algorithm>
+#include <climits>
 #include <sqlite3.h>
 
 namespace ondrevo {
+
+void ListJournal::Unwritten::Add(ListChange change)
+{
+    if (end)
+        return;
+    if (change.wholeList) {
+        const int count = static_cast<int>(change.rows.size());
+        rows.erase(rows.lower_bound(count), rows.end());
+        cutAt = std::min(cutAt.value_or(count), count);
+    }
+    for (JournalRow& row : change.rows)
+        rows.insert_or_assign(row.position, std::move(row));
+}
+
+void ListJournal::Unwritten::Add(Unwritten later)
+{
+    if (end)
+        return;
+    if (later.end) {
+        *this = std::move(later);
+        return;
+    }
+    if (later.cutAt) {
+        rows.erase(rows.lower_bound(*later.cutAt), rows.end());
+        cutAt = std::min(cutAt.value_or(*later.cutAt), *later.cutAt);
+    }
+    for (auto& [position, row] : later.rows)
+        rows.insert_or_assign(position, std::move(row));
+}
 
 ListJournal::ListJournal(std::string databasePath, SessionOwner owner)
     : databasePath_(std::move(databasePath))
@@ -37,21 +68,36 @@ void ListJournal::SetBusyTimeout(std::chrono::milliseconds timeout)
         sqlite3_busy_timeout(dataBase_, static_cast<int>(timeout.count()));
 }
 
+void ListJournal::SetRetryDelay(std::chrono::milliseconds delay)
+{
+    std::lock_guard lock(queueMutex_);
+    retryDelay_ = delay;
+}
+
+void ListJournal::SetHealthReport(HealthReport report)
+{
+    std::lock_guard lock(queueMutex_);
+    healthReport_ = std::move(report);
+}
+
 void ListJournal::Record(ListChange change)
 {
     std::lock_guard lock(queueMutex_);
     if (ended_ || (change.rows.empty() && !change.wholeList))
         return;
-    if (change.wholeList)
-        queue_.clear();
-    queue_.push_back(std::move(change));
+    unwritten_.Add(std::move(change));
+    ++recorded_;
+    StartWriter();
+}
+
+void ListJournal::StartWriter()
+{
     if (!writer_.joinable()) {
         try {
             writer_ = std::thread([this] { WriterLoop(); });
         } catch (const std::system_error&) {
-            // No thread, no journal: the change is given up like a failed write.
-            queue_.clear();
-            wholeListNeeded_ = true;
+            // No thread now: the changes stay unwritten until a later change starts one.
+            triedUpTo_ = recorded_;
             return;
         }
     }
@@ -61,49 +107,88 @@ void ListJournal::Record(ListChange change)
 void ListJournal::Flush()
 {
     std::unique_lock lock(queueMutex_);
-    idle_.wait(lock, [this] { return queue_.empty() && !writing_; });
+    const std::uint64_t target = recorded_;
+    tried_.wait(lock, [&] { return triedUpTo_ >= target; });
 }
 
 void ListJournal::WriterLoop()
 {
     std::unique_lock lock(queueMutex_);
     for (;;) {
-        queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (queue_.empty())
-            return; // stopping, and everything is written
-        std::vector<ListChange> changes;
-        changes.swap(queue_);
-        writing_ = true;
+        const auto fresh = [this] { return stopping_ || recorded_ > triedUpTo_; };
+        if (failing_)
+            queued_.wait_for(lock, retryDelay_, fresh); // then tried again, changed or not
+        else
+            queued_.wait(lock, fresh);
+        const bool lastTry = stopping_;
+        const std::uint64_t upTo = recorded_;
+        if (unwritten_.Empty()) {
+            triedUpTo_ = upTo;
+            tried_.notify_all();
+            if (lastTry)
+                return;
+            continue;
+        }
+        Unwritten changes = std::move(unwritten_);
+        unwritten_ = {};
         lock.unlock();
-        Write(changes);
+        const std::optional<std::string> failure = Write(changes);
         lock.lock();
-        writing_ = false;
-        idle_.notify_all();
+        if (failure) {
+            // Kept, with what came meanwhile after it, for the next try.
+            changes.Add(std::move(unwritten_));
+            unwritten_ = std::move(changes);
+        }
+        const bool healthChanged = failing_ != failure.has_value();
+        failing_ = failure.has_value();
+        triedUpTo_ = upTo;
+        tried_.notify_all();
+        if (healthChanged && healthReport_) {
+            const HealthReport report = healthReport_;
+            lock.unlock();
+            report(failure.has_value(), failure.value_or(""));
+            lock.lock();
+        }
+        if (lastTry)
+            return;
     }
 }
 
-void ListJournal::Write(const std::vector<ListChange>& changes)
+std::optional<std::string> ListJournal::Write(const Unwritten& changes)
 {
     std::lock_guard lock(databaseMutex_);
-    bool wholeList = false;
-    const bool written = InTransaction([&] {
-        AddSessionIfNeeded();
-        for (const ListChange& change : changes) {
-            for (const JournalRow& row : change.rows)
-                RunStatement(*query_, WriteJournalRowStatement(sessionId_, row));
-            if (change.wholeList)
-                RunStatement(*query_, DeleteJournalRowsStatement(sessionId_, static_cast<int>(change.rows.size())));
-            wholeList = wholeList || change.wholeList;
+    if (changes.end) {
+        if (sessionId_ == 0 && !taken_)
+            return std::nullopt;
+        const long long session = sessionId_;
+        auto failure = InTransaction([&] {
+            if (session != 0) {
+                RunStatement(*query_, DeleteJournalRowsStatement(session));
+                RunStatement(*query_, DeleteJournalSessionStatement(session));
+            }
+            RemoveTakenSession();
+        });
+        if (!failure) {
+            sessionId_ = 0;
+            taken_.reset();
         }
+        return failure;
+    }
+    auto failure = InTransaction([&] {
+        RemoveTakenSession();
+        AddSessionIfNeeded();
+        if (changes.cutAt)
+            RunStatement(*query_, DeleteJournalRowsStatement(sessionId_, *changes.cutAt));
+        for (const auto& [position, row] : changes.rows)
+            RunStatement(*query_, WriteJournalRowStatement(sessionId_, row));
         RunStatement(*query_, TouchJournalSessionStatement(sessionId_));
     });
-    if (!written)
-        wholeListNeeded_ = true;
-    else if (wholeList)
-        wholeListNeeded_ = false;
+    if (!failure)
+        taken_.reset();
+    return failure;
 }
 
-bool ListJournal::InTransaction(const std::function<void()>& body)
+std::optional<std::string> ListJournal::InTransaction(const std::function<void()>& body)
 {
     const long long sessionBefore = sessionId_;
     const bool tablesBefore = tablesReady_;
@@ -112,23 +197,28 @@ bool ListJournal::InTransaction(const std::function<void()>& body)
         // Immediate: the write lock is taken first, so two programs writing at once wait
         // for each other instead of each holding a read lock the other needs gone.
         RunStatement(*query_, "begin immediate");
-    } catch (const std::exception&) {
-        return false;
+    } catch (const std::exception& e) {
+        return e.what();
     }
     try {
         if (!tablesReady_) {
             RunStatement(*query_, CreateJournalSessionTableStatement());
             RunStatement(*query_, CreateJournalRowTableStatement());
+            AddPhaseColumn();
             tablesReady_ = true;
         }
         body();
         RunStatement(*query_, "commit");
-        return true;
-    } catch (const std::exception&) {
-        sqlite3_exec(dataBase_, "rollback", nullptr, nullptr, nullptr);
+        return std::nullopt;
+    } catch (const std::exception& e) {
         sessionId_ = sessionBefore;
         tablesReady_ = tablesBefore;
-        return false;
+        // A connection that met a write error starts afresh at the next try.
+        sqlite3_exec(dataBase_, "rollback", nullptr, nullptr, nullptr);
+        query_.reset();
+        sqlite3_close(dataBase_);
+        dataBase_ = nullptr;
+        return e.what();
     }
 }
 
@@ -156,69 +246,129 @@ void ListJournal::AddSessionIfNeeded()
     sessionId_ = sqlite3_last_insert_rowid(dataBase_);
 }
 
-ListJournal::EndedSessions ListJournal::FindEndedSessions()
+void ListJournal::RemoveTakenSession()
 {
-    EndedSessions ended;
-    long long latestChange = 0;
+    if (!taken_)
+        return;
+    // Its id may have been given to a new session since another program took it.
+    for (const Session& session : Sessions())
+        if (session.id == taken_->id && session.owner == taken_->owner) {
+            RunStatement(*query_, DeleteJournalRowsStatement(session.id));
+            RunStatement(*query_, DeleteJournalSessionStatement(session.id));
+        }
+}
+
+std::vector<ListJournal::Session> ListJournal::Sessions()
+{
+    std::vector<Session> sessions;
     RunStatement(*query_, JournalSessionsStatement());
     for (query_->First(); !query_->Eof(); query_->Next()) {
-        SessionOwner owner;
-        owner.bootId = query_->FieldAsString(1);
-        owner.pid = query_->FieldAsInteger(2);
-        owner.startTime = query_->FieldAsInteger(3);
-        if (query_->FieldAsInteger(0) == sessionId_ || owner.Running())
-            continue;
-        ended.ids.push_back(query_->FieldAsInteger(0));
-        if (ended.ids.size() == 1 || query_->FieldAsInteger(4) > latestChange) {
-            latestChange = query_->FieldAsInteger(4);
-            ended.latest = ended.ids.back();
-        }
+        Session session;
+        session.id = query_->FieldAsInteger(0);
+        session.owner.bootId = query_->FieldAsString(1);
+        session.owner.pid = query_->FieldAsInteger(2);
+        session.owner.startTime = query_->FieldAsInteger(3);
+        session.changed = query_->FieldAsInteger(4);
+        session.rows = query_->FieldAsInteger(5);
+        sessions.push_back(std::move(session));
     }
+    return sessions;
+}
+
+std::vector<ListJournal::Session> ListJournal::EndedSessions()
+{
+    std::vector<Session> ended;
+    for (Session& session : Sessions())
+        if (session.id != sessionId_ && !session.owner.Running())
+            ended.push_back(std::move(session));
+    std::stable_sort(
+        ended.begin(), ended.end(), [](const Session& a, const Session& b) { return a.changed > b.changed; });
     return ended;
 }
 
-std::vector<JournalRow> ListJournal::Restore()
+void ListJournal::AddPhaseColumn()
+{
+    RunStatement(*query_, JournalPhaseColumnStatement());
+    if (query_->FieldAsInteger(0) == 0)
+        RunStatement(*query_, AddJournalPhaseColumnStatement());
+}
+
+std::vector<JournalRow> ListJournal::SessionRows(long long session)
+{
+    std::vector<JournalRow> rows;
+    AddPhaseColumn();
+    RunStatement(*query_, JournalRowsStatement(session));
+    for (query_->First(); !query_->Eof(); query_->Next()) {
+        JournalRow row;
+        row.position = static_cast<int>(rows.size());
+        row.caption = query_->FieldAsString(1);
+        // A cell edited by hand may hold text; SQLite would read "11x" as 11.
+        const long long image = query_->FieldAsInteger(2);
+        const bool whole = query_->FieldAsString(2) == std::to_string(image) && image >= INT_MIN && image <= INT_MAX;
+        row.imageIndex = whole ? static_cast<int>(image) : -1;
+        for (std::size_t k = 0; k < row.subItems.size(); ++k)
+            row.subItems[k] = query_->FieldAsString(static_cast<int>(k) + 3);
+        row.hint = query_->FieldAsString(7);
+        row.phase = query_->FieldAsString(8);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+ListJournal::RestoredList ListJournal::Restore()
 {
     Flush();
     std::lock_guard lock(databaseMutex_);
-    std::vector<JournalRow> rows;
-    if (sessionId_ != 0)
-        return rows;
+    RestoredList restored;
+    if (sessionId_ != 0 || taken_)
+        return restored;
     // Looked at outside a write transaction first: a start after a normal end writes nothing.
     try {
         Open();
         RunStatement(*query_, JournalTablesStatement());
-        if (query_->FieldAsInteger(0) < 2 || FindEndedSessions().ids.empty())
-            return rows;
+        if (query_->FieldAsInteger(0) < 2 || EndedSessions().empty())
+            return restored;
     } catch (const std::exception&) {
-        return rows;
+        return restored;
     }
     // Found again inside the transaction: another program starting now may have taken it.
-    const bool taken = InTransaction([&] {
-        const EndedSessions ended = FindEndedSessions();
-        if (ended.ids.empty())
-            return;
-        AddSessionIfNeeded();
-        RunStatement(*query_, MoveJournalRowsStatement(ended.latest, sessionId_));
-        for (long long session : ended.ids) {
-            RunStatement(*query_, DeleteJournalRowsStatement(session));
-            RunStatement(*query_, DeleteJournalSessionStatement(session));
-        }
-        RunStatement(*query_, JournalRowsStatement(sessionId_));
-        for (query_->First(); !query_->Eof(); query_->Next()) {
-            JournalRow row;
-            row.position = static_cast<int>(query_->FieldAsInteger(0));
-            row.caption = query_->FieldAsString(1);
-            row.imageIndex = static_cast<int>(query_->FieldAsInteger(2));
-            for (std::size_t k = 0; k < row.subItems.size(); ++k)
-                row.subItems[k] = query_->FieldAsString(static_cast<int>(k) + 3);
-            row.hint = query_->FieldAsString(7);
-            rows.push_back(std::move(row));
+    const auto failure = InTransaction([&] {
+        restored = {};
+        for (const Session& session : EndedSessions()) {
+            if (session.rows == 0) {
+                RunStatement(*query_, DeleteJournalSessionStatement(session.id));
+            } else if (restored.rows.empty()) {
+                AddSessionIfNeeded();
+                RunStatement(*query_, MoveJournalRowsStatement(session.id, sessionId_));
+                RunStatement(*query_, DeleteJournalSessionStatement(session.id));
+                restored.rows = SessionRows(sessionId_);
+            } else {
+                ++restored.listsLeft;
+            }
         }
     });
-    if (!taken)
-        rows.clear();
-    return rows;
+    if (!failure)
+        return restored;
+    // The file can be read but not written (a full disk, a read-only file): the list is
+    // shown all the same, and taken over once a write gets through.
+    restored = {};
+    try {
+        Open();
+        for (const Session& session : EndedSessions()) {
+            if (session.rows == 0)
+                continue;
+            if (!taken_) {
+                restored.rows = SessionRows(session.id);
+                taken_ = session;
+            } else {
+                ++restored.listsLeft;
+            }
+        }
+    } catch (const std::exception&) {
+        restored = {};
+        taken_.reset();
+    }
+    return restored;
 }
 
 void ListJournal::EndSession()
@@ -226,17 +376,12 @@ void ListJournal::EndSession()
     {
         std::lock_guard lock(queueMutex_);
         ended_ = true;
+        unwritten_ = {};
+        unwritten_.end = true;
+        ++recorded_;
+        StartWriter();
     }
     Flush();
-    std::lock_guard lock(databaseMutex_);
-    if (sessionId_ == 0)
-        return;
-    const long long session = sessionId_;
-    if (InTransaction([&] {
-            RunStatement(*query_, DeleteJournalRowsStatement(session));
-            RunStatement(*query_, DeleteJournalSessionStatement(session));
-        }))
-        sessionId_ = 0;
 }
 
 } // namespace ondrevo

@@ -7,19 +7,23 @@
 // Writing costs a transaction with its disk flushes, so the UI thread only queues
 // changes: a writer thread of the journal writes them on a connection of its own, all
 // that is queued at a time in one transaction, waiting out other programs' locks like
-// the data module does. A write that fails is never reported (the list itself works
-// without it); the next change then carries the whole list. Nothing is written, and no
+// the data module does. A write that fails (a full disk, a read-only file, a lock held
+// too long) keeps its changes: they are merged with later ones and tried again with the
+// next change, or after a pause, until they are written. The health report says when
+// writing starts failing and when it gets through again. Nothing is written, and no
 // table created, before the first change.
 
 #include "parameters/JournalRow.h"
 #include "parameters/SessionOwner.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,69 +36,114 @@ class TSqliteQuery;
 
 class ListJournal {
 public:
+    // Called on the writer thread: `failing` with the database's reason when a write
+    // fails after the last one got through (once per such spell), and not `failing`,
+    // with no reason, when a write gets through again after failures.
+    using HealthReport = std::function<void(bool failing, const std::string& reason)>;
+
     // `databasePath` names an existing database file; its tables are created when first needed.
     explicit ListJournal(std::string databasePath, SessionOwner owner = SessionOwner::ThisProcess());
-    // Writes what is still queued, then stops; the session stays for the next start.
+    // Tries once more to write what is still unwritten, then stops; the session stays for
+    // the next start.
     ~ListJournal();
     ListJournal(const ListJournal&) = delete;
     ListJournal& operator=(const ListJournal&) = delete;
 
     void SetBusyTimeout(std::chrono::milliseconds timeout);
+    // How long the writer waits after a failed write before it tries again on its own.
+    void SetRetryDelay(std::chrono::milliseconds delay);
+    // Set before the first change.
+    void SetHealthReport(HealthReport report);
 
-    // UI thread. Queues one change and returns at once; a change with the whole list
-    // makes what is queued before it moot.
+    // UI thread. Queues one change and returns at once.
     void Record(ListChange change);
-    // Whether the last write failed, so that the next change should carry the whole list.
-    bool NeedsWholeList() const { return wholeListNeeded_; }
-    // Waits until everything queued is written or given up.
+    // Waits until everything queued so far has been tried once: written, or kept for
+    // the next try.
     void Flush();
 
+    struct RestoredList {
+        std::vector<JournalRow> rows;
+        // Lists of other programs that ended without Quit, left for the next starts.
+        int listsLeft = 0;
+    };
     // UI thread, before the first change. Takes over the list of the most recently
     // changed session whose program no longer runs and returns its rows as they were
-    // written; older such sessions are removed. Nothing when there is none, when this
-    // session has written already, or when the database refuses.
-    std::vector<JournalRow> Restore();
-    // The program's normal end: writes what is queued, then removes this session. Later
-    // changes are ignored.
+    // written (the image as -1 where the cell holds no whole number). Older such lists
+    // stay, each for a later start; sessions with no rows are removed. Nothing when there
+    // is none, when this session has written already, or when the database cannot be
+    // read. When the database can be read but not written, the rows are returned all
+    // the same and the list is taken over with the first write that gets through.
+    RestoredList Restore();
+    // The program's normal end: drops what is queued and removes this session (and a
+    // list taken over but not yet written), trying again until the journal ends when
+    // that fails. Later changes are ignored.
     void EndSession();
 
 private:
-    struct EndedSessions {
-        std::vector<long long> ids;
-        long long latest = 0; // the most recently changed of them
+    // Changes not yet written, merged: rows from `cutAt` on are removed first, then
+    // `rows` are written at their positions. `end` removes the session instead.
+    struct Unwritten {
+        std::optional<int> cutAt;
+        std::map<int, JournalRow> rows;
+        bool end = false;
+
+        bool Empty() const { return !cutAt && rows.empty() && !end; }
+        void Add(ListChange change);
+        // Adds what was queued after these changes.
+        void Add(Unwritten later);
+    };
+    struct Session {
+        long long id = 0;
+        SessionOwner owner;
+        long long changed = 0;
+        long long rows = 0;
     };
 
+    // Starts the writer when it is not running yet, and wakes it. Holds queueMutex_.
+    void StartWriter();
     void WriterLoop();
-    void Write(const std::vector<ListChange>& changes);
+    // Writes on the journal's connection; returns the database's reason when it fails.
+    std::optional<std::string> Write(const Unwritten& changes);
     // Runs `body` in a write transaction on the journal's connection, opened when needed.
-    // The caller holds databaseMutex_. Returns whether it was committed.
-    bool InTransaction(const std::function<void()>& body);
+    // The caller holds databaseMutex_. Returns the reason when it was not committed.
+    std::optional<std::string> InTransaction(const std::function<void()>& body);
     void Open();
     void AddSessionIfNeeded();
-    // The sessions whose program no longer runs.
-    EndedSessions FindEndedSessions();
+    // Removes the session taken over by Restore, unless another program took it meanwhile.
+    void RemoveTakenSession();
+    std::vector<Session> Sessions();
+    // The sessions whose program no longer runs, the most recently changed first.
+    std::vector<Session> EndedSessions();
+    std::vector<JournalRow> SessionRows(long long session);
+    // Gives a journal written before rows kept their phase the phase's column.
+    void AddPhaseColumn();
 
     const std::string databasePath_;
     const SessionOwner owner_;
-    std::atomic<bool> wholeListNeeded_ { false };
 
     // The connection and what lives in the database; the writer holds the mutex for a
-    // transaction, the UI thread for Restore and EndSession.
+    // transaction, the UI thread for Restore.
     std::mutex databaseMutex_;
     std::chrono::milliseconds busyTimeout_;
     sqlite3* dataBase_ = nullptr;
     std::unique_ptr<TSqliteQuery> query_;
     long long sessionId_ = 0; // 0 until the session's first write
     bool tablesReady_ = false;
+    // A list Restore returned without taking it over: removed with the first write.
+    std::optional<Session> taken_;
 
     // The queue between the UI thread and the writer.
     std::mutex queueMutex_;
     std::condition_variable queued_;
-    std::condition_variable idle_;
-    std::vector<ListChange> queue_;
-    bool writing_ = false;
+    std::condition_variable tried_;
+    Unwritten unwritten_;
+    std::uint64_t recorded_ = 0; // changes recorded so far
+    std::uint64_t triedUpTo_ = 0; // changes recorded before the writer's last try
+    bool failing_ = false; // the last try failed
+    std::chrono::milliseconds retryDelay_ { 3000 };
     bool stopping_ = false;
     bool ended_ = false;
+    HealthReport healthReport_;
     std::thread writer_; // started with the first change
 };
 

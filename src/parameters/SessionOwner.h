@@ -19,6 +19,8 @@ struct SessionOwner {
     // reaped (a zombie) does not. When this machine's boot id cannot be read, every
     // owner counts as running: a list that may still be in use is never taken over.
     bool Running() const;
+
+    bool operator==(const SessionOwner&) const = default;
 };
 
 } // namespace ondrevo

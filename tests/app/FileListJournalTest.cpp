@@ -1,32 +1,104 @@
 // The file list's journal in the program: the list of a program that ended without Quit
-// comes back at the next start, a list after Quit does not, and progress lines write
-// nothing. Other copies of the program are forked children on the same database file.
+// comes back at the next start, one list at each start; a list after Quit does not, and
+// progress lines write nothing. A journal that cannot write says so and writes later;
+// rows it cannot give back as they were come back failed. Other copies of the program are
+// forked children on the same database file.
 
+#include "app/ConversionTestSupport.h"
 #include "app/JournaledFileList.h"
 #include "app/Startup.h"
+#include "app/TFFmpegFunc.h"
+#include "conversion/Batch.h"
 #include "parameters/ListJournal.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace ondrevo::testing {
 namespace {
+
+// Rows that live on the forked copies' own pages, each with a file of its own: a restored
+// row needs its file.
+std::vector<JournalRow> WithFiles(std::vector<JournalRow> rows, const TempDir& dir)
+{
+    for (JournalRow& row : rows) {
+        row.caption = dir.File(std::filesystem::path(row.caption).filename().string());
+        std::ofstream(row.caption) << "a source";
+    }
+    return rows;
+}
+
+std::vector<JournalRow> ConvertedRows(const std::string& prefix, int count, const TempDir& dir)
+{
+    std::vector<JournalRow> rows;
+    for (int i = 0; i < count; ++i)
+        rows.push_back(
+            { i, prefix + std::to_string(i) + ".mp4", batch::kEndedImage, { "mp4", "1 MiB", "00:00:05", "100%" }, "" });
+    return WithFiles(rows, dir);
+}
+
+// Writes to files fail, as on a full disk, in the whole process while it lives or until
+// Lift(): the file size limit is 0 (EFBIG rather than ENOSPC, with SIGXFSZ ignored).
+class FullDisk {
+public:
+    FullDisk()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit none = previous_;
+        none.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~FullDisk() { Lift(); }
+    void Lift() { setrlimit(RLIMIT_FSIZE, &previous_); }
+
+private:
+    rlimit previous_ {};
+};
 
 class FileListJournal : public ::testing::Test {
 protected:
     FileListJournal() { CopyShippedDatabase(db); }
 
-    // Puts the five rows into the window's list through the controller's journaled list,
-    // added first and then brought to their state, as a batch does.
-    static void FillFiveRows(MemoryMainWindow& window, TSqlDatMod& dataModule)
+    // Puts rows into the window's list through the controller's journaled list, added
+    // first and then brought to their state, as a batch does.
+    static void Fill(MemoryMainWindow& window, TSqlDatMod& dataModule, const std::vector<JournalRow>& rows)
     {
         JournaledFileList list(window.fileList, dataModule.Journal(), window.batch);
-        for (const JournalRow& row : FiveListRows()) {
-            list.AppendRow(row.caption, 15, { row.subItems.begin(), row.subItems.end() });
+        for (const JournalRow& row : rows) {
+            list.AppendRow(row.caption, batch::kWaitingImage, { row.subItems.begin(), row.subItems.end() });
             list.SetImageIndex(row.position, row.imageIndex);
             list.SetRowHint(row.position, row.hint);
         }
+    }
+
+    // Another copy of the program that shows its window, fills its list with `rows` and
+    // runs until killed.
+    std::unique_ptr<ForkedChild> RunningCopy(const std::vector<JournalRow>& rows)
+    {
+        auto copy = std::make_unique<ForkedChild>(
+            [&] {
+                Session s(db);
+                s.Show();
+                Fill(s.window, s.dataModule, rows);
+                s.dataModule.Journal().Flush();
+                return std::string();
+            },
+            true);
+        EXPECT_EQ(copy->Result(), "");
+        return copy;
+    }
+
+    // A change one event makes to the list.
+    static void Change(Session& s, const std::function<void(IFileList&)>& edit)
+    {
+        JournaledFileList list(s.window.fileList, s.dataModule.Journal(), s.window.batch);
+        edit(list);
     }
 
     TempDir dir;
@@ -36,27 +108,19 @@ protected:
 
 TEST_F(FileListJournal, AKilledProgramsListComesBackAtTheNextStartButNotWhileItStillRuns)
 {
-    ForkedChild first(
-        [&] {
-            Session s(db);
-            s.Show();
-            FillFiveRows(s.window, s.dataModule);
-            s.dataModule.Journal().Flush();
-            return std::string();
-        },
-        true);
-    EXPECT_EQ(first.Result(), "");
+    const std::vector<JournalRow> rows = WithFiles(FiveListRows(), dir);
+    const auto first = RunningCopy(rows);
     {
         Session second(db);
         second.Show();
         EXPECT_EQ(second.window.fileList.RowCount(), 0) << "a running program's list stays its own";
         EXPECT_EQ(second.window.jvEditCmdMsg.Text(), "");
     }
-    first.Kill();
+    first->Kill();
 
     Session next(db);
     next.Show();
-    std::vector<JournalRow> expected = FiveListRows();
+    std::vector<JournalRow> expected = rows;
     expected[1].imageIndex = 15; // it was converting: waiting again
     expected[1].hint = kInterruptedHint;
     EXPECT_EQ(ListRows(next.window.fileList), expected);
@@ -76,7 +140,8 @@ TEST_F(FileListJournal, AfterQuitTheNextStartShowsAnEmptyList)
         environment.createMainWindow = [&]() -> std::shared_ptr<void> {
             auto window = std::make_shared<MemoryMainWindow>(loop);
             window->Event([](TFFmpegFrmHandlers& h) { h.FormShow(); });
-            FillFiveRows(*window, *SqlDatMod);
+            Fill(*window, *SqlDatMod, WithFiles(FiveListRows(), dir));
+            SqlDatMod->Journal().Flush();
             window->Event([](TFFmpegFrmHandlers& h) { h.QuitBtnClick(); });
             return window;
         };
@@ -130,7 +195,7 @@ TEST_F(FileListJournal, RowsAddedWhileTheFileWasLockedAreWrittenWithTheNextChang
     s.Show();
     {
         LockHolder lock(db);
-        FillFiveRows(s.window, s.dataModule);
+        Fill(s.window, s.dataModule, FiveListRows());
         s.dataModule.Journal().Flush();
     }
     EXPECT_EQ(QueryValue(db, "select count(*) from sqlite_master where name = 'filelist_journal'"), "0");
@@ -141,6 +206,200 @@ TEST_F(FileListJournal, RowsAddedWhileTheFileWasLockedAreWrittenWithTheNextChang
     s.dataModule.Journal().Flush();
     EXPECT_EQ(QueryValue(db, "select count(*) from filelist_journal"), "5");
     EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(FileListJournal, TheListsOfTwoKilledCopiesComeBackOneAtEachStartTheNewestFirst)
+{
+    const std::vector<JournalRow> ten = ConvertedRows("a", 10, dir);
+    const std::vector<JournalRow> one = ConvertedRows("b", 1, dir);
+    {
+        const auto copyA = RunningCopy(ten);
+        const auto copyB = RunningCopy(one);
+    } // both killed
+
+    struct Start {
+        std::vector<JournalRow> rows;
+        std::string status;
+    };
+    const std::string restored = kListRestoredMessage;
+    const Start starts[] = {
+        { one, restored + " (1 more comes back at the next start)" },
+        { ten, restored },
+        { {}, "" },
+    };
+    for (const Start& start : starts) {
+        Session s(db);
+        s.Show();
+        EXPECT_EQ(ListRows(s.window.fileList), start.rows);
+        EXPECT_EQ(s.window.jvEditCmdMsg.Text(), start.status);
+        s.dataModule.Journal().EndSession(); // Quit
+    }
+    EXPECT_EQ(QueryValue(db, "select count(*) from filelist_journal"), "0");
+}
+
+TEST_F(FileListJournal, OnAFullDiskTheStatusLineSaysOnceThatTheListIsNotKeptAndTheMissedChangesAreWrittenLater)
+{
+    std::vector<JournalRow> rows = ConvertedRows("clip", 30, dir);
+    for (JournalRow& row : rows)
+        row.imageIndex = batch::kWaitingImage;
+    const std::string notKept = kListNotKeptMessage;
+    const auto statusStartsWith = [](Session& s, const std::string& text) {
+        return s.loop.RunUntil([&] { return s.window.jvEditCmdMsg.Text().starts_with(text); });
+    };
+    // A batch converts every row while the disk is full, and the last row is deleted;
+    // space comes back after the batch, when nothing changes any more.
+    ForkedChild batch(
+        [&] {
+            Session s(db);
+            s.Show();
+            s.dataModule.Journal().SetRetryDelay(std::chrono::milliseconds(50));
+            Fill(s.window, s.dataModule, rows);
+            s.dataModule.Journal().Flush();
+            FullDisk full;
+            for (int row = 0; row < 22; ++row)
+                Change(s, [&](IFileList& list) { list.SetImageIndex(row, batch::kEndedImage); });
+            std::string said = statusStartsWith(s, notKept) ? "said" : "silent";
+            s.window.jvEditCmdMsg.SetText("ffmpeg's progress");
+            for (int row = 22; row < 30; ++row)
+                Change(s, [&](IFileList& list) { list.SetImageIndex(row, batch::kEndedImage); });
+            Change(s, [](IFileList& list) { list.DeleteRow(29); });
+            s.dataModule.Journal().Flush();
+            s.loop.Drain(std::chrono::milliseconds(200));
+            said += "|" + s.window.jvEditCmdMsg.Text();
+            s.window.jvEditCmdMsg.SetText(notKept + "...");
+            full.Lift();
+            return said + "|" + (statusStartsWith(s, kListKeptAgainMessage) ? "kept again" : "not written");
+        },
+        true);
+    EXPECT_EQ(batch.Result(), "said|ffmpeg's progress|kept again");
+    batch.Kill();
+
+    // A start while the disk is full again shows the list, says it is not kept, and takes
+    // it over once space comes back: the next start shows it once, and no other.
+    ForkedChild fullStart(
+        [&] {
+            FullDisk full;
+            Session s(db);
+            s.Show();
+            s.dataModule.Journal().SetRetryDelay(std::chrono::milliseconds(50));
+            std::string said = std::to_string(s.window.fileList.RowCount()) + " rows|";
+            said += statusStartsWith(s, notKept) ? "said" : "silent";
+            full.Lift();
+            return said + "|" + (statusStartsWith(s, kListKeptAgainMessage) ? "kept again" : "not written");
+        },
+        true);
+    EXPECT_EQ(fullStart.Result(), "29 rows|said|kept again");
+    fullStart.Kill();
+
+    Session next(db);
+    next.Show();
+    rows.pop_back();
+    for (JournalRow& row : rows)
+        row.imageIndex = batch::kEndedImage;
+    EXPECT_EQ(ListRows(next.window.fileList), rows);
+    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), kListRestoredMessage);
+    next.dataModule.Journal().Flush();
+    EXPECT_EQ(QueryValue(db, "select count(*) from filelist_session"), "1");
+    EXPECT_TRUE(reports.messages.empty());
+}
+
+// Through a real batch: a row that failed, and a stopped row whose encoder wrote nothing
+// (its image stays, its hint changes when the encoder has ended).
+TEST(FileListJournalBatch, AFailedRowsReasonAndAStoppedRowsStateComeBackAfterAKill)
+{
+    TempDir dir;
+    ForkedChild copy(
+        [&] {
+            ConversionSession session(dir);
+            const std::string broken = dir.File("broken.mp4");
+            std::ofstream(broken) << "not a video";
+            session.Add(broken);
+            session.Add(session.Clip("stopped.mp4", 1));
+            // For that one, the encoder waits for the stop command and ends without writing.
+            WriteScript(session.programFolder + "/bin/ffmpeg",
+                "case \"$*\" in *stopped.mp4*) head -c 1 >/dev/null; exit 0;; esac\nexec " ONDREVO_FFMPEG " \"$@\"");
+            session.Convert();
+            session.RunUntil([&] { return session.Image(1) == batch::kConvertingImage; });
+            session.Stop();
+            session.WaitUntilIdle();
+            session.dataModule.Journal().Flush();
+            return std::to_string(session.Image(0)) + " " + session.Hint(0) + "|" + std::to_string(session.Image(1))
+                + " " + session.Hint(1);
+        },
+        true);
+    const std::string shown = copy.Result();
+    copy.Kill();
+    EXPECT_NE(shown.find("Invalid data found"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|11 Stopped before a playable part was written"), std::string::npos) << shown;
+
+    Session next((dir.Path() / "program" / "LibFFmpeg.Dat").string());
+    next.Show();
+    const auto& rows = next.window.fileList.rows;
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(
+        std::to_string(rows[0].image) + " " + rows[0].hint + "|" + std::to_string(rows[1].image) + " " + rows[1].hint,
+        shown);
+}
+
+TEST(FileListJournalBatch, RowsWithImpossibleValuesComeBackFailedWithTheReasonAndConvertRaisesNoBox)
+{
+    TempDir dir;
+    ConversionSession session(dir);
+    ErrorReports reports;
+    const std::string clip = session.Clip("clip.mp4", 1);
+    const std::string folder = dir.File("a folder.mp4");
+    std::filesystem::create_directory(folder);
+    struct Case {
+        const char* what;
+        std::string caption;
+        std::string image; // as the cell holds it
+        std::string time;
+        int restoredImage;
+        std::string hint; // what it says
+    };
+    const Case cases[] = {
+        { "as written", clip, "11", "00:00:01", batch::kEndedImage, "" },
+        { "empty time", clip, "11", "", batch::kFailedImage, "no playing time (\"\")" },
+        { "negative time", clip, "15", "-1:00:00", batch::kFailedImage, "no playing time" },
+        { "time not a number", clip, "15", "0a:00:01", batch::kFailedImage, "no playing time" },
+        { "unknown image", clip, "99", "00:00:01", batch::kFailedImage, "unknown state" },
+        { "image not a number", clip, "'11x'", "00:00:01", batch::kFailedImage, "unknown state" },
+        { "no file name", "", "15", "00:00:01", batch::kFailedImage, "named no file" },
+        { "file gone", dir.File("gone.mp4"), "11", "00:00:01", batch::kFailedImage, ": No such file or directory" },
+        { "not a file", folder, "11", "00:00:01", batch::kFailedImage, ": not a regular file" },
+    };
+    // The list of a program that was killed, its cells edited by hand afterwards.
+    const std::string db = session.programFolder + "/LibFFmpeg.Dat";
+    {
+        ListJournal earlier(db, { "an earlier boot", 1, 1 });
+        ListChange change { true, {} };
+        for (const Case& c : cases)
+            change.rows.push_back(
+                { static_cast<int>(change.rows.size()), c.caption, 0, { "mp4", "20 KiB", "00:00:01", "100%" }, "" });
+        earlier.Record(change);
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        ExecuteSql(db,
+            "update filelist_journal set file_image = " + cases[i].image + ", file_time = '" + cases[i].time
+                + "' where file_pos = " + std::to_string(i));
+
+    session.Event([](TFFmpegFrmHandlers&) { TFFmpegFunc().RestoreFileList(); });
+    ASSERT_EQ(session.window.fileList.RowCount(), static_cast<int>(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const int row = static_cast<int>(i);
+        EXPECT_EQ(session.Image(row), c.restoredImage) << c.what;
+        if (c.hint.empty())
+            EXPECT_EQ(session.Hint(row), "") << c.what;
+        else
+            EXPECT_NE(session.Hint(row).find(c.hint), std::string::npos) << c.what << ": " << session.Hint(row);
+    }
+    EXPECT_EQ(session.window.fileList.SubItem(1, 2), "02:50:00") << "a playing time the batch can read";
+
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
 } // namespace

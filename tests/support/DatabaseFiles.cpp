@@ -9,6 +9,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace ondrevo {
+
+void PrintTo(const JournalRow& row, std::ostream* out)
+{
+    *out << "{" << row.position << " \"" << row.caption << "\" image " << row.imageIndex;
+    for (const std::string& subItem : row.subItems)
+        *out << " \"" << subItem << "\"";
+    *out << " hint \"" << row.hint << "\"}";
+}
+
+} // namespace ondrevo
+
 namespace ondrevo::testing {
 
 void CopyShippedDatabase(const std::string& path)

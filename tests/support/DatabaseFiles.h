@@ -7,10 +7,16 @@
 #include "support/TempDir.h"
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 struct sqlite3;
+
+namespace ondrevo {
+// How a failing expectation shows a row: its cells, not its bytes.
+void PrintTo(const JournalRow& row, std::ostream* out);
+} // namespace ondrevo
 
 namespace ondrevo::testing {
 

@@ -201,6 +201,7 @@ Session::Session(const std::string& databaseName)
     , window(loop)
 {
     SqlDatMod = &dataModule;
+    ShowJournalHealth(dataModule.Journal(), loop);
 }
 
 Session::~Session()

@@ -311,7 +311,8 @@ private:
 };
 
 // The program after start-up: the data module on `databaseName` (resolved against the
-// working directory) installed as SqlDatMod, and the in-memory main window as FFmpegFrm.
+// working directory) installed as SqlDatMod, its journal's health shown in the status
+// line, and the in-memory main window as FFmpegFrm.
 class Session {
 public:
     explicit Session(const std::string& databaseName = "LibFFmpeg.Dat");
