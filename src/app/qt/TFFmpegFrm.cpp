@@ -17,6 +17,7 @@
 #include "player/qt/TMplayerFrm.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -118,10 +119,12 @@ TFFmpegFrm::TFFmpegFrm(
     jvEditCmdMsg_->setReadOnly(true);
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
     jvEditCmdMsg_->setAccessibleName("Conversion progress");
-    // The whole batch, at the right end of the status line while a batch runs.
+    // The whole batch, at the right end of the status line while a batch runs. Its text
+    // is what assistive technology reads (a label without a name of its own is named by
+    // its text, and announces each new text); what it is goes in the description.
     batchText_ = new QLabel(this);
     batchText_->setObjectName("BatchText");
-    batchText_->setAccessibleName("Batch progress");
+    batchText_->setAccessibleDescription("Batch progress");
     batchText_->hide();
     batchBar_ = new QProgressBar(this);
     batchBar_->setObjectName("BatchBar");
@@ -394,7 +397,12 @@ void TFFmpegFrm::Show(int percent, const std::string& text)
         batchText_->show();
     }
     batchBar_->setValue(percent);
-    batchText_->setText(shown);
+    if (batchText_->text() != shown) {
+        batchText_->setText(shown);
+        // The label does not say so itself; readers that keep its name learn the new one.
+        QAccessibleEvent changed(batchText_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     batchText_->adjustSize();
     const int textLeft = kClientWidth - kBatchBarWidth - batchText_->width() - 8;
     batchText_->move(textLeft, kClientHeight - kStatusLineHeight + (kStatusLineHeight - batchText_->height()) / 2);
