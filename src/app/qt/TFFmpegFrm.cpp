@@ -1,6 +1,7 @@
 #include "app/qt/TFFmpegFrm.h"
 
 #include "app/qt/EtchedGroupBox.h"
+#include "app/qt/FlatTreeAccessible.h"
 #include "app/qt/QtCheckBox.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
@@ -71,6 +72,7 @@ TFFmpegFrm::TFFmpegFrm(
 {
     setObjectName("FFmpegFrm");
     setWindowTitle("Ondrevo");
+    FlatTreeAccessible::Install();
     setWindowIcon(imageList_.Icon(15));
     // The application's icon, also what the tray shows for an image index it lacks.
     if (QApplication::windowIcon().isNull())
