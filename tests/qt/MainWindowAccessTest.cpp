@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTabBar>
@@ -113,6 +114,20 @@ TEST_F(MainWindowAccess, EveryControlHasANameOfItsOwnAndTheCursorIsNotAnnounced)
     // It still holds the cursor, and setting it still runs its change event.
     window->JvEditNumb().SetText("-1");
     EXPECT_EQ(cursor->text(), "-1");
+}
+
+// The batch label is read as its text, whatever it says at the time (that each new text
+// is announced is seen on the real accessibility bus, tests/program/convert_as_a_user.py).
+TEST_F(MainWindowAccess, TheWholeBatchIsReadOutAsItsText)
+{
+    Show();
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(Find<QLabel>("BatchText"));
+    ASSERT_NE(node, nullptr);
+    for (const char* text : { "0 of 60 files", "12 of 60 files, about 3 min left" }) {
+        window->BatchDisplay().Show(20, text);
+        EXPECT_EQ(node->text(QAccessible::Name), text);
+        EXPECT_EQ(node->text(QAccessible::Description), "Batch progress");
+    }
 }
 
 // The control that has the keyboard focus, by object name (a selector for its edit).
