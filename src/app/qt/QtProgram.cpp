@@ -39,6 +39,19 @@ std::vector<std::string> GivenPaths(int argc, char** argv)
 
 int RunQtProgram(int argc, char** argv)
 {
+    // One copy per program folder: a copy already running from here takes the files (or
+    // just comes to the front), and this start is done. Decided before the toolkit starts,
+    // so that such a start is quick and needs no display. Qt's own options, which only the
+    // application object takes out, then go along as paths of files that do not exist,
+    // which add nothing.
+    const InstanceClaim claim = ClaimInstance(InstanceName(ProgramFolder()), hand_over::Encode(GivenPaths(argc, argv)));
+    if (claim.outcome == InstanceClaim::Outcome::HandedOver)
+        return 0;
+    if (claim.outcome == InstanceClaim::Outcome::Alone)
+        std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", claim.reason.c_str());
+    int listener = claim.listener;
+    std::unique_ptr<HandOverServer> handOver;
+
     QApplication application(argc, argv);
     // Paths reach the media information library as UTF-8 only under a UTF-8 LC_CTYPE.
     EnsureUtf8CharacterType();
@@ -58,16 +71,6 @@ int RunQtProgram(int argc, char** argv)
     // Files and folders named on the command line ("Open with" in a file manager) are
     // added once the window is up, as a drop would add them.
     const std::vector<std::string> given = GivenPaths(argc, argv);
-
-    // One copy per program folder: a copy already running from here takes the files (or
-    // just comes to the front), and this start is done.
-    const InstanceClaim claim = ClaimInstance(InstanceName(ProgramFolder()), hand_over::Encode(given));
-    if (claim.outcome == InstanceClaim::Outcome::HandedOver)
-        return 0;
-    if (claim.outcome == InstanceClaim::Outcome::Alone)
-        std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", claim.reason.c_str());
-    int listener = claim.listener;
-    std::unique_ptr<HandOverServer> handOver;
 
     QtEventLoop loop;
     // A shutdown or `kill` ends the program as closing its window does: the encoders
