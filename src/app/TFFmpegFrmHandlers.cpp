@@ -105,7 +105,7 @@ void TFFmpegFrmHandlers::FileListViewKeyDown(int key)
 
 bool TFFmpegFrmHandlers::FileListViewDragOver()
 {
-    return FFmpegFrm->AddFileBtn().Enabled();
+    return true;
 }
 
 void TFFmpegFrmHandlers::FileListViewDragDrop(const std::vector<std::string>& paths)

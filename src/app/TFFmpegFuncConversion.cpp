@@ -62,6 +62,7 @@ void TFFmpegFunc::EndJob(std::size_t slot, std::uint32_t exitCode)
 {
     BatchControls controls = Batch();
     batch::JobEnded(controls, slot, exitCode);
+    KeepListButtonsWhileAdding();
 }
 
 void TFFmpegFunc::LoadFilesAtOnce()
@@ -94,6 +95,7 @@ void TFFmpegFunc::StopConversion()
 {
     BatchControls controls = Batch();
     batch::StopConversion(controls);
+    KeepListButtonsWhileAdding();
 }
 
 void TFFmpegFunc::ToggleTrayIcon()

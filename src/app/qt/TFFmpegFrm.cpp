@@ -95,7 +95,7 @@ TFFmpegFrm::TFFmpegFrm(
         return accepted;
     };
     // Added once the drop has ended, so the file manager is not held while each file is
-    // read; whether Add is still enabled is decided then.
+    // read.
     fileListView_->OnDrop = [this](const std::vector<std::string>& paths) {
         QTimer::singleShot(0, this, [this, paths] {
             Route("FileListViewDragDrop", [this, &paths] { handlers_.FileListViewDragDrop(paths); });
@@ -523,6 +523,13 @@ void TFFmpegFrm::changeEvent(QEvent* event)
             if (isMinimized())
                 hide();
         });
+}
+
+void TFFmpegFrm::OpenGivenFiles(const std::vector<std::string>& paths)
+{
+    RestoreFromTray();
+    if (!paths.empty())
+        Route("FileListViewDragDrop", [this, &paths] { handlers_.FileListViewDragDrop(paths); });
 }
 
 void TFFmpegFrm::RestoreFromTray()
