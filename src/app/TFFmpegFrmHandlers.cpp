@@ -120,7 +120,7 @@ void TFFmpegFrmHandlers::FileListViewKeyDown(int key)
 
 bool TFFmpegFrmHandlers::FileListViewDragOver()
 {
-    return FFmpegFrm->AddFileBtn().Enabled();
+    return true;
 }
 
 void TFFmpegFrmHandlers::FileListViewDragDrop(const std::vector<std::string>& paths)

@@ -63,9 +63,10 @@ public:
     // A key pressed on the file list: Delete does what the Delete button does, while
     // that button is enabled.
     void FileListViewKeyDown(int key);
-    // Whether files dragged over the list may be dropped there: only while Add is enabled.
+    // Whether files dragged over the list may be dropped there: always, during a batch too.
     bool FileListViewDragOver();
-    // Files dropped on the list (their paths, in the order dropped).
+    // Files dropped on the list (their paths, in the order dropped), and those another
+    // start of the program hands over.
     void FileListViewDragDrop(const std::vector<std::string>& paths);
     void JvBtnSltDirClick();
     void JvBtnOpenDirClick();

@@ -81,9 +81,9 @@ public:
     // At start: the list a program that ended without Quit left behind comes back.
     void RestoreFileList();
     void AddVideoFile();
-    // Files and folders dropped on the list (or given at start): each file, and every
-    // file of a video type below each folder, added in order as Add adds a chosen one,
-    // only while Add is enabled (never during a batch).
+    // Files and folders dropped on the list, given at start or handed over by another
+    // start: each file, and every file of a video type below each folder, added in order
+    // as Add adds a chosen one. During a batch they are appended after its rows.
     void AddDroppedFiles(const std::vector<std::string>& paths);
     // Adds several files in order. One is added at once; more are added off the UI
     // thread, the status line counting them, while Convert, Play, Delete and Clear wait.
@@ -129,6 +129,9 @@ public:
 
 private:
     BatchControls Batch();
+    // A batch that ended (or was stopped) while files are still being added leaves
+    // Delete, Clear, Convert and Play waiting for the adding, as they wait outside a batch.
+    void KeepListButtonsWhileAdding();
     // Runs `save`, which returns whether it stored anything. When the database refuses
     // (EUniError), `showStored` puts the control back to what is stored, quietly, and
     // the refusal is shown in the error report unless one was shown since the last

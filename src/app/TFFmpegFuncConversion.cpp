@@ -82,6 +82,7 @@ void TFFmpegFunc::EndJob(std::size_t slot, std::uint32_t exitCode)
 {
     BatchControls controls = Batch();
     batch::JobEnded(controls, slot, exitCode);
+    KeepListButtonsWhileAdding();
 }
 
 void TFFmpegFunc::LoadFilesAtOnce()
@@ -114,6 +115,7 @@ void TFFmpegFunc::StopConversion()
 {
     BatchControls controls = Batch();
     batch::StopConversion(controls);
+    KeepListButtonsWhileAdding();
 }
 
 void TFFmpegFunc::ToggleTrayIcon()

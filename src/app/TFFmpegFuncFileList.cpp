@@ -60,9 +60,14 @@ void TFFmpegFunc::AddVideoFile()
 
 void TFFmpegFunc::AddDroppedFiles(const std::vector<std::string>& paths)
 {
-    if (!addFileBtn_.Enabled())
-        return;
+    // During a batch too: the rows are appended after the batch's own.
     AddVideoFiles(file_list::ExpandDropped(paths));
+}
+
+void TFFmpegFunc::KeepListButtonsWhileAdding()
+{
+    if (Adding())
+        SetListButtonsEnabled(window_, false);
 }
 
 bool TFFmpegFunc::Adding()

@@ -427,16 +427,8 @@ TEST_F(FileList, ClosingOrClearingWhileFilesAreBeingAddedStopsTheAdding)
     EXPECT_TRUE(errors.messages.empty());
 }
 
-TEST_F(FileList, NothingIsDroppedWhileAddIsDisabledOrWithoutTheLibrary)
+TEST_F(FileList, NothingIsDroppedWithoutTheLibrary)
 {
-    window.Event([](TFFmpegFrmHandlers& handlers) { EXPECT_TRUE(handlers.FileListViewDragOver()); });
-    TFFmpegFunc().DisableButtons();
-    window.Event([](TFFmpegFrmHandlers& handlers) { EXPECT_FALSE(handlers.FileListViewDragOver()); });
-    Drop({ Clips().videoAndAudio });
-    EXPECT_EQ(window.fileList.RowCount(), 0);
-    EXPECT_EQ(window.details.rows, kUntouchedPanel);
-
-    TFFmpegFunc().EnableButtons();
     SetMediaInfoLibraryNameForTesting("libondrevo-no-such-library.so.0");
     Drop({ Clips().videoAndAudio, Clips().videoOnly });
     EXPECT_EQ(window.fileList.RowCount(), 0);

@@ -15,12 +15,14 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop as d  # noqa: E402
+import pyatspi  # noqa: E402
 from desktop import Failure, log, wait_for  # noqa: E402
 
 # Two choices that differ from the shipped ones, on both tabs.
 VIDEO_SIZE = ("Video Size", "704x576 (4CIF)", (704, 576))
 AUDIO_CHANNEL = ("Audio Channel", "Mono", 1)
 VIDEO_TAB = "Video Output Parameters"
+BATCH_TEXT = re.compile(r"\d+ of \d+ files")
 AUDIO_TAB = "Audio Output Parameters"
 
 
@@ -80,6 +82,18 @@ def first_run(folder, artefacts, clips, broken):
         status = d.status_line(window)
         if d.text_of(status):
             raise Failure("the status line is not empty before the batch: %r" % d.text_of(status))
+        # The whole batch's text is what a screen reader reads, and each new text is told.
+        batch_texts = {"read": set(), "told": set()}
+
+        def told(event):
+            if BATCH_TEXT.match(event.source.name or ""):
+                batch_texts["told"].add(event.source.name)
+        pyatspi.Registry.registerEventListener(told, "object:property-change:accessible-name")
+
+        def read_batch_text():
+            label = d.find(window, lambda n: d.role(n) == "label" and BATCH_TEXT.match(n.name or ""))
+            if label is not None:
+                batch_texts["read"].add(label.name)
         d.press(window, "Convert")
         # During the batch: the editing buttons are off and the status line shows the
         # encoder's progress. The long clip comes first, so this lasts a while. The
@@ -91,6 +105,7 @@ def first_run(folder, artefacts, clips, broken):
         def progress_shown():
             running = batch_running(window)
             text = d.text_of(status)
+            read_batch_text()
             if running and text.startswith("frame="):
                 if "line" not in seen:
                     seen["line"] = text
@@ -108,8 +123,14 @@ def first_run(folder, artefacts, clips, broken):
         log("during the batch the status line showed %r" % seen["line"])
 
         def batch_ended():
+            read_batch_text()
             return not batch_running(window) and not d.text_of(status)
         wait_for("the end of the batch", batch_ended, d.BATCH_WAIT, every=0.2)
+        pyatspi.Registry.deregisterEventListener(told, "object:property-change:accessible-name")
+        if not batch_texts["read"] or not batch_texts["told"]:
+            raise Failure("the whole batch's text as read on the accessibility bus: %s, as told in name changes: %s"
+                          % (sorted(batch_texts["read"]), sorted(batch_texts["told"])))
+        log("the whole batch's text read %s, told %s" % (sorted(batch_texts["read"]), sorted(batch_texts["told"])))
         cells = d.rows(table)
         percents = [row[4] for row in cells]
         if percents != ["100%", "100%", "0%"]:

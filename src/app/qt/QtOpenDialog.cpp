@@ -25,6 +25,11 @@ std::vector<std::string> QtOpenDialog::ExecuteMany()
 {
     QFileDialog dialog(owner_, QString::fromUtf8(kOpenDialogTitle));
     dialog.setObjectName("OpenDialog1");
+    // Always the toolkit's own dialog, the one the README describes ("File name", several
+    // quoted names): a desktop's dialog chosen by a platform theme is reached over D-Bus
+    // (the file chooser portal), where a service that does not answer holds Add until
+    // the call times out.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Ctrl and Shift pick several in the list; several quoted names may be typed.
     dialog.setFileMode(QFileDialog::ExistingFiles);

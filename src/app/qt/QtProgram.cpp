@@ -4,10 +4,14 @@
 #include "app/Startup.h"
 #include "app/TFFmpegFunc.h"
 #include "app/qt/EndSignalWatcher.h"
+#include "app/qt/HandOverMessage.h"
+#include "app/qt/HandOverServer.h"
+#include "app/qt/InstanceClaim.h"
 #include "app/qt/QtEventLoop.h"
 #include "app/qt/TFFmpegFrm.h"
 #include "base/CharacterType.h"
 #include "base/HandlerDispatch.h"
+#include "base/ProgramFolder.h"
 #include "base/qt/WindowFont.h"
 
 #include <QApplication>
@@ -15,7 +19,10 @@
 #include <QPointer>
 
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
+#include <unistd.h>
+#include <utility>
 
 namespace ondrevo {
 
@@ -32,6 +39,19 @@ std::vector<std::string> GivenPaths(int argc, char** argv)
 
 int RunQtProgram(int argc, char** argv)
 {
+    // One copy per program folder: a copy already running from here takes the files (or
+    // just comes to the front), and this start is done. Decided before the toolkit starts,
+    // so that such a start is quick and needs no display. Qt's own options, which only the
+    // application object takes out, then go along as paths of files that do not exist,
+    // which add nothing.
+    const InstanceClaim claim = ClaimInstance(InstanceName(ProgramFolder()), hand_over::Encode(GivenPaths(argc, argv)));
+    if (claim.outcome == InstanceClaim::Outcome::HandedOver)
+        return 0;
+    if (claim.outcome == InstanceClaim::Outcome::Alone)
+        std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", claim.reason.c_str());
+    int listener = claim.listener;
+    std::unique_ptr<HandOverServer> handOver;
+
     QApplication application(argc, argv);
     // Paths reach the media information library as UTF-8 only under a UTF-8 LC_CTYPE.
     EnsureUtf8CharacterType();
@@ -68,7 +88,7 @@ int RunQtProgram(int argc, char** argv)
     StartupEnvironment environment;
     environment.loop = &loop;
     environment.keepList = [&askedToEnd] { return askedToEnd; };
-    environment.createMainWindow = [&loop, &given, &mainWindow]() -> std::shared_ptr<void> {
+    environment.createMainWindow = [&loop, &given, &mainWindow, &listener, &handOver]() -> std::shared_ptr<void> {
         // A text field lays out its text in the application's font as it is made, before
         // it takes its window's: made while that font is the window's own face, the window
         // loads no other face. Dialogs, menus and tooltips keep the desktop's font.
@@ -78,9 +98,21 @@ int RunQtProgram(int argc, char** argv)
         window->show();
         if (!given.empty())
             loop.Post([given] { Dispatch([&given] { TFFmpegFunc().AddDroppedFiles(given); }); });
+        // Later starts from this folder reach the window from now on, until it closes.
+        if (listener >= 0) {
+            handOver = std::make_unique<HandOverServer>(
+                std::exchange(listener, -1), [&mainWindow](const std::vector<std::string>& paths) {
+                    if (mainWindow)
+                        mainWindow->OpenGivenFiles(paths);
+                });
+            window->installEventFilter(handOver.get());
+        }
         return window;
     };
-    environment.showApplicationError = [](const std::string& className, const std::string& message) {
+    environment.showApplicationError = [&listener](const std::string& className, const std::string& message) {
+        // A start meanwhile is refused, and runs on its own.
+        if (listener >= 0)
+            ::close(std::exchange(listener, -1));
         QMessageBox box(QMessageBox::Critical, "Application Error",
             QString::fromStdString(ApplicationErrorText(className, message)), QMessageBox::Ok);
         box.exec();

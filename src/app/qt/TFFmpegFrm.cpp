@@ -1,6 +1,7 @@
 #include "app/qt/TFFmpegFrm.h"
 
 #include "app/qt/EtchedGroupBox.h"
+#include "app/qt/FlatTreeAccessible.h"
 #include "app/qt/QtCheckBox.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
@@ -17,6 +18,7 @@
 #include "player/qt/TMplayerFrm.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -74,6 +76,7 @@ TFFmpegFrm::TFFmpegFrm(
 {
     setObjectName("FFmpegFrm");
     setWindowTitle("Ondrevo");
+    FlatTreeAccessible::Install();
     setWindowIcon(imageList_.Icon(15));
     // The application's icon, also what the tray shows for an image index it lacks.
     if (QApplication::windowIcon().isNull())
@@ -96,7 +99,7 @@ TFFmpegFrm::TFFmpegFrm(
         return accepted;
     };
     // Added once the drop has ended, so the file manager is not held while each file is
-    // read; whether Add is still enabled is decided then.
+    // read.
     fileListView_->OnDrop = [this](const std::vector<std::string>& paths) {
         QTimer::singleShot(0, this, [this, paths] {
             Route("FileListViewDragDrop", [this, &paths] { handlers_.FileListViewDragDrop(paths); });
@@ -124,10 +127,12 @@ TFFmpegFrm::TFFmpegFrm(
     jvEditCmdMsg_->setReadOnly(true);
     jvEditCmdMsg_->setGeometry(0, kClientHeight - kStatusLineHeight, kClientWidth, kStatusLineHeight);
     jvEditCmdMsg_->setAccessibleName("Conversion progress");
-    // The whole batch, at the right end of the status line while a batch runs.
+    // The whole batch, at the right end of the status line while a batch runs. Its text
+    // is what assistive technology reads (a label without a name of its own is named by
+    // its text, and announces each new text); what it is goes in the description.
     batchText_ = new QLabel(this);
     batchText_->setObjectName("BatchText");
-    batchText_->setAccessibleName("Batch progress");
+    batchText_->setAccessibleDescription("Batch progress");
     batchText_->hide();
     batchBar_ = new QProgressBar(this);
     batchBar_->setObjectName("BatchBar");
@@ -447,7 +452,12 @@ void TFFmpegFrm::Show(int percent, const std::string& text)
         batchText_->show();
     }
     batchBar_->setValue(percent);
-    batchText_->setText(shown);
+    if (batchText_->text() != shown) {
+        batchText_->setText(shown);
+        // The label does not say so itself; readers that keep its name learn the new one.
+        QAccessibleEvent changed(batchText_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     batchText_->adjustSize();
     const int textLeft = kClientWidth - kBatchBarWidth - batchText_->width() - 8;
     batchText_->move(textLeft, kClientHeight - kStatusLineHeight + (kStatusLineHeight - batchText_->height()) / 2);
@@ -587,6 +597,13 @@ void TFFmpegFrm::changeEvent(QEvent* event)
             if (isMinimized())
                 hide();
         });
+}
+
+void TFFmpegFrm::OpenGivenFiles(const std::vector<std::string>& paths)
+{
+    RestoreFromTray();
+    if (!paths.empty())
+        Route("FileListViewDragDrop", [this, &paths] { handlers_.FileListViewDragDrop(paths); });
 }
 
 void TFFmpegFrm::RestoreFromTray()

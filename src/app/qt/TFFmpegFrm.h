@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -82,6 +83,11 @@ public:
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
     void QuitRequest() override;
+
+    // Files and folders another start of the program was given (none: it was started
+    // bare): the window comes to the front, from the tray too, and they are added as
+    // files dropped on the list are.
+    void OpenGivenFiles(const std::vector<std::string>& paths);
 
     const ImageList& Images() const { return imageList_; }
     QtTrayIcon& TrayIcon() { return *jvTrayIcon_; }
