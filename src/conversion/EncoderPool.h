@@ -43,6 +43,9 @@ public:
 
     // The running batch's share done and time left.
     BatchEstimate& Estimate() { return estimate_; }
+    // How often the start of the row at the cursor has failed because the settings
+    // file was locked; 0 once a start got past the settings.
+    int& LockedStarts() { return lockedStarts_; }
 
 private:
     struct Slot {
@@ -54,6 +57,7 @@ private:
     };
     RunnerMaker makeRunner_;
     BatchEstimate estimate_;
+    int lockedStarts_ = 0;
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 
