@@ -223,6 +223,23 @@ TEST_F(Batch, RowsThatCannotBeWrittenFailAndASourceInTheOutputFolderSurvives)
     EXPECT_EQ(session.Image(1), batch::kWaitingImage);
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
+
+    // A folder in the way of the finished file's name: the rename fails, and so does the
+    // row; the folder stays as it was, nothing else is left, and the next row converts.
+    window.jvEditDir.SetText(session.outputFolder);
+    session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
+    fs::remove(session.Output("other.3gp"));
+    fs::create_directories(session.Output("other.3gp") + "/inside");
+    session.Add(other);
+    session.Add(session.Clip("after.mp4", 1));
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Hint(0), session.Output("other.3gp") + ": Is a directory");
+    EXPECT_TRUE(fs::is_directory(session.Output("other.3gp") + "/inside"));
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    for (const auto& entry : fs::directory_iterator(session.outputFolder))
+        EXPECT_FALSE(PartialOutput::IsPartialName(entry.path().filename().string())) << entry.path();
     EXPECT_TRUE(reports.messages.empty());
 }
 
