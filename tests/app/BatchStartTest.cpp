@@ -181,6 +181,7 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     session.Selector(1).UserPick(1);
     session.window.spinAtOnce.UserSets(2);
     EXPECT_EQ(reports.messages.size(), 1u) << reports.messages.back();
+    session.dataModule.Journal().Flush();
     EXPECT_TRUE(FileBytes(session.programFolder + "/LibFFmpeg.Dat") == bytes);
 }
 
