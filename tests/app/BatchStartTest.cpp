@@ -5,6 +5,7 @@
 #include "app/ConversionTestSupport.h"
 #include "base/UsableCores.h"
 #include "conversion/Batch.h"
+#include "parameters/ListJournal.h"
 #include "process/TJvCreateProcess.h"
 
 #include <condition_variable>
