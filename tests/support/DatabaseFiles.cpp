@@ -226,8 +226,9 @@ LockHolder::LockHolder(const std::string& path, double holdSeconds, bool exclusi
         close(fds[1]);
         const std::string hold = ".shell sleep " + std::to_string(holdSeconds);
         const char* begin = exclusive ? "BEGIN EXCLUSIVE;" : "BEGIN IMMEDIATE;";
-        execlp("sqlite3", "sqlite3", path.c_str(), begin, ".shell echo locked", hold.c_str(), "COMMIT;",
-            static_cast<char*>(nullptr));
+        // Waits for the tested program's own short writes (its list's journal) to end.
+        execlp("sqlite3", "sqlite3", path.c_str(), ".timeout 30000", begin, ".shell echo locked", hold.c_str(),
+            "COMMIT;", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
