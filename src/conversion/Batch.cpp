@@ -12,6 +12,7 @@
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
 #include "media/FileList.h"
+#include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
 
 #include <algorithm>
@@ -29,6 +30,10 @@ constexpr std::chrono::seconds kStoppedEncoderGrace { 10 };
 constexpr std::chrono::seconds kTerminatedEncoderGrace { 5 };
 
 constexpr int kPercentCell = 3;
+
+// Starts of one row that a lock on the settings file may defeat before the row fails.
+// Each try waits out the database's busy timeout; the busy timer's ticks come between.
+constexpr int kLockedStartTries = 5;
 
 void StopBusyAnimation(BatchControls& controls)
 {
@@ -170,7 +175,8 @@ bool CursorRowStalled(BatchControls& controls, int row)
 
 // Starts rows after the cursor while encoders are free, retrying a stalled row at the
 // cursor first; ends the batch once every row has been started and every encoder has
-// ended. A row whose start fails stalls the batch there until Stop.
+// ended. A row whose start was refused or held back by a lock stalls the batch there
+// until it starts, fails or Stop.
 void CarryOn(BatchControls& controls, bool retryCursorRow)
 {
     int row = StrToInt(controls.cursor.Text());
@@ -191,10 +197,53 @@ void CarryOn(BatchControls& controls, bool retryCursorRow)
         EndBatch(controls, true, "");
 }
 
+// Why a start failed, as the row's hint says it.
+std::string StartFailure(const std::exception& error)
+{
+    if (const auto* system = dynamic_cast<const EOSError*>(&error))
+        return command_line::EncoderPath() + ": " + std::strerror(system->Code());
+    if (dynamic_cast<const EUniError*>(&error))
+        return std::string(kSettingsUnreadableHint) + error.what();
+    return error.what();
+}
+
+// A start that failed once its slot was taken: the temporary file goes. A lock another
+// program holds on the settings file passes: the row stays at the cursor, converting,
+// and the busy timer's next tick tries it again (RetryStalledStart). Any other failure,
+// and a lock that outlasts the tries, fails the row with the reason, on the loop like an
+// encoder's end, and the batch goes on.
+void StartFailed(BatchControls& controls, std::size_t slot, const std::exception& error)
+{
+    ConversionJob& job = controls.encoders.Job(slot);
+    job.output.reset();
+    const auto* database = dynamic_cast<const EUniError*>(&error);
+    if (database && IsLockError(*database) && ++controls.encoders.LockedStarts() < kLockedStartTries) {
+        job = ConversionJob {};
+        controls.statusLine.SetText(std::string(kSettingsLockedStatus) + error.what());
+        return;
+    }
+    controls.encoders.LockedStarts() = 0;
+    job.failureLine = StartFailure(error);
+    job.endPosted = true;
+    controls.encoders.Runner(slot).PostEnd(1);
+}
+
+// An output folder that is empty or relative was not chosen by the user (a chosen one is
+// a full path): an empty one would put the outputs at the root of the file system, a
+// relative one wherever the program happens to run.
+bool IsUsableOutputFolder(const std::string& folder)
+{
+    return !folder.empty() && folder.front() == '/';
+}
+
 } // namespace
 
 const char* const kStopCommand = "q";
 const char* const kOutputIsSourceHint = "Not converted: the output file would replace its own source file";
+const char* const kSettingsLockedStatus = "Waiting for the settings file, which another program holds: ";
+const char* const kSettingsUnreadableHint = "Not converted: the output parameters could not be read: ";
+const char* const kNoOutputFolderStatus
+    = "Not converted: choose an output folder with the button beside \"Output Directory\"";
 
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled)
 {
@@ -208,6 +257,11 @@ void ConvertFiles(BatchControls& controls)
         return;
     if (!controls.AddButton().Enabled())
         return;
+    if (!IsUsableOutputFolder(controls.outputFolder.Text())) {
+        controls.statusLine.SetText(kNoOutputFolderStatus);
+        return;
+    }
+    controls.encoders.LockedStarts() = 0;
     SetEditingButtonsEnabled(controls, false);
     controls.sleepInhibitor.SetHeld(true);
     // Left by a run of the program that was killed; files another copy still writes
@@ -281,16 +335,17 @@ void StartJob(BatchControls& controls)
         encoder.PostEnd(1);
         return;
     }
-    encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
-    // Written through to the disk on the runner's thread before the end reaches the
-    // batch: a power cut after the rename then finds the whole file under its name.
-    encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
     try {
+        encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
+        // Written through to the disk on the runner's thread before the end reaches the
+        // batch: a power cut after the rename then finds the whole file under its name.
+        encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
         encoder.Run();
-    } catch (...) {
-        job = ConversionJob {};
-        throw;
+    } catch (const std::exception& error) {
+        StartFailed(controls, *slot, error);
+        return;
     }
+    controls.encoders.LockedStarts() = 0;
 }
 
 void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
@@ -365,6 +420,16 @@ bool AskEncodersToFinish(BatchControls& controls)
     for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot)
         any = AskEncoderToFinish(controls, slot) || any;
     return any;
+}
+
+void RetryStalledStart(BatchControls& controls)
+{
+    if (controls.AddButton().Enabled())
+        return;
+    const int row = StrToInt(controls.cursor.Text());
+    // A row refused while a stopped encoder finishes waits for that encoder's end.
+    if (CursorRowStalled(controls, row) && controls.encoders.FreeSlot(FilesAtOnce(controls)))
+        CarryOn(controls, false);
 }
 
 void ToggleTrayIcon(BatchControls& controls)
