@@ -7,7 +7,25 @@
 #include "parameters/ListJournal.h"
 #include "parameters/TSqlDatMod.h"
 
+#include <climits>
+#include <unistd.h>
+
 namespace ondrevo {
+
+namespace {
+
+// What the box says after the database's words when the settings file cannot be opened.
+std::string CannotOpenAdvice()
+{
+    char folder[PATH_MAX];
+    const std::string where = ::getcwd(folder, sizeof folder) ? std::string(" in ") + folder : "";
+    return "\nThe settings file LibFFmpeg.Dat" + where
+        + " cannot be opened. Start Ondrevo in its own folder, which must exist and be writable (scripts/run.sh and"
+          " the installed launcher do so). If the file is damaged, move it away: scripts/run.sh or"
+          " scripts/install.sh puts the shipped one back.";
+}
+
+} // namespace
 
 std::string ApplicationErrorText(const std::string& className, const std::string& message)
 {
@@ -20,8 +38,12 @@ int RunStartup(StartupEnvironment environment)
     std::unique_ptr<TSqlDatMod> dataModule;
     std::shared_ptr<void> mainWindow;
     try {
-        dataModule = environment.createDataModule ? environment.createDataModule()
-                                                  : std::make_unique<TSqlDatMod>("LibFFmpeg.Dat");
+        try {
+            dataModule = environment.createDataModule ? environment.createDataModule()
+                                                      : std::make_unique<TSqlDatMod>("LibFFmpeg.Dat");
+        } catch (const EUniError& e) {
+            throw EUniError(e.ErrorCode(), ErrorReportText(e.what()) + CannotOpenAdvice());
+        }
         SqlDatMod = dataModule.get();
         ShowJournalHealth(dataModule->Journal(), *environment.loop);
         mainWindow = environment.createMainWindow();

@@ -5,7 +5,8 @@
 // until a quit request, then destroy the window, record the normal end in the file
 // list's journal (unless the list is to be kept) and destroy the data module. An error
 // while the data module or the window is created is not caught by the error report: it
-// is shown as an "Application Error" naming the error's class, and the program exits 1.
+// is shown as an "Application Error" naming the error's class, and the program exits 1;
+// when the settings file cannot be opened, the box names it and says what to do.
 
 #include "base/EventLoop.h"
 

@@ -31,11 +31,7 @@ void TFFmpegFrmHandlers::WireEncoder(TJvCreateProcess& runner, std::size_t slot)
 
 void TFFmpegFrmHandlers::FormShow()
 {
-    TFFmpegFunc func;
-    func.FillAllSelectors();
-    func.LoadOutputDir();
-    func.LoadFilesAtOnce();
-    func.RestoreFileList();
+    TFFmpegFunc().ShowWindowFirstTime();
 }
 
 void TFFmpegFrmHandlers::FormClose()
@@ -194,7 +190,9 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
 
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
-    TFFmpegFunc().ToggleTrayIcon();
+    TFFmpegFunc func;
+    func.ToggleTrayIcon();
+    func.RetryStalledStart();
 }
 
 void TFFmpegFrmHandlers::JvTrayIconClick(TMouseButton button)

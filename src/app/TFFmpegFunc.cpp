@@ -6,6 +6,7 @@
 #include "conversion/Batch.h"
 #include "media/FileAdder.h"
 #include "parameters/TSqlDatMod.h"
+#include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
 
 namespace ondrevo {
@@ -26,6 +27,21 @@ TSqlDatMod& InstalledDataModule()
     if (!SqlDatMod)
         throw Exception("The data module does not exist");
     return *SqlDatMod;
+}
+
+// The report of a settings file that could not be read at start-up: the database's
+// words, what that means and what to do.
+std::string SettingsFileReport(const EUniError& error, const std::string& fileName)
+{
+    const std::string said = ErrorReportText(error.what());
+    if (IsLockError(error))
+        return said + "\nThe settings file " + fileName
+            + " is held by another program, so your saved choices could not be read. Quit Ondrevo and start it"
+              " again once that program is done.";
+    return said + "\nThe settings file " + fileName
+        + " cannot be read: your saved choices are not shown, and choices you make now are not kept. Quit Ondrevo,"
+          " move that file away (keep it if you want to repair it) and run scripts/run.sh or scripts/install.sh"
+          " again, which puts the shipped settings file in its place.";
 }
 
 ISelector* LookUpSelector(IMainWindow& window, const std::string& name)
@@ -96,6 +112,31 @@ void TFFmpegFunc::StopOnClose()
     // been kept.
     BatchControls controls = Batch();
     batch::StopConversion(controls);
+}
+
+void TFFmpegFunc::ShowWindowFirstTime()
+{
+    std::exception_ptr failure;
+    for (void (TFFmpegFunc::*step)() : { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir,
+             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::RestoreFileList }) {
+        try {
+            (this->*step)();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (!failure)
+        return;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EUniError& error) {
+        // The report says that choices cannot be kept: refusing them says nothing more.
+        dataModule_.TakeSaveFailureReport();
+        ReportHandlerError(std::make_exception_ptr(Exception(SettingsFileReport(error, dataModule_.FileName()))));
+    } catch (...) {
+        ReportHandlerError(std::current_exception());
+    }
 }
 
 bool TFFmpegFunc::StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored)

@@ -64,18 +64,27 @@ public:
     std::string SelectorFragment(ISelector& selector);
 
     // "Files converted at once": shows the stored count within 1..cores; saves the
-    // user's change (a count that cannot be stored goes back to the stored one).
+    // user's change (a count that cannot be stored goes back to the stored one, and is
+    // reported as StoreChoice does).
     void LoadFilesAtOnce();
     void SaveFilesAtOnce();
     // The count a batch uses now.
     int FilesAtOnce();
 
-    // Output folder.
+    // Output folder. Loading shows the stored folder, or the default when none is
+    // stored or it cannot be read (the error is raised then).
     void LoadOutputDir();
     void ChooseOutputDir();
     void OpenOutputDir();
     // The program's folder followed by "FFOutput"; shown, never stored.
     static std::string DefaultOutputDir();
+
+    // The window's first showing: the selectors, the output folder, the files-at-once
+    // count and the list of the last session, each step on its own so that one that
+    // fails does not keep the others from running. A failure is reported once, saying
+    // what is wrong with the settings file and what to do; refused choices after it
+    // bring no further report.
+    void ShowWindowFirstTime();
 
     // Source file list and details panel.
     // At start: the list a program that ended without Quit left behind comes back.
@@ -109,6 +118,8 @@ public:
     void EndJob(std::size_t slot, std::uint32_t exitCode);
     void StopConversion();
     void ToggleTrayIcon();
+    // The busy timer's tick: a row whose start a lock held back is tried again.
+    void RetryStalledStart();
     void ShutdownComputer(std::uint32_t flags);
 
     // Encoder command line and progress.

@@ -94,21 +94,24 @@ void TFFmpegFunc::LoadFilesAtOnce()
 
 void TFFmpegFunc::SaveFilesAtOnce()
 {
-    try {
-        files_at_once::Save(sqliteQuery_, jvSpinAtOnce_.Value());
-    } catch (const EUniError&) {
-        jvSpinAtOnce_.SetValue(files_at_once::Read(sqliteQuery_));
-        throw;
-    }
+    const bool stored = StoreChoice(
+        [this] {
+            files_at_once::Save(sqliteQuery_, jvSpinAtOnce_.Value());
+            return true;
+        },
+        [this] { jvSpinAtOnce_.SetValue(files_at_once::Read(sqliteQuery_)); });
+    if (!stored)
+        return;
     BatchControls controls = Batch();
     batch::FilesAtOnceChanged(controls);
 }
 
 int TFFmpegFunc::FilesAtOnce()
 {
-    // The spin box's range was set from the usable cores when the window was shown; a
-    // batch asks for this at every row, which need not read the system's files again.
-    return files_at_once::Limit(files_at_once::Read(sqliteQuery_), static_cast<unsigned>(jvSpinAtOnce_.Maximum()));
+    // The spin box shows the stored count within the usable cores (a count that cannot
+    // be stored goes back to the stored one). A batch asks for this at every row, which
+    // need not read the settings file again: a lock on it would hold up every start.
+    return std::max(1, jvSpinAtOnce_.Value());
 }
 
 void TFFmpegFunc::StopConversion()
@@ -122,6 +125,12 @@ void TFFmpegFunc::ToggleTrayIcon()
 {
     BatchControls controls = Batch();
     batch::ToggleTrayIcon(controls);
+}
+
+void TFFmpegFunc::RetryStalledStart()
+{
+    BatchControls controls = Batch();
+    batch::RetryStalledStart(controls);
 }
 
 void TFFmpegFunc::ShutdownComputer(std::uint32_t flags)

@@ -13,6 +13,7 @@
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
 #include "media/FileList.h"
+#include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
 
 #include <algorithm>
@@ -30,6 +31,10 @@ constexpr std::chrono::seconds kStoppedEncoderGrace { 10 };
 constexpr std::chrono::seconds kTerminatedEncoderGrace { 5 };
 
 constexpr int kPercentCell = 3;
+
+// Starts of one row that a lock on the settings file may defeat before the row fails.
+// Each try waits out the database's busy timeout; the busy timer's ticks come between.
+constexpr int kLockedStartTries = 5;
 
 void StopBusyAnimation(BatchControls& controls)
 {
@@ -173,7 +178,7 @@ void StartRowAtCursor(BatchControls& controls, int row)
 
 // Starts the batch's next rows while encoders are free and the batch is not paused;
 // ends the batch once every row has been started and every encoder has ended. A row
-// whose start fails stays converting with no encoder and stalls the batch until Stop.
+// whose start a lock held back waits at the front of the batch for the busy timer.
 void CarryOn(BatchControls& controls)
 {
     BatchModel& model = controls.model;
@@ -184,13 +189,51 @@ void CarryOn(BatchControls& controls)
         if (!next || !controls.encoders.FreeSlot(FilesAtOnce(controls)))
             break;
         StartRowAtCursor(controls, *next);
-        if (model.Row(*next).phase == RowPhase::Converting && !controls.encoders.SlotOfRow(model.Row(*next).id))
-            return; // stalled: its start failed
         if (model.NextRow() == next)
-            return; // not taken (no free encoder after all)
+            return; // not taken: a lock held it back, or no encoder was free after all
     }
     if (!model.NextRow() && !controls.encoders.AnyBusy())
         EndBatch(controls, true, "");
+}
+
+// Why a start failed, as the row's hint says it.
+std::string StartFailure(const std::exception& error)
+{
+    if (const auto* system = dynamic_cast<const EOSError*>(&error))
+        return command_line::EncoderPath() + ": " + std::strerror(system->Code());
+    if (dynamic_cast<const EUniError*>(&error))
+        return std::string(kSettingsUnreadableHint) + error.what();
+    return error.what();
+}
+
+// A start that failed once its slot was taken: the temporary file goes. A lock another
+// program holds on the settings file passes: the row goes back to the front of the
+// batch, and the busy timer's next tick tries it again (RetryStalledStart). Any other
+// failure, and a lock that outlasts the tries, fails the row with the reason, on the
+// loop like an encoder's end, and the batch goes on.
+void StartFailed(BatchControls& controls, std::size_t slot, int row, const std::exception& error)
+{
+    ConversionJob& job = controls.encoders.Job(slot);
+    job.output.reset();
+    const auto* database = dynamic_cast<const EUniError*>(&error);
+    if (database && IsLockError(*database) && ++controls.encoders.LockedStarts() < kLockedStartTries) {
+        job = ConversionJob {};
+        controls.model.Requeue(row); // it keeps its converting image meanwhile
+        controls.statusLine.SetText(std::string(kSettingsLockedStatus) + error.what());
+        return;
+    }
+    controls.encoders.LockedStarts() = 0;
+    job.failureLine = StartFailure(error);
+    controls.encoders.Move(slot, JobEvent::Refuse);
+    controls.encoders.Runner(slot).PostEnd(1);
+}
+
+// An output folder that is empty or relative was not chosen by the user (a chosen one is
+// a full path): an empty one would put the outputs at the root of the file system, a
+// relative one wherever the program happens to run.
+bool IsUsableOutputFolder(const std::string& folder)
+{
+    return !folder.empty() && folder.front() == '/';
 }
 
 // Begins a batch over `rows`, in this order.
@@ -198,6 +241,11 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows)
 {
     if (rows.empty() || controls.model.Running())
         return;
+    if (!IsUsableOutputFolder(controls.outputFolder.Text())) {
+        controls.statusLine.SetText(kNoOutputFolderStatus);
+        return;
+    }
+    controls.encoders.LockedStarts() = 0;
     SetEditingButtonsEnabled(controls, false);
     ShowPauseButton(controls, true, false);
     controls.sleepInhibitor.SetHeld(true);
@@ -222,6 +270,10 @@ const char* const kOutputIsSourceHint = "Not converted: the output file would re
 const char* const kPauseCaption = "Pause";
 const char* const kResumeCaption = "Resume";
 const char* const kGoOnHint = "\"Convert remaining rows\" in the list's menu goes on from there";
+const char* const kSettingsLockedStatus = "Waiting for the settings file, which another program holds: ";
+const char* const kSettingsUnreadableHint = "Not converted: the output parameters could not be read: ";
+const char* const kNoOutputFolderStatus
+    = "Not converted: choose an output folder with the button beside \"Output Directory\"";
 
 int PhaseImage(RowPhase phase)
 {
@@ -318,16 +370,17 @@ void StartJob(BatchControls& controls)
         encoder.PostEnd(1);
         return;
     }
-    encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
-    // Written through to the disk on the runner's thread before the end reaches the
-    // batch: a power cut after the rename then finds the whole file under its name.
-    encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
     try {
+        encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
+        // Written through to the disk on the runner's thread before the end reaches the
+        // batch: a power cut after the rename then finds the whole file under its name.
+        encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
         encoder.Run();
-    } catch (...) {
-        job = ConversionJob {};
-        throw;
+    } catch (const std::exception& error) {
+        StartFailed(controls, *slot, row, error);
+        return;
     }
+    controls.encoders.LockedStarts() = 0;
     controls.encoders.Move(*slot, JobEvent::Start);
 }
 
@@ -437,6 +490,12 @@ bool AskEncodersToFinish(BatchControls& controls)
     for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot)
         any = AskEncoderToFinish(controls, slot) || any;
     return any;
+}
+
+void RetryStalledStart(BatchControls& controls)
+{
+    // A row a lock held back went back to the front of the batch; a paused batch waits.
+    CarryOn(controls);
 }
 
 void ToggleTrayIcon(BatchControls& controls)

@@ -45,6 +45,12 @@ void ShowRowPhase(BatchControls& controls, int row, RowPhase phase, const std::s
 // Rows from `first` on were appended to the list: a running batch converts them after
 // its other rows, and counts them in its share and time left.
 void RowsAppended(BatchControls& controls, int first);
+// The status line while a row waits for the settings file that another program holds,
+// followed by the database's words; the hint of a row whose parameters could not be
+// read, followed by the same; the status line when Convert finds no usable output folder.
+extern const char* const kSettingsLockedStatus;
+extern const char* const kSettingsUnreadableHint;
+extern const char* const kNoOutputFolderStatus;
 
 // Add, Delete, Clear, Convert and Play, in this order.
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
@@ -61,18 +67,20 @@ void PauseOrResume(BatchControls& controls);
 // Convert: with rows and no batch running, converts every row: disables the editing
 // buttons, enables Pause, starts rows in list order while encoders are free (through
 // the cursor), and switches the busy timer on. A stopped encoder still finishing its
-// file keeps its slot: the batch starts there once it has ended.
+// file keeps its slot: the batch starts there once it has ended. An output folder that
+// is empty or not a full path (none the user chose) starts nothing: the status line says so.
 void ConvertFiles(BatchControls& controls);
 
 // The cursor's change event: starts the encoder for the row at the cursor. Nothing for
 // "-1" or an index past the last row. The row's percent goes back to "0%". The encoder
 // writes to a temporary file beside the output (PartialOutput). A row whose source is
-// no regular file (a named pipe, a device, a folder), whose output file is its own
-// source, or whose temporary file cannot be created, runs no encoder: it
-// ends as a failed job, reported on the loop like an encoder's end. Raises
-// EConvertError for a cursor that is not a number, EUniError for a failing fragment
-// query and the runner's errors when the encoder cannot be started (the row then shows
-// the converting image and the batch is stalled).
+// no regular file (a named pipe, a device, a folder), whose output file is its own source, whose temporary file cannot
+// be created, whose parameters cannot be read or whose encoder cannot be started runs no encoder: it ends as a failed
+// job with the reason, reported on the loop like an encoder's end, and leaves no temporary file. Parameters that
+// another program's lock on the settings file keeps from being read are tried again (RetryStalledStart) a few times
+// before the row fails; meanwhile the row shows the converting image and the status line says what it waits for. Raises
+// EConvertError for a cursor that is not a number, and the runner's busy error when
+// no encoder is free (a stopped one still finishing): the row then waits for its end.
 void StartJob(BatchControls& controls);
 
 // The encoder's end: judges the run (JudgeJob), renames its file over the final name
@@ -104,6 +112,10 @@ void ShowProgressOfBatch(BatchControls& controls);
 // on the encoders a higher count allows. With a lower count the running rows finish and
 // fewer start after them.
 void FilesAtOnceChanged(BatchControls& controls);
+
+// A tick of the busy timer: the row at the cursor whose start a lock held back, when an
+// encoder is free for it, is started again (and the batch carried on from there).
+void RetryStalledStart(BatchControls& controls);
 
 // One step of the busy animation: swaps the tray image between 15 and 16.
 void ToggleTrayIcon(BatchControls& controls);

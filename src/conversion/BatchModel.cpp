@@ -137,6 +137,13 @@ std::optional<int> BatchModel::NextRow() const
     return IndexOf(queue_.front());
 }
 
+void BatchModel::Requeue(int index)
+{
+    const std::uint64_t id = Row(index).id;
+    if (running_ && std::find(queue_.begin(), queue_.end(), id) == queue_.end())
+        queue_.push_front(id);
+}
+
 void BatchModel::RowStarted(int index)
 {
     const std::uint64_t id = Row(index).id;

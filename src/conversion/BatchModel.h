@@ -72,6 +72,8 @@ public:
     std::optional<int> NextRow() const;
     // The row has started: it leaves the queue and converts.
     void RowStarted(int index);
+    // A started row that could not start after all goes back to the front of the queue.
+    void Requeue(int index);
     // Rows in this batch, appended ones included, and their playing time in all.
     int RunRows() const { return runRows_; }
     long long RunMilliseconds() const { return runMilliseconds_; }

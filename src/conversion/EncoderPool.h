@@ -49,6 +49,9 @@ public:
     BatchEstimate& Estimate() { return estimate_; }
     // The list's source files, which no output may replace.
     SourceIdentities& Sources() { return sources_; }
+    // How often the start of the row at the cursor has failed because the settings
+    // file was locked; 0 once a start got past the settings.
+    int& LockedStarts() { return lockedStarts_; }
 
 private:
     struct Slot {
@@ -61,6 +64,7 @@ private:
     RunnerMaker makeRunner_;
     BatchEstimate estimate_;
     SourceIdentities sources_;
+    int lockedStarts_ = 0;
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 

@@ -1,6 +1,7 @@
 #include "parameters/OutputFolder.h"
 
 #include "base/Controls.h"
+#include "base/Errors.h"
 #include "base/ProgramFolder.h"
 #include "parameters/Statements.h"
 #include "parameters/TSqliteQuery.h"
@@ -28,7 +29,14 @@ std::string Default()
 
 void Load(TSqliteQuery& query, IEdit& folderEdit)
 {
-    RunStatement(query, OutputFolderStatement());
+    try {
+        RunStatement(query, OutputFolderStatement());
+    } catch (const EUniError&) {
+        // Never left blank: a blank folder would send the outputs to the root of the file
+        // system. What the user sees is where the outputs go.
+        folderEdit.SetText(Default());
+        throw;
+    }
     const std::string stored = query.FieldAsString(0);
     // The default is only shown: storing it would pin a folder the user never chose.
     folderEdit.SetText(stored.empty() ? Default() : stored);

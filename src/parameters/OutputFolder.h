@@ -15,7 +15,8 @@ namespace output_folder {
 
 // The program's folder followed by "FFOutput"; shown, never stored.
 std::string Default();
-// Shows the stored folder, or the default when none is stored.
+// Shows the stored folder, or the default when none is stored or the stored one cannot
+// be read (the error is raised then).
 void Load(TSqliteQuery& query, IEdit& folderEdit);
 // Lets the user pick a folder; stores it, then shows it, so a failing update leaves the
 // stored folder shown. Cancelling changes nothing; an answer that is no folder shows the

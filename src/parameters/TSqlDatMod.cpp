@@ -33,6 +33,12 @@ TSqlDatMod::~TSqlDatMod()
     sqlite3_close(dataBase_);
 }
 
+std::string TSqlDatMod::FileName() const
+{
+    const char* name = sqlite3_db_filename(dataBase_, "main");
+    return name ? name : "";
+}
+
 void TSqlDatMod::SetBusyTimeout(std::chrono::milliseconds timeout)
 {
     sqlite3_busy_timeout(dataBase_, static_cast<int>(timeout.count()));

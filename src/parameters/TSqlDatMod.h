@@ -29,6 +29,8 @@ public:
     TSqliteQuery& SqliteQuery() { return *query_; }
     // The open connection, for tools and tests that watch or inspect it.
     sqlite3* DataBase() const { return dataBase_; }
+    // The database file's full path.
+    std::string FileName() const;
     // The journal of the file list, on a connection of its own to the same file.
     ListJournal& Journal() { return *journal_; }
     // The lock wait of the connection and of the journal's; kBusyTimeout unless changed.

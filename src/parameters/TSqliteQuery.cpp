@@ -74,4 +74,10 @@ void RunStatement(TSqliteQuery& query, const std::string& statement)
     query.Execute();
 }
 
+bool IsLockError(const EUniError& error)
+{
+    const int primary = error.ErrorCode() & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
 } // namespace ondrevo

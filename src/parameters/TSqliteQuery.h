@@ -10,6 +10,8 @@ struct sqlite3;
 
 namespace ondrevo {
 
+class EUniError;
+
 class TSqliteQuery {
 public:
     explicit TSqliteQuery(sqlite3* dataBase)
@@ -55,5 +57,9 @@ private:
 
 // The one way to reach the database: replace the query's SQL text and run it.
 void RunStatement(TSqliteQuery& query, const std::string& statement);
+
+// Whether the error only says that another connection held the file for longer than
+// the busy timeout ("database is locked"): the same statement may succeed later.
+bool IsLockError(const EUniError& error);
 
 } // namespace ondrevo

@@ -158,22 +158,22 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterWaitsForIt)
     EXPECT_TRUE(reports.messages.empty());
 }
 
-TEST_F(Batch, AMissingEncoderStallsTheBatchUntilStop)
+TEST_F(Batch, AMissingEncoderFailsEveryRowWithTheReasonAndTheBatchEnds)
 {
     session.Add(session.Clip("one.mp4", 1));
+    session.Add(session.Clip("two.mp4", 1));
     fs::remove(fs::path(session.programFolder) / "bin" / "ffmpeg");
     session.Convert();
-    ASSERT_EQ(reports.messages.size(), 1u);
-    EXPECT_EQ(reports.messages[0].rfind("System Error.  Code: 2.", 0), 0u) << reports.messages[0];
-    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
-    EXPECT_FALSE(EditingButtonsEnabled());
-    EXPECT_TRUE(window.timer.Enabled());
-
-    session.Stop();
+    ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
+    for (int row : { 0, 1 }) {
+        EXPECT_EQ(session.Image(row), batch::kFailedImage) << row;
+        EXPECT_EQ(session.Hint(row), session.programFolder + "/bin/ffmpeg: No such file or directory") << row;
+    }
     EXPECT_TRUE(EditingButtonsEnabled());
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
     EXPECT_FALSE(window.timer.Enabled());
     EXPECT_FALSE(window.sleepInhibitor.Held());
+    EXPECT_TRUE(fs::is_empty(session.outputFolder));
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
 TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
@@ -252,6 +252,23 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
     EXPECT_EQ(session.Image(1), batch::kWaitingImage);
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
+
+    // A folder in the way of the finished file's name: the rename fails, and so does the
+    // row; the folder stays as it was, nothing else is left, and the next row converts.
+    window.jvEditDir.SetText(session.outputFolder);
+    session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
+    fs::remove(session.Output("other.3gp"));
+    fs::create_directories(session.Output("other.3gp") + "/inside");
+    session.Add(other);
+    session.Add(session.Clip("after.mp4", 1));
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_EQ(session.Image(0), batch::kFailedImage);
+    EXPECT_EQ(session.Hint(0), session.Output("other.3gp") + ": Is a directory");
+    EXPECT_TRUE(fs::is_directory(session.Output("other.3gp") + "/inside"));
+    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    for (const auto& entry : fs::directory_iterator(session.outputFolder))
+        EXPECT_FALSE(PartialOutput::IsPartialName(entry.path().filename().string())) << entry.path();
     EXPECT_TRUE(reports.messages.empty());
 }
 
@@ -349,7 +366,7 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
     session.Clip("rtmp:clip.mp4", 1);
     fs::create_directories(dir.Path() / "rtmp:out");
     GenerateClip((dir.Path() / "rtmp:out" / "kept.3gp").string(), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
-    window.jvEditDir.SetText("rtmp:out");
+    window.jvEditDir.SetText((dir.Path() / "rtmp:out").string());
     for (const std::string& path : { first, second, std::string("rtmp:clip.mp4"), std::string("rtmp:out/kept.3gp") })
         session.Add(path);
     session.Convert();

@@ -10,21 +10,24 @@
 namespace ondrevo::testing {
 namespace {
 
-std::string PrepareProgramFolder(const TempDir& dir)
+std::string PrepareProgramFolder(const TempDir& dir, const std::function<void(const std::string&)>& prepare)
 {
     const std::filesystem::path folder = dir.Path() / "program";
     std::filesystem::create_directories(folder / "bin");
     std::filesystem::create_directories(folder / "FFOutput");
     std::filesystem::create_symlink(ONDREVO_FFMPEG, folder / "bin" / "ffmpeg");
     CopyShippedDatabase((folder / "LibFFmpeg.Dat").string());
+    if (prepare)
+        prepare((folder / "LibFFmpeg.Dat").string());
     SetProgramFolderForTesting(folder.string());
     return folder.string();
 }
 
 } // namespace
 
-ConversionSession::ConversionSession(const TempDir& dir)
-    : Session(PrepareProgramFolder(dir) + "/LibFFmpeg.Dat")
+ConversionSession::ConversionSession(
+    const TempDir& dir, const std::function<void(const std::string& database)>& prepare)
+    : Session(PrepareProgramFolder(dir, prepare) + "/LibFFmpeg.Dat")
     , testFolder(dir.Path())
     , programFolder((dir.Path() / "program").string())
     , outputFolder(programFolder + "/FFOutput")

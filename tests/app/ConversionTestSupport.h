@@ -15,7 +15,9 @@ namespace ondrevo::testing {
 
 class ConversionSession : public Session {
 public:
-    explicit ConversionSession(const TempDir& dir);
+    // `prepare` may change the database file before the program opens it.
+    explicit ConversionSession(
+        const TempDir& dir, const std::function<void(const std::string& database)>& prepare = {});
     ~ConversionSession();
 
     // A clip of `seconds` at `relative` below the test's folder, its folders made.

@@ -21,6 +21,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The one report of a settings file that cannot be read: the database's words first,
+// then the file and what to do.
+void ExpectSettingsFileReport(const ErrorReports& reports, const std::string& said)
+{
+    ASSERT_EQ(reports.messages.size(), 1u);
+    const std::string& message = reports.messages.front();
+    EXPECT_EQ(message.rfind(said + "\nThe settings file ", 0), 0u) << message;
+    EXPECT_NE(message.find("LibFFmpeg.Dat cannot be read"), std::string::npos) << message;
+    EXPECT_NE(message.find("scripts/run.sh"), std::string::npos) << message;
+    EXPECT_EQ(reports.captions.front(), "Ondrevo");
+}
+
 void ExpectAllSelectorsEmpty(Session& s)
 {
     for (int n = 1; n <= 9; ++n) {
@@ -38,17 +50,18 @@ TEST(DatabaseFailures, MissingFileIsCreatedEmptyAndTheWindowStillWorks)
     ASSERT_TRUE(fs::exists(dir.Path() / "LibFFmpeg.Dat"));
 
     s.Show();
-    ASSERT_EQ(reports.messages, std::vector<std::string> { "no such table: cmbex_vdocodec." });
-    EXPECT_EQ(reports.captions.front(), "Ondrevo");
+    ExpectSettingsFileReport(reports, "no such table: cmbex_vdocodec.");
     ExpectAllSelectorsEmpty(s);
-    EXPECT_EQ(s.window.jvEditDir.Text(), "") << "the output folder is not loaded after a failed fill";
+    // The folder's own table is missing too: the default is shown, never a blank field.
+    EXPECT_EQ(s.window.jvEditDir.Text(), TFFmpegFunc::DefaultOutputDir());
 
-    // The window goes on: a cancelled chooser does nothing, opening passes the empty field.
+    // The window goes on: a cancelled chooser does nothing, opening passes the field; a
+    // choice that cannot be kept brings no second report.
     s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnSltDirClick(); });
     s.Event([](TFFmpegFrmHandlers& h) { h.JvBtnOpenDirClick(); });
-    EXPECT_EQ(s.window.desktop.opened, std::vector<std::string> { "" });
+    EXPECT_EQ(s.window.desktop.opened, std::vector<std::string> { TFFmpegFunc::DefaultOutputDir() });
     s.Selector(1).UserType("H");
-    EXPECT_EQ(reports.messages.back(), "no such table: cmbex_itemindex.");
+    EXPECT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(QueryValue("LibFFmpeg.Dat", "select count(*) from sqlite_master"), "0")
         << "the program creates no tables";
 }
@@ -67,9 +80,9 @@ TEST(DatabaseFailures, GarbageFileIsReportedAsNoDatabase)
     ErrorReports reports;
     Session s;
     s.Show();
-    ASSERT_EQ(reports.messages, std::vector<std::string> { "file is not a database." });
+    ExpectSettingsFileReport(reports, "file is not a database.");
     ExpectAllSelectorsEmpty(s);
-    EXPECT_EQ(s.window.jvEditDir.Text(), "");
+    EXPECT_EQ(s.window.jvEditDir.Text(), TFFmpegFunc::DefaultOutputDir());
     EXPECT_TRUE(FileBytes("LibFFmpeg.Dat") == bytes);
 }
 
@@ -223,27 +236,28 @@ TEST(DatabaseFailures, ALockOfAnotherProgramLosesNoChoiceAndShowsNoneThatIsNotSt
 }
 
 // A table gone from the shipped database: the start-up reports it and fills what it can.
-class MissingTable : public ::testing::Test, protected ProgramOnShippedCopy {};
+class MissingTable : public ::testing::Test, protected ProgramOnShippedCopy { };
 
-TEST_F(MissingTable, OfTheOutputFolderLeavesTheFieldEmpty)
+TEST_F(MissingTable, OfTheOutputFolderShowsTheDefaultFolder)
 {
     ExecuteSql(db, "drop table savedir_videofile");
     Session& s = Start();
-    EXPECT_EQ(reports.messages, std::vector<std::string> { "no such table: savedir_videofile." });
+    ExpectSettingsFileReport(reports, "no such table: savedir_videofile.");
     EXPECT_EQ(s.Selector(9).ItemIndex(), 6) << "the selectors were filled before the folder failed";
-    EXPECT_EQ(s.window.jvEditDir.Text(), "");
+    EXPECT_EQ(s.window.jvEditDir.Text(), TFFmpegFunc::DefaultOutputDir());
 }
 
 TEST_F(MissingTable, OfSavedAudioPositionsKeepsTheListWithoutSelection)
 {
     ExecuteSql(db, "drop table cmbex_adoindex");
     Session& s = Start();
-    EXPECT_EQ(reports.messages, std::vector<std::string> { "no such table: cmbex_adoindex." });
+    ExpectSettingsFileReport(reports, "no such table: cmbex_adoindex.");
     EXPECT_EQ(s.Selector(6).ItemIndex(), 0);
     EXPECT_EQ(s.Selector(7).ItemCount(), 7);
     EXPECT_EQ(s.Selector(7).ItemIndex(), -1);
     EXPECT_EQ(s.Selector(8).ItemCount(), 0);
-    EXPECT_EQ(s.window.jvEditDir.Text(), "");
+    // The steps after the failing one still ran.
+    EXPECT_EQ(s.window.jvEditDir.Text(), TFFmpegFunc::DefaultOutputDir());
 }
 
 } // namespace

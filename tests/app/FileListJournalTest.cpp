@@ -9,6 +9,7 @@
 #include "app/Startup.h"
 #include "app/TFFmpegFunc.h"
 #include "conversion/Batch.h"
+#include "base/UsableCores.h"
 #include "parameters/ListJournal.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"
@@ -128,6 +129,32 @@ TEST_F(FileListJournal, AKilledProgramsListComesBackAtTheNextStartButNotWhileItS
         "The list of the last session was restored. \"Convert remaining rows\" in the list's menu goes on from there.");
     EXPECT_EQ(next.window.batch.Row(1).phase, RowPhase::Interrupted);
     EXPECT_TRUE(reports.messages.empty());
+}
+
+// Start-up steps that fail (a table missing, here the first one's) keep none of the
+// others from running: the list still comes back and the count gets its range.
+TEST_F(FileListJournal, AFailingStartUpStepStillRestoresTheListAndSetsTheFilesAtOnceRange)
+{
+    ForkedChild killed(
+        [&] {
+            Session s(db);
+            s.Show();
+            FillFiveRows(s.window, s.dataModule);
+            s.dataModule.Journal().Flush();
+            return std::string();
+        },
+        true);
+    EXPECT_EQ(killed.Result(), "");
+    killed.Kill();
+    ExecuteSql(db, "drop table cmbex_vdocodec");
+
+    Session next(db);
+    next.Show();
+    ASSERT_EQ(reports.messages.size(), 1u);
+    EXPECT_EQ(reports.messages[0].rfind("no such table: cmbex_vdocodec.", 0), 0u) << reports.messages[0];
+    EXPECT_EQ(next.window.fileList.RowCount(), 5);
+    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), "The list of the last session was restored");
+    EXPECT_EQ(next.window.spinAtOnce.maximum, static_cast<int>(UsableCores()));
 }
 
 TEST_F(FileListJournal, AfterQuitTheNextStartShowsAnEmptyList)

@@ -127,15 +127,18 @@ TEST_F(MainWindowLogic, TwoActionsShareNothingButTheControls)
     EXPECT_TRUE(window.addFileBtn.Enabled());
 }
 
+// A settings file that cannot be opened (here a folder in its place) is named in the box,
+// with what to do.
 TEST(StartupSequence, AnErrorCreatingTheDataModuleShowsAnApplicationErrorAndExitsOne)
 {
+    TempDir dir;
+    WorkingDirectory cwd(dir.Path());
+    std::filesystem::create_directory(dir.Path() / "LibFFmpeg.Dat");
     PlainEventLoop loop;
     std::string shownClass, shownMessage;
     bool windowCreated = false;
     StartupEnvironment environment;
     environment.loop = &loop;
-    environment.createDataModule
-        = []() -> std::unique_ptr<TSqlDatMod> { throw EUniError(14, "unable to open database file"); };
     environment.createMainWindow = [&]() -> std::shared_ptr<void> {
         windowCreated = true;
         return nullptr;
@@ -147,7 +150,11 @@ TEST(StartupSequence, AnErrorCreatingTheDataModuleShowsAnApplicationErrorAndExit
     EXPECT_EQ(RunStartup(environment), 1);
     EXPECT_FALSE(windowCreated);
     EXPECT_EQ(shownClass, "EUniError");
-    EXPECT_EQ(shownMessage, "unable to open database file");
+    EXPECT_EQ(shownMessage.rfind(
+                  "unable to open database file.\nThe settings file LibFFmpeg.Dat in " + dir.Path().string(), 0),
+        0u)
+        << shownMessage;
+    EXPECT_NE(shownMessage.find("scripts/run.sh"), std::string::npos) << shownMessage;
     EXPECT_EQ(SqlDatMod, nullptr);
     EXPECT_NE(ApplicationErrorText(shownClass, shownMessage).find("EUniError"), std::string::npos);
 }

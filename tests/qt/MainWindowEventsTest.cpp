@@ -122,7 +122,8 @@ TEST_F(MainWindowEvents, AnErrorWhileShowingIsReportedAndTheWindowStillOpens)
     EXPECT_NE(errors.messages[0].find("cmbex_adocodec"), std::string::npos);
     EXPECT_GT(window->FindSelector("JvCmbVdo5")->ItemCount(), 0);
     EXPECT_EQ(window->FindSelector("JvCmbAdo1")->ItemCount(), 0);
-    EXPECT_EQ(window->JvEditDir().Text(), "");
+    // The steps after the failing one still ran.
+    EXPECT_EQ(window->JvEditDir().Text(), TFFmpegFunc::DefaultOutputDir());
 }
 
 TEST_F(MainWindowEvents, AUserPickInASelectorSavesItsPositionAndAnAudioCodecRefillsTheSubSelectorsQuietly)

@@ -223,7 +223,7 @@ void ForkedChild::Kill()
     pid_ = -1;
 }
 
-LockHolder::LockHolder(const std::string& path, double holdSeconds)
+LockHolder::LockHolder(const std::string& path, double holdSeconds, bool exclusive)
 {
     int fds[2];
     if (pipe(fds) != 0 || (pid_ = fork()) < 0) {
@@ -237,8 +237,10 @@ LockHolder::LockHolder(const std::string& path, double holdSeconds)
         close(fds[0]);
         close(fds[1]);
         const std::string hold = ".shell sleep " + std::to_string(holdSeconds);
-        execlp("sqlite3", "sqlite3", path.c_str(), "BEGIN IMMEDIATE;", ".shell echo locked", hold.c_str(), "COMMIT;",
-            static_cast<char*>(nullptr));
+        const char* begin = exclusive ? "BEGIN EXCLUSIVE;" : "BEGIN IMMEDIATE;";
+        // Waits for the tested program's own short writes (its list's journal) to end.
+        execlp("sqlite3", "sqlite3", path.c_str(), ".timeout 30000", begin, ".shell echo locked", hold.c_str(),
+            "COMMIT;", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

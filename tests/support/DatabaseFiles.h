@@ -72,12 +72,13 @@ private:
     int output_ = -1;
 };
 
-// Another program holding a write lock on a database file (an outside sqlite3 process
-// in BEGIN IMMEDIATE): the file can be read, not written. The lock is held once the
-// constructor returns, and ends after `holdSeconds` or with Release().
+// Another program holding a lock on a database file (an outside sqlite3 process in
+// BEGIN IMMEDIATE): the file can be read, not written; an `exclusive` lock (BEGIN
+// EXCLUSIVE) keeps it from being read too. The lock is held once the constructor
+// returns, and ends after `holdSeconds` or with Release().
 class LockHolder {
 public:
-    explicit LockHolder(const std::string& path, double holdSeconds = 60);
+    explicit LockHolder(const std::string& path, double holdSeconds = 60, bool exclusive = false);
     ~LockHolder();
     LockHolder(const LockHolder&) = delete;
     LockHolder& operator=(const LockHolder&) = delete;
