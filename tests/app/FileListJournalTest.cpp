@@ -139,7 +139,7 @@ TEST_F(FileListJournal, AFailingStartUpStepStillRestoresTheListAndSetsTheFilesAt
         [&] {
             Session s(db);
             s.Show();
-            FillFiveRows(s.window, s.dataModule);
+            Fill(s.window, s.dataModule, FiveListRows());
             s.dataModule.Journal().Flush();
             return std::string();
         },
