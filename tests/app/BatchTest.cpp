@@ -225,7 +225,7 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     session.Convert();
     EXPECT_EQ(session.Image(0), batch::kConvertingImage);
-    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
     session.Stop();
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
@@ -257,15 +257,14 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
     // row; the folder stays as it was, nothing else is left, and the next row converts.
     window.jvEditDir.SetText(session.outputFolder);
     session.Event([](TFFmpegFrmHandlers& h) { h.ClearFileBtnClick(); });
-    fs::remove(session.Output("other.3gp"));
-    fs::create_directories(session.Output("other.3gp") + "/inside");
-    session.Add(other);
+    fs::create_directories(session.Output("blocked.3gp") + "/inside");
+    session.Add(session.Clip("src/blocked.mp4", 1));
     session.Add(session.Clip("after.mp4", 1));
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_EQ(session.Hint(0), session.Output("other.3gp") + ": Is a directory");
-    EXPECT_TRUE(fs::is_directory(session.Output("other.3gp") + "/inside"));
+    EXPECT_EQ(session.Hint(0), session.Output("blocked.3gp") + ": Is a directory");
+    EXPECT_TRUE(fs::is_directory(session.Output("blocked.3gp") + "/inside"));
     EXPECT_EQ(session.Image(1), batch::kEndedImage);
     for (const auto& entry : fs::directory_iterator(session.outputFolder))
         EXPECT_FALSE(PartialOutput::IsPartialName(entry.path().filename().string())) << entry.path();

@@ -131,6 +131,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
           })
     , timer(eventLoop)
 {
+    pauseConvBtn.enabled = false; // as the window shows it before any batch
     for (int n = 1; n <= 5; ++n) {
         video.push_back(std::make_unique<MemorySelector>(n));
         video.back()->OnChange = [this, n] { handlers.JvCmbVdoChange(n); };
