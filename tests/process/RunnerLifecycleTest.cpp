@@ -48,8 +48,14 @@ TEST(RunnerExit, WorkAfterTheExitIsDoneOffTheLoopBeforeTheEndIsReported)
     RecordingRunner recording;
     std::atomic<bool> done { false };
     std::thread::id doneOn;
+    // The work lasts until the loop has run a task posted when it began, as a slow flush
+    // to the disk would. With the end posted before the work, the loop would handle the
+    // end first and wait there for the work's thread: that task would not run meanwhile.
+    std::atomic<bool> loopRan { false }, loopFree { false };
     recording.runner.AfterExit = [&] {
         doneOn = std::this_thread::get_id();
+        recording.loop.Post([&] { loopRan = true; });
+        loopFree = WaitUntil([&] { return loopRan.load(); }, 10s);
         done = true;
     };
     bool doneAtTheEnd = false;
@@ -60,6 +66,7 @@ TEST(RunnerExit, WorkAfterTheExitIsDoneOffTheLoopBeforeTheEndIsReported)
     };
     ASSERT_TRUE(recording.Run(Child({ "exit", "3" })));
     EXPECT_TRUE(doneAtTheEnd);
+    EXPECT_TRUE(loopFree);
     EXPECT_NE(doneOn, recording.loopThread);
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 3 });
 }
