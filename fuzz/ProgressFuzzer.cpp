@@ -1,7 +1,11 @@
 // Fuzzes the reading of the encoder's output lines. The input is a playing-time cell and
 // an output line, split at the first NUL byte. Checked on every input:
-//  - ShowProgress either succeeds or raises EConvertError, and a raised error leaves the
-//    percent cell and the status line as they were;
+//  - a line shaped like those the encoder prints ("frame=", then after "time=" either
+//    "N/A" or a time [-]hh:mm:ss[.ff], with more hour digits past 99 hours) in a row whose
+//    playing time is "hh:mm:ss" never raises: the user would get an error box in the
+//    middle of a batch;
+//  - any other line either succeeds or raises EConvertError, and a raised error leaves
+//    the percent cell and the status line as they were;
 //  - a progress line with a known time writes "<integer>%" into the percent cell and the
 //    whole line into the status line; an unknown time ("N/A") only the status line; a line
 //    cut before its time is complete changes nothing;
@@ -32,6 +36,46 @@ void Check(bool condition, const char* what)
         std::fprintf(stderr, "progress invariant broken: %s\n", what);
         std::abort();
     }
+}
+
+bool Digits(const std::string& text, std::size_t from, std::size_t count)
+{
+    if (from + count > text.size())
+        return false;
+    for (std::size_t i = from; i < from + count; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
+}
+
+// "hh:mm:ss", as the list shows a playing time.
+bool PlayingTimeShaped(const std::string& cell)
+{
+    return cell.size() == 8 && Digits(cell, 0, 2) && cell[2] == ':' && Digits(cell, 3, 2) && cell[5] == ':'
+        && Digits(cell, 6, 2);
+}
+
+// A progress line as the encoder prints it, whatever the fields before and after the time.
+bool EncoderShaped(const std::string& line)
+{
+    if (line.rfind("frame=", 0) != 0)
+        return false;
+    const std::size_t found = line.find("time=");
+    if (found == std::string::npos)
+        return false;
+    std::size_t at = found + 5;
+    if (line.compare(at, 3, "N/A") == 0)
+        return true;
+    if (at < line.size() && line[at] == '-')
+        ++at;
+    std::size_t hours = 0;
+    while (Digits(line, at + hours, 1))
+        ++hours;
+    if (hours < 2 || hours > 7)
+        return false;
+    at += hours;
+    return at + 6 <= line.size() && line[at] == ':' && Digits(line, at + 1, 2) && line[at + 3] == ':'
+        && Digits(line, at + 4, 2);
 }
 
 class OneRowList : public IFileList {
@@ -121,6 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const bool progressLine = line.rfind("frame=", 0) == 0;
     if (raised) {
+        Check(!EncoderShaped(line) || !PlayingTimeShaped(before[2]), "a line the encoder prints raises no error");
         Check(progressLine, "only progress lines are parsed");
         Check(list.cells == before, "a line that cannot be read writes no cell");
         Check(status.Text() == "before", "a line that cannot be read leaves the status line");

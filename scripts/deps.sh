@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ondrevo needs, only those that are missing.
-# Usage: scripts/deps.sh run|test
+# Usage: scripts/deps.sh GROUP...
+#   run      what building and running the program needs;
+#   display  a virtual display (xvfb-run) for a machine without one;
+#   test     what the tests, benchmarks and fuzzers need (run and display included).
 set -euo pipefail
 source "$(dirname "$0")/clang.sh"
 
@@ -11,9 +14,10 @@ run_packages=(
   ffmpeg mplayer libmediainfo0v5
   libsystemd-dev
 )
+display_packages=(xvfb xauth)
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils
+  xdotool x11-utils
   openbox trayer dbus-daemon at-spi2-core python3-pyatspi
   mediainfo
   dbus python3-dbusmock
@@ -22,10 +26,15 @@ test_packages=(
   desktop-file-utils
 )
 
-packages=("${run_packages[@]}")
-if [ "${1:-run}" = test ]; then
-  packages+=("${test_packages[@]}")
-fi
+packages=()
+for group in "${@:-run}"; do
+  case "$group" in
+    run) packages+=("${run_packages[@]}") ;;
+    display) packages+=("${display_packages[@]}") ;;
+    test) packages+=("${run_packages[@]}" "${display_packages[@]}" "${test_packages[@]}") ;;
+    *) echo "usage: $0 run|display|test..." >&2; exit 2 ;;
+  esac
+done
 
 # One query for all of them: what is installed, then what is not among it.
 installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null | sed -n 's/ install ok installed$//p' || true)

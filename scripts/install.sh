@@ -30,7 +30,7 @@ if [ -n "$prebuilt" ]; then
 else
   "$top/scripts/deps.sh" run
   build=$top/build
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  "$top/scripts/configure-program.sh" "$top" "$build"
   cmake --build "$build" --target ondrevo shipped_database desktop_icons
 fi
 for needed in "$build/program/ondrevo" "$build/LibFFmpeg.Dat.built" "$build/icons/hicolor/48x48/apps/ondrevo.png"; do

@@ -3,12 +3,18 @@
 # program folder (build/program) as its working directory.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/deps.sh" run
+# Without a display the program cannot start; the virtual display that the message below
+# points to is installed now, so that the command it gives works on a bare machine.
+no_display=0
+[ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && no_display=1
+groups=(run)
+[ $no_display -eq 1 ] && groups+=(display)
+"$top/scripts/deps.sh" "${groups[@]}"
 
-cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+"$top/scripts/configure-program.sh" "$top" "$top/build"
 cmake --build "$top/build" --target ondrevo shipped_database
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+if [ $no_display -eq 1 ]; then
   echo "Ondrevo needs a graphical display; none is set (DISPLAY, WAYLAND_DISPLAY). Start it on a desktop, or without one: xvfb-run -a scripts/run.sh" >&2
   exit 2
 fi

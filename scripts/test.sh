@@ -49,7 +49,8 @@ run_tests() { # name build-dir ctest-args...
 }
 
 release() {
-  build "Release" "$top/build" -DCMAKE_BUILD_TYPE=Release || return
+  # build/ may have been made by scripts/run.sh, for the program alone.
+  build "Release" "$top/build" -DCMAKE_BUILD_TYPE=Release -DONDREVO_TESTS=ON -DONDREVO_BENCH=ON || return
   run_tests "Release" "$top/build"
 }
 

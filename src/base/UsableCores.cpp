@@ -38,10 +38,10 @@ std::string QuotaText(const std::string& folder, bool version2)
 
 // The tightest CPU quota of the process's control group and the groups above it, under
 // cgroup v2 or v1's cpu controller; 0 when none is set.
-unsigned QuotaCores()
+unsigned QuotaCores(const ControlGroupFiles& groups)
 {
     unsigned tightest = 0;
-    std::ifstream membership("/proc/self/cgroup");
+    std::ifstream membership(groups.membership);
     std::string line;
     while (std::getline(membership, line)) {
         // "0::/path" (v2) or "4:cpu,cpuacct:/path" (v1)
@@ -55,7 +55,7 @@ unsigned QuotaCores()
         if (!version2 && controllers.find(",cpu,") == std::string::npos)
             continue;
         std::string group = line.substr(second + 1);
-        const std::string root = version2 ? "/sys/fs/cgroup" : "/sys/fs/cgroup/cpu";
+        const std::string root = version2 ? groups.root : groups.root + "/cpu";
         for (;;) {
             const unsigned cores = CoresOfCpuQuota(QuotaText(root + group, version2));
             if (cores > 0 && (tightest == 0 || cores < tightest))
@@ -90,10 +90,10 @@ unsigned CoresOfCpuQuota(const std::string& cpuMax)
     return static_cast<unsigned>(std::max(1LL, (quota + period - 1) / period));
 }
 
-unsigned UsableCores()
+unsigned UsableCores(const ControlGroupFiles& groups)
 {
     unsigned cores = std::max(AffinityCores(), 1u);
-    if (const unsigned quota = QuotaCores(); quota > 0)
+    if (const unsigned quota = QuotaCores(groups); quota > 0)
         cores = std::min(cores, quota);
     return cores;
 }

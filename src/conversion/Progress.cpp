@@ -9,6 +9,7 @@
 #include "conversion/EncoderPool.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 namespace ondrevo::progress {
@@ -21,6 +22,14 @@ constexpr int kPercentCell = 3;
 std::string_view Take(std::string_view text, std::size_t position, std::size_t count)
 {
     return position < text.size() ? text.substr(position, count) : std::string_view {};
+}
+
+// Hours beyond this many digits are no time an encoder prints.
+constexpr std::size_t kMostHourDigits = 9;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 bool StartsWith(const std::string& line, const char* prefix)
@@ -83,14 +92,24 @@ int PlayingSeconds(const BatchControls& controls, int row)
 
 int ElapsedSeconds(const std::string& line)
 {
-    // Positions count from 1 as in "time=" found at position p - 5; without "time=" the
-    // fields are read from position 5 of the line itself.
+    // The time starts after "time="; without one, at position 4 of the line itself.
     const std::size_t found = line.find("time=");
-    const std::size_t p = (found == std::string::npos ? 0 : found + 1) + 5;
-    int fields[3] {};
-    for (std::size_t i = 0; i < 3; ++i)
-        fields[i] = StrToInt(Trim(Take(line, p - 1 + 3 * i, 2)));
-    return fields[0] * 3600 + fields[1] * 60 + fields[2];
+    std::string_view time = Take(line, found == std::string::npos ? 4 : found + 5, std::string::npos);
+    // A time before the start (the first frames, moved back by an audio codec's delay)
+    // has a minus sign.
+    const bool beforeStart = !time.empty() && time[0] == '-';
+    if (beforeStart)
+        time.remove_prefix(1);
+    // Hours have two digits, and more from 100 hours on.
+    std::size_t hours = 2;
+    if (time.size() > 2 && IsDigit(time[0]) && IsDigit(time[1]))
+        while (hours < kMostHourDigits && hours < time.size() && IsDigit(time[hours]))
+            ++hours;
+    const long long seconds = StrToInt(Trim(Take(time, 0, hours))) * 3600LL
+        + StrToInt(Trim(Take(time, hours + 1, 2))) * 60LL + StrToInt(Trim(Take(time, hours + 4, 2)));
+    if (beforeStart)
+        return -1;
+    return static_cast<int>(std::min<long long>(seconds, INT_MAX));
 }
 
 namespace {
@@ -178,7 +197,15 @@ bool SaysDiskFull(const std::string& line)
 bool TimeCutShort(const std::string& line)
 {
     const std::size_t found = line.find("time=");
-    return found == std::string::npos || line.size() < found + 5 + 8; // "hh:mm:ss"
+    if (found == std::string::npos)
+        return true;
+    std::size_t at = found + 5;
+    if (at < line.size() && line[at] == '-')
+        ++at;
+    std::size_t hours = 0;
+    while (at + hours < line.size() && IsDigit(line[at + hours]))
+        ++hours;
+    return line.size() < at + std::max<std::size_t>(hours, 2) + 6; // "hh:mm:ss"
 }
 
 bool TimeUnknown(const std::string& line)
@@ -251,10 +278,16 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     // its time is complete is finished by the next piece, and is no error.
     if (TimeCutShort(line))
         return;
+    const int elapsed = ElapsedSeconds(line);
+    if (elapsed < 0) {
+        // Before the start: no progress yet, as with an unknown time.
+        if (shown)
+            controls.statusLine.SetText(line);
+        return;
+    }
     // A job knows its row's playing time; lines of the window's encoder run outside a
     // batch belong to the row at the cursor, whose cell shows its playing time.
     const int duration = job.rowId != 0 ? job.playingSeconds : PlayingSeconds(controls, row);
-    const int elapsed = ElapsedSeconds(line);
     job.elapsedSeconds = elapsed;
     controls.fileList.SetSubItem(row, kPercentCell, std::to_string(std::min(100, Percent(elapsed, duration))) + "%");
     if (shown)

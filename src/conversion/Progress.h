@@ -19,7 +19,7 @@ extern const char* const kConversionFailed;
 // Handles one output line of the encoder. A progress line updates the Percent cell of
 // the row at the cursor (at most "100%": a source still growing is read past the length
 // the row shows) and the status line; a line whose time is "N/A" (no output
-// written yet) only shows in the status line, and one cut before its time is complete
+// written yet) or negative (before the start) only shows in the status line, and one cut before its time is complete
 // (read while the encoder was writing it) changes nothing. Any other non-empty line is noted in the
 // slot's job: the last line, the last one that says what went wrong (the row's hint if
 // the job fails; a line that says the file could not be written stays over later ones
@@ -40,8 +40,9 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
 int PlayingSeconds(const BatchControls& controls);
 int PlayingSeconds(const BatchControls& controls, int row);
 
-// The seconds a progress line reports after "time=" (read as hh:mm:ss; the fraction of
-// a second is ignored). Raises EConvertError when a field is not a number.
+// The seconds a progress line reports after "time=" (read as hh:mm:ss, with more hour
+// digits from 100 hours on; the fraction of a second is ignored), or -1 for a negative
+// time (before the start). Raises EConvertError when a field is not a number.
 int ElapsedSeconds(const std::string& line);
 
 // How much of its file the encoder reports written, from a progress line's "time="
@@ -61,7 +62,7 @@ bool SaysWriteFailed(const std::string& line);
 // Whether it says the disk or the user's quota is full.
 bool SaysDiskFull(const std::string& line);
 
-// Whether a progress line ends before its time is complete ("hh:mm:ss"): a line read
+// Whether a progress line ends before its time is complete ("[-]hh:mm:ss"): a line read
 // while the encoder was still writing it.
 bool TimeCutShort(const std::string& line);
 

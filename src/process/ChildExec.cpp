@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
+#include <string>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -93,14 +94,36 @@ ONDREVO_CHILD_CODE long CloseAboveStandardStreamsOnExec()
     }
 }
 
+// Writes "+PID\n" (this process's id) to `fd`, in one write; a failure is left to the
+// reader, which then does not know the group.
+ONDREVO_CHILD_CODE void Register(int fd)
+{
+    char digits[24];
+    int count = 0;
+    for (long pid = Call(SYS_getpid); count == 0 || pid > 0; pid /= 10)
+        digits[count++] = static_cast<char>('0' + pid % 10);
+    char record[26];
+    int length = 0;
+    record[length++] = '+';
+    while (count > 0)
+        record[length++] = digits[--count];
+    record[length++] = '\n';
+    Call(SYS_write, fd, record, length);
+}
+
 // Returns minus the errno of the step that failed; returns only on failure.
 ONDREVO_CHILD_CODE long SetUpAndExecute(const ChildExec& exec)
 {
-    if (const long failed = Call(SYS_prctl, PR_SET_PDEATHSIG, SIGKILL); failed < 0)
-        return failed;
-    // Our process died before the request above was made: nobody would end this child.
-    if (Call(SYS_getppid) != exec.parent)
-        Call(SYS_exit_group, 127);
+    if (exec.diesWithParent) {
+        if (const long failed = Call(SYS_prctl, PR_SET_PDEATHSIG, SIGKILL); failed < 0)
+            return failed;
+        // Our process died before the request above was made: nobody would end this child.
+        if (Call(SYS_getppid) != exec.parent)
+            Call(SYS_exit_group, 127);
+    }
+    if (exec.leadsGroup)
+        if (const long failed = Call(SYS_setpgid, 0, 0); failed < 0)
+            return failed;
     const int standard[3] = { exec.input, exec.output, exec.error };
     for (int fd = 0; fd < 3; ++fd) {
         if (standard[fd] < 0)
@@ -124,6 +147,9 @@ ONDREVO_CHILD_CODE long SetUpAndExecute(const ChildExec& exec)
         if (signal != SIGKILL && signal != SIGSTOP)
             Call(SYS_rt_sigaction, signal, kDefaultAction, nullptr, kSignalSetSize);
     Call(SYS_rt_sigprocmask, SIG_SETMASK, kNoSignals, nullptr, kSignalSetSize);
+    // Last, so that only a failed exec leaves a registration behind (withdrawn below).
+    if (exec.registration >= 0)
+        Register(exec.registration);
     return Call(SYS_execve, exec.path, exec.argv, exec.envp);
 }
 
@@ -157,6 +183,10 @@ pid_t StartChildExec(const ChildExec& exec, std::byte* stack, std::size_t stackS
         return pid;
     siginfo_t info {};
     while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) < 0 && errno == EINTR) { }
+    if (exec.registration >= 0) {
+        const std::string withdrawn = "-" + std::to_string(pid) + "\n";
+        [[maybe_unused]] const ssize_t written = ::write(exec.registration, withdrawn.data(), withdrawn.size());
+    }
     error = start.error;
     return -1;
 }

@@ -7,7 +7,10 @@
 //
 // The new process asks for SIGKILL when the thread that made it ends
 // (PR_SET_PDEATHSIG). Call this from a thread that lives as long as the process (see
-// SpawnerThread), so that the child dies exactly when the program does.
+// SpawnerThread), so that the child dies exactly when the program does. It leads a
+// process group of its own, so that what it starts in turn (the program a wrapper script
+// runs) can be ended with it, and registers that group with the group guard (see
+// GroupGuard) just before it executes the program.
 
 #include <cstddef>
 #include <sys/types.h>
@@ -24,6 +27,11 @@ struct ChildExec {
     const char* directory = nullptr; // changed into when not null
     int nice = 0; // set when not 0 (best effort)
     pid_t parent = 0; // our process id; a child that finds another parent ends at once
+    bool diesWithParent = true; // the death signal and the parent check above
+    bool leadsGroup = true; // setpgid(0, 0)
+    // When not -1, "+PID\n" is written to it just before the exec, and "-PID\n" after
+    // a start that failed.
+    int registration = -1;
 };
 
 // Starts the child on `stack` (its top end is used; the stack grows down), a region no

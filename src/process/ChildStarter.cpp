@@ -1,6 +1,7 @@
 #include "process/ChildStarter.h"
 
 #include "base/Errors.h"
+#include "process/GroupGuard.h"
 #include "process/SpawnerThread.h"
 
 #include <algorithm>
@@ -192,14 +193,21 @@ StartedChild ChildStarter::Start(const ChildStartup& startup)
         exec.error = startup.separateError ? error.write.Get() : output.write.Get();
     }
 
-    // Started from the spawner thread, so that the child dies with our process. Errors of
-    // the child's set-up and of exec come back as its errno.
+    // Started from the spawner thread, so that the child dies with our process, and
+    // registered with the group guard, so that what it starts dies too. Errors of the
+    // child's set-up and of exec come back as its errno.
     int failure = 0;
     pid_t pid = -1;
-    try {
-        pid = SpawnerThread::Start(exec, failure);
-    } catch (const std::system_error& e) {
-        throw EOSError::FromErrno(e.code().value());
+    {
+        GroupGuard::Lease guard = GroupGuard::Take();
+        exec.registration = guard.Fd();
+        try {
+            pid = SpawnerThread::Start(exec, failure);
+        } catch (const std::system_error& e) {
+            throw EOSError::FromErrno(e.code().value());
+        }
+        if (pid >= 0)
+            guard.Registered(pid);
     }
     if (pid < 0)
         throw EOSError::FromErrno(failure);

@@ -4,8 +4,9 @@
 //
 // The child dies with our process: it is started from the spawner thread (SpawnerThread)
 // and gets SIGKILL when that thread ends, which happens only when the process ends, in
-// whatever way (exit, a crash, SIGKILL). A child that asked to be ended this way passes
-// nothing on to its own children.
+// whatever way (exit, a crash, SIGKILL). That death signal is not passed on to the
+// child's own children; they are in the child's process group, which the group guard
+// (GroupGuard) kills when our process ends.
 
 #include "process/TJvCreateProcess.h"
 #include "process/UniqueFd.h"

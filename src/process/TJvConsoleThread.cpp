@@ -1,5 +1,7 @@
 #include "process/TJvConsoleThread.h"
 
+#include "process/GroupGuard.h"
+#include "process/ProcessGroup.h"
 #include "process/TJvCreateProcess.h"
 #include "process/ThreadStartFault.h"
 
@@ -38,15 +40,12 @@ bool Reap(pid_t pid, bool noHang, std::uint32_t& exitCode)
     return true;
 }
 
-// The watcher has not reaped the child, so its pid still names it; the pidfd says so
-// even when SIGCHLD is ignored and the system reaps on its own.
-void SendSignal(pid_t pid, const UniqueFd& pidfd, int signal)
-{
-    if (pidfd.Valid())
-        ::syscall(SYS_pidfd_send_signal, pidfd.Get(), signal, nullptr, 0);
-    else
-        ::kill(pid, signal);
-}
+// What the child left in its process group gets SIGTERM when the child has ended, and
+// SIGKILL this long after (or at the kill deadline already scheduled, when earlier).
+constexpr std::chrono::seconds kLeftoverGrace { 5 };
+// How often the group is looked at meanwhile: a process that is not our child gives no
+// notice of its end.
+constexpr int kLeftoverPollMilliseconds = 20;
 
 // poll() timeout in milliseconds until `deadline`, rounded up so that the wake-up does
 // not come just before it; -1 without a deadline.
@@ -66,6 +65,35 @@ int Earlier(int a, int b)
     if (b < 0)
         return a;
     return std::min(a, b);
+}
+
+// Ends what the child left running in its process group (the encoder that a wrapper
+// script ran, still finishing its file after the script was killed, or a process it left
+// in the background) before the child's end is reported, so that nothing of it still
+// writes once its output is taken. The schedule's signals go to the group as before.
+void EndLeftovers(pid_t group, TJvConsoleInput& input, bool terminateSent)
+{
+    if (!process_group::HasLiveMembers(group))
+        return;
+    if (!terminateSent)
+        ::kill(-group, SIGTERM);
+    const auto killAt = EndSchedule::Clock::now() + kLeftoverGrace;
+    for (;;) {
+        const auto now = EndSchedule::Clock::now();
+        const EndSchedule::Due due = input.TakeDueSignals(now);
+        if (due.kill || now >= killAt) {
+            // Nothing resists it; what is dying is not waited for.
+            ::kill(-group, SIGKILL);
+            return;
+        }
+        if (!process_group::HasLiveMembers(group))
+            return;
+        const int timeout = Earlier(MillisecondsUntil(input.NextDeadline(), now),
+            Earlier(MillisecondsUntil(killAt, now), kLeftoverPollMilliseconds));
+        pollfd wake { input.WakeFd(), POLLIN, 0 };
+        if (::poll(&wake, 1, timeout) > 0)
+            input.ClearWake();
+    }
 }
 
 } // namespace
@@ -204,15 +232,19 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
     std::vector<std::shared_ptr<TJvReadChannel>> readers, std::function<void(std::uint32_t)> ended) noexcept
 {
     std::uint32_t exitCode = kUnknownExitCode;
+    bool terminateSent = false;
     for (;;) {
         const auto now = EndSchedule::Clock::now();
         for (int asked : input->TakeSignals())
-            SendSignal(pid, pidfd, asked);
+            process_group::Signal(pid, pidfd.Get(), asked);
         const EndSchedule::Due due = input->TakeDueSignals(now);
-        if (due.terminate)
-            SendSignal(pid, pidfd, SIGTERM);
+        // The child is not reaped yet, so its pid still names it and its group.
+        if (due.terminate) {
+            process_group::Signal(pid, pidfd.Get(), SIGTERM);
+            terminateSent = true;
+        }
         if (due.kill)
-            SendSignal(pid, pidfd, SIGKILL);
+            process_group::Signal(pid, pidfd.Get(), SIGKILL);
         int timeout = MillisecondsUntil(input->NextDeadline(), now);
         if (!pidfd.Valid())
             timeout = Earlier(timeout, 50); // no exit notice: look for the exit every 50 ms
@@ -249,6 +281,8 @@ void TJvConsoleThread::Execute(pid_t pid, UniqueFd pidfd, std::shared_ptr<TJvCon
     }
     input->Close();
     pidfd.Reset();
+    EndLeftovers(pid, *input, terminateSent);
+    GroupGuard::Forget(pid);
     for (auto& reader : readers)
         reader->ChildExited();
     try {

@@ -1,7 +1,8 @@
 #pragma once
 // The watcher of one child: waits for its exit on a pidfd with poll(), feeds the text
 // queued by Write() into the child's standard input, sends the signals of a scheduled
-// end when their time comes, and reaps the child with waitid(). Because waiting,
+// end to the child's process group when their time comes, reaps the child with
+// waitid(), and ends what the child left running in its group before the end is told. Because waiting,
 // writing, the deadlines and the requests of the UI share one poll(), a child that
 // never reads its input cannot block the watcher. Without redirection there is no
 // input and the watcher only waits.

@@ -3,6 +3,8 @@
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 #include "process/ChildStarter.h"
+#include "process/GroupGuard.h"
+#include "process/ProcessGroup.h"
 #include "process/RunnerLink.h"
 #include "process/TJvConsoleThread.h"
 #include "process/TJvReadThread.h"
@@ -26,12 +28,13 @@ constexpr int kPiecesPerNotification = 64;
 constexpr std::chrono::milliseconds kDetachFlushWait { 1000 };
 
 // A child started by a Run that then failed: nobody expects it to run and nothing
-// would feed, read or report it, so it is ended at once and reaped.
+// would feed, read or report it, so it is ended at once with its group and reaped.
 void KillAndReap(pid_t pid)
 {
-    ::kill(pid, SIGKILL);
+    process_group::Signal(pid, -1, SIGKILL);
     siginfo_t info {};
     while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) < 0 && errno == EINTR) { }
+    GroupGuard::Forget(pid);
 }
 
 } // namespace

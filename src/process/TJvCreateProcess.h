@@ -2,8 +2,11 @@
 // Runs one console child process at a time with its standard input, output and error on
 // pipes. Its output arrives as text lines on the UI loop (OnRead), text can be queued
 // for its input (Write), and its end is reported with the exit code (OnTerminate) after
-// the last line. The UI thread never blocks on the child. The child never outlives our
-// process: it is killed when the process ends, however it ends (see ChildStarter).
+// the last line. The UI thread never blocks on the child. The child leads a process
+// group of its own, and "the child" here is that whole group: the programs a wrapper
+// script runs get the end's signals with it, and what the child leaves running when it
+// ends is ended before the end is reported. None of it outlives our process: it is
+// killed when the process ends, however it ends (see ChildStarter).
 
 #include "base/EventLoop.h"
 

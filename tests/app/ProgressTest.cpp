@@ -57,9 +57,11 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:01:04.00 bitrate= 187.6kbits/s speed=40x");
     EXPECT_EQ(Percent(), "100%");
     // Exact arithmetic: a quotient in floating point times 100 would truncate these to
-    // one less.
+    // one less. A negative time (the first frames, before the start) is no progress and
+    // no error; past 99 hours the encoder prints more hour digits.
     for (const auto& [playing, time, percent] : { std::tuple { "00:01:40", "00:00:29.00", "29%" },
-             std::tuple { "00:01:40", "00:00:57.00", "57%" }, std::tuple { "00:00:03", "00:00:03.00", "100%" } }) {
+             std::tuple { "00:01:40", "00:00:57.00", "57%" }, std::tuple { "00:01:40", "-00:00:00.04", "57%" },
+             std::tuple { "00:00:03", "00:00:03.00", "100%" }, std::tuple { "99:00:00", "100:00:00.00", "101%" } }) {
         list.rows[0].subItems[2] = playing;
         Show(std::string("frame=  780 fps=0.0 q=2.0 size=     900kB time=") + time + " bitrate= 187.6kbits/s");
         EXPECT_EQ(Percent(), percent) << time << " of " << playing;

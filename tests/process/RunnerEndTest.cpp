@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -33,12 +34,19 @@ TEST(RunnerEnd, StopThenDeadlineSendsOnlyWhatTheChildNeeds)
         // A kill delay shorter than the terminate delay counts from SIGTERM, not from now.
         { Child({ "sleep", "600000" }), 300ms, 50ms, Signalled(SIGTERM) },
         { Child({ "ignore-term", "600000" }), 100ms, 200ms, Signalled(SIGKILL) }, // ignores both
+        // A wrapper script's program gets the signals with it, and is gone at the end:
+        // when the script ends first, its program's SIGKILL still comes.
+        { Wrapped(Child({ "echo" })), 10min, 10min, 0 },
+        { Wrapped(Child({ "sleep", "600000" })), 100ms, 10s, Signalled(SIGTERM) },
+        { Wrapped(Child({ "ignore-term", "600000" })), 100ms, 200ms, Signalled(SIGTERM) },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.child.at(1));
+        const bool wrapped = c.child.front() == "/bin/sh";
+        SCOPED_TRACE(c.child.at(wrapped ? 5 : 1) + (wrapped ? " in a wrapper" : ""));
         RecordingRunner recording;
         recording.Start(c.child);
-        if (c.child.at(1) == "ignore-term") { // SIGTERM before it is ignored would end it
+        const pid_t program = wrapped ? ChildOf(recording.runner.ProcessId()) : 0;
+        if (std::count(c.child.begin(), c.child.end(), "ignore-term")) { // SIGTERM before it is ignored would end it
             ASSERT_TRUE(recording.loop.RunUntil([&] { return !recording.lines.empty(); }));
         }
         ASSERT_TRUE(recording.runner.Write("q"));
@@ -47,6 +55,10 @@ TEST(RunnerEnd, StopThenDeadlineSendsOnlyWhatTheChildNeeds)
         EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { c.exitCode });
         EXPECT_EQ(recording.runner.State(), TJvProcessState::psReady);
         EXPECT_EQ(recording.eventsAfterTerminate, 0);
+        if (wrapped) {
+            ASSERT_GT(program, 0);
+            EXPECT_TRUE(WaitUntil([&] { return Ended(program); }));
+        }
     }
 }
 

@@ -29,24 +29,37 @@ TEST(RunnerProgramEnd, ChildIsKilledWithTheProgram)
 {
     // The second program ran its runner on a thread that has ended since: the child's
     // life hangs on the program, not on the thread that started it. The child would
-    // finish its input when the program is gone, and sleep on.
-    for (const char* mode : { "hold", "hold-from-thread" }) {
-        SCOPED_TRACE(mode);
-        RecordingRunner program;
-        program.Start(Parent({ mode }, Child({ "echo", "600000" })));
-        program.loop.RunUntil([&] { return !program.lines.empty() || !program.terminations.empty(); });
-        ASSERT_FALSE(program.lines.empty()) << "the child did not answer";
-        const UniqueFd child(static_cast<int>(::syscall(SYS_pidfd_open, std::stoi(program.lines.front().first), 0)));
-        ASSERT_TRUE(child.Valid());
-        EXPECT_FALSE(Ends(child, 0ms)); // it runs while the program lives
+    // finish its input when the program is gone, and sleep on; so would the program a
+    // wrapper script runs (it answers for the script).
+    for (const bool wrapped : { false, true }) {
+        for (const char* mode : { "hold", "hold-from-thread" }) {
+            SCOPED_TRACE(std::string(mode) + (wrapped ? " in a wrapper" : ""));
+            const std::vector<std::string> echo = Child({ "echo", "600000" });
+            RecordingRunner program;
+            program.Start(Parent({ mode }, wrapped ? Wrapped(echo) : echo));
+            program.loop.RunUntil([&] { return !program.lines.empty() || !program.terminations.empty(); });
+            ASSERT_FALSE(program.lines.empty()) << "the child did not answer";
+            const pid_t childPid = std::stoi(program.lines.front().first);
+            const UniqueFd child(static_cast<int>(::syscall(SYS_pidfd_open, childPid, 0)));
+            ASSERT_TRUE(child.Valid());
+            EXPECT_FALSE(Ends(child, 0ms)); // it runs while the program lives
+            const pid_t grandchild = wrapped ? ChildOf(childPid) : 0;
+            if (wrapped)
+                ASSERT_GT(grandchild, 0);
 
-        ::kill(program.runner.ProcessId(), SIGKILL);
-        ASSERT_TRUE(program.WaitForEnd());
-        EXPECT_EQ(program.terminations, std::vector<std::uint32_t> { TJvCreateProcess::kSignalExitBase + SIGKILL });
-        const bool ended = Ends(child, 20s);
-        EXPECT_TRUE(ended);
-        if (!ended)
-            ::syscall(SYS_pidfd_send_signal, child.Get(), SIGKILL, nullptr, 0);
+            ::kill(program.runner.ProcessId(), SIGKILL);
+            ASSERT_TRUE(program.WaitForEnd());
+            EXPECT_EQ(program.terminations, std::vector<std::uint32_t> { TJvCreateProcess::kSignalExitBase + SIGKILL });
+            const bool ended = Ends(child, 20s);
+            EXPECT_TRUE(ended);
+            if (!ended)
+                ::syscall(SYS_pidfd_send_signal, child.Get(), SIGKILL, nullptr, 0);
+            if (wrapped) {
+                EXPECT_TRUE(WaitUntil([&] { return Ended(grandchild); }));
+                if (!Ended(grandchild))
+                    ::kill(grandchild, SIGKILL);
+            }
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sstream>
 #include <thread>
@@ -60,6 +61,14 @@ std::vector<std::string> Child(std::vector<std::string> modeAndArguments)
 {
     modeAndArguments.insert(modeAndArguments.begin(), ChildPath());
     return modeAndArguments;
+}
+
+std::vector<std::string> Wrapped(const std::vector<std::string>& command)
+{
+    // Not the last command of the script: the shell forks rather than executes it.
+    std::vector<std::string> wrapper { "/bin/sh", "-c", "\"$@\"; exit $?", "wrapper" };
+    wrapper.insert(wrapper.end(), command.begin(), command.end());
+    return wrapper;
 }
 
 std::vector<std::string> Parent(std::vector<std::string> modeAndArguments, const std::vector<std::string>& child)
@@ -168,6 +177,23 @@ char ProcessState(int pid)
     char state = 0;
     int parent = 0;
     return ReadStat("/proc/" + std::to_string(pid) + "/stat", state, parent) ? state : 0;
+}
+
+bool Ended(int pid)
+{
+    const char state = ProcessState(pid);
+    return state == 0 || state == 'Z' || state == 'X';
+}
+
+pid_t ChildOf(pid_t parent)
+{
+    const std::string path = "/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children";
+    pid_t child = 0;
+    WaitUntil([&] {
+        std::ifstream(path) >> child;
+        return child > 0;
+    });
+    return child;
 }
 
 std::string WaitForFile(const std::string& path)

@@ -22,6 +22,9 @@ using Line = std::pair<std::string, bool>; // text, StartsOnNewLine
 std::string ChildPath();
 // The test child's command line: its path, then the mode and its arguments.
 std::vector<std::string> Child(std::vector<std::string> modeAndArguments);
+// A wrapper script around `command`, as a user's bin/ffmpeg may be: a shell that runs
+// the command as its child and waits for it.
+std::vector<std::string> Wrapped(const std::vector<std::string>& command);
 // The test parent's command line (a program that runs a child through the runner): its
 // path, its mode and arguments, then the child's command.
 std::vector<std::string> Parent(std::vector<std::string> modeAndArguments, const std::vector<std::string>& child);
@@ -34,7 +37,8 @@ std::string ReconstructText(const std::vector<Line>& lines);
 
 int OpenDescriptorCount();
 // The threads once those that start lazily (a sanitizer's background thread, the spawner
-// thread) are there: runs one thread and one child to its end first.
+// thread) are there: runs one thread and one child to its end first, which also starts
+// the child that lives as long as this process (the group guard).
 std::set<int> BaselineThreads();
 // Whether every thread of this process now was there in `before`.
 bool NoNewThreads(const std::set<int>& before);
@@ -46,6 +50,11 @@ int ChildCount();
 bool InputPipeFull(pid_t child);
 // State letter of a process from /proc (R, S, Z, ...), or 0 when it is gone.
 char ProcessState(int pid);
+// Whether the process has ended: gone, or a zombie nobody reaped (it is no child of ours).
+bool Ended(int pid);
+// The first child of `parent` once it has one (0 when none comes within the limit of
+// WaitUntil): the program a wrapper runs.
+pid_t ChildOf(pid_t parent);
 
 // The file's whole content once it exists (the test child writes files whole), or
 // "(missing)" when it does not appear within the limit of WaitUntil.

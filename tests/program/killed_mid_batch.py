@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Kills the program in the middle of a batch, starts it again, and ends it by SIGTERM.
+"""Kills the program in the middle of a batch, starts it again, and ends it by SIGTERM,
+then by SIGTERM twice.
 
   killed_mid_batch.py PROGRAM_FOLDER ARTEFACTS_FOLDER SHORT_CLIP BROKEN_FILE SHORT_CLIP SHORT_CLIP LONG_CLIP
 """
@@ -17,6 +18,16 @@ RESTORED = "The list of the last session was restored"
 
 def encoders_of(pid):
     return [child for child, command in d.children_of(pid) if "ffmpeg" in command]
+
+
+def held_or_ended(pid):
+    """'T' once the process is stopped, 'ended' once it has ended; None while it runs."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            state = f.read().rsplit(")", 1)[1].split()[0]
+    except OSError:
+        return "ended"
+    return state if state == "T" else "ended" if state == "Z" else None
 
 
 def check(folder, artefacts, clips):
@@ -89,6 +100,30 @@ def check(folder, artefacts, clips):
         wait_for("the list kept after SIGTERM", lambda: len(d.rows(table)) == len(clips))
         if d.text_of(d.status_line(window)) != RESTORED:
             raise Failure("the status line says %r after SIGTERM" % d.text_of(d.status_line(window)))
+        # Asked to end a second time, the program ends at once: it does not wait for the
+        # encoder's part, which cannot finish here (the encoder is held stopped).
+        d.press(window, "Convert")
+        encoders = wait_for("the long clip's encoder", lambda: [
+            pid for pid, command in d.children_of(program.pid) if "ffmpeg" in command and clips[4] in command],
+            d.BATCH_WAIT)
+        for pid in encoders:
+            os.kill(pid, signal.SIGSTOP)
+            if wait_for("the encoder to stop", lambda: held_or_ended(pid)) != "T":
+                raise Failure("the encoder ended before it could be held")
+        program.process.send_signal(signal.SIGTERM)
+        wait_for("the window to go after the first SIGTERM", lambda: program.gone("Ondrevo"))
+        program.process.send_signal(signal.SIGTERM)
+        status = program.wait_end(d.BATCH_WAIT)
+    if status != -signal.SIGTERM:
+        raise Failure("after a second SIGTERM the program ended with status %s, not by the signal" % status)
+    wait_for("the stopped encoder to end with the program", encoders_gone, limit=3)
+    log("a second SIGTERM ended the program at once")
+
+    # Ended so, it keeps its list too.
+    with d.running(folder, os.path.join(artefacts, "after-second-term.stderr")) as program:
+        window = program.top_level("Ondrevo")
+        table = d.file_list(window)
+        wait_for("the list kept after a second SIGTERM", lambda: len(d.rows(table)) == len(clips))
         d.press(window, "Quit")
         program.wait_end()
     # A normal Quit: the next start is empty again.

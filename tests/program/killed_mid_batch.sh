@@ -2,8 +2,8 @@
 # The program killed in the middle of a batch: its encoder ends with it and leaves no
 # file under a final name; the next start brings the list back with each row's state.
 # Ended by SIGTERM in a batch after that, the program lets the encoder finish its part,
-# keeps it, and keeps the list too; a normal Quit leaves an empty list for the start after. Driven through
-# the accessibility bus (killed_mid_batch.py).
+# keeps it, and keeps the list too; asked twice, it ends at once. A normal Quit leaves an
+# empty list for the start after. Driven through the accessibility bus (killed_mid_batch.py).
 session_bus=1 source "$(dirname "$0")/common.sh"
 
 # Short clips and a broken file first, then a long clip, so the encoder is busy with it

@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -228,11 +229,19 @@ int RunMode(int argc, char** argv)
         }
         WriteFile(arg(2), got);
     } else if (mode == "outlive-parent") {
-        // Lets go of the death signal the runner asked for, says "ready", then runs MODE:
-        // it can finish after the program that started it has ended.
-        ::prctl(PR_SET_PDEATHSIG, 0);
-        WriteText(1, "ready\n");
-        return RunMode(argc - 1, argv + 1);
+        // Runs MODE in a child that has left the program's reach (no death signal, a
+        // session and process group of its own) once it has said "ready": it can finish
+        // after the program that started us has ended. Waits for it.
+        const pid_t escaped = ::fork();
+        if (escaped == 0) {
+            ::prctl(PR_SET_PDEATHSIG, 0);
+            ::setsid();
+            WriteText(1, "ready\n");
+            std::_Exit(RunMode(argc - 1, argv + 1));
+        }
+        int status = 0;
+        while (escaped > 0 && ::waitpid(escaped, &status, 0) < 0 && errno == EINTR) { }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 95;
     } else if (mode == "mark") {
         // Runs MODE, then leaves "exit=N" in FILE; a death by signal leaves no file.
         const int status = RunMode(argc - 2, argv + 2);
