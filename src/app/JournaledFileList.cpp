@@ -53,7 +53,7 @@ std::string WhyNotRestored(const JournalRow& row)
     return "";
 }
 
-std::string RestoredText(int listsLeft)
+std::string RestoredTextOf(int listsLeft)
 {
     std::string text = kListRestoredMessage;
     if (listsLeft == 1)
@@ -103,6 +103,14 @@ void JournaledFileList::DeleteAllRows()
     wholeList_ = true;
 }
 
+std::string JournaledFileList::JournaledPhaseName(int row) const
+{
+    // A row whose image was set past the model (not by the batch) is kept by its image.
+    if (row >= model_.Count() || batch::PhaseImage(model_.Row(row).phase) != list_.ImageIndex(row))
+        return "";
+    return PhaseName(model_.Row(row).phase);
+}
+
 void JournaledFileList::Commit() noexcept
 {
     try {
@@ -112,7 +120,7 @@ void JournaledFileList::Commit() noexcept
         change.wholeList = wholeList_;
         const auto snapshot = [&](int row) {
             JournalRow written { row, list_.Caption(row), list_.ImageIndex(row), {}, list_.RowHint(row),
-                row < model_.Count() ? PhaseName(model_.Row(row).phase) : "" };
+                JournaledPhaseName(row) };
             for (std::size_t k = 0; k < written.subItems.size(); ++k)
                 written.subItems[k] = list_.SubItem(row, static_cast<int>(k));
             change.rows.push_back(std::move(written));
@@ -178,6 +186,11 @@ void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& mod
             model.SetPhase(at, phase, row.hint);
     }
     statusLine.SetText(RestoredText(restored.listsLeft));
+}
+
+std::string RestoredText(int listsLeft)
+{
+    return RestoredTextOf(listsLeft);
 }
 
 void ShowJournalHealth(ListJournal& journal, IEventLoop& loop)

@@ -48,6 +48,9 @@ public:
     void DeleteAllRows() override;
 
 private:
+    // The model's phase of `row` as the journal stores it, "" when the row's image says otherwise.
+    std::string JournaledPhaseName(int row) const;
+
     IFileList& list_;
     ListJournal& journal_;
     BatchModel& model_;
@@ -72,6 +75,10 @@ extern const char* const kListKeptAgainMessage;
 // readable. The status line says the list came back, how to go on, and how many lists
 // of other ended programs are left for the next starts.
 void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine);
+
+// What the status line says after a list came back, with `listsLeft` lists of other
+// ended programs left for the next starts.
+std::string RestoredText(int listsLeft);
 
 // Has the journal's health shown in the main window's status line, through tasks on
 // `loop` (which outlives the journal): once when the list stops being kept, with the

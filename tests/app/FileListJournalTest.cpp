@@ -8,8 +8,8 @@
 #include "app/JournaledFileList.h"
 #include "app/Startup.h"
 #include "app/TFFmpegFunc.h"
-#include "conversion/Batch.h"
 #include "base/UsableCores.h"
+#include "conversion/Batch.h"
 #include "parameters/ListJournal.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"
@@ -125,8 +125,7 @@ TEST_F(FileListJournal, AKilledProgramsListComesBackAtTheNextStartButNotWhileItS
     expected[1].imageIndex = 15; // it was converting: waiting again
     expected[1].hint = kInterruptedHint;
     EXPECT_EQ(ListRows(next.window.fileList), expected);
-    EXPECT_EQ(next.window.jvEditCmdMsg.Text(),
-        "The list of the last session was restored. \"Convert remaining rows\" in the list's menu goes on from there.");
+    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), RestoredText(0));
     EXPECT_EQ(next.window.batch.Row(1).phase, RowPhase::Interrupted);
     EXPECT_TRUE(reports.messages.empty());
 }
@@ -153,7 +152,7 @@ TEST_F(FileListJournal, AFailingStartUpStepStillRestoresTheListAndSetsTheFilesAt
     ASSERT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(reports.messages[0].rfind("no such table: cmbex_vdocodec.", 0), 0u) << reports.messages[0];
     EXPECT_EQ(next.window.fileList.RowCount(), 5);
-    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), "The list of the last session was restored");
+    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), RestoredText(0));
     EXPECT_EQ(next.window.spinAtOnce.maximum, static_cast<int>(UsableCores()));
 }
 
@@ -248,10 +247,9 @@ TEST_F(FileListJournal, TheListsOfTwoKilledCopiesComeBackOneAtEachStartTheNewest
         std::vector<JournalRow> rows;
         std::string status;
     };
-    const std::string restored = kListRestoredMessage;
     const Start starts[] = {
-        { one, restored + " (1 more comes back at the next start)" },
-        { ten, restored },
+        { one, RestoredText(1) },
+        { ten, RestoredText(0) },
         { {}, "" },
     };
     for (const Start& start : starts) {
@@ -324,7 +322,7 @@ TEST_F(FileListJournal, OnAFullDiskTheStatusLineSaysOnceThatTheListIsNotKeptAndT
     for (JournalRow& row : rows)
         row.imageIndex = batch::kEndedImage;
     EXPECT_EQ(ListRows(next.window.fileList), rows);
-    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), kListRestoredMessage);
+    EXPECT_EQ(next.window.jvEditCmdMsg.Text(), RestoredText(0));
     next.dataModule.Journal().Flush();
     EXPECT_EQ(QueryValue(db, "select count(*) from filelist_session"), "1");
     EXPECT_TRUE(reports.messages.empty());

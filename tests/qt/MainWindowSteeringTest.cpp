@@ -153,6 +153,8 @@ TEST_F(ListMenu, ChoosingAnItemRoutesItsScopeOnceAndAGreyedOutItemNothing)
     AddRow("/videos/a.mp4", RowPhase::Failed);
     AddRow("/videos/b.mp4", RowPhase::Waiting);
     list->topLevelItem(0)->setSelected(true);
+    // No output folder: each choice is routed and refused, so no batch greys the menu.
+    window->JvEditDir().SetText("");
     for (int item = 0; item < 3; ++item) {
         QMenu* menu = Open(Opening::MenuKey);
         ASSERT_NE(menu, nullptr);

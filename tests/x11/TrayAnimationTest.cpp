@@ -63,6 +63,7 @@ TEST_F(TrayOnX11, TheIconAlternatesBetweenItsTwoImagesDuringABatchAndIsIdleAfter
     ASSERT_TRUE(QTest::qWaitFor([] { return TrayIconWindow() != nullptr; }, 30000)) << "no icon in the area";
     auto* list = Find<QtFileList>("FileListView");
     list->AppendRow(clip, 15, { "mp4", "0.2 MB", "00:00:10", "0%" });
+    window->Batch().Append(clip, 10000); // the row as the batch knows it
 
     QtTrayIcon& icon = window->TrayIcon();
     std::vector<int> images { icon.ImageIndex() };
