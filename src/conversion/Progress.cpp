@@ -260,11 +260,16 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
         // read it: the first "Duration:" is its input's.
         if (said.find("Estimating duration from bitrate") != std::string::npos)
             job.durationGuessed = true;
-        if (StartsWith(said, "Duration:")) {
+        // A line read before its time was complete comes again, longer: it counts once
+        // its time can be read.
+        if (StartsWith(said, "Duration:") && !job.durationLineSeen) {
             const long long duration = DurationMilliseconds(said);
-            if (!job.durationLineSeen && !job.durationGuessed && job.sourceMilliseconds <= 0 && duration > 0)
-                job.sourceMilliseconds = duration;
-            job.durationLineSeen = true;
+            const bool cut = said.find_first_not_of("0123456789:.", said.find(':') + 2) == std::string::npos;
+            if (duration >= 0 || !cut) {
+                if (!job.durationGuessed && job.sourceMilliseconds <= 0 && duration > 0)
+                    job.sourceMilliseconds = duration;
+                job.durationLineSeen = true;
+            }
         }
         return;
     }
