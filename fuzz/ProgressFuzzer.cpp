@@ -15,6 +15,7 @@
 #include "base/Errors.h"
 #include "base/PlainEventLoop.h"
 #include "conversion/BatchControls.h"
+#include "conversion/BatchModel.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/LoginManager.h"
 #include "conversion/Progress.h"
@@ -112,6 +113,8 @@ private:
 struct Nothing : IButton, ICheckBox, ITimer, ITrayIcon, ISleepInhibitor, IDetailsPanel, ILoginManager, IBatchDisplay {
     bool Enabled() const override { return false; }
     void SetEnabled(bool) override { }
+    std::string Caption() const override { return {}; }
+    void SetCaption(const std::string&) override { }
     bool Checked() const override { return false; }
     int ImageIndex() const override { return 15; }
     void SetImageIndex(int) override { }
@@ -132,6 +135,7 @@ struct Nothing : IButton, ICheckBox, ITimer, ITrayIcon, ISleepInhibitor, IDetail
     void Show(int, const std::string&) override { }
     void Clear() override { }
     void NotifyIfAway(const std::string&) override { }
+    void SetPaused(bool) override { }
 };
 
 } // namespace
@@ -143,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static TJvCreateProcess encoder(loop);
     static Nothing nothing;
     static EncoderPool encoders(encoder, [](std::size_t) { return nullptr; });
+    static BatchModel model;
 
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find('\0');
@@ -152,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string line = split == std::string::npos ? input : input.substr(split + 1);
     Edit cursor("0"), status("before"), folder("/out");
     BatchControls controls { list, nothing, { &nothing, &nothing, &nothing, &nothing, &nothing }, cursor, status,
-        nothing, folder, nothing, encoders, [] { return 1; }, nothing, nothing, nothing, nothing, [] {},
+        nothing, folder, nothing, encoders, model, nothing, [] { return 1; }, nothing, nothing, nothing, nothing, [] {},
         database.SqliteQuery(), {}, {} };
     encoders.Job(0) = ConversionJob {};
 
