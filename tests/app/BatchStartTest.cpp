@@ -19,15 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Runs the loop until the program asks it to quit. A program that never asks is ended
 // from outside after `limit`, and false is returned.
 bool RunsUntilQuit(PlainEventLoop& loop, std::chrono::seconds limit)

@@ -44,16 +44,6 @@ protected:
     ErrorReports reports;
 };
 
-// Every file in the output folder, by name.
-std::vector<std::string> FolderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndAChoiceChangedMidway)
 {
     // The media library shows the line break as " / ": the output takes the file's own name.

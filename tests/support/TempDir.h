@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ondrevo::testing {
 
@@ -22,6 +23,8 @@ private:
 
 // The whole content of a file; empty when it cannot be read.
 std::string FileBytes(const std::string& path);
+// The names of the entries of `folder`, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 // Writes an executable shell script: "#!/bin/sh", then `body`. A file or link that was at
 // `path` is replaced, never written through.
 void WriteScript(const std::string& path, const std::string& body);
