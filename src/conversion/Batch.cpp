@@ -13,12 +13,14 @@
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
 #include "media/FileList.h"
+#include "media/MediaTextRules.h"
 #include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -30,6 +32,8 @@ namespace {
 constexpr std::chrono::seconds kStoppedEncoderGrace { 10 };
 constexpr std::chrono::seconds kTerminatedEncoderGrace { 5 };
 
+constexpr int kSizeCell = 1;
+constexpr int kPlayingTimeCell = 2;
 constexpr int kPercentCell = 3;
 
 // Starts of one row that a lock on the settings file may defeat before the row fails.
@@ -163,6 +167,30 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
 std::size_t FilesAtOnce(BatchControls& controls)
 {
     return controls.filesAtOnce ? static_cast<std::size_t>(std::max(1, controls.filesAtOnce())) : 1;
+}
+
+std::string HoursMinutesSeconds(long long milliseconds)
+{
+    const long long seconds = milliseconds / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return text;
+}
+
+// A source mended or replaced since it was listed (a failed row converted again) plays
+// what the query at its start says: the row's time and cells, and the batch's total,
+// follow it, so its percent and the time left are counted on what is converted.
+void TakeFreshLength(BatchControls& controls, int row, long long milliseconds, long long bytes)
+{
+    const long long listed = controls.model.Row(row).playingMilliseconds;
+    if (milliseconds <= 0 || milliseconds / 1000 == listed / 1000)
+        return;
+    controls.model.SetPlayingMilliseconds(row, milliseconds);
+    if (controls.encoders.Estimate().Running())
+        controls.encoders.Estimate().RowLengthChanged(listed / 1000, milliseconds / 1000);
+    controls.fileList.SetSubItem(row, kPlayingTimeCell, HoursMinutesSeconds(milliseconds));
+    if (bytes >= 0)
+        controls.fileList.SetSubItem(row, kSizeCell, MegabytesText(static_cast<unsigned long long>(bytes)));
 }
 
 // Starts `row` through the cursor: its change event starts the job; when the cursor
@@ -333,6 +361,8 @@ void StartJob(BatchControls& controls)
     const std::string source = controls.model.Row(row).source;
     // One query shows the file's facts and gives its playing time.
     const long long sourceMilliseconds = command_line::ShowSourceFacts(controls.details, source);
+    const long long sourceBytes = FileBytes(source);
+    TakeFreshLength(controls, row, sourceMilliseconds, sourceBytes);
     controls.model.RowStarted(row);
     ShowRowPhase(controls, row, RowPhase::Converting, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
@@ -349,7 +379,7 @@ void StartJob(BatchControls& controls)
     job.source = source;
     job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
-    job.sourceBytes = FileBytes(source);
+    job.sourceBytes = sourceBytes;
     const std::string output = command_line::OutputFileName(controls, row);
     // The encoder, told to overwrite, would destroy the file it is reading; reading a
     // named pipe or a device, it would wait or read for ever, holding the batch.

@@ -25,6 +25,11 @@ void BatchEstimate::RowAdded(long long rowSeconds)
     ++files_;
 }
 
+void BatchEstimate::RowLengthChanged(long long oldSeconds, long long newSeconds)
+{
+    totalSeconds_ = std::max(totalSeconds_ - std::max(oldSeconds, 0LL) + std::max(newSeconds, 0LL), 0LL);
+}
+
 void BatchEstimate::SetPaused(Clock::time_point now, bool paused)
 {
     if (paused && !pausedAt_) {

@@ -19,6 +19,8 @@ public:
     void Start(Clock::time_point now, long long totalSeconds, int files);
     // A row joined the running batch.
     void RowAdded(long long rowSeconds);
+    // A row of the batch turned out to play `newSeconds` rather than `oldSeconds`.
+    void RowLengthChanged(long long oldSeconds, long long newSeconds);
     // The batch was paused or resumed at `now`: paused time does not count in its pace,
     // and the text says it is paused.
     void SetPaused(Clock::time_point now, bool paused);

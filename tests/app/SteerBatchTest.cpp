@@ -97,6 +97,9 @@ TEST_F(SteerBatch, RemainingRowsGoOnWhereAStopLeftOffAndFailedRowsRunAgainAlone)
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Converted);
     EXPECT_NEAR(ProbeDuration(session.Output("broken.3gp")), 1.0, 0.2);
+    // The row counts on the mended file's length, not on the broken one's guess.
+    EXPECT_EQ(session.Percent(1), "100%");
+    EXPECT_EQ(window.fileList.SubItem(1, 2), "00:00:01");
     EXPECT_EQ(Written("a.3gp"), aWritten);
     EXPECT_EQ(Written("c.3gp"), cWritten);
     EXPECT_FALSE(CanConvert(RunScope::Failed));
