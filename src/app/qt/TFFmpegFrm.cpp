@@ -3,6 +3,7 @@
 #include "app/qt/EtchedGroupBox.h"
 #include "app/qt/FlatTreeAccessible.h"
 #include "app/qt/QtCheckBox.h"
+#include "app/qt/QtChoice.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
 #include "app/qt/QtFileList.h"
@@ -390,6 +391,16 @@ void TFFmpegFrm::BuildPageControl()
     jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 48);
     jvSpinAtOnce_->setFixedWidth(60);
     jvSpinAtOnce_->OnChange = [this] { Route("JvSpinAtOnceChange", [this] { handlers_.JvSpinAtOnceChange(); }); };
+    auto* existingLabel = new QLabel("Existing output files:", other);
+    existingLabel->move(jvSpinAtOnce_->x() + jvSpinAtOnce_->width() + 32, 52);
+    existingLabel->adjustSize();
+    jvCmbExisting_ = new QtChoice(other);
+    jvCmbExisting_->setObjectName("JvCmbExisting");
+    jvCmbExisting_->setAccessibleName("Existing output files");
+    existingLabel->setBuddy(jvCmbExisting_);
+    jvCmbExisting_->move(existingLabel->x() + existingLabel->width() + 8, 48);
+    jvCmbExisting_->setFixedWidth(100);
+    jvCmbExisting_->OnChange = [this] { Route("JvCmbExistingChange", [this] { handlers_.JvCmbExistingChange(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -510,6 +521,11 @@ void TFFmpegFrm::NotifyIfAway(const std::string& text)
 INumberEdit& TFFmpegFrm::JvSpinAtOnce()
 {
     return *jvSpinAtOnce_;
+}
+
+ISelector& TFFmpegFrm::JvCmbExisting()
+{
+    return *jvCmbExisting_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -1,0 +1,30 @@
+#pragma once
+// A drop-down list of fixed entries that cannot be typed into, as the logic's selector:
+// the user's picks (the list, the arrow keys, the wheel) raise OnChange; filling and
+// positioning from the program raise nothing.
+
+#include "base/Controls.h"
+
+#include <QComboBox>
+
+#include <functional>
+
+namespace ondrevo {
+
+class QtChoice : public QComboBox, public ISelector {
+public:
+    explicit QtChoice(QWidget* parent = nullptr);
+
+    std::function<void()> OnChange;
+
+    int ItemIndex() const override { return currentIndex(); }
+    void SetItemIndex(int index) override;
+    void ClearItems() override;
+    void AppendItem(const std::string& name) override;
+    int ItemCount() const override { return count(); }
+    std::string Item(int index) const override { return itemText(index).toStdString(); }
+    std::string Text() const override { return currentText().toStdString(); }
+    int Tag() const override { return 0; }
+};
+
+} // namespace ondrevo
