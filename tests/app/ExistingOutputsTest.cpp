@@ -125,6 +125,24 @@ TEST(ExistingOutputs, ReplaceSkipAndKeepBothOverWholeCutUnreadableAndMissingOutp
     }
 }
 
+// Keep both: a file that another program puts under the output's name while the encoder
+// writes is not replaced either; the output takes the next number.
+TEST(ExistingOutputs, KeepBothDoesNotReplaceAFileThatAppearsWhileTheEncoderWrites)
+{
+    TempDir dir;
+    ErrorReports reports;
+    ConversionSession session(dir);
+    session.Add(session.Clip("clip.mp4", 3));
+    session.window.cmbExisting.UserPick(2);
+    session.Convert();
+    std::ofstream(session.Output("clip.3gp")) << "another program's file";
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_TRUE(FileBytes(session.Output("clip.3gp")) == "another program's file");
+    EXPECT_NEAR(ProbeDuration(session.Output("clip (2).3gp")), 3.0, 0.3);
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
 // An older LibFFmpeg.Dat has no table for the choice: it means Replace until a pick
 // makes it. The next start shows what was picked; a word the program does not know
 // reads as Replace.
