@@ -1,5 +1,7 @@
 #include "app/qt/QtChoice.h"
 
+#include <QAbstractItemView>
+#include <QChildEvent>
 #include <QSignalBlocker>
 
 namespace ondrevo {
@@ -12,6 +14,26 @@ QtChoice::QtChoice(QWidget* parent)
         if (OnChange)
             OnChange();
     });
+}
+
+void QtChoice::childEvent(QChildEvent* event)
+{
+    QComboBox::childEvent(event);
+    // The popup frame is added first and the list put into it afterwards.
+    if (event->added())
+        event->child()->installEventFilter(this);
+}
+
+bool QtChoice::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ChildAdded) {
+        if (auto* list = qobject_cast<QAbstractItemView*>(static_cast<QChildEvent*>(event)->child())) {
+            watched->removeEventFilter(this);
+            if (list->accessibleName().isEmpty())
+                list->setAccessibleName(accessibleName());
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void QtChoice::SetItemIndex(int index)
