@@ -39,6 +39,14 @@ FileState StateOf(const std::string& path)
     return { FileBytes(path), status.st_mtim, status.st_ino };
 }
 
+// A 3GP made otherwise than the program would make it, dated two days back; its state.
+FileState EarlierOutput(const std::string& path, double seconds)
+{
+    GenerateClip(path, seconds, true, true, "-c:v mpeg4 -c:a aac -f 3gp");
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(48));
+    return StateOf(path);
+}
+
 std::vector<std::string> Names(std::initializer_list<const char*> names)
 {
     return { names.begin(), names.end() };
@@ -81,15 +89,10 @@ TEST(ExistingOutputs, ReplaceSkipAndKeepBothOverWholeCutUnreadableAndMissingOutp
             "echo run >> " + ShellQuote(dir.File("runs")) + "; exec " ONDREVO_FFMPEG " \"$@\"");
         for (const char* name : { "whole.mp4", "again/whole.mp4", "cut.mp4", "garbage.mp4", "fresh.mp4" })
             session.Add(session.Clip(name, 3));
-        // Earlier outputs, made otherwise than the program would, dated in the past.
-        GenerateClip(session.Output("whole.3gp"), 3, true, true, "-c:v mpeg4 -c:a aac -f 3gp");
-        GenerateClip(session.Output("cut.3gp"), 2.1, true, true, "-c:v mpeg4 -c:a aac -f 3gp");
+        std::vector<FileState> before { EarlierOutput(session.Output("whole.3gp"), 3),
+            EarlierOutput(session.Output("cut.3gp"), 2.1) };
         std::ofstream(session.Output("garbage.3gp")) << std::string(20000, 'g');
-        std::vector<FileState> before;
-        for (const std::string& name : Names({ "whole.3gp", "cut.3gp", "garbage.3gp" })) {
-            fs::last_write_time(session.Output(name), fs::file_time_type::clock::now() - std::chrono::hours(48));
-            before.push_back(StateOf(session.Output(name)));
-        }
+        before.push_back(StateOf(session.Output("garbage.3gp")));
 
         window.spinAtOnce.UserSets(2);
         window.cmbExisting.UserPick(round.choice);
@@ -123,6 +126,27 @@ TEST(ExistingOutputs, ReplaceSkipAndKeepBothOverWholeCutUnreadableAndMissingOutp
         EXPECT_EQ(window.batchDisplay.notifications.back(), round.summary);
         EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
     }
+}
+
+// The choice is read as each row starts: picked while the first row converts, it applies
+// from the second on.
+TEST(ExistingOutputs, AChangeDuringABatchAppliesFromTheNextRowOn)
+{
+    TempDir dir;
+    ErrorReports reports;
+    ConversionSession session(dir);
+    session.Add(session.Clip("one.mp4", 3));
+    session.Add(session.Clip("two.mp4", 3));
+    const FileState one = EarlierOutput(session.Output("one.3gp"), 3);
+    const FileState two = EarlierOutput(session.Output("two.3gp"), 3);
+    session.Convert();
+    session.window.cmbExisting.UserPick(1);
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_FALSE(StateOf(session.Output("one.3gp")) == one);
+    EXPECT_TRUE(StateOf(session.Output("two.3gp")) == two);
+    EXPECT_EQ(session.Hint(0), "");
+    EXPECT_EQ(session.Hint(1), "Skipped: two.3gp already exists");
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
 // Keep both: a file that another program puts under the output's name while the encoder
