@@ -46,6 +46,8 @@ public:
     virtual FileAdder& Adder() = 0;
     // "Files converted at once" on the Other Settings page.
     virtual INumberEdit& JvSpinAtOnce() = 0;
+    // "Existing output files" on the Other Settings page: Replace, Skip, Keep both.
+    virtual ISelector& JvCmbExisting() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

@@ -188,6 +188,11 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
     TFFmpegFunc().SaveFilesAtOnce();
 }
 
+void TFFmpegFrmHandlers::JvCmbExistingChange()
+{
+    TFFmpegFunc().SaveExistingOutputs();
+}
+
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
     TFFmpegFunc func;

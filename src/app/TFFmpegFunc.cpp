@@ -85,6 +85,7 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , jvTimer_(window.JvTimer())
     , sleepInhibitor_(window.SleepInhibitor())
     , loginManager_(window.LoginManager())
+    , jvCmbExisting_(window.JvCmbExisting())
 {
     for (int n = 1; n <= 5; ++n)
         jvCmbVdo_[n - 1] = LookUpSelector(window, "JvCmbVdo" + std::to_string(n));
@@ -118,7 +119,7 @@ void TFFmpegFunc::ShowWindowFirstTime()
 {
     std::exception_ptr failure;
     for (void (TFFmpegFunc::*step)() : { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir,
-             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::RestoreFileList }) {
+             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::LoadExistingOutputs, &TFFmpegFunc::RestoreFileList }) {
         try {
             (this->*step)();
         } catch (...) {

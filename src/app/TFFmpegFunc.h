@@ -8,6 +8,7 @@
 #include "app/JournaledFileList.h"
 #include "conversion/BatchControls.h"
 #include "conversion/BatchModel.h"
+#include "parameters/ExistingOutputs.h"
 
 #include <array>
 #include <cstddef>
@@ -71,6 +72,13 @@ public:
     // The count a batch uses now.
     int FilesAtOnce();
 
+    // "Existing output files": fills the selector and shows the stored choice (Replace
+    // when none can be read); saves the user's pick as SaveFilesAtOnce saves the count.
+    void LoadExistingOutputs();
+    void SaveExistingOutputs();
+    // The choice a row's start uses now.
+    ExistingOutputs ExistingOutputsChoice();
+
     // Output folder. Loading shows the stored folder, or the default when none is
     // stored or it cannot be read (the error is raised then).
     void LoadOutputDir();
@@ -80,7 +88,7 @@ public:
     static std::string DefaultOutputDir();
 
     // The window's first showing: the selectors, the output folder, the files-at-once
-    // count and the list of the last session, each step on its own so that one that
+    // count, the existing-outputs choice and the list of the last session, each step on its own so that one that
     // fails does not keep the others from running. A failure is reported once, saying
     // what is wrong with the settings file and what to do; refused choices after it
     // bring no further report.
@@ -176,6 +184,7 @@ private:
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;
     ILoginManager& loginManager_;
+    ISelector& jvCmbExisting_;
 };
 
 // The maker's donation page, opened by Donate.

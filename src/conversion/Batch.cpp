@@ -12,6 +12,7 @@
 #include "conversion/JobOutcome.h"
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
+#include "conversion/WholeOutput.h"
 #include "media/FileList.h"
 #include "media/MediaTextRules.h"
 #include "parameters/TSqliteQuery.h"
@@ -125,6 +126,28 @@ int RowOfJob(const BatchControls& controls, const ConversionJob& job)
     return controls.model.IndexOf(job.rowId).value_or(-1);
 }
 
+// Renames the job's whole file to its final name. With "Keep both", a file that
+// appeared under that name while the encoder wrote (another program, another copy) is
+// not replaced: the file takes the row's next free name instead.
+void CommitOutput(BatchControls& controls, ConversionJob& job)
+{
+    if (!job.keepBoth) {
+        job.output->Commit();
+        return;
+    }
+    for (int tries = 0;; ++tries) {
+        try {
+            job.output->CommitWithoutReplacing();
+            return;
+        } catch (const EOSError& e) {
+            const int row = RowOfJob(controls, job);
+            if (e.Code() != EEXIST || row < 0 || tries >= 3)
+                throw;
+            job.output->Retarget(command_line::OutputFileName(controls, row, ExistingOutputs::KeepBoth));
+        }
+    }
+}
+
 // Judges the run that ended, keeps its file or removes it, and gives its row its phase.
 JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
@@ -144,7 +167,7 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
     }
     if (job.output && outcome.keep) {
         try {
-            job.output->Commit();
+            CommitOutput(controls, job);
         } catch (const EOSError& e) {
             outcome.keep = false;
             outcome.failed = true;
@@ -152,11 +175,19 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
         }
     }
     job.output.reset(); // removes a file that was not kept
+    const bool skipped = !job.skippedOutput.empty();
     // A stopped encoder's end belongs to no running batch.
-    if (!stopped && controls.encoders.Estimate().Running())
-        controls.encoders.Estimate().RowEnded(job.playingSeconds, outcome.failed);
+    if (!stopped && controls.encoders.Estimate().Running()) {
+        if (skipped)
+            controls.encoders.Estimate().RowSkipped(job.playingSeconds);
+        else
+            controls.encoders.Estimate().RowEnded(job.playingSeconds, outcome.failed);
+    }
     if (const int row = RowOfJob(controls, job); row >= 0) {
-        const RowPhase phase = outcome.failed ? RowPhase::Failed : (stopped ? RowPhase::Stopped : RowPhase::Converted);
+        // A skipped row's output is whole, even when a Stop came before its end.
+        const RowPhase phase = outcome.failed ? RowPhase::Failed
+            : (stopped && !skipped)           ? RowPhase::Stopped
+                                              : RowPhase::Converted;
         ShowRowPhase(controls, row, phase, outcome.reason);
     }
     job.rowId = 0;
@@ -380,7 +411,9 @@ void StartJob(BatchControls& controls)
     job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
     job.sourceBytes = sourceBytes;
-    const std::string output = command_line::OutputFileName(controls, row);
+    // Read at each start: a change during a batch applies from the next row on.
+    const ExistingOutputs existing = controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace;
+    const std::string output = command_line::OutputFileName(controls, row, existing);
     // The encoder, told to overwrite, would destroy the file it is reading; reading a
     // named pipe or a device, it would wait or read for ever, holding the batch.
     const std::string notAFile = file_list::NotAFileKind(source);
@@ -391,6 +424,16 @@ void StartJob(BatchControls& controls)
         encoder.PostEnd(1);
         return;
     }
+    // A whole earlier output is kept as it is; its end comes on the loop like an
+    // encoder's, so the batch goes on from there.
+    if (existing == ExistingOutputs::Skip && IsWholeOutput(output, sourceMilliseconds)) {
+        job.skippedOutput = output;
+        controls.fileList.SetSubItem(row, kPercentCell, "100%");
+        controls.encoders.Move(*slot, JobEvent::Refuse);
+        encoder.PostEnd(0);
+        return;
+    }
+    job.keepBoth = existing == ExistingOutputs::KeepBoth;
     try {
         job.output = std::make_unique<PartialOutput>(output);
     } catch (const EOSError& e) {

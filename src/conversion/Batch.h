@@ -81,6 +81,10 @@ void ConvertFiles(BatchControls& controls);
 // before the row fails; meanwhile the row shows the converting image and the status line says what it waits for. Raises
 // EConvertError for a cursor that is not a number, and the runner's busy error when
 // no encoder is free (a stopped one still finishing): the row then waits for its end.
+// "Existing output files", read at each start: with Skip, a row whose output name
+// already holds a whole output (IsWholeOutput) runs no encoder and ends converted, at
+// "100%", its hint "Skipped: NAME already exists", the file untouched; with Keep both,
+// the output takes a name no file has (OutputFileName) and never replaces one.
 void StartJob(BatchControls& controls);
 
 // The encoder's end: judges the run (JudgeJob), renames its file over the final name

@@ -3,6 +3,8 @@
 // the parameter database's query and the desktop's login manager. The batch keeps no
 // state of its own; everything that outlives one event lives here.
 
+#include "parameters/ExistingOutputs.h"
+
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -52,6 +54,9 @@ struct BatchControls {
     // channels, sampling frequency.
     std::array<ISelector*, 5> video;
     std::array<ISelector*, 4> audio;
+    // "Existing output files" as the user set it, read at each row's start; unset means
+    // Replace.
+    std::function<ExistingOutputs()> existingOutputs;
 
     IButton& AddButton() const { return *editingButtons[0]; }
 };

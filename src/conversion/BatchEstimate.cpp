@@ -49,12 +49,21 @@ void BatchEstimate::RowEnded(long long rowSeconds, bool failed)
     filesFailed_ += failed ? 1 : 0;
 }
 
+void BatchEstimate::RowSkipped(long long rowSeconds)
+{
+    totalSeconds_ = std::max(totalSeconds_ - std::max(rowSeconds, 0LL), 0LL);
+    filesDone_ = std::min(filesDone_ + 1, files_);
+    ++filesSkipped_;
+}
+
 std::string BatchEstimate::Summary() const
 {
-    const int converted = filesDone_ - filesFailed_;
+    const int converted = std::max(filesDone_ - filesFailed_ - filesSkipped_, 0);
     std::string text = std::to_string(converted) + (converted == 1 ? " file" : " files") + " converted";
     if (filesFailed_ > 0)
         text += ", " + std::to_string(filesFailed_) + " failed";
+    if (filesSkipped_ > 0)
+        text += ", " + std::to_string(filesSkipped_) + " skipped";
     return text;
 }
 

@@ -26,6 +26,9 @@ public:
     void SetPaused(Clock::time_point now, bool paused);
     // A row has ended (converted, or failed): its seconds count as done.
     void RowEnded(long long rowSeconds, bool failed);
+    // A row was skipped (its whole output was there): it counts as a file done, and its
+    // seconds leave the batch, whose pace is of the rows converted.
+    void RowSkipped(long long rowSeconds);
     // The time now, and the seconds converted so far by the rows still running.
     void Update(Clock::time_point now, long long runningSeconds);
     void Stop() { running_ = false; }
@@ -34,7 +37,7 @@ public:
     int Percent() const;
     int FilesDone() const { return filesDone_; }
     int FilesFailed() const { return filesFailed_; }
-    // "57 files converted, 3 failed": how a finished batch went.
+    // "57 files converted, 3 failed, 2 skipped": how a finished batch went.
     std::string Summary() const;
     // The time left, once known.
     std::optional<std::chrono::seconds> Left() const
@@ -61,6 +64,7 @@ private:
     int files_ = 0;
     int filesDone_ = 0;
     int filesFailed_ = 0;
+    int filesSkipped_ = 0;
     std::optional<std::chrono::milliseconds> left_;
 };
 

@@ -126,6 +126,12 @@ std::string UniqueOutputName(
 
 std::string OutputFileName(BatchControls& controls, int row)
 {
+    return OutputFileName(
+        controls, row, controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace);
+}
+
+std::string OutputFileName(BatchControls& controls, int row, ExistingOutputs existing)
+{
     // The name comes from the path, not from the media library: the library reports a
     // name as it shows it (a line break becomes " / ", which would reach into a folder
     // that does not exist) and none at all for a file it cannot open.
@@ -133,9 +139,28 @@ std::string OutputFileName(BatchControls& controls, int row)
     const std::string folder = controls.outputFolder.Text();
     SourceIdentities& sources = controls.encoders.Sources();
     sources.Update(controls.fileList);
-    const auto isSource
-        = [&](const std::string& candidate) { return sources.IsSource(folder + "/" + candidate + ".3gp"); };
-    return folder + "/" + UniqueOutputName(controls.fileList, row, name, OutputNameLimit(folder), isSource) + ".3gp";
+    const auto path = [&](const std::string& candidate) { return folder + "/" + candidate + ".3gp"; };
+    const auto isSource = [&](const std::string& candidate) { return sources.IsSource(path(candidate)); };
+    const std::size_t limit = OutputNameLimit(folder);
+    const std::string given = UniqueOutputName(controls.fileList, row, name, limit, isSource);
+    if (existing != ExistingOutputs::KeepBoth)
+        return path(given);
+    // The names other jobs write to are not on the disk until their ends.
+    std::unordered_set<std::string> pending;
+    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot)
+        if (const ConversionJob& job = controls.encoders.Job(slot); job.output)
+            pending.insert(job.output->FinalPath());
+    const auto inUse = [&](const std::string& candidate) {
+        struct stat status { };
+        return isSource(candidate) || pending.count(path(candidate)) > 0
+            || ::lstat(path(candidate).c_str(), &status) == 0;
+    };
+    if (!inUse(given))
+        return path(given);
+    const std::string fitted = FitName(name, limit);
+    for (int n = 2;; ++n)
+        if (const std::string numbered = fitted + " (" + std::to_string(n) + ")"; !inUse(numbered))
+            return path(numbered);
 }
 
 std::vector<std::string> BuildCommandLine(BatchControls& controls)

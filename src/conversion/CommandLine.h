@@ -3,6 +3,8 @@
 // file it writes. Everything is read afresh for every job, so a choice changed during a
 // batch applies from the next job on. UI thread.
 
+#include "parameters/ExistingOutputs.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,8 +44,12 @@ long long PlayingMilliseconds(const std::string& path);
 // (its own or another's, however spelled or linked), the row gets "name (2)",
 // "name (3)", ... with the lowest number that is neither, so no job overwrites another's
 // result or a file still to be converted. Names longer than the folder allows are
-// shortened first (FitName).
+// shortened first (FitName). With "Keep both" (`existing`), a name that a file (of any
+// kind) already has, or that a running job of the batch writes to, is not given either:
+// the row then gets the output name with the lowest free number, "name (2)" and up.
+// The two-argument form takes the choice from the controls.
 std::string OutputFileName(BatchControls& controls, int row);
+std::string OutputFileName(BatchControls& controls, int row, ExistingOutputs existing);
 
 // `name` shortened in its middle, at character boundaries, to at most `limit` bytes;
 // unchanged when it fits. Output names are cut so that the name with a number suffix,

@@ -47,6 +47,12 @@ struct ConversionJob {
     // Nothing can be written to the output folder (the disk or the quota is full, the
     // folder is gone or read-only): every later row would fail the same way.
     bool outputBlocked = false;
+    // "Skip": the whole output already under the row's name, kept instead of running the
+    // encoder; empty when the encoder ran.
+    std::string skippedOutput;
+    // "Keep both": the output never replaces a file; when one appeared under its name
+    // while it was written, it takes the next free name then.
+    bool keepBoth = false;
 };
 
 } // namespace ondrevo

@@ -35,6 +35,12 @@ JobOutcome JudgeJob(
 {
     JobOutcome outcome;
     outcome.stopBatch = job.outputBlocked && !WasStopped(job.life);
+    if (!job.skippedOutput.empty()) {
+        const std::size_t slash = job.skippedOutput.rfind('/');
+        outcome.reason
+            = "Skipped: " + job.skippedOutput.substr(slash == std::string::npos ? 0 : slash + 1) + " already exists";
+        return outcome;
+    }
     if (!job.output) {
         // Nothing ran: the output would replace the source, or could not be created.
         outcome.failed = true;

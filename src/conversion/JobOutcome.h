@@ -20,6 +20,8 @@ struct JobOutcome {
 
 // `exitCode` as the runner reports it; `outputMilliseconds` the written file's playing
 // time (0 when unknown or not measured); `outputBytes` its size.
+//   - A row skipped because a whole output was there is neither kept nor failed; its
+//     reason names that file.
 //   - A stopped run keeps a playable part (exit 0, or 255 after SIGTERM, which the
 //     encoder also finalises on) unless a write failed.
 //   - Otherwise only a run that ended with 0, wrote without error, wrote something and,

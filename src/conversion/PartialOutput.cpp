@@ -89,6 +89,24 @@ void PartialOutput::Commit()
     lock_.Reset();
 }
 
+void PartialOutput::CommitWithoutReplacing()
+{
+    if (done_)
+        return;
+    if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath_.c_str(), RENAME_NOREPLACE) != 0) {
+        const int error = errno;
+        if (error != EINVAL && error != ENOSYS)
+            throw EOSError::FromErrno(error);
+        // A file system that cannot rename without replacing: a hard link fails just as
+        // atomically when the name is taken.
+        if (::link(path_.c_str(), finalPath_.c_str()) != 0)
+            throw EOSError::FromErrno(errno);
+        ::unlink(path_.c_str());
+    }
+    done_ = true;
+    lock_.Reset();
+}
+
 void PartialOutput::MakeDurable(const std::string& path) noexcept
 {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));

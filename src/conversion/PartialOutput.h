@@ -32,6 +32,11 @@ public:
     long long Size() const;
     // Renames the temporary file over the final one, atomically. Raises EOSError.
     void Commit();
+    // The same, but a file already under the final name is never replaced: raises
+    // EOSError with EEXIST instead, and the temporary file stays.
+    void CommitWithoutReplacing();
+    // Makes `finalPath` (in the same folder) the name the file takes when committed.
+    void Retarget(const std::string& finalPath) { finalPath_ = finalPath; }
     // Writes the file at `path` through to the disk, so that a power cut after a rename
     // finds the whole file rather than an empty one. Any thread; errors are left to the
     // rename that follows.

@@ -172,6 +172,10 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     // Choices that cannot be kept bring no further box.
     session.Selector(1).UserPick(1);
     session.window.spinAtOnce.UserSets(2);
+    // "Existing output files" has its entries all the same, and falls back to Replace.
+    EXPECT_EQ(session.window.cmbExisting.ItemCount(), 3);
+    session.window.cmbExisting.UserPick(1);
+    EXPECT_EQ(session.window.cmbExisting.ItemIndex(), 0);
     EXPECT_EQ(reports.messages.size(), 1u) << reports.messages.back();
     session.dataModule.Journal().Flush();
     EXPECT_TRUE(FileBytes(session.programFolder + "/LibFFmpeg.Dat") == bytes);

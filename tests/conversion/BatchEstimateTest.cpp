@@ -12,7 +12,7 @@ using std::chrono::seconds;
 
 struct Step {
     int at; // seconds since the start
-    int endedRowSeconds; // a row of this length ended just now (0: none)
+    int endedRowSeconds; // a row of this length ended just now (0: none; negative: skipped)
     int running; // seconds converted by the rows still running
     int percent;
     int left; // seconds, -1 while not known
@@ -43,14 +43,19 @@ TEST(BatchEstimate, ShareByPlayingTimeAndATimeLeftThatNeverJumpsBackToHours)
             { { 10, 0, 100, 10, 90, nullptr }, { 20, 0, 101, 10, 100, nullptr }, { 50, 0, 102, 10, 130, nullptr } } },
         { "done early", 100, 1, { { 10, 100, 0, 100, 0, "1 of 1 files, about 0 s left" } } },
         { "running past the known length", 100, 1, { { 10, 0, 150, 100, 0, nullptr } } },
+        // A row skipped at once is done, but its 50 s were not converted at any pace.
+        { "a skipped row", 100, 2,
+            { { 0, -50, 0, 0, -1, "1 of 2 files" }, { 10, 0, 25, 50, 10, "1 of 2 files, about 10 s left" } } },
     };
     for (const Case& c : cases) {
         BatchEstimate estimate;
         const auto start = BatchEstimate::Clock::now();
         estimate.Start(start, c.total, c.files);
         for (const Step& step : c.steps) {
-            if (step.endedRowSeconds)
+            if (step.endedRowSeconds > 0)
                 estimate.RowEnded(step.endedRowSeconds, false);
+            else if (step.endedRowSeconds < 0)
+                estimate.RowSkipped(-step.endedRowSeconds);
             estimate.Update(start + seconds(step.at), step.running);
             EXPECT_EQ(estimate.Percent(), step.percent) << c.what << " at " << step.at;
             EXPECT_EQ(estimate.Left() ? estimate.Left()->count() : -1, step.left) << c.what << " at " << step.at;
@@ -64,12 +69,14 @@ TEST(BatchEstimate, ShareByPlayingTimeAndATimeLeftThatNeverJumpsBackToHours)
 TEST(BatchEstimate, TheSummarySaysHowManyWereConvertedAndHowManyFailed)
 {
     BatchEstimate estimate;
-    estimate.Start(BatchEstimate::Clock::now(), 30, 3);
+    estimate.Start(BatchEstimate::Clock::now(), 40, 4);
     estimate.RowEnded(10, false);
     EXPECT_EQ(estimate.Summary(), "1 file converted");
     estimate.RowEnded(10, true);
     estimate.RowEnded(10, false);
     EXPECT_EQ(estimate.Summary(), "2 files converted, 1 failed");
+    estimate.RowSkipped(10);
+    EXPECT_EQ(estimate.Summary(), "2 files converted, 1 failed, 1 skipped");
 }
 
 } // namespace

@@ -146,6 +146,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     runner.SetConsoleOptions(coOwnerData | coRedirect);
     handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
     spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
+    cmbExisting.OnChange = [this] { handlers.JvCmbExistingChange(); };
     FFmpegFrm = this;
 }
 

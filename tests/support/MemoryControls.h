@@ -254,6 +254,7 @@ public:
     EncoderPool& Encoders() override { return encoders; }
     BatchModel& Batch() override { return batch; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
+    ISelector& JvCmbExisting() override { return cmbExisting; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -283,6 +284,7 @@ public:
     EncoderPool encoders;
     BatchModel batch;
     MemoryNumberEdit spinAtOnce;
+    MemorySelector cmbExisting { 0 };
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

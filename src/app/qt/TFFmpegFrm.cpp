@@ -3,6 +3,7 @@
 #include "app/qt/EtchedGroupBox.h"
 #include "app/qt/FlatTreeAccessible.h"
 #include "app/qt/QtCheckBox.h"
+#include "app/qt/QtChoice.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
 #include "app/qt/QtFileList.h"
@@ -377,19 +378,30 @@ void TFFmpegFrm::BuildPageControl()
     other->setObjectName("TabSheet3");
     jvCheckBox_ = new QtCheckBox("Shut down the computer after the conversion is completed", other);
     jvCheckBox_->setObjectName("JvCheckBox");
-    jvCheckBox_->move(10, 20);
+    // Two rows within the page's 63 pixels: the second one used to be cut off at the bottom.
+    jvCheckBox_->move(10, 8);
     jvCheckBox_->adjustSize();
     auto* atOnceLabel = new QLabel("Files converted at once:", other);
-    atOnceLabel->move(12, 52);
+    atOnceLabel->move(12, 38);
     atOnceLabel->adjustSize();
     jvSpinAtOnce_ = new QtNumberEdit(other);
     jvSpinAtOnce_->setObjectName("JvSpinAtOnce");
     jvSpinAtOnce_->setAccessibleName("Files converted at once");
     jvSpinAtOnce_->setRange(1, 1);
     atOnceLabel->setBuddy(jvSpinAtOnce_);
-    jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 48);
+    jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 34);
     jvSpinAtOnce_->setFixedWidth(60);
     jvSpinAtOnce_->OnChange = [this] { Route("JvSpinAtOnceChange", [this] { handlers_.JvSpinAtOnceChange(); }); };
+    auto* existingLabel = new QLabel("Existing output files:", other);
+    existingLabel->move(jvSpinAtOnce_->x() + jvSpinAtOnce_->width() + 32, atOnceLabel->y());
+    existingLabel->adjustSize();
+    jvCmbExisting_ = new QtChoice(other);
+    jvCmbExisting_->setObjectName("JvCmbExisting");
+    jvCmbExisting_->setAccessibleName("Existing output files");
+    existingLabel->setBuddy(jvCmbExisting_);
+    jvCmbExisting_->move(existingLabel->x() + existingLabel->width() + 8, jvSpinAtOnce_->y());
+    jvCmbExisting_->setFixedWidth(100);
+    jvCmbExisting_->OnChange = [this] { Route("JvCmbExistingChange", [this] { handlers_.JvCmbExistingChange(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -510,6 +522,11 @@ void TFFmpegFrm::NotifyIfAway(const std::string& text)
 INumberEdit& TFFmpegFrm::JvSpinAtOnce()
 {
     return *jvSpinAtOnce_;
+}
+
+ISelector& TFFmpegFrm::JvCmbExisting()
+{
+    return *jvCmbExisting_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -37,6 +37,7 @@ class QToolButton;
 namespace ondrevo {
 
 class QtCheckBox;
+class QtChoice;
 class QtDetailsPanel;
 class QtEdit;
 class QtFileList;
@@ -71,6 +72,7 @@ public:
     EncoderPool& Encoders() override { return encoders_; }
     BatchModel& Batch() override { return batch_; }
     INumberEdit& JvSpinAtOnce() override;
+    ISelector& JvCmbExisting() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -174,6 +176,7 @@ private:
     std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
     QtNumberEdit* jvSpinAtOnce_ = nullptr;
+    QtChoice* jvCmbExisting_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;

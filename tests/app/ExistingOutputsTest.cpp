@@ -1,0 +1,197 @@
+// "Existing output files": Replace, Skip and Keep both over one list whose output folder
+// already holds a whole earlier output, a cut one, an unreadable one and none, two files
+// at once where the machine allows; and the choice as LibFFmpeg.Dat keeps it.
+
+#include "app/ConversionTestSupport.h"
+#include "conversion/Batch.h"
+#include "support/Command.h"
+#include "support/DatabaseFiles.h"
+#include "support/MemoryControls.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace ondrevo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a file was: its bytes, modification time and inode.
+struct FileState {
+    std::string bytes;
+    timespec mtime {};
+    ino_t inode = 0;
+    bool operator==(const FileState& other) const
+    {
+        return bytes == other.bytes && mtime.tv_sec == other.mtime.tv_sec && mtime.tv_nsec == other.mtime.tv_nsec
+            && inode == other.inode;
+    }
+};
+
+FileState StateOf(const std::string& path)
+{
+    struct stat status { };
+    if (::stat(path.c_str(), &status) != 0)
+        return {};
+    return { FileBytes(path), status.st_mtim, status.st_ino };
+}
+
+// A 3GP made otherwise than the program would make it, dated two days back; its state.
+FileState EarlierOutput(const std::string& path, double seconds)
+{
+    GenerateClip(path, seconds, true, true, "-c:v mpeg4 -c:a aac -f 3gp");
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(48));
+    return StateOf(path);
+}
+
+std::vector<std::string> Names(std::initializer_list<const char*> names)
+{
+    return { names.begin(), names.end() };
+}
+
+struct Round {
+    int choice; // the selector's position: Replace, Skip, Keep both
+    const char* stored; // the word LibFFmpeg.Dat keeps
+    bool convertTwice; // Convert again after the first batch
+    std::vector<std::string> names; // the output folder afterwards
+    std::vector<std::string> untouched; // earlier files that must stay byte for byte
+    int encoderRuns;
+    const char* summary;
+};
+
+TEST(ExistingOutputs, ReplaceSkipAndKeepBothOverWholeCutUnreadableAndMissingOutputs)
+{
+    const Round rounds[] = {
+        { 0, "replace", false, Names({ "cut.3gp", "fresh.3gp", "garbage.3gp", "whole (2).3gp", "whole.3gp" }), {}, 5,
+            "5 files converted" },
+        // Only the whole earlier output is kept; the encoder does not run for it.
+        { 1, "skip", false, Names({ "cut.3gp", "fresh.3gp", "garbage.3gp", "whole (2).3gp", "whole.3gp" }),
+            Names({ "whole.3gp" }), 4, "4 files converted, 1 skipped" },
+        // The two "whole" rows run side by side and must not take one name; a second
+        // Convert numbers on.
+        { 2, "keep both", true,
+            Names({ "cut (2).3gp", "cut (3).3gp", "cut.3gp", "fresh (2).3gp", "fresh.3gp", "garbage (2).3gp",
+                "garbage (3).3gp", "garbage.3gp", "whole (2).3gp", "whole (3).3gp", "whole (4).3gp", "whole (5).3gp",
+                "whole.3gp" }),
+            Names({ "cut.3gp", "garbage.3gp", "whole.3gp" }), 10, "5 files converted" },
+    };
+    for (const Round& round : rounds) {
+        SCOPED_TRACE(round.stored);
+        TempDir dir;
+        ErrorReports reports;
+        ConversionSession session(dir);
+        MemoryMainWindow& window = session.window;
+        // Counts the encoder's runs.
+        WriteScript(session.programFolder + "/bin/ffmpeg",
+            "echo run >> " + ShellQuote(dir.File("runs")) + "; exec " ONDREVO_FFMPEG " \"$@\"");
+        for (const char* name : { "whole.mp4", "again/whole.mp4", "cut.mp4", "garbage.mp4", "fresh.mp4" })
+            session.Add(session.Clip(name, 3));
+        std::vector<FileState> before { EarlierOutput(session.Output("whole.3gp"), 3),
+            EarlierOutput(session.Output("cut.3gp"), 2.1) };
+        std::ofstream(session.Output("garbage.3gp")) << std::string(20000, 'g');
+        before.push_back(StateOf(session.Output("garbage.3gp")));
+
+        window.spinAtOnce.UserSets(2);
+        window.cmbExisting.UserPick(round.choice);
+        EXPECT_EQ(QueryValue(session.programFolder + "/LibFFmpeg.Dat", "select existing_mode from convert_existing"),
+            round.stored);
+        window.batchDisplay.away = true;
+        for (int pass = 0; pass < (round.convertTwice ? 2 : 1); ++pass) {
+            session.Convert();
+            ASSERT_TRUE(session.WaitUntilIdle());
+        }
+
+        EXPECT_EQ(FolderNames(session.outputFolder), round.names);
+        for (const std::string& name : Names({ "whole.3gp", "cut.3gp", "garbage.3gp" })) {
+            const bool keep = std::count(round.untouched.begin(), round.untouched.end(), name) > 0;
+            const FileState now = StateOf(session.Output(name));
+            const std::size_t at = name[0] == 'w' ? 0 : name[0] == 'c' ? 1 : 2;
+            EXPECT_EQ(now == before[at], keep) << name;
+            if (!keep) {
+                EXPECT_NEAR(ProbeDuration(session.Output(name)), 3.0, 0.3) << name;
+            }
+        }
+        const std::string runs = FileBytes(dir.File("runs"));
+        EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), round.encoderRuns);
+        for (int row = 0; row < 5; ++row)
+            EXPECT_EQ(session.Image(row), batch::kEndedImage) << row;
+        EXPECT_EQ(session.Hint(0), round.choice == 1 ? "Skipped: whole.3gp already exists" : "");
+        if (round.choice == 1) {
+            EXPECT_EQ(session.Percent(0), "100%");
+        }
+        ASSERT_FALSE(window.batchDisplay.notifications.empty());
+        EXPECT_EQ(window.batchDisplay.notifications.back(), round.summary);
+        EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+    }
+}
+
+// The choice is read as each row starts: picked while the first row converts, it applies
+// from the second on.
+TEST(ExistingOutputs, AChangeDuringABatchAppliesFromTheNextRowOn)
+{
+    TempDir dir;
+    ErrorReports reports;
+    ConversionSession session(dir);
+    session.Add(session.Clip("one.mp4", 3));
+    session.Add(session.Clip("two.mp4", 3));
+    const FileState one = EarlierOutput(session.Output("one.3gp"), 3);
+    const FileState two = EarlierOutput(session.Output("two.3gp"), 3);
+    session.Convert();
+    session.window.cmbExisting.UserPick(1);
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_FALSE(StateOf(session.Output("one.3gp")) == one);
+    EXPECT_TRUE(StateOf(session.Output("two.3gp")) == two);
+    EXPECT_EQ(session.Hint(0), "");
+    EXPECT_EQ(session.Hint(1), "Skipped: two.3gp already exists");
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+// Keep both: a file that another program puts under the output's name while the encoder
+// writes is not replaced either; the output takes the next number.
+TEST(ExistingOutputs, KeepBothDoesNotReplaceAFileThatAppearsWhileTheEncoderWrites)
+{
+    TempDir dir;
+    ErrorReports reports;
+    ConversionSession session(dir);
+    session.Add(session.Clip("clip.mp4", 3));
+    session.window.cmbExisting.UserPick(2);
+    session.Convert();
+    std::ofstream(session.Output("clip.3gp")) << "another program's file";
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_TRUE(FileBytes(session.Output("clip.3gp")) == "another program's file");
+    EXPECT_NEAR(ProbeDuration(session.Output("clip (2).3gp")), 3.0, 0.3);
+    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+// An older LibFFmpeg.Dat has no table for the choice: it means Replace until a pick
+// makes it. The next start shows what was picked; a word the program does not know
+// reads as Replace.
+TEST(ExistingOutputs, TheChoiceIsKeptInATableOfItsOwnMadeWhenFirstPicked)
+{
+    TempDir dir;
+    ErrorReports reports;
+    const std::string db = (dir.Path() / "program" / "LibFFmpeg.Dat").string();
+    const std::string tables = "select count(*) from sqlite_master where name = 'convert_existing'";
+    {
+        ConversionSession session(dir);
+        EXPECT_EQ(QueryValue(db, tables), "0");
+        EXPECT_EQ(session.window.cmbExisting.Items(), Names({ "Replace", "Skip", "Keep both" }));
+        EXPECT_EQ(session.window.cmbExisting.ItemIndex(), 0);
+        session.window.cmbExisting.UserPick(2);
+        EXPECT_EQ(QueryValue(db, tables), "1");
+    }
+    for (const auto& [stored, shown] : { std::pair { "keep both", 2 }, { "skip", 1 }, { "overwrite", 0 } }) {
+        ExecuteSql(db, std::string("update convert_existing set existing_mode = '") + stored + "'");
+        Session next(db);
+        next.Show();
+        EXPECT_EQ(next.window.cmbExisting.ItemIndex(), shown) << stored;
+    }
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+} // namespace
+} // namespace ondrevo::testing
