@@ -7,7 +7,7 @@ batch only records the argument lists and is not counted.
   at_once_outside.py PROGRAM_FOLDER CLIP_FOLDER WORK_FOLDER ROUNDS
 
 Prints per round and as medians: both wall times and their ratio, the encoders' CPU time
-in each, the program's own CPU time and that of the accessibility bus, and the ratio at
+in each, the program's own CPU time and that of the X server and the buses, and the ratio at
 equal encoder CPU time (this machine's speed drifts between runs). Asserts nothing.
 """
 import glob
@@ -35,14 +35,15 @@ def cpu_of(pid):
 
 
 def bus_pids():
-    """The accessibility bus and registry processes of this session."""
+    """The X server, the session and accessibility buses and the registry: the CPU they
+    spend on the window's drawing and events is taken from the encoders too."""
     found = []
     for path in glob.glob("/proc/[0-9]*/comm"):
         try:
             name = open(path).read().strip()
         except OSError:
             continue
-        if name.startswith("at-spi") or name == "dbus-daemon":
+        if name.startswith("at-spi") or name in ("dbus-daemon", "Xvfb"):
             found.append(int(path.split("/")[2]))
     return found
 
@@ -184,13 +185,13 @@ def measure(folder, clips, work, rounds):
         rows.append((ratio, equal, ours, theirs, unsynced, syncs))
         log("round %d (%s): window %.2f s, xargs %.2f s, ratio %.3f (at equal encoder CPU %.3f), "
             "without writes through %.3f; encoders' CPU %.1f s against %.1f s; the window's own CPU %.2f s, "
-            "the accessibility bus %.2f s; writes through: outputs %d in %.0f ms, settings file and journal "
+            "the X server and buses %.2f s; writes through: outputs %d in %.0f ms, settings file and journal "
             "%d in %.0f ms"
             % (r + 1, " then ".join(order), ours[0], theirs[0], ratio, equal, unsynced, ours[1], theirs[1], ours[2],
                ours[3], syncs["outputs"][0], syncs["outputs"][1], syncs["settings file and journal"][0],
                syncs["settings file and journal"][1]))
     log("median over %d rounds: ratio %.3f (%.3f to %.3f), at equal encoder CPU %.3f, without writes through "
-        "%.3f; own CPU %.2f s, bus %.2f s; writes through per batch: outputs %.0f ms, settings file and journal "
+        "%.3f; own CPU %.2f s, X server and buses %.2f s; writes through per batch: outputs %.0f ms, settings file and journal "
         "%.0f ms"
         % (rounds, statistics.median(r[0] for r in rows), min(r[0] for r in rows), max(r[0] for r in rows),
            statistics.median(r[1] for r in rows), statistics.median(r[4] for r in rows),
