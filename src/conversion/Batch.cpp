@@ -296,7 +296,7 @@ bool IsUsableOutputFolder(const std::string& folder)
 }
 
 // Begins a batch over `rows`, in this order.
-void StartBatch(BatchControls& controls, const std::vector<int>& rows)
+void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope scope)
 {
     if (rows.empty() || controls.model.Running())
         return;
@@ -313,7 +313,7 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows)
     PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
     // The sources are looked up afresh: files may have been replaced since the last batch.
     controls.encoders.Sources().Forget();
-    controls.model.StartRun(rows);
+    controls.model.StartRun(rows, scope);
     controls.encoders.Estimate().Start(
         BatchEstimate::Clock::now(), controls.model.RunMilliseconds() / 1000, controls.model.RunRows());
     controls.batchDisplay.Show(0, controls.encoders.Estimate().Text());
@@ -368,7 +368,7 @@ void ConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>
 {
     if (!controls.AddButton().Enabled())
         return;
-    StartBatch(controls, controls.model.RowsOf(scope, selected));
+    StartBatch(controls, controls.model.RowsOf(scope, selected), scope);
 }
 
 bool CanConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
@@ -425,8 +425,10 @@ void StartJob(BatchControls& controls)
         return;
     }
     // A whole earlier output is kept as it is; its end comes on the loop like an
-    // encoder's, so the batch goes on from there.
-    if (existing == ExistingOutputs::Skip && IsWholeOutput(output, sourceMilliseconds)) {
+    // encoder's, so the batch goes on from there. A row the user chose to convert again
+    // is converted.
+    if (existing == ExistingOutputs::Skip && !controls.model.Row(row).again
+        && IsWholeOutput(output, sourceMilliseconds)) {
         job.skippedOutput = output;
         controls.fileList.SetSubItem(row, kPercentCell, "100%");
         controls.encoders.Move(*slot, JobEvent::Refuse);

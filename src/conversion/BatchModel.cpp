@@ -108,15 +108,18 @@ std::vector<int> BatchModel::RowsOf(RunScope scope, const std::vector<int>& sele
     return rows;
 }
 
-void BatchModel::StartRun(const std::vector<int>& rows)
+void BatchModel::StartRun(const std::vector<int>& rows, RunScope scope)
 {
+    for (BatchRow& row : rows_)
+        row.again = false;
     running_ = true;
     paused_ = false;
     queue_.clear();
     runRows_ = 0;
     runMilliseconds_ = 0;
     for (int index : rows) {
-        const BatchRow& row = Row(index);
+        BatchRow& row = rows_.at(static_cast<std::size_t>(index));
+        row.again = scope == RunScope::Selected;
         queue_.push_back(row.id);
         ++runRows_;
         runMilliseconds_ += row.playingMilliseconds;

@@ -32,6 +32,9 @@ struct BatchRow {
     long long playingMilliseconds = 0;
     RowPhase phase = RowPhase::Waiting;
     std::string reason; // why it failed, or what else the user should know of it
+    // Chosen with "Convert this row again" for the running batch: converted whatever
+    // output is already there, since the user asked for it once more.
+    bool again = false;
 };
 
 // The rows a run converts.
@@ -60,8 +63,9 @@ public:
     // The rows a run of `scope` would convert, in list order; `selected` for Selected.
     std::vector<int> RowsOf(RunScope scope, const std::vector<int>& selected = {}) const;
 
-    // A batch over `rows` (in this order) begins; none of them has started.
-    void StartRun(const std::vector<int>& rows);
+    // A batch over `rows` (in this order) begins; none of them has started. Rows of a
+    // Selected run are marked `again`.
+    void StartRun(const std::vector<int>& rows, RunScope scope = RunScope::Whole);
     // The batch ends, or is stopped: rows not started keep their phase.
     void EndRun();
     bool Running() const { return running_; }

@@ -129,7 +129,7 @@ TEST(ExistingOutputs, ReplaceSkipAndKeepBothOverWholeCutUnreadableAndMissingOutp
 }
 
 // The choice is read as each row starts: picked while the first row converts, it applies
-// from the second on.
+// from the second on. A row chosen to convert again is converted whatever is there.
 TEST(ExistingOutputs, AChangeDuringABatchAppliesFromTheNextRowOn)
 {
     TempDir dir;
@@ -146,6 +146,12 @@ TEST(ExistingOutputs, AChangeDuringABatchAppliesFromTheNextRowOn)
     EXPECT_TRUE(StateOf(session.Output("two.3gp")) == two);
     EXPECT_EQ(session.Hint(0), "");
     EXPECT_EQ(session.Hint(1), "Skipped: two.3gp already exists");
+    // "Convert this row again" is asked for: the skipped row converts.
+    session.window.fileList.selected = 1;
+    session.Event([](TFFmpegFrmHandlers& h) { h.FileListViewConvertRows(RunScope::Selected); });
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_FALSE(StateOf(session.Output("two.3gp")) == two);
+    EXPECT_EQ(session.Hint(1), "");
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
