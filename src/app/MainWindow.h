@@ -46,6 +46,8 @@ public:
     virtual FileAdder& Adder() = 0;
     // "Files converted at once" on the Other Settings page.
     virtual INumberEdit& JvSpinAtOnce() = 0;
+    // "Keep the source's date" on the Other Settings page.
+    virtual ICheckBox& JvCheckKeepDate() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

@@ -188,6 +188,11 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
     TFFmpegFunc().SaveFilesAtOnce();
 }
 
+void TFFmpegFrmHandlers::JvCheckKeepDateChange()
+{
+    TFFmpegFunc().SaveKeepSourceDate();
+}
+
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
     TFFmpegFunc func;

@@ -83,6 +83,7 @@ public:
     void EncoderRead(std::size_t slot, const std::string& line);
     void EncoderTerminate(std::size_t slot, std::uint32_t exitCode);
     void JvSpinAtOnceChange();
+    void JvCheckKeepDateChange();
     void JvTimerTimer();
 
     void JvTrayIconClick(TMouseButton button);

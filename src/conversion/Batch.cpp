@@ -12,6 +12,7 @@
 #include "conversion/JobOutcome.h"
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
+#include "conversion/SourceDate.h"
 #include "media/FileList.h"
 #include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
@@ -139,6 +140,9 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
         outcome = JudgeJob(job, exitCode, milliseconds, bytes);
     }
     if (job.output && outcome.keep) {
+        // Before the rename, so that the file appears under its name with its date.
+        if (job.keepSourceDate)
+            source_date::CopyModificationTime(job.source, job.output->Path());
         try {
             job.output->Commit();
         } catch (const EOSError& e) {
@@ -350,6 +354,7 @@ void StartJob(BatchControls& controls)
     job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
     job.sourceBytes = FileBytes(source);
+    job.keepSourceDate = controls.keepSourceDate && controls.keepSourceDate();
     const std::string output = command_line::OutputFileName(controls, row);
     // The encoder, told to overwrite, would destroy the file it is reading; reading a
     // named pipe or a device, it would wait or read for ever, holding the batch.

@@ -52,6 +52,8 @@ struct BatchControls {
     // channels, sampling frequency.
     std::array<ISelector*, 5> video;
     std::array<ISelector*, 4> audio;
+    // "Keep the source's date" as the user set it; unset means unticked.
+    std::function<bool()> keepSourceDate;
 
     IButton& AddButton() const { return *editingButtons[0]; }
 };

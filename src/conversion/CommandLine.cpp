@@ -164,6 +164,9 @@ std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::st
         addFragment(fragment);
     for (const ISelector* selector : controls.audio)
         addFragment(selectors::Fragment(controls.query, *selector, *controls.audio[0]));
+    // The encoder drops the source's creation time unless told to copy the metadata.
+    if (controls.keepSourceDate && controls.keepSourceDate())
+        arguments.insert(arguments.end(), { "-map_metadata", "0" });
     arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });
     return arguments;
 }

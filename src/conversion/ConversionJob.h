@@ -47,6 +47,9 @@ struct ConversionJob {
     // Nothing can be written to the output folder (the disk or the quota is full, the
     // folder is gone or read-only): every later row would fail the same way.
     bool outputBlocked = false;
+    // "Keep the source's date" was ticked when the job started: the kept file takes the
+    // source's modification time.
+    bool keepSourceDate = false;
 };
 
 } // namespace ondrevo

@@ -139,7 +139,7 @@ TEST_F(PictureShape, FitAndFillKeepTheShapeTheSourceIsShownIn)
 
 // The video arguments of the command line for the current choices, from "-c:v" to the
 // audio codec's.
-std::vector<std::string> VideoArguments(Session& session)
+std::vector<std::string> VideoArguments()
 {
     std::vector<std::string> line = TFFmpegFunc().BuildCommandLine();
     const auto first = std::find(line.begin(), line.end(), "-c:v");
@@ -194,7 +194,7 @@ TEST_F(PictureShape, EveryRatioGivesItsOwnArgumentsAndTheOlderOnesAreUnchanged)
             expected[7] = "352x288";
         if (row.size == 4)
             expected[7] = "1408x1152";
-        EXPECT_EQ(VideoArguments(session), expected) << row.ratio << " " << row.size;
+        EXPECT_EQ(VideoArguments(), expected) << row.ratio << " " << row.size;
     }
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }

@@ -146,6 +146,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     runner.SetConsoleOptions(coOwnerData | coRedirect);
     handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
     spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
+    keepDate.OnChange = [this] { handlers.JvCheckKeepDateChange(); };
     FFmpegFrm = this;
 }
 

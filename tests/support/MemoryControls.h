@@ -109,7 +109,16 @@ public:
 class MemoryCheckBox : public ICheckBox {
 public:
     bool Checked() const override { return checked; }
+    void SetChecked(bool value) override { checked = value; }
+    // What a user does: a click, which fires OnChange.
+    void UserClick()
+    {
+        checked = !checked;
+        if (OnChange)
+            OnChange();
+    }
     bool checked = false;
+    std::function<void()> OnChange;
 };
 
 class MemoryNumberEdit : public INumberEdit {
@@ -254,6 +263,7 @@ public:
     EncoderPool& Encoders() override { return encoders; }
     BatchModel& Batch() override { return batch; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
+    ICheckBox& JvCheckKeepDate() override { return keepDate; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -283,6 +293,7 @@ public:
     EncoderPool encoders;
     BatchModel batch;
     MemoryNumberEdit spinAtOnce;
+    MemoryCheckBox keepDate;
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

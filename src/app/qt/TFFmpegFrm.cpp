@@ -390,6 +390,13 @@ void TFFmpegFrm::BuildPageControl()
     jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 48);
     jvSpinAtOnce_->setFixedWidth(60);
     jvSpinAtOnce_->OnChange = [this] { Route("JvSpinAtOnceChange", [this] { handlers_.JvSpinAtOnceChange(); }); };
+    jvCheckKeepDate_ = new QtCheckBox("Keep the source's date", other);
+    jvCheckKeepDate_->setObjectName("JvCheckKeepDate");
+    jvCheckKeepDate_->setToolTip("Converted files get the date and time of their source files");
+    jvCheckKeepDate_->move(10, 84);
+    jvCheckKeepDate_->adjustSize();
+    jvCheckKeepDate_->OnChange
+        = [this] { Route("JvCheckKeepDateChange", [this] { handlers_.JvCheckKeepDateChange(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -510,6 +517,11 @@ void TFFmpegFrm::NotifyIfAway(const std::string& text)
 INumberEdit& TFFmpegFrm::JvSpinAtOnce()
 {
     return *jvSpinAtOnce_;
+}
+
+ICheckBox& TFFmpegFrm::JvCheckKeepDate()
+{
+    return *jvCheckKeepDate_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -71,6 +71,7 @@ public:
     EncoderPool& Encoders() override { return encoders_; }
     BatchModel& Batch() override { return batch_; }
     INumberEdit& JvSpinAtOnce() override;
+    ICheckBox& JvCheckKeepDate() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -174,6 +175,7 @@ private:
     std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
     QtNumberEdit* jvSpinAtOnce_ = nullptr;
+    QtCheckBox* jvCheckKeepDate_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;
