@@ -50,6 +50,9 @@ struct ConversionJob {
     // "Keep the source's date" was ticked when the job started: the kept file takes the
     // source's modification time.
     bool keepSourceDate = false;
+    // The encoder program cannot convert with the current choices (EncoderCheck): every
+    // later row would fail the same way.
+    bool encoderUnfit = false;
 };
 
 } // namespace ondrevo
