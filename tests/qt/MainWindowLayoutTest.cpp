@@ -212,12 +212,14 @@ TEST_F(MainWindowLayout, ThreePagesWithImagesLabelledSelectorsAndTheShutdownBox)
     EXPECT_FALSE(window->JvCheckBox().Checked());
     EXPECT_TRUE(pages->widget(2)->rect().contains(shutdown->geometry()));
 
-    // "Keep the source's date": below the others, unticked from a database without its
-    // table; a click is routed and stored, a state set by the program is not.
+    // "Keep the source's date": within the page as it is shown (a page not shown yet has
+    // no size of its own), unticked from a database without its table; a click is routed
+    // and stored, a state set by the program is not.
     auto* keepDate = Find<QCheckBox>("JvCheckKeepDate");
     EXPECT_EQ(keepDate->parentWidget(), pages->widget(2));
     EXPECT_EQ(keepDate->text(), "Keep the source's date");
-    EXPECT_TRUE(pages->widget(2)->rect().contains(keepDate->geometry()));
+    EXPECT_TRUE(pages->currentWidget()->rect().contains(keepDate->geometry()))
+        << keepDate->geometry().right() << "," << keepDate->geometry().bottom();
     for (const QWidget* other : pages->widget(2)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (other != keepDate)
             EXPECT_FALSE(other->geometry().intersects(keepDate->geometry())) << other->objectName().toStdString();

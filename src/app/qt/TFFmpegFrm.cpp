@@ -393,7 +393,7 @@ void TFFmpegFrm::BuildPageControl()
     jvCheckKeepDate_ = new QtCheckBox("Keep the source's date", other);
     jvCheckKeepDate_->setObjectName("JvCheckKeepDate");
     jvCheckKeepDate_->setToolTip("Converted files get the date and time of their source files");
-    jvCheckKeepDate_->move(10, 84);
+    jvCheckKeepDate_->move(jvCheckBox_->x() + jvCheckBox_->width() + 30, jvCheckBox_->y());
     jvCheckKeepDate_->adjustSize();
     jvCheckKeepDate_->OnChange
         = [this] { Route("JvCheckKeepDateChange", [this] { handlers_.JvCheckKeepDateChange(); }); };
