@@ -1,5 +1,5 @@
-// Reading what the choices need from their fragments, and what the encoder program has
-// from its list of encoders.
+// Reading what the choices need from their fragments (the encoder's real list is read in
+// the batch's tests).
 
 #include "conversion/EncoderCheck.h"
 
@@ -33,22 +33,6 @@ TEST(EncoderCheck, AFragmentNamesTheEncoderItsLastCodecOptionGives)
     };
     for (const auto& row : rows)
         EXPECT_EQ(NamedEncoder(row.fragment, row.kind), row.encoder) << row.fragment;
-}
-
-TEST(EncoderCheck, TheListTakesTheNamesAfterItsLegend)
-{
-    const std::string listing = "Encoders:\n"
-                                " V..... = Video\n"
-                                " A..... = Audio\n"
-                                " ------\n"
-                                " V....D a64multi             Multicolor charset for Commodore 64 (codec a64_multi)\n"
-                                " V.S... mpeg4                MPEG-4 part 2\n"
-                                "\n"
-                                " A..... aac                  AAC (Advanced Audio Coding)\n";
-    EXPECT_EQ(ListedEncoders(listing), (std::set<std::string> { "a64multi", "mpeg4", "aac" }));
-    // Without its legend's end, a text says nothing about encoders.
-    EXPECT_TRUE(ListedEncoders(" V..... = Video\n V.S... mpeg4 MPEG-4 part 2\n").empty());
-    EXPECT_TRUE(ListedEncoders("").empty());
 }
 
 } // namespace
