@@ -40,8 +40,10 @@ def measure(folder, clips, work):
         d.wait_for_rows(window, count, limit=120)
         started = time.monotonic()
         d.press(window, "Convert")
-        wait_for("the batch to end", lambda: len([1 for line in open(os.path.join(work, "gaps.log"))
-                                                  if line.startswith("end")]) == count
+        log_path = os.path.join(work, "gaps.log")
+        # The first encoder starts once the batch has read the encoder's list.
+        wait_for("the batch to end", lambda: os.path.exists(log_path)
+                 and len([1 for line in open(log_path) if line.startswith("end")]) == count
                  and d.enabled(d.button(window, "Add")), limit=60 + 30 * count, every=0.2)
         log("batch of %d files through the window: %.1f s" % (count, time.monotonic() - started))
         d.press(window, "Quit")

@@ -17,8 +17,10 @@ for i in $(seq -w 1 "$count"); do ln "$work/good.mp4" "$work/clips/clip $i.mp4";
 # ends and what it was given (one argument per line, NUL-free paths).
 real=$(readlink "$work/program/bin/ffmpeg")
 rm "$work/program/bin/ffmpeg"
+# The batch's one look at the encoder's list (before its first job) is not a job.
 cat >"$work/program/bin/ffmpeg" <<WRAP
 #!/bin/sh
+[ "\$*" = "-hide_banner -encoders" ] && exec "$real" "\$@"
 echo "start \$(date +%s.%N)" >>"\${ONDREVO_GAPS_LOG:-$work/gaps.log}"
 printf '%s\n' "\$@" >"$work/args.\$\$"
 "$real" "\$@"

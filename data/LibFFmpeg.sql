@@ -66,12 +66,17 @@ INSERT INTO cmbex_vdofps VALUES
   (8, '29.97 fps', '-r 30000/1001'),
   (9, '30 fps', '-r 30');
 
--- Width ratio (tag 5): Auto keeps the source's picture aspect.
+-- Width ratio (tag 5): Auto keeps the source's picture aspect; the tags only tell the
+-- player. The last two shape the picture itself for the chosen video size, square
+-- pixels: the program fills in {width} and {height} from the size's "-s", and adds these
+-- two to the list of a database made before they existed (same names, same fragments).
 INSERT INTO cmbex_vdoaspect VALUES
   (0, 'Auto', ''),
   (1, '4:3', '-aspect 4:3'),
   (2, '16:9', '-aspect 16:9'),
-  (3, '11:9', '-aspect 11:9');
+  (3, '11:9', '-aspect 11:9'),
+  (4, 'Fit with black bars', '-vf scale=w=''max(2,min({width},round({height}*dar)))'':h=''max(2,min({height},round({width}/dar)))'',setsar=1,pad={width}:{height}:-1:-1'),
+  (5, 'Fill (crop)', '-vf scale=w=''max({width},round({height}*dar))'':h=''max({height},round({width}/dar))'',setsar=1,crop={width}:{height}');
 
 -- Audio codec (tag 6).
 INSERT INTO cmbex_adocodec VALUES

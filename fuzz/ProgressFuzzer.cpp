@@ -116,6 +116,7 @@ struct Nothing : IButton, ICheckBox, ITimer, ITrayIcon, ISleepInhibitor, IDetail
     std::string Caption() const override { return {}; }
     void SetCaption(const std::string&) override { }
     bool Checked() const override { return false; }
+    void SetChecked(bool) override { }
     int ImageIndex() const override { return 15; }
     void SetImageIndex(int) override { }
     void RestoreApplication() override { }

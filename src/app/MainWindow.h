@@ -48,6 +48,8 @@ public:
     virtual INumberEdit& JvSpinAtOnce() = 0;
     // "Existing output files" on the Other Settings page: Replace, Skip, Keep both.
     virtual ISelector& JvCmbExisting() = 0;
+    // "Keep the source's date" on the Other Settings page.
+    virtual ICheckBox& JvCheckKeepDate() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

@@ -193,6 +193,11 @@ void TFFmpegFrmHandlers::JvCmbExistingChange()
     TFFmpegFunc().SaveExistingOutputs();
 }
 
+void TFFmpegFrmHandlers::JvCheckKeepDateChange()
+{
+    TFFmpegFunc().SaveKeepSourceDate();
+}
+
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
     TFFmpegFunc func;

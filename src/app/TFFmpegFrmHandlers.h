@@ -84,6 +84,7 @@ public:
     void EncoderTerminate(std::size_t slot, std::uint32_t exitCode);
     void JvSpinAtOnceChange();
     void JvCmbExistingChange();
+    void JvCheckKeepDateChange();
     void JvTimerTimer();
 
     void JvTrayIconClick(TMouseButton button);

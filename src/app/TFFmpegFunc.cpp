@@ -81,6 +81,7 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , encoders_(window.Encoders())
     , batchDisplay_(window.BatchDisplay())
     , jvSpinAtOnce_(window.JvSpinAtOnce())
+    , jvCheckKeepDate_(window.JvCheckKeepDate())
     , jvTrayIcon_(window.JvTrayIcon())
     , jvTimer_(window.JvTimer())
     , sleepInhibitor_(window.SleepInhibitor())
@@ -118,8 +119,9 @@ void TFFmpegFunc::StopOnClose()
 void TFFmpegFunc::ShowWindowFirstTime()
 {
     std::exception_ptr failure;
-    for (void (TFFmpegFunc::*step)() : { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir,
-             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::LoadExistingOutputs, &TFFmpegFunc::RestoreFileList }) {
+    for (void (TFFmpegFunc::*step)() :
+        { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir, &TFFmpegFunc::LoadFilesAtOnce,
+            &TFFmpegFunc::LoadExistingOutputs, &TFFmpegFunc::LoadKeepSourceDate, &TFFmpegFunc::RestoreFileList }) {
         try {
             (this->*step)();
         } catch (...) {

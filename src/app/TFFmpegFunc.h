@@ -78,6 +78,10 @@ public:
     void SaveExistingOutputs();
     // The choice a row's start uses now.
     ExistingOutputs ExistingOutputsChoice();
+    // "Keep the source's date": shows the stored choice (unticked when none is stored);
+    // saves the user's click (a choice that cannot be stored goes back to the stored one).
+    void LoadKeepSourceDate();
+    void SaveKeepSourceDate();
 
     // Output folder. Loading shows the stored folder, or the default when none is
     // stored or it cannot be read (the error is raised then).
@@ -180,6 +184,7 @@ private:
     EncoderPool& encoders_;
     IBatchDisplay& batchDisplay_;
     INumberEdit& jvSpinAtOnce_;
+    ICheckBox& jvCheckKeepDate_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;

@@ -11,6 +11,7 @@
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
 #include "parameters/FilesAtOnce.h"
+#include "parameters/KeepSourceDate.h"
 
 #include <algorithm>
 
@@ -41,6 +42,7 @@ BatchControls TFFmpegFunc::Batch()
         jvCmbVdo_,
         jvCmbAdo_,
         [this] { return ExistingOutputsChoice(); },
+        [this] { return jvCheckKeepDate_.Checked(); },
     };
 }
 
@@ -105,6 +107,21 @@ void TFFmpegFunc::SaveFilesAtOnce()
         return;
     BatchControls controls = Batch();
     batch::FilesAtOnceChanged(controls);
+}
+
+void TFFmpegFunc::LoadKeepSourceDate()
+{
+    jvCheckKeepDate_.SetChecked(keep_source_date::Read(sqliteQuery_));
+}
+
+void TFFmpegFunc::SaveKeepSourceDate()
+{
+    StoreChoice(
+        [this] {
+            keep_source_date::Save(sqliteQuery_, jvCheckKeepDate_.Checked());
+            return true;
+        },
+        [this] { jvCheckKeepDate_.SetChecked(keep_source_date::Read(sqliteQuery_)); });
 }
 
 int TFFmpegFunc::FilesAtOnce()

@@ -84,6 +84,8 @@ class ICheckBox {
 public:
     virtual ~ICheckBox() = default;
     virtual bool Checked() const = 0;
+    // Setting it from the program raises no change event; only the user's clicks do.
+    virtual void SetChecked(bool checked) = 0;
 };
 
 // An editable drop-down list. Clearing, appending and selecting from the program raise

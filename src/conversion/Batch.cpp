@@ -12,9 +12,11 @@
 #include "conversion/JobOutcome.h"
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
+#include "conversion/SourceDate.h"
 #include "conversion/WholeOutput.h"
 #include "media/FileList.h"
 #include "media/MediaTextRules.h"
+#include "parameters/Selectors.h"
 #include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
 
@@ -81,6 +83,7 @@ void ShowPauseButton(BatchControls& controls, bool enabled, bool paused)
 void EndBatch(BatchControls& controls, bool complete, const std::string& status)
 {
     const std::string summary = controls.encoders.Estimate().Summary();
+    controls.encoders.Refusal().clear();
     controls.model.EndRun();
     ClearBatchProgress(controls);
     if (complete)
@@ -166,6 +169,9 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
         outcome = JudgeJob(job, exitCode, milliseconds, bytes);
     }
     if (job.output && outcome.keep) {
+        // Before the rename, so that the file appears under its name with its date.
+        if (job.keepSourceDate)
+            source_date::CopyModificationTime(job.source, job.output->Path());
         try {
             CommitOutput(controls, job);
         } catch (const EOSError& e) {
@@ -244,6 +250,9 @@ void CarryOn(BatchControls& controls)
     if (!model.Running())
         return;
     while (!model.Paused()) {
+        // An encoder program unfit for the choices fails one row, and the batch ends with it.
+        if (!controls.encoders.Refusal().empty() && controls.encoders.AnyBusy())
+            return;
         const std::optional<int> next = model.NextRow();
         if (!next || !controls.encoders.FreeSlot(FilesAtOnce(controls)))
             break;
@@ -295,6 +304,24 @@ bool IsUsableOutputFolder(const std::string& folder)
     return !folder.empty() && folder.front() == '/';
 }
 
+// Why the encoder program cannot convert with the video and audio codecs chosen now, ""
+// when it can or when the choices cannot be read (the row's start reports that).
+std::string EncoderRefusal(BatchControls& controls)
+{
+    std::vector<EncoderCheck::Need> needs;
+    try {
+        const ISelector& video = *controls.video[0];
+        const ISelector& audio = *controls.audio[0];
+        needs.push_back(
+            { NamedEncoder(selectors::Fragment(controls.query, video, audio), 'v'), "Video Codec", video.Text() });
+        needs.push_back(
+            { NamedEncoder(selectors::Fragment(controls.query, audio, audio), 'a'), "Audio Codec", audio.Text() });
+    } catch (const EUniError&) {
+        return "";
+    }
+    return controls.encoders.Check().Refusal(command_line::EncoderPath(), needs);
+}
+
 // Begins a batch over `rows`, in this order.
 void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope scope)
 {
@@ -317,6 +344,9 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope 
     controls.encoders.Estimate().Start(
         BatchEstimate::Clock::now(), controls.model.RunMilliseconds() / 1000, controls.model.RunRows());
     controls.batchDisplay.Show(0, controls.encoders.Estimate().Text());
+    // Once per batch: an encoder program that lacks what the choices need fails the
+    // first row with the reason, and the batch ends there.
+    controls.encoders.Refusal() = EncoderRefusal(controls);
     CarryOn(controls);
     if (controls.model.Running())
         controls.busyTimer.SetEnabled(true);
@@ -411,6 +441,14 @@ void StartJob(BatchControls& controls)
     job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
     job.sourceBytes = sourceBytes;
+    job.keepSourceDate = controls.keepSourceDate && controls.keepSourceDate();
+    if (!controls.encoders.Refusal().empty()) {
+        job.failureLine = controls.encoders.Refusal();
+        job.encoderUnfit = true;
+        controls.encoders.Move(*slot, JobEvent::Refuse);
+        encoder.PostEnd(1);
+        return;
+    }
     // Read at each start: a change during a batch applies from the next row on.
     const ExistingOutputs existing = controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace;
     const std::string output = command_line::OutputFileName(controls, row, existing);

@@ -57,6 +57,8 @@ struct BatchControls {
     // "Existing output files" as the user set it, read at each row's start; unset means
     // Replace.
     std::function<ExistingOutputs()> existingOutputs;
+    // "Keep the source's date" as the user set it; unset means unticked.
+    std::function<bool()> keepSourceDate;
 
     IButton& AddButton() const { return *editingButtons[0]; }
 };

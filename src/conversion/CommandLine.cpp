@@ -11,7 +11,9 @@
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
 #include "parameters/Selectors.h"
+#include "parameters/WidthRatio.h"
 
+#include <array>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -174,15 +176,22 @@ std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::st
     const int row = StrToInt(controls.cursor.Text());
     const std::string source = controls.fileList.Caption(row);
     arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(source) });
-    const auto addFragment = [&](const ISelector* selector) {
-        for (std::string& argument :
-            EncoderArguments(selectors::Fragment(controls.query, *selector, *controls.audio[0])))
+    const auto addFragment = [&](const std::string& fragment) {
+        for (std::string& argument : EncoderArguments(fragment))
             arguments.push_back(std::move(argument));
     };
-    for (const ISelector* selector : controls.video)
-        addFragment(selector);
+    std::array<std::string, 5> video;
+    for (std::size_t i = 0; i < video.size(); ++i)
+        video[i] = selectors::Fragment(controls.query, *controls.video[i], *controls.audio[0]);
+    // "Fit with black bars" and "Fill (crop)" shape the picture for the chosen size.
+    video[4] = width_ratio::ForSize(video[4], video[2]);
+    for (const std::string& fragment : video)
+        addFragment(fragment);
     for (const ISelector* selector : controls.audio)
-        addFragment(selector);
+        addFragment(selectors::Fragment(controls.query, *selector, *controls.audio[0]));
+    // The encoder drops the source's creation time unless told to copy the metadata.
+    if (controls.keepSourceDate && controls.keepSourceDate())
+        arguments.insert(arguments.end(), { "-map_metadata", "0" });
     arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });
     return arguments;
 }

@@ -22,7 +22,10 @@ std::string EncoderPath();
 
 // The arguments for the row at the cursor: the encoder's path, "-y", "-i", the source
 // path, the nine fragments of the selectors' current entries (each split into whole
-// arguments; an empty fragment gives none), "-f 3gp" and the output path. Each path is
+// arguments; an empty fragment gives none; the Width Ratio's is filled in for the Video
+// Size's, width_ratio::ForSize), "-map_metadata 0" when "Keep the source's date" is
+// ticked (the container's creation time, when the source has one), "-f 3gp" and the
+// output path. Each path is
 // one argument whatever it holds. Reads, in this order: the program folder, the cursor
 // and the row's caption, the output path, the nine fragments. Raises EConvertError for
 // a cursor that is not a number and EUniError for a failing fragment query.

@@ -53,6 +53,12 @@ struct ConversionJob {
     // "Keep both": the output never replaces a file; when one appeared under its name
     // while it was written, it takes the next free name then.
     bool keepBoth = false;
+    // "Keep the source's date" was ticked when the job started: the kept file takes the
+    // source's modification time.
+    bool keepSourceDate = false;
+    // The encoder program cannot convert with the current choices (EncoderCheck): every
+    // later row would fail the same way.
+    bool encoderUnfit = false;
 };
 
 } // namespace ondrevo

@@ -6,6 +6,7 @@
 
 #include "conversion/BatchEstimate.h"
 #include "conversion/ConversionJob.h"
+#include "conversion/EncoderCheck.h"
 #include "conversion/SourceIdentities.h"
 
 #include <cstddef>
@@ -52,6 +53,11 @@ public:
     // How often the start of the row at the cursor has failed because the settings
     // file was locked; 0 once a start got past the settings.
     int& LockedStarts() { return lockedStarts_; }
+    // The encoder program's list of encoders, read once per program file.
+    EncoderCheck& Check() { return check_; }
+    // Why the running batch cannot convert with the encoder program it has ("" when it
+    // can): its first row fails with this and the batch ends.
+    std::string& Refusal() { return refusal_; }
 
 private:
     struct Slot {
@@ -65,6 +71,8 @@ private:
     BatchEstimate estimate_;
     SourceIdentities sources_;
     int lockedStarts_ = 0;
+    EncoderCheck check_;
+    std::string refusal_;
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 

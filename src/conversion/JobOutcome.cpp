@@ -34,7 +34,7 @@ JobOutcome JudgeJob(
     const ConversionJob& job, std::uint32_t exitCode, long long outputMilliseconds, long long outputBytes)
 {
     JobOutcome outcome;
-    outcome.stopBatch = job.outputBlocked && !WasStopped(job.life);
+    outcome.stopBatch = (job.outputBlocked || job.encoderUnfit) && !WasStopped(job.life);
     if (!job.skippedOutput.empty()) {
         const std::size_t slash = job.skippedOutput.rfind('/');
         outcome.reason

@@ -12,7 +12,7 @@ const std::array<OpenDialogFilter, kOpenDialogFilterCount> kOpenDialogFilters = 
     { "all video files",
         "*.mp4;*.asf;*.avi;*.qt;*.vob;*.mov;*.flv;*.mpq;*.wmv;*.3gp;*.3g2;*.rm;*.rmvb;"
         "*.mkv;*.webm;*.m4v;*.mpg;*.mpeg;*.m2v;*.ts;*.m2ts;*.mts;*.ogv;*.divx;*.f4v;*.3gpp;*.dv;"
-        "*.mod;*.tod;*.vro;*.mxf;*.ogm;*.mpe;*.m2p;*.wtv" },
+        "*.mod;*.tod;*.vro;*.mxf;*.ogm;*.mpe;*.m2p;*.wtv;*.3gp2" },
     { "mp4 video file", "*.mp4" },
     { "asf video file", "*.asf" },
     { "avi video file", "*.avi" },

@@ -3,6 +3,7 @@
 #include "base/Controls.h"
 #include "parameters/Statements.h"
 #include "parameters/TSqliteQuery.h"
+#include "parameters/WidthRatio.h"
 
 #include <climits>
 
@@ -32,6 +33,8 @@ void Fill(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec)
         selector.AppendItem(query.FieldAsString(1));
         query.Next();
     }
+    if (tag == width_ratio::kTag)
+        width_ratio::AppendMissing(selector);
     ShowSavedPosition(query, selector, audioCodec);
 }
 
@@ -70,7 +73,12 @@ std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISele
 {
     const int tag = selector.Tag();
     const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
-    RunStatement(query, FragmentStatement(tag, selector.ItemIndex(), codec));
+    const int position = selector.ItemIndex();
+    RunStatement(query, FragmentStatement(tag, position, codec));
+    // A shape entry that the catalogue lacks was added to the list by Fill.
+    if (tag == width_ratio::kTag && query.RecordCount() == 0 && position >= 0 && position < selector.ItemCount())
+        if (const auto fragment = width_ratio::ShapeFragment(selector.Item(position)))
+            return *fragment;
     return query.FieldAsString(0);
 }
 

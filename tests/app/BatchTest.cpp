@@ -148,21 +148,81 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterWaitsForIt)
     EXPECT_TRUE(reports.messages.empty());
 }
 
-TEST_F(Batch, AMissingEncoderFailsEveryRowWithTheReasonAndTheBatchEnds)
+TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAndTheBatchEnds)
 {
     session.Add(session.Clip("one.mp4", 1));
     session.Add(session.Clip("two.mp4", 1));
-    fs::remove(fs::path(session.programFolder) / "bin" / "ffmpeg");
-    session.Convert();
-    ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
-    for (int row : { 0, 1 }) {
-        EXPECT_EQ(session.Image(row), batch::kFailedImage) << row;
-        EXPECT_EQ(session.Hint(row), session.programFolder + "/bin/ffmpeg: No such file or directory") << row;
+    session.Add(session.Clip("three.mp4", 1));
+    const std::string program = session.programFolder + "/bin/ffmpeg";
+    // bin/ffmpeg as a script around the real encoder whose list of encoders leaves some out.
+    const auto without = [&](const std::string& encoders) {
+        fs::remove(program);
+        WriteScript(program,
+            "if [ \"$2\" = -encoders ]; then " ONDREVO_FFMPEG " \"$@\" | grep -Ev ' (" + encoders
+                + ") '; exit 0; fi; exec " ONDREVO_FFMPEG " \"$@\"");
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> prepare;
+        int videoCodec, audioCodec, atOnce;
+        std::string reason; // "": every row converts
+    } rows[] = {
+        { "no bin/ffmpeg", [&] { fs::remove(program); }, 1, 0, 1, program + ": No such file or directory" },
+        { "no AAC encoder", [&] { without("aac"); }, 1, 0, 1,
+            "This ffmpeg has no encoder aac, which Audio Codec \"AAC-LC\" needs" },
+        { "no MPEG-4 encoder, two at once", [&] { without("mpeg4"); }, 1, 0, 2,
+            "This ffmpeg has no encoder mpeg4, which Video Codec \"MPEG-4 Visual\" needs" },
+        { "no H.264 nor AAC encoder", [&] { without("libx264|aac"); }, 2, 0, 1,
+            "This ffmpeg has no encoder libx264, which Video Codec \"H.264 Baseline\" needs" },
+        // Silent files need no audio encoder.
+        { "no AAC encoder, no audio chosen", [&] { without("aac"); }, 1, 1, 2, "" },
+        // A list that cannot be read leaves each row to find out for itself.
+        { "no list of encoders",
+            [&] {
+                fs::remove(program);
+                WriteScript(program, "[ \"$2\" = -encoders ] && exit 1; exec " ONDREVO_FFMPEG " \"$@\"");
+            },
+            1, 0, 1, "" },
+        { "the real encoder",
+            [&] {
+                fs::remove(program);
+                fs::create_symlink(ONDREVO_FFMPEG, program);
+            },
+            0, 0, 2, "" },
+    };
+    for (const Row& row : rows) {
+        row.prepare();
+        session.Selector(1).UserPick(row.videoCodec);
+        session.Selector(6).UserPick(row.audioCodec);
+        window.spinAtOnce.SetRange(1, 2);
+        window.spinAtOnce.SetValue(row.atOnce);
+        for (const fs::directory_entry& entry : fs::directory_iterator(session.outputFolder))
+            fs::remove(entry.path());
+        session.Convert();
+        ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60))) << row.what;
+        EXPECT_TRUE(EditingButtonsEnabled()) << row.what;
+        EXPECT_FALSE(window.timer.Enabled()) << row.what;
+        EXPECT_FALSE(window.sleepInhibitor.Held()) << row.what;
+        if (row.reason.empty()) {
+            for (int r : { 0, 1, 2 }) {
+                EXPECT_EQ(session.Image(r), batch::kEndedImage) << row.what << " " << r;
+                EXPECT_EQ(session.Hint(r), "") << row.what << " " << r;
+            }
+            EXPECT_EQ(
+                FolderNames(session.outputFolder), (std::vector<std::string> { "one.3gp", "three.3gp", "two.3gp" }))
+                << row.what;
+            continue;
+        }
+        // The first row says why; the others wait, as after any batch that ended early.
+        EXPECT_EQ(session.Image(0), batch::kFailedImage) << row.what;
+        EXPECT_EQ(session.Hint(0), row.reason) << row.what;
+        for (int r : { 1, 2 }) {
+            EXPECT_EQ(session.Image(r), batch::kWaitingImage) << row.what << " " << r;
+            EXPECT_EQ(session.Hint(r), "") << row.what << " " << r;
+        }
+        EXPECT_EQ(window.jvEditCmdMsg.Text(), "Conversion stopped: " + row.reason) << row.what;
+        EXPECT_TRUE(fs::is_empty(session.outputFolder)) << row.what;
     }
-    EXPECT_TRUE(EditingButtonsEnabled());
-    EXPECT_FALSE(window.timer.Enabled());
-    EXPECT_FALSE(window.sleepInhibitor.Held());
-    EXPECT_TRUE(fs::is_empty(session.outputFolder));
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 

@@ -4,6 +4,7 @@
 #include "support/MemoryControls.h"
 
 #include "conversion/EncoderArguments.h"
+#include "parameters/WidthRatio.h"
 #include "support/Clip.h"
 #include "support/Command.h"
 #include "support/TempDir.h"
@@ -130,6 +131,15 @@ TEST(ShippedDatabase, RowsKeepTheRulesTheProgramReliesOn)
         }
     }
     EXPECT_EQ(QueryValue(kShipped, "select count(*) from cmbex_adoindex"), std::to_string(3 * codecs));
+
+    // The shape entries follow the aspect tags, as the program adds them to an older
+    // catalogue: same names, same fragments, so both give one command line.
+    std::vector<std::string> shapes;
+    for (const auto& entry : width_ratio::kShapeEntries)
+        shapes.push_back(std::string(entry.name) + "|" + entry.fragment);
+    EXPECT_EQ(Column("select cmbex_name || '|' || cmbex_cmd from cmbex_vdoaspect where cmbex_index >= 4 order by "
+                     "cmbex_index"),
+        shapes);
 
     // No AMR encoder here: an empty audio codec fragment would make the 3gp muxer pick one.
     EXPECT_EQ(QueryValue(kShipped, "select count(*) from cmbex_adocodec where cmbex_cmd = ''"), "0");
@@ -356,7 +366,10 @@ TEST(ShippedDatabase, EveryPairOfChoicesConvertsToAPlayable3gp)
         for (int n = 1; n <= 9; ++n) {
             run.fragments.push_back(s.Fragment(n));
             run.name += (n > 1 ? " | " : "") + s.Selector(n).Text();
-            for (std::string& argument : EncoderArguments(run.fragments.back()))
+            const std::string fragment = n == width_ratio::kTag
+                ? width_ratio::ForSize(run.fragments.back(), run.fragments[2])
+                : run.fragments.back();
+            for (std::string& argument : EncoderArguments(fragment))
                 run.arguments.push_back(std::move(argument));
         }
         run.arguments.push_back(run.output);

@@ -2,6 +2,8 @@
 
 #include "media/OpenDialogFilters.h"
 
+#include "media/FileAdder.h"
+
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -62,6 +64,31 @@ TEST(OpenDialogMemory, RemembersTheLastAcceptedChoice)
     EXPECT_EQ(memory.FilterIndex(), 14);
     memory.Accept(15, "/videos/c.mkv");
     EXPECT_EQ(memory.FilterIndex(), 14);
+}
+
+TEST(OpenDialogFilters, TheThirdGenerationPartnershipSpellingsAreVideoFilesInAnyCase)
+{
+    // The dialog's first entry offers them, and a dropped folder finds them by the same
+    // patterns, whatever the case of the extension.
+    const struct {
+        const char* name;
+        bool video;
+    } rows[] = {
+        { "a.3gp", true },
+        { "b.3gpp", true },
+        { "c.3g2", true },
+        { "d.3gp2", true },
+        { "E.3GPP", true },
+        { "f.3Gp2", true },
+        { "g.3G2", true },
+        // Only the end counts; a bare extension is a hidden file's name, not a type.
+        { "h.3gp2.txt", false },
+        { "i.3gp22", false },
+        { ".3gp2", false },
+        { "j3gp2", false },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(file_list::IsVideoFileName(row.name), row.video) << row.name;
 }
 
 } // namespace

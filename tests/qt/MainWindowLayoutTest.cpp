@@ -211,6 +211,26 @@ TEST_F(MainWindowLayout, ThreePagesWithImagesLabelledSelectorsAndTheShutdownBox)
     EXPECT_EQ(shutdown->text(), "Shut down the computer after the conversion is completed");
     EXPECT_FALSE(window->JvCheckBox().Checked());
     EXPECT_TRUE(pages->widget(2)->rect().contains(shutdown->geometry()));
+
+    // "Keep the source's date": within the page as it is shown (a page not shown yet has
+    // no size of its own), unticked from a database without its table; a click is routed
+    // and stored, a state set by the program is not.
+    auto* keepDate = Find<QCheckBox>("JvCheckKeepDate");
+    EXPECT_EQ(keepDate->parentWidget(), pages->widget(2));
+    EXPECT_EQ(keepDate->text(), "Keep the source's date");
+    EXPECT_TRUE(pages->currentWidget()->rect().contains(keepDate->geometry()))
+        << keepDate->geometry().right() << "," << keepDate->geometry().bottom();
+    for (const QWidget* other : pages->widget(2)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (other != keepDate)
+            EXPECT_FALSE(other->geometry().intersects(keepDate->geometry())) << other->objectName().toStdString();
+    EXPECT_FALSE(window->JvCheckKeepDate().Checked());
+    window->JvCheckKeepDate().SetChecked(true);
+    EXPECT_EQ(std::count(routed.begin(), routed.end(), "JvCheckKeepDateChange"), 0);
+    window->JvCheckKeepDate().SetChecked(false);
+    keepDate->click();
+    EXPECT_EQ(std::count(routed.begin(), routed.end(), "JvCheckKeepDateChange"), 1);
+    EXPECT_TRUE(window->JvCheckKeepDate().Checked());
+    EXPECT_EQ(QueryValue(Database(), "select keep_on from keep_sourcedate"), "1");
 }
 
 TEST_F(MainWindowLayout, FileListColumnsAndDetailsPanelFixedRows)

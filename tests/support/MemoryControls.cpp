@@ -147,6 +147,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
     spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
     cmbExisting.OnChange = [this] { handlers.JvCmbExistingChange(); };
+    keepDate.OnChange = [this] { handlers.JvCheckKeepDateChange(); };
     FFmpegFrm = this;
 }
 

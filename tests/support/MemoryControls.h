@@ -109,7 +109,16 @@ public:
 class MemoryCheckBox : public ICheckBox {
 public:
     bool Checked() const override { return checked; }
+    void SetChecked(bool value) override { checked = value; }
+    // What a user does: a click, which fires OnChange.
+    void UserClick()
+    {
+        checked = !checked;
+        if (OnChange)
+            OnChange();
+    }
     bool checked = false;
+    std::function<void()> OnChange;
 };
 
 class MemoryNumberEdit : public INumberEdit {
@@ -255,6 +264,7 @@ public:
     BatchModel& Batch() override { return batch; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
     ISelector& JvCmbExisting() override { return cmbExisting; }
+    ICheckBox& JvCheckKeepDate() override { return keepDate; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -285,6 +295,7 @@ public:
     BatchModel batch;
     MemoryNumberEdit spinAtOnce;
     MemorySelector cmbExisting { 0 };
+    MemoryCheckBox keepDate;
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

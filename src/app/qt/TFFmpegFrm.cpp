@@ -402,6 +402,13 @@ void TFFmpegFrm::BuildPageControl()
     jvCmbExisting_->move(existingLabel->x() + existingLabel->width() + 8, jvSpinAtOnce_->y());
     jvCmbExisting_->setFixedWidth(100);
     jvCmbExisting_->OnChange = [this] { Route("JvCmbExistingChange", [this] { handlers_.JvCmbExistingChange(); }); };
+    jvCheckKeepDate_ = new QtCheckBox("Keep the source's date", other);
+    jvCheckKeepDate_->setObjectName("JvCheckKeepDate");
+    jvCheckKeepDate_->setToolTip("Converted files get the date and time of their source files");
+    jvCheckKeepDate_->move(jvCheckBox_->x() + jvCheckBox_->width() + 30, jvCheckBox_->y());
+    jvCheckKeepDate_->adjustSize();
+    jvCheckKeepDate_->OnChange
+        = [this] { Route("JvCheckKeepDateChange", [this] { handlers_.JvCheckKeepDateChange(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -527,6 +534,11 @@ INumberEdit& TFFmpegFrm::JvSpinAtOnce()
 ISelector& TFFmpegFrm::JvCmbExisting()
 {
     return *jvCmbExisting_;
+}
+
+ICheckBox& TFFmpegFrm::JvCheckKeepDate()
+{
+    return *jvCheckKeepDate_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

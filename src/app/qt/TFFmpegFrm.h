@@ -73,6 +73,7 @@ public:
     BatchModel& Batch() override { return batch_; }
     INumberEdit& JvSpinAtOnce() override;
     ISelector& JvCmbExisting() override;
+    ICheckBox& JvCheckKeepDate() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -177,6 +178,7 @@ private:
     QtCheckBox* jvCheckBox_ = nullptr;
     QtNumberEdit* jvSpinAtOnce_ = nullptr;
     QtChoice* jvCmbExisting_ = nullptr;
+    QtCheckBox* jvCheckKeepDate_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;
