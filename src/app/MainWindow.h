@@ -46,6 +46,10 @@ public:
     virtual FileAdder& Adder() = 0;
     // "Files converted at once" on the Other Settings page.
     virtual INumberEdit& JvSpinAtOnce() = 0;
+    // "Largest file size" and "Cut to fit" on the Other Settings page. The selector's
+    // change event comes when the user picks an entry or ends typing a size.
+    virtual ISelector& JvCmbSizeLimit() = 0;
+    virtual IChoiceBox& JvCheckCutToFit() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

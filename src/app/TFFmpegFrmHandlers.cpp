@@ -188,6 +188,16 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
     TFFmpegFunc().SaveFilesAtOnce();
 }
 
+void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
+{
+    TFFmpegFunc().SaveSizeLimit();
+}
+
+void TFFmpegFrmHandlers::JvCheckCutToFitClick()
+{
+    TFFmpegFunc().SaveSizeLimit();
+}
+
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
     TFFmpegFunc func;

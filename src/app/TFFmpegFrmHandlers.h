@@ -83,6 +83,9 @@ public:
     void EncoderRead(std::size_t slot, const std::string& line);
     void EncoderTerminate(std::size_t slot, std::uint32_t exitCode);
     void JvSpinAtOnceChange();
+    // "Largest file size" picked or typed, "Cut to fit" clicked.
+    void JvCmbSizeLimitChange();
+    void JvCheckCutToFitClick();
     void JvTimerTimer();
 
     void JvTrayIconClick(TMouseButton button);

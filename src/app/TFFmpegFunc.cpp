@@ -81,6 +81,8 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , encoders_(window.Encoders())
     , batchDisplay_(window.BatchDisplay())
     , jvSpinAtOnce_(window.JvSpinAtOnce())
+    , jvCmbSizeLimit_(window.JvCmbSizeLimit())
+    , jvCheckCutToFit_(window.JvCheckCutToFit())
     , jvTrayIcon_(window.JvTrayIcon())
     , jvTimer_(window.JvTimer())
     , sleepInhibitor_(window.SleepInhibitor())
@@ -118,7 +120,7 @@ void TFFmpegFunc::ShowWindowFirstTime()
 {
     std::exception_ptr failure;
     for (void (TFFmpegFunc::*step)() : { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir,
-             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::RestoreFileList }) {
+             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::LoadSizeLimit, &TFFmpegFunc::RestoreFileList }) {
         try {
             (this->*step)();
         } catch (...) {

@@ -8,6 +8,7 @@
 #include "app/JournaledFileList.h"
 #include "conversion/BatchControls.h"
 #include "conversion/BatchModel.h"
+#include "parameters/SizeLimit.h"
 
 #include <array>
 #include <cstddef>
@@ -70,6 +71,15 @@ public:
     void SaveFilesAtOnce();
     // The count a batch uses now.
     int FilesAtOnce();
+
+    // "Largest file size" and "Cut to fit": loading shows the stored choice; saving
+    // stores the user's (a typed text that is no size is refused: the stored choice is
+    // shown again and the status line says why; a choice that cannot be stored goes
+    // back to the stored one, reported as StoreChoice does).
+    void LoadSizeLimit();
+    void SaveSizeLimit();
+    // The choice a batch uses now, as the controls show it.
+    size_limit::Choice SizeLimit();
 
     // Output folder. Loading shows the stored folder, or the default when none is
     // stored or it cannot be read (the error is raised then).
@@ -172,6 +182,8 @@ private:
     EncoderPool& encoders_;
     IBatchDisplay& batchDisplay_;
     INumberEdit& jvSpinAtOnce_;
+    ISelector& jvCmbSizeLimit_;
+    IChoiceBox& jvCheckCutToFit_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;

@@ -40,6 +40,7 @@ BatchControls TFFmpegFunc::Batch()
         sqliteQuery_,
         jvCmbVdo_,
         jvCmbAdo_,
+        [this] { return SizeLimit(); },
     };
 }
 

@@ -86,6 +86,13 @@ public:
     virtual bool Checked() const = 0;
 };
 
+// A check box holding a stored choice: the program sets it when the choice is loaded.
+// Setting it raises no change event; only the user's clicks do.
+class IChoiceBox : public ICheckBox {
+public:
+    virtual void SetChecked(bool checked) = 0;
+};
+
 // An editable drop-down list. Clearing, appending and selecting from the program raise
 // no change event; only the user's picks and edits do.
 class ISelector {

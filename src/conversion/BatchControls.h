@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <functional>
 
+#include "parameters/SizeLimit.h"
+
 namespace ondrevo {
 
 class IBatchDisplay;
@@ -52,6 +54,9 @@ struct BatchControls {
     // channels, sampling frequency.
     std::array<ISelector*, 5> video;
     std::array<ISelector*, 4> audio;
+
+    // "Largest file size" and "Cut to fit" as the user set them; unset means no limit.
+    std::function<size_limit::Choice()> sizeLimit;
 
     IButton& AddButton() const { return *editingButtons[0]; }
 };

@@ -7,6 +7,7 @@
 
 #include "conversion/JobLife.h"
 #include "conversion/PartialOutput.h"
+#include "conversion/SizeAim.h"
 
 #include <cstdint>
 #include <memory>
@@ -47,6 +48,8 @@ struct ConversionJob {
     // Nothing can be written to the output folder (the disk or the quota is full, the
     // folder is gone or read-only): every later row would fail the same way.
     bool outputBlocked = false;
+    // Under "Largest file size": the row's bitrate, its runs and tries; empty without.
+    size_aim::Aim aim;
 };
 
 } // namespace ondrevo

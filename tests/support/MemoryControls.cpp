@@ -146,6 +146,8 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     runner.SetConsoleOptions(coOwnerData | coRedirect);
     handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
     spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
+    sizeLimit.OnChange = [this] { handlers.JvCmbSizeLimitChange(); };
+    cutToFit.OnChange = [this] { handlers.JvCheckCutToFitClick(); };
     FFmpegFrm = this;
 }
 

@@ -112,6 +112,21 @@ public:
     bool checked = false;
 };
 
+// A check box holding a stored choice; UserClicks is the user's click, with its event.
+class MemoryChoiceBox : public IChoiceBox {
+public:
+    bool Checked() const override { return checked; }
+    void SetChecked(bool value) override { checked = value; }
+    void UserClicks()
+    {
+        checked = !checked;
+        if (OnChange)
+            Dispatch(OnChange);
+    }
+    std::function<void()> OnChange;
+    bool checked = false;
+};
+
 class MemoryNumberEdit : public INumberEdit {
 public:
     int Value() const override { return value; }
@@ -254,6 +269,8 @@ public:
     EncoderPool& Encoders() override { return encoders; }
     BatchModel& Batch() override { return batch; }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
+    ISelector& JvCmbSizeLimit() override { return sizeLimit; }
+    IChoiceBox& JvCheckCutToFit() override { return cutToFit; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -283,6 +300,8 @@ public:
     EncoderPool encoders;
     BatchModel batch;
     MemoryNumberEdit spinAtOnce;
+    MemorySelector sizeLimit { 0 };
+    MemoryChoiceBox cutToFit;
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

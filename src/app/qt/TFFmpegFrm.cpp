@@ -3,11 +3,13 @@
 #include "app/qt/EtchedGroupBox.h"
 #include "app/qt/FlatTreeAccessible.h"
 #include "app/qt/QtCheckBox.h"
+#include "app/qt/QtChoiceBox.h"
 #include "app/qt/QtDetailsPanel.h"
 #include "app/qt/QtEdit.h"
 #include "app/qt/QtFileList.h"
 #include "app/qt/QtNumberEdit.h"
 #include "app/qt/QtSelector.h"
+#include "app/qt/QtSizeSelector.h"
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
@@ -390,6 +392,26 @@ void TFFmpegFrm::BuildPageControl()
     jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 48);
     jvSpinAtOnce_->setFixedWidth(60);
     jvSpinAtOnce_->OnChange = [this] { Route("JvSpinAtOnceChange", [this] { handlers_.JvSpinAtOnceChange(); }); };
+    // "Largest file size" and "Cut to fit", on the same line to the right.
+    auto* sizeLabel = new QLabel("Largest file size", other);
+    sizeLabel->move(jvSpinAtOnce_->x() + 60 + 24, 52);
+    sizeLabel->adjustSize();
+    jvCmbSizeLimit_ = new QtSizeSelector(other);
+    jvCmbSizeLimit_->setObjectName("JvCmbSizeLimit");
+    jvCmbSizeLimit_->setAccessibleName("Largest file size");
+    jvCmbSizeLimit_->lineEdit()->setAccessibleName("Largest file size");
+    jvCmbSizeLimit_->setToolTip("No output is ever larger: pick a message size, or type one in KB");
+    sizeLabel->setBuddy(jvCmbSizeLimit_);
+    jvCmbSizeLimit_->setGeometry(sizeLabel->x() + sizeLabel->width() + 8, 48, QtSelector::kWidth, 22);
+    jvCmbSizeLimit_->OnChange
+        = [this] { Route("JvCmbSizeLimitChange", [this] { handlers_.JvCmbSizeLimitChange(); }); };
+    jvCheckCutToFit_ = new QtChoiceBox("Cut to fit", other);
+    jvCheckCutToFit_->setObjectName("JvCheckCutToFit");
+    jvCheckCutToFit_->setToolTip("A file too long for the largest size is cut where it fits, rather than refused");
+    jvCheckCutToFit_->move(jvCmbSizeLimit_->x() + QtSelector::kWidth + 8, 50);
+    jvCheckCutToFit_->adjustSize();
+    jvCheckCutToFit_->OnChange
+        = [this] { Route("JvCheckCutToFitClick", [this] { handlers_.JvCheckCutToFitClick(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -510,6 +532,16 @@ void TFFmpegFrm::NotifyIfAway(const std::string& text)
 INumberEdit& TFFmpegFrm::JvSpinAtOnce()
 {
     return *jvSpinAtOnce_;
+}
+
+ISelector& TFFmpegFrm::JvCmbSizeLimit()
+{
+    return *jvCmbSizeLimit_;
+}
+
+IChoiceBox& TFFmpegFrm::JvCheckCutToFit()
+{
+    return *jvCheckCutToFit_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -37,10 +37,12 @@ class QToolButton;
 namespace ondrevo {
 
 class QtCheckBox;
+class QtChoiceBox;
 class QtDetailsPanel;
 class QtEdit;
 class QtFileList;
 class QtNumberEdit;
+class QtSizeSelector;
 class QtSelector;
 class QtToolButton;
 class QtTrayIcon;
@@ -71,6 +73,8 @@ public:
     EncoderPool& Encoders() override { return encoders_; }
     BatchModel& Batch() override { return batch_; }
     INumberEdit& JvSpinAtOnce() override;
+    ISelector& JvCmbSizeLimit() override;
+    IChoiceBox& JvCheckCutToFit() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -174,6 +178,8 @@ private:
     std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
     QtNumberEdit* jvSpinAtOnce_ = nullptr;
+    QtSizeSelector* jvCmbSizeLimit_ = nullptr;
+    QtChoiceBox* jvCheckCutToFit_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;
