@@ -149,8 +149,11 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
         plan.passes = budget >= kAmpleRoom * static_cast<double>(traits.videoCapBps) ? 1 : 2;
         return plan;
     }
-    const long long needed = ContainerBytes(traits, milliseconds)
-        + static_cast<long long>(std::ceil(static_cast<double>(lowest + traits.audioBps) * Seconds(milliseconds) / 8));
+    // As much as the plan would aim at: the limit less the margin kept for the encoder.
+    const auto needed = static_cast<long long>(std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
+                                                             + static_cast<double>(lowest + traits.audioBps)
+                                                                 * Seconds(milliseconds) / 8)
+        / kAimedShare));
     plan.reason = "Needs at least " + size_limit::ShowBytes(needed) + " at the lowest quality; the limit is "
         + limitText;
     if (!cutToFit)
