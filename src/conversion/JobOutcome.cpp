@@ -57,12 +57,10 @@ JobOutcome JudgeRun(
     }
     outcome.failed = true;
     // A cut output is whole at its cut.
-    const long long expected
-        = job.aim.plan.cutMilliseconds > 0 ? job.aim.plan.cutMilliseconds : job.sourceMilliseconds;
+    const long long expected = job.aim.plan.cutMilliseconds > 0 ? job.aim.plan.cutMilliseconds : job.sourceMilliseconds;
     if (exitCode != 0) {
-        outcome.reason = job.aim.limitBytes > 0 && job.aim.bitrateTooLow
-            ? size_aim::TooLowReason(job.aim.limitBytes)
-            : WhyItFailed(job, exitCode);
+        outcome.reason = job.aim.limitBytes > 0 && job.aim.bitrateTooLow ? size_aim::TooLowReason(job.aim.limitBytes)
+                                                                         : WhyItFailed(job, exitCode);
     } else if (outputBytes <= 0) {
         outcome.reason = "The encoder wrote nothing";
     } else if (expected > 0 && outputMilliseconds * 10 < expected * 9) {

@@ -27,6 +27,8 @@ constexpr double kLowestBitsPerPixel = 0.025;
 constexpr long long kLowestVideoBps = 8000;
 // A limit leaving this many times the selector's bitrate needs no analysing pass.
 constexpr double kAmpleRoom = 1.5;
+// No try again below this video bitrate.
+constexpr long long kLeastRetryBps = 1000;
 // No cut shorter than this is worth sending.
 constexpr long long kShortestCutMilliseconds = 1000;
 
@@ -75,8 +77,8 @@ std::string SecondsText(long long milliseconds)
 double VideoBudgetBps(const OutputTraits& traits, long long limitBytes, long long milliseconds)
 {
     const double seconds = Seconds(milliseconds);
-    const double bits = (static_cast<double>(limitBytes) * kAimedShare
-                            - static_cast<double>(ContainerBytes(traits, milliseconds)))
+    const double bits
+        = (static_cast<double>(limitBytes) * kAimedShare - static_cast<double>(ContainerBytes(traits, milliseconds)))
             * 8.0
         - static_cast<double>(traits.audioBps) * seconds;
     return bits / seconds;
@@ -128,8 +130,8 @@ long long ContainerBytes(const OutputTraits& traits, long long milliseconds)
 
 long long LowestVideoBps(const OutputTraits& traits)
 {
-    const auto worth = static_cast<long long>(kLowestBitsPerPixel * static_cast<double>(traits.pixels)
-        * traits.framesPerSecond);
+    const auto worth
+        = static_cast<long long>(kLowestBitsPerPixel * static_cast<double>(traits.pixels) * traits.framesPerSecond);
     return std::min(traits.videoCapBps, std::max(kLowestVideoBps, worth));
 }
 
@@ -150,12 +152,12 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
         return plan;
     }
     // As much as the plan would aim at: the limit less the margin kept for the encoder.
-    const auto needed = static_cast<long long>(std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
-                                                             + static_cast<double>(lowest + traits.audioBps)
-                                                                 * Seconds(milliseconds) / 8)
-        / kAimedShare));
-    plan.reason = "Needs at least " + size_limit::ShowBytes(needed) + " at the lowest quality; the limit is "
-        + limitText;
+    const auto needed = static_cast<long long>(
+        std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
+                      + static_cast<double>(lowest + traits.audioBps) * Seconds(milliseconds) / 8)
+            / kAimedShare));
+    plan.reason
+        = "Needs at least " + size_limit::ShowBytes(needed) + " at the lowest quality; the limit is " + limitText;
     if (!cutToFit)
         return plan;
     // The longest part that fits at the lowest bitrate.
@@ -176,15 +178,18 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
     return plan;
 }
 
-long long ScaledBps(long long videoBps, long long limitBytes, long long writtenBytes, long long milliseconds)
+long long ScaledBps(const OutputTraits& traits, long long videoBps, long long limitBytes, long long writtenBytes,
+    long long milliseconds)
 {
-    const double videoBytes = static_cast<double>(videoBps) * Seconds(milliseconds) / 8.0;
-    const double over = static_cast<double>(std::max(0LL, writtenBytes - limitBytes));
-    if (videoBytes <= over)
+    // The sound and the container come out as reckoned; the picture took the rest.
+    const double others = static_cast<double>(ContainerBytes(traits, milliseconds))
+        + static_cast<double>(traits.audioBps) * Seconds(milliseconds) / 8.0;
+    const double allowed = static_cast<double>(limitBytes) - others;
+    const double taken = static_cast<double>(writtenBytes) - others;
+    if (allowed <= 0 || taken <= allowed)
         return 0;
-    const auto scaled = static_cast<long long>(static_cast<double>(videoBps) * (videoBytes - over) / videoBytes
-        * kRetryMargin);
-    return scaled >= 1000 ? scaled : 0;
+    const auto scaled = static_cast<long long>(static_cast<double>(videoBps) * allowed / taken * kRetryMargin);
+    return scaled >= kLeastRetryBps ? scaled : 0;
 }
 
 std::vector<std::string> RunArguments(
@@ -224,8 +229,8 @@ bool ShortenCut(Aim& aim)
     if (cut < kShortestCutMilliseconds)
         return false;
     aim.plan.cutMilliseconds = cut;
-    aim.plan.videoBps = std::min(
-        aim.traits.videoCapBps, static_cast<long long>(VideoBudgetBps(aim.traits, aim.limitBytes, cut)));
+    aim.plan.videoBps
+        = std::min(aim.traits.videoCapBps, static_cast<long long>(VideoBudgetBps(aim.traits, aim.limitBytes, cut)));
     aim.plan.passes = 2;
     aim.plan.reason = "Cut to fit " + size_limit::ShowBytes(aim.limitBytes) + ": " + SecondsText(cut) + " of "
         + SecondsText(aim.sourceMilliseconds);
@@ -243,11 +248,12 @@ std::vector<std::string> NextRun(ConversionJob& job, bool firstOfTry)
         aim.running = aim.plan.passes == 2 ? Pass::First : Pass::Only;
         aim.runsPlanned = aim.plan.passes;
     } else {
-        // A try again: the first pass's statistics still hold; a single run that came
-        // out too large is made sharper with an analysing pass.
+        // A try again the way the first went: with two passes, the first pass's
+        // statistics still hold unless the cut changed.
         if (aim.plan.passes == 1)
-            aim.plan.passes = 2;
-        aim.running = aim.passLog ? Pass::Second : Pass::First;
+            aim.running = Pass::Only;
+        else
+            aim.running = aim.passLog ? Pass::Second : Pass::First;
         aim.runsPlanned += aim.running == Pass::First ? 2 : 1;
     }
     if (firstOfTry)

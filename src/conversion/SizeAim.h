@@ -50,16 +50,19 @@ struct Plan {
 Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit);
 
 // The bitrate for a try after one at `videoBps` wrote `writtenBytes` over `limitBytes`:
-// scaled down by the overshoot, with a margin. 0 when no lower bitrate is left.
-long long ScaledBps(long long videoBps, long long limitBytes, long long writtenBytes, long long milliseconds);
+// scaled down by the picture's overshoot (what it took beyond its share once the sound
+// and the container have theirs), with a margin. 0 when not over, or when no bitrate is
+// left for the picture.
+long long ScaledBps(const OutputTraits& traits, long long videoBps, long long limitBytes, long long writtenBytes,
+    long long milliseconds);
 
 enum class Pass { Only, First, Second };
 
 // The arguments of one run: `base` (as without a limit, ending "-f 3gp OUTPUT") with
 // the video bitrate, the cut and the pass. A first pass analyses only: no sound, and
 // its file goes to /dev/null.
-std::vector<std::string> RunArguments(const std::vector<std::string>& base, const Plan& plan, Pass pass,
-    const std::string& logPrefix);
+std::vector<std::string> RunArguments(
+    const std::vector<std::string>& base, const Plan& plan, Pass pass, const std::string& logPrefix);
 
 // The tries at the limit a row may take: the first and at most two more.
 constexpr int kMostTries = 3;

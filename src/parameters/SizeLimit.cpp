@@ -152,8 +152,8 @@ std::string CreateStatement()
 
 std::string SaveStatement(const Choice& choice)
 {
-    return "insert or replace into convert_sizelimit (limit_numb, limit_kb, limit_cut) values (" + SqlText(kRow)
-        + ", " + SqlNumber(choice.kilobytes) + ", " + SqlNumber(choice.cutToFit ? 1 : 0) + ")";
+    return "insert or replace into convert_sizelimit (limit_numb, limit_kb, limit_cut) values (" + SqlText(kRow) + ", "
+        + SqlNumber(choice.kilobytes) + ", " + SqlNumber(choice.cutToFit ? 1 : 0) + ")";
 }
 
 Choice Read(TSqliteQuery& query)

@@ -403,8 +403,7 @@ void TFFmpegFrm::BuildPageControl()
     jvCmbSizeLimit_->setToolTip("No output is ever larger: pick a message size, or type one in KB");
     sizeLabel->setBuddy(jvCmbSizeLimit_);
     jvCmbSizeLimit_->setGeometry(sizeLabel->x() + sizeLabel->width() + 8, 48, QtSelector::kWidth, 22);
-    jvCmbSizeLimit_->OnChange
-        = [this] { Route("JvCmbSizeLimitChange", [this] { handlers_.JvCmbSizeLimitChange(); }); };
+    jvCmbSizeLimit_->OnChange = [this] { Route("JvCmbSizeLimitChange", [this] { handlers_.JvCmbSizeLimitChange(); }); };
     jvCheckCutToFit_ = new QtChoiceBox("Cut to fit", other);
     jvCheckCutToFit_->setObjectName("JvCheckCutToFit");
     jvCheckCutToFit_->setToolTip("A file too long for the largest size is cut where it fits, rather than refused");
