@@ -6,6 +6,7 @@
 #include "BatchProgram.h"
 
 #include "conversion/Batch.h"
+#include "conversion/CommandLine.h"
 #include "parameters/SizeLimit.h"
 
 #include <map>
@@ -107,8 +108,8 @@ int main(int argc, char** argv)
         const double took = Seconds(Clock::now() - start);
         const std::map<std::string, int> runs = RunsPerSource(log);
         std::printf("\n%s: batch %.1f s\n", mode.name, took);
-        std::printf(
-            "%-10s %-16s %7s %10s %7s %5s  %s\n", "clip", "content", "length", "bytes", "limit%", "runs", "outcome");
+        std::printf("%-10s %-16s %7s %10s %7s %7s %5s  %s\n", "clip", "content", "length", "bytes", "limit%", "plays",
+            "runs", "outcome");
         for (std::size_t row = 0; row < clips.size(); ++row) {
             const Clip& clip = clips[row];
             const std::string source = folder + "/clips/" + clip.name + ".mp4";
@@ -122,8 +123,10 @@ int main(int argc, char** argv)
                 std::snprintf(
                     share, sizeof share, "%.1f", 100.0 * static_cast<double>(bytes) / static_cast<double>(limit));
             const auto found = runs.find(source);
-            std::printf("%-10s %-16s %6.0fs %10lld %7s %5d  %s\n", clip.name, clip.what, clip.seconds * scale,
-                failed ? -1LL : bytes, share, found == runs.end() ? 0 : found->second, outcome.c_str());
+            const std::string output = program.OutputFolder() + "/" + clip.name + ".3gp";
+            const double plays = bytes > 0 ? static_cast<double>(command_line::PlayingMilliseconds(output)) / 1000 : 0;
+            std::printf("%-10s %-16s %6.0fs %10lld %7s %6.1fs %5d  %s\n", clip.name, clip.what, clip.seconds * scale,
+                failed ? -1LL : bytes, share, plays, found == runs.end() ? 0 : found->second, outcome.c_str());
         }
         // Everything in the output folder must be within the limit.
         if (limit > 0)
