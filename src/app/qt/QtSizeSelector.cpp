@@ -2,6 +2,8 @@
 
 #include "base/HandlerDispatch.h"
 
+#include <QAbstractItemView>
+#include <QChildEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -41,6 +43,27 @@ void QtSizeSelector::AppendItem(const std::string& name)
 {
     const QSignalBlocker blocker(this);
     addItem(QString::fromStdString(name));
+}
+
+void QtSizeSelector::childEvent(QChildEvent* event)
+{
+    QComboBox::childEvent(event);
+    // The drop-down list is built when first needed, inside a popup frame added here:
+    // watching the frame lets the list take the selector's name.
+    if (event->added())
+        event->child()->installEventFilter(this);
+}
+
+bool QtSizeSelector::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ChildAdded && watched != lineEdit()) {
+        if (auto* list = qobject_cast<QAbstractItemView*>(static_cast<QChildEvent*>(event)->child())) {
+            watched->removeEventFilter(this);
+            if (list->accessibleName().isEmpty())
+                list->setAccessibleName(accessibleName());
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void QtSizeSelector::RaiseChange()

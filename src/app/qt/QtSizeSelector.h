@@ -28,6 +28,10 @@ public:
     std::string Text() const override { return currentText().toStdString(); }
     int Tag() const override { return 0; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+
 private:
     void RaiseChange();
 };
