@@ -175,6 +175,47 @@ TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBot
     EXPECT_EQ(OwnPassLogs(), 0);
 }
 
+// The size of the temporary file the encoder writes, -1 while there is none.
+long long PartialBytes(const std::string& folder)
+{
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find("ondrevo-part") != std::string::npos)
+            return static_cast<long long>(fs::file_size(entry.path()));
+    return -1;
+}
+
+TEST_F(SizeLimitBatch, AStopDuringTheWritingRunKeepsThePartOnlyWithinTheLimit)
+{
+    session->EncodeUntilStopped();
+    // At 64 kbit/s both limits leave ample room: the row is written in a single run,
+    // which reads its looping source until it is stopped.
+    window.Vdo(2).UserPick(0);
+    session->Add(session->Clip("clip.mp4", 2));
+    struct Round {
+        const char* limit;
+        long long stopAbove; // bytes written before Stop
+        bool kept;
+    };
+    for (const Round& round : { Round { "1.1 MB (MMS)", 0, true }, Round { "64", 64 * 1024, false } }) {
+        fs::remove(session->Output("clip.3gp"));
+        window.sizeLimit.UserType(round.limit);
+        session->Convert();
+        ASSERT_TRUE(session->RunUntil([&] { return PartialBytes(session->outputFolder) > round.stopAbove; }));
+        EXPECT_EQ(window.encoders.Job(0).aim.runsPlanned, 1) << round.limit;
+        session->Stop();
+        ASSERT_TRUE(session->WaitUntilIdle());
+        EXPECT_EQ(fs::exists(session->Output("clip.3gp")), round.kept) << round.limit;
+        if (round.kept) {
+            EXPECT_EQ(session->Image(0), batch::kEndedImage);
+            EXPECT_GT(ProbeDuration(session->Output("clip.3gp")), 0.0);
+        } else {
+            EXPECT_EQ(session->Image(0), batch::kFailedImage);
+            EXPECT_EQ(session->Hint(0).rfind("Came out at ", 0), 0u) << session->Hint(0);
+        }
+        EXPECT_EQ(PartialFiles(session->outputFolder), 0);
+    }
+}
+
 // A catalogue whose video codec fixes the quality: the bitrate cannot bring the size
 // down. At 64 kbit/s the limit leaves ample room for a single run.
 class FixedQualityBatch : public SizeLimitBatch {
