@@ -120,6 +120,9 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
 {
     const long long limit = 60 * 1024;
     window.sizeLimit.UserType("60");
+    // Two rows side by side, each with its own pass statistics.
+    window.spinAtOnce.SetRange(1, 2);
+    window.spinAtOnce.UserSets(2);
     session->Add(session->Clip("moving.mp4", 3));
     session->Add(session->Clip("noisy.mp4", 3, "-vf noise=alls=40:allf=t"));
     session->Add(session->Clip("long.mp4", 20));
