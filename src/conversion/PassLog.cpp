@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <signal.h>
 #include <string_view>
@@ -59,8 +60,10 @@ std::string PassLog::TemporaryFolder()
 PassLog::PassLog()
 {
     std::string name = TemporaryFolder() + "/" + std::string(kNameStart) + std::to_string(::getpid()) + "-XXXXXX";
+    // Said with the folder: the row's hint would otherwise name the encoder.
     if (!::mkdtemp(name.data()))
-        throw EOSError::FromErrno(errno);
+        throw Exception(
+            "The statistics of the two passes cannot be kept in " + TemporaryFolder() + ": " + std::strerror(errno));
     folder_ = name;
 }
 

@@ -10,7 +10,8 @@ namespace ondrevo {
 
 class PassLog {
 public:
-    // Makes the folder. Raises EOSError with errno when it cannot be made.
+    // Makes the folder. Raises Exception, naming the temporary folder and why, when it
+    // cannot be made.
     PassLog();
     // Removes the folder and the statistics in it.
     ~PassLog();

@@ -8,6 +8,7 @@
 #include "conversion/PassLog.h"
 #include "support/DatabaseFiles.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -176,6 +177,25 @@ TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBot
     EXPECT_EQ(Size("clip.3gp"), -1);
     EXPECT_EQ(PartialFiles(session->outputFolder), 0);
     EXPECT_EQ(OwnPassLogs(), 0);
+}
+
+TEST_F(SizeLimitBatch, ARowWhosePassStatisticsHaveNowhereToGoFailsWithTheReason)
+{
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", dir.File("gone").c_str(), 1);
+    window.sizeLimit.UserType("60");
+    session->Add(session->Clip("clip.mp4", 2));
+    session->Convert();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    if (before)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(session->Image(0), batch::kFailedImage);
+    EXPECT_EQ(session->Hint(0),
+        "The statistics of the two passes cannot be kept in " + dir.File("gone") + ": No such file or directory");
+    EXPECT_EQ(PartialFiles(session->outputFolder), 0);
 }
 
 // The size of the temporary file the encoder writes, -1 while there is none.
