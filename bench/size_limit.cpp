@@ -1,7 +1,8 @@
 // "Largest file size" on ten clips of different lengths and content, with the shipped
 // choices: each output's size against its limit, the encoder runs it took, and the
 // batch's time without a limit, at 295 KB, and at 1.1 MB with "Cut to fit".
-//   build/bench/size_limit [seconds scale]   (1 by default; 0.5 halves every clip)
+//   build/bench/size_limit [seconds scale] [video codec entry]
+//   (scale 1 by default, 0.5 halves every clip; the codec's entry 2 is H.264)
 
 #include "BatchProgram.h"
 
@@ -45,6 +46,7 @@ std::map<std::string, int> RunsPerSource(const std::string& log)
 int main(int argc, char** argv)
 {
     const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
+    const int codec = argc > 2 ? std::atoi(argv[2]) : -1;
     const std::vector<Clip> clips = {
         { "still8", "still picture", 8, "smptebars=size=320x240:rate=25" },
         { "moving12", "moving", 12, "testsrc2=size=320x240:rate=25" },
@@ -89,7 +91,9 @@ int main(int argc, char** argv)
     };
     const Mode modes[] = { { "no limit", "No limit", false }, { "295 KB", "295 KB (MMS)", false },
         { "1.1 MB, cut to fit", "1.1 MB (MMS)", true } };
-    std::printf("uptime: ");
+    if (codec >= 0)
+        window.Vdo(1).UserPick(codec);
+    std::printf("video codec: %s; uptime: ", window.Vdo(1).Text().c_str());
     std::fflush(stdout);
     std::system("uptime");
     for (const Mode& mode : modes) {

@@ -100,7 +100,9 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
         if (i + 1 >= arguments.size())
             break;
         const std::string& value = arguments[i + 1];
-        if (name == "-b:v" && BitrateValue(value) > 0) {
+        if ((name == "-c:v" || name == "-vcodec") && value == "libx264") {
+            traits.sharpInOneRun = true;
+        } else if (name == "-b:v" && BitrateValue(value) > 0) {
             traits.videoCapBps = BitrateValue(value);
         } else if (name == "-b:a" && BitrateValue(value) > 0) {
             traits.audioBps = BitrateValue(value);
@@ -148,7 +150,8 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
     if (budget >= static_cast<double>(lowest)) {
         plan.fits = true;
         plan.videoBps = std::min(traits.videoCapBps, static_cast<long long>(budget));
-        plan.passes = budget >= kAmpleRoom * static_cast<double>(traits.videoCapBps) ? 1 : 2;
+        plan.passes
+            = traits.sharpInOneRun || budget >= kAmpleRoom * static_cast<double>(traits.videoCapBps) ? 1 : 2;
         return plan;
     }
     // As much as the plan would aim at: the limit less the margin kept for the encoder.
@@ -231,7 +234,7 @@ bool ShortenCut(Aim& aim)
     aim.plan.cutMilliseconds = cut;
     aim.plan.videoBps
         = std::min(aim.traits.videoCapBps, static_cast<long long>(VideoBudgetBps(aim.traits, aim.limitBytes, cut)));
-    aim.plan.passes = 2;
+    aim.plan.passes = aim.traits.sharpInOneRun ? 1 : 2;
     aim.plan.reason = "Cut to fit " + size_limit::ShowBytes(aim.limitBytes) + ": " + SecondsText(cut) + " of "
         + SecondsText(aim.sourceMilliseconds);
     // The first pass's statistics are for the longer part.

@@ -76,6 +76,10 @@ TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWith
     const size_aim::OutputTraits quiet = size_aim::ReadTraits(silent);
     EXPECT_EQ(quiet.audioBps, 0);
     EXPECT_GT(size_aim::MakePlan(quiet, k295, 30000, false).videoBps, 70000);
+    // H.264 lands on its bitrate in a single run.
+    std::vector<std::string> h264 = kShipped;
+    h264[5] = "libx264";
+    EXPECT_EQ(size_aim::MakePlan(size_aim::ReadTraits(h264), k295, 12000, false).passes, 1);
 }
 
 TEST(SizeAim, RunsChangeOnlyTheBitrateTheCutAndThePass)
