@@ -50,6 +50,10 @@ public:
     virtual ISelector& JvCmbExisting() = 0;
     // "Keep the source's date" on the Other Settings page.
     virtual ICheckBox& JvCheckKeepDate() = 0;
+    // "Largest file size" and "Cut to fit" on the Other Settings page. The selector's
+    // change event comes when the user picks an entry or ends typing a size.
+    virtual ISelector& JvCmbSizeLimit() = 0;
+    virtual ICheckBox& JvCheckCutToFit() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

@@ -198,6 +198,16 @@ void TFFmpegFrmHandlers::JvCheckKeepDateChange()
     TFFmpegFunc().SaveKeepSourceDate();
 }
 
+void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
+{
+    TFFmpegFunc().SaveSizeLimit();
+}
+
+void TFFmpegFrmHandlers::JvCheckCutToFitClick()
+{
+    TFFmpegFunc().SaveSizeLimit();
+}
+
 void TFFmpegFrmHandlers::JvTimerTimer()
 {
     TFFmpegFunc func;

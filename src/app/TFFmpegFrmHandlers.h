@@ -85,6 +85,9 @@ public:
     void JvSpinAtOnceChange();
     void JvCmbExistingChange();
     void JvCheckKeepDateChange();
+    // "Largest file size" picked or typed, "Cut to fit" clicked.
+    void JvCmbSizeLimitChange();
+    void JvCheckCutToFitClick();
     void JvTimerTimer();
 
     void JvTrayIconClick(TMouseButton button);

@@ -82,6 +82,8 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , batchDisplay_(window.BatchDisplay())
     , jvSpinAtOnce_(window.JvSpinAtOnce())
     , jvCheckKeepDate_(window.JvCheckKeepDate())
+    , jvCmbSizeLimit_(window.JvCmbSizeLimit())
+    , jvCheckCutToFit_(window.JvCheckCutToFit())
     , jvTrayIcon_(window.JvTrayIcon())
     , jvTimer_(window.JvTimer())
     , sleepInhibitor_(window.SleepInhibitor())
@@ -119,9 +121,9 @@ void TFFmpegFunc::StopOnClose()
 void TFFmpegFunc::ShowWindowFirstTime()
 {
     std::exception_ptr failure;
-    for (void (TFFmpegFunc::*step)() :
-        { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir, &TFFmpegFunc::LoadFilesAtOnce,
-            &TFFmpegFunc::LoadExistingOutputs, &TFFmpegFunc::LoadKeepSourceDate, &TFFmpegFunc::RestoreFileList }) {
+    for (void (TFFmpegFunc::*step)() : { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir,
+             &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::LoadExistingOutputs, &TFFmpegFunc::LoadKeepSourceDate,
+             &TFFmpegFunc::LoadSizeLimit, &TFFmpegFunc::RestoreFileList }) {
         try {
             (this->*step)();
         } catch (...) {

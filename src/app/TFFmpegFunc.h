@@ -9,6 +9,7 @@
 #include "conversion/BatchControls.h"
 #include "conversion/BatchModel.h"
 #include "parameters/ExistingOutputs.h"
+#include "parameters/SizeLimit.h"
 
 #include <array>
 #include <cstddef>
@@ -82,6 +83,14 @@ public:
     // saves the user's click (a choice that cannot be stored goes back to the stored one).
     void LoadKeepSourceDate();
     void SaveKeepSourceDate();
+    // "Largest file size" and "Cut to fit": loading shows the stored choice; saving
+    // stores the user's (a typed text that is no size is refused: the stored choice is
+    // shown again and the status line says why; a choice that cannot be stored goes
+    // back to the stored one, reported as StoreChoice does).
+    void LoadSizeLimit();
+    void SaveSizeLimit();
+    // The choice a batch uses now, as the controls show it.
+    size_limit::Choice SizeLimit();
 
     // Output folder. Loading shows the stored folder, or the default when none is
     // stored or it cannot be read (the error is raised then).
@@ -185,6 +194,8 @@ private:
     IBatchDisplay& batchDisplay_;
     INumberEdit& jvSpinAtOnce_;
     ICheckBox& jvCheckKeepDate_;
+    ISelector& jvCmbSizeLimit_;
+    ICheckBox& jvCheckCutToFit_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;

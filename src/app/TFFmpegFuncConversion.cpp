@@ -43,6 +43,7 @@ BatchControls TFFmpegFunc::Batch()
         jvCmbAdo_,
         [this] { return ExistingOutputsChoice(); },
         [this] { return jvCheckKeepDate_.Checked(); },
+        [this] { return SizeLimit(); },
     };
 }
 

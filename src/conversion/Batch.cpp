@@ -10,8 +10,10 @@
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/JobOutcome.h"
+#include "conversion/PassLog.h"
 #include "conversion/Progress.h"
 #include "conversion/Shutdown.h"
+#include "conversion/SizeAim.h"
 #include "conversion/SourceDate.h"
 #include "conversion/WholeOutput.h"
 #include "media/FileList.h"
@@ -59,7 +61,7 @@ void ShowBatchProgress(BatchControls& controls)
     for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
         const ConversionJob& job = controls.encoders.Job(slot);
         if (controls.encoders.Busy(slot) && !WasStopped(job.life))
-            running += std::min(job.elapsedSeconds, job.playingSeconds);
+            running += size_aim::DoneSeconds(job);
     }
     estimate.Update(BatchEstimate::Clock::now(), running);
     controls.batchDisplay.Show(estimate.Percent(), estimate.Text());
@@ -182,6 +184,7 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
     }
     job.output.reset(); // removes a file that was not kept
     const bool skipped = !job.skippedOutput.empty();
+    job.aim.passLog.reset();
     // A stopped encoder's end belongs to no running batch.
     if (!stopped && controls.encoders.Estimate().Running()) {
         if (skipped)
@@ -296,6 +299,66 @@ void StartFailed(BatchControls& controls, std::size_t slot, int row, const std::
     controls.encoders.Runner(slot).PostEnd(1);
 }
 
+// Plans the row's runs under the largest file size from its arguments as they would be
+// without one; whether it fits (its plan says why not).
+bool AimAtLimit(ConversionJob& job, std::vector<std::string> arguments, const size_limit::Choice& limit)
+{
+    size_aim::Aim& aim = job.aim;
+    aim.limitBytes = limit.Bytes();
+    aim.cutToFit = limit.cutToFit;
+    aim.sourceMilliseconds = job.sourceMilliseconds;
+    aim.traits = size_aim::ReadTraits(arguments);
+    aim.plan = size_aim::MakePlan(aim.traits, aim.limitBytes, job.sourceMilliseconds, limit.cutToFit);
+    aim.arguments = std::move(arguments);
+    return aim.plan.fits;
+}
+
+// Under a limit, the end of a run that is not the row's last: a first pass that
+// analysed, a writing run whose file came out over the limit with tries left (its
+// bitrate scaled down by the overshoot), or, with "Cut to fit", a run whose bitrate the
+// encoder found too low for the picture (a shorter cut). Starts the row's next run on the same encoder
+// and returns true; a run that cannot start ends the row as failed (`exitCode` set).
+bool AnotherRun(BatchControls& controls, std::size_t slot, std::uint32_t& exitCode)
+{
+    ConversionJob& job = controls.encoders.Job(slot);
+    size_aim::Aim& aim = job.aim;
+    if (aim.limitBytes == 0 || !job.output || job.life != JobLife::Running)
+        return false;
+    ++aim.runsEnded;
+    if (job.writeFailed)
+        return false;
+    bool firstOfTry = false;
+    if (exitCode != 0) {
+        if (!aim.bitrateTooLow || !size_aim::ShortenCut(aim))
+            return false;
+        firstOfTry = true;
+    } else if (aim.running != size_aim::Pass::First) {
+        aim.lastBytes = job.output->Size();
+        if (aim.lastBytes <= aim.limitBytes || aim.tries >= size_aim::kMostTries)
+            return false;
+        const long long played = aim.plan.cutMilliseconds > 0 ? aim.plan.cutMilliseconds : aim.sourceMilliseconds;
+        const long long scaled
+            = size_aim::ScaledBps(aim.traits, aim.plan.videoBps, aim.limitBytes, aim.lastBytes, played);
+        if (scaled == 0)
+            return false;
+        aim.plan.videoBps = scaled;
+        firstOfTry = true;
+    }
+    TJvCreateProcess& encoder = controls.encoders.Runner(slot);
+    try {
+        encoder.SetCommandLine(size_aim::NextRun(job, firstOfTry));
+        encoder.Run();
+    } catch (const std::exception& error) {
+        job.failureLine = StartFailure(error);
+        exitCode = 1;
+        return false;
+    }
+    // A batch paused meanwhile holds the new run too.
+    if (controls.model.Paused() && encoder.Suspend())
+        controls.encoders.Move(slot, JobEvent::Pause);
+    return true;
+}
+
 // An output folder that is empty or relative was not chosen by the user (a chosen one is
 // a full path): an empty one would put the outputs at the root of the file system, a
 // relative one wherever the program happens to run.
@@ -338,6 +401,7 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope 
     // Left by a run of the program that was killed; files another copy still writes
     // are held by it and stay.
     PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
+    PassLog::RemoveAbandoned();
     // The sources are looked up afresh: files may have been replaced since the last batch.
     controls.encoders.Sources().Forget();
     controls.model.StartRun(rows, scope);
@@ -484,7 +548,20 @@ void StartJob(BatchControls& controls)
         return;
     }
     try {
-        encoder.SetCommandLine(command_line::BuildCommandLine(controls, job.output->Path()));
+        std::vector<std::string> arguments = command_line::BuildCommandLine(controls, job.output->Path());
+        const size_limit::Choice limit = controls.sizeLimit ? controls.sizeLimit() : size_limit::Choice {};
+        if (limit.kilobytes > 0) {
+            if (!AimAtLimit(job, std::move(arguments), limit)) {
+                // Refused before encoding: no temporary file is left.
+                job.output.reset();
+                job.failureLine = job.aim.plan.reason;
+                controls.encoders.Move(*slot, JobEvent::Refuse);
+                encoder.PostEnd(1);
+                return;
+            }
+            arguments = size_aim::NextRun(job, true);
+        }
+        encoder.SetCommandLine(std::move(arguments));
         // Written through to the disk on the runner's thread before the end reaches the
         // batch: a power cut after the rename then finds the whole file under its name.
         encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
@@ -499,6 +576,8 @@ void StartJob(BatchControls& controls)
 
 void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
 {
+    if (AnotherRun(controls, slot, exitCode))
+        return;
     const JobOutcome outcome = FinishJob(controls, slot, exitCode);
     if (!controls.model.Running())
         return;

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <functional>
 
+#include "parameters/SizeLimit.h"
+
 namespace ondrevo {
 
 class IBatchDisplay;
@@ -59,6 +61,9 @@ struct BatchControls {
     std::function<ExistingOutputs()> existingOutputs;
     // "Keep the source's date" as the user set it; unset means unticked.
     std::function<bool()> keepSourceDate;
+
+    // "Largest file size" and "Cut to fit" as the user set them; unset means no limit.
+    std::function<size_limit::Choice()> sizeLimit;
 
     IButton& AddButton() const { return *editingButtons[0]; }
 };

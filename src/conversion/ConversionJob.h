@@ -7,6 +7,7 @@
 
 #include "conversion/JobLife.h"
 #include "conversion/PartialOutput.h"
+#include "conversion/SizeAim.h"
 
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,8 @@ struct ConversionJob {
     // The encoder program cannot convert with the current choices (EncoderCheck): every
     // later row would fail the same way.
     bool encoderUnfit = false;
+    // Under "Largest file size": the row's bitrate, its runs and tries; empty without.
+    size_aim::Aim aim;
 };
 
 } // namespace ondrevo

@@ -1,6 +1,7 @@
 #include "conversion/JobOutcome.h"
 
 #include "conversion/ConversionJob.h"
+#include "conversion/SizeAim.h"
 
 #include <cstdio>
 
@@ -30,7 +31,9 @@ std::string WhyItFailed(const ConversionJob& job, std::uint32_t exitCode)
 
 } // namespace
 
-JobOutcome JudgeJob(
+namespace {
+
+JobOutcome JudgeRun(
     const ConversionJob& job, std::uint32_t exitCode, long long outputMilliseconds, long long outputBytes)
 {
     JobOutcome outcome;
@@ -59,14 +62,16 @@ JobOutcome JudgeJob(
         return outcome;
     }
     outcome.failed = true;
+    // A cut output is whole at its cut.
+    const long long expected = job.aim.plan.cutMilliseconds > 0 ? job.aim.plan.cutMilliseconds : job.sourceMilliseconds;
     if (exitCode != 0) {
-        outcome.reason = WhyItFailed(job, exitCode);
+        outcome.reason = job.aim.limitBytes > 0 && job.aim.bitrateTooLow ? size_aim::TooLowReason(job.aim.limitBytes)
+                                                                         : WhyItFailed(job, exitCode);
     } else if (outputBytes <= 0) {
         outcome.reason = "The encoder wrote nothing";
-    } else if (job.sourceMilliseconds > 0 && outputMilliseconds * 10 < job.sourceMilliseconds * 9) {
+    } else if (expected > 0 && outputMilliseconds * 10 < expected * 9) {
         // A source cut short: the encoder converts what it can read and ends with 0.
-        outcome.reason
-            = "Only " + Seconds(outputMilliseconds) + " of " + Seconds(job.sourceMilliseconds) + " were converted";
+        outcome.reason = "Only " + Seconds(outputMilliseconds) + " of " + Seconds(expected) + " were converted";
         if (!job.failureLine.empty())
             outcome.reason += ": " + job.failureLine;
     } else {
@@ -76,6 +81,26 @@ JobOutcome JudgeJob(
         if (job.sourceGrew)
             outcome.reason = "The source grew while it was read: " + Seconds(outputMilliseconds)
                 + " were converted, as far as it went then";
+    }
+    return outcome;
+}
+
+} // namespace
+
+JobOutcome JudgeJob(
+    const ConversionJob& job, std::uint32_t exitCode, long long outputMilliseconds, long long outputBytes)
+{
+    JobOutcome outcome = JudgeRun(job, exitCode, outputMilliseconds, outputBytes);
+    const size_aim::Aim& aim = job.aim;
+    if (aim.limitBytes == 0 || !outcome.keep)
+        return outcome;
+    // No file over the largest size is ever kept, a stopped part included.
+    if (outputBytes > aim.limitBytes) {
+        outcome.keep = false;
+        outcome.failed = true;
+        outcome.reason = size_aim::OverLimitReason(outputBytes, aim.limitBytes, aim.tries);
+    } else if (aim.plan.cutMilliseconds > 0 && outcome.reason.empty() && !WasStopped(job.life)) {
+        outcome.reason = aim.plan.reason;
     }
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include "conversion/BatchModel.h"
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
+#include "conversion/SizeAim.h"
 
 #include <algorithm>
 #include <climits>
@@ -256,6 +257,9 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
             job.failureLine = said;
         if (writeFailed)
             job.writeFailed = true;
+        // Under a limit: the picture cannot be made as small as the size asks.
+        if (job.aim.limitBytes > 0 && size_aim::SaysBitrateTooLow(said))
+            job.aim.bitrateTooLow = true;
         // The source's length, when the media library could not tell it, as the encoder
         // read it: the first "Duration:" is its input's.
         if (said.find("Estimating duration from bitrate") != std::string::npos)
@@ -294,7 +298,7 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     // batch belong to the row at the cursor, whose cell shows its playing time.
     const int duration = job.rowId != 0 ? job.playingSeconds : PlayingSeconds(controls, row);
     job.elapsedSeconds = elapsed;
-    controls.fileList.SetSubItem(row, kPercentCell, std::to_string(std::min(100, Percent(elapsed, duration))) + "%");
+    controls.fileList.SetSubItem(row, kPercentCell, std::to_string(size_aim::RowPercent(job, elapsed, duration)) + "%");
     if (shown)
         controls.statusLine.SetText(line);
 }

@@ -148,6 +148,8 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
     cmbExisting.OnChange = [this] { handlers.JvCmbExistingChange(); };
     keepDate.OnChange = [this] { handlers.JvCheckKeepDateChange(); };
+    sizeLimit.OnChange = [this] { handlers.JvCmbSizeLimitChange(); };
+    cutToFit.OnChange = [this] { handlers.JvCheckCutToFitClick(); };
     FFmpegFrm = this;
 }
 

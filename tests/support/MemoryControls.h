@@ -265,6 +265,8 @@ public:
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
     ISelector& JvCmbExisting() override { return cmbExisting; }
     ICheckBox& JvCheckKeepDate() override { return keepDate; }
+    ISelector& JvCmbSizeLimit() override { return sizeLimit; }
+    ICheckBox& JvCheckCutToFit() override { return cutToFit; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -296,6 +298,8 @@ public:
     MemoryNumberEdit spinAtOnce;
     MemorySelector cmbExisting { 0 };
     MemoryCheckBox keepDate;
+    MemorySelector sizeLimit { 0 };
+    MemoryCheckBox cutToFit;
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

@@ -9,6 +9,7 @@
 #include "app/qt/QtFileList.h"
 #include "app/qt/QtNumberEdit.h"
 #include "app/qt/QtSelector.h"
+#include "app/qt/QtSizeSelector.h"
 #include "app/qt/QtToolButton.h"
 #include "app/qt/QtTrayIcon.h"
 #include "base/HandlerDispatch.h"
@@ -412,6 +413,31 @@ void TFFmpegFrm::BuildPageControl()
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
+    // "Largest file size" and "Cut to fit" aim every output at a message's size: a page of
+    // their own, the selector laid out as those of the parameter pages.
+    auto* size = new QWidget;
+    size->setObjectName("TabSheet4");
+    auto* sizeLabel = new QLabel("Largest file size", size);
+    sizeLabel->setObjectName("LabelJvCmbSizeLimit");
+    sizeLabel->setGeometry(kSelectorLeft + 1, 9, QtSelector::kWidth, 15);
+    jvCmbSizeLimit_ = new QtSizeSelector(size);
+    jvCmbSizeLimit_->setObjectName("JvCmbSizeLimit");
+    jvCmbSizeLimit_->setAccessibleName("Largest file size");
+    jvCmbSizeLimit_->lineEdit()->setAccessibleName("Largest file size");
+    jvCmbSizeLimit_->setToolTip("No output is ever larger: pick a message size, or type one in KB");
+    sizeLabel->setBuddy(jvCmbSizeLimit_);
+    jvCmbSizeLimit_->setGeometry(kSelectorLeft, 26, QtSelector::kWidth, 22);
+    jvCmbSizeLimit_->OnChange = [this] { Route("JvCmbSizeLimitChange", [this] { handlers_.JvCmbSizeLimitChange(); }); };
+    jvCheckCutToFit_ = new QtCheckBox("Cut to fit", size);
+    jvCheckCutToFit_->setObjectName("JvCheckCutToFit");
+    jvCheckCutToFit_->setToolTip("A file too long for the largest size is cut where it fits, rather than refused");
+    jvCheckCutToFit_->move(kSelectorLeft + kSelectorPitch + 8, 28);
+    jvCheckCutToFit_->adjustSize();
+    jvCheckCutToFit_->OnChange
+        = [this] { Route("JvCheckCutToFitClick", [this] { handlers_.JvCheckCutToFitClick(); }); };
+    size->setAccessibleName("File Size");
+    jvPageControl_->addTab(size, imageList_.Icon(5), "File Size");
+
     jvPageControl_->setCurrentIndex(0);
 }
 
@@ -539,6 +565,16 @@ ISelector& TFFmpegFrm::JvCmbExisting()
 ICheckBox& TFFmpegFrm::JvCheckKeepDate()
 {
     return *jvCheckKeepDate_;
+}
+
+ISelector& TFFmpegFrm::JvCmbSizeLimit()
+{
+    return *jvCmbSizeLimit_;
+}
+
+ICheckBox& TFFmpegFrm::JvCheckCutToFit()
+{
+    return *jvCheckCutToFit_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -42,6 +42,7 @@ class QtDetailsPanel;
 class QtEdit;
 class QtFileList;
 class QtNumberEdit;
+class QtSizeSelector;
 class QtSelector;
 class QtToolButton;
 class QtTrayIcon;
@@ -74,6 +75,8 @@ public:
     INumberEdit& JvSpinAtOnce() override;
     ISelector& JvCmbExisting() override;
     ICheckBox& JvCheckKeepDate() override;
+    ISelector& JvCmbSizeLimit() override;
+    ICheckBox& JvCheckCutToFit() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -179,6 +182,8 @@ private:
     QtNumberEdit* jvSpinAtOnce_ = nullptr;
     QtChoice* jvCmbExisting_ = nullptr;
     QtCheckBox* jvCheckKeepDate_ = nullptr;
+    QtSizeSelector* jvCmbSizeLimit_ = nullptr;
+    QtCheckBox* jvCheckCutToFit_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;

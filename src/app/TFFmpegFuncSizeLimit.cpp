@@ -1,0 +1,61 @@
+// TFFmpegFunc's "Largest file size" and "Cut to fit"; the work is done in
+// parameters/SizeLimit and, for each row, conversion/SizeAim.
+
+#include "app/TFFmpegFunc.h"
+#include "parameters/SizeLimit.h"
+
+namespace ondrevo {
+namespace {
+
+// Shows `choice`: a fixed entry selected, or a typed size as a fifth entry.
+void ShowSizeLimit(ISelector& selector, ICheckBox& cutToFit, const size_limit::Choice& choice)
+{
+    selector.ClearItems();
+    for (const std::string& name : size_limit::EntryNames())
+        selector.AppendItem(name);
+    int index = size_limit::EntryOf(choice.kilobytes);
+    if (index < 0) {
+        selector.AppendItem(size_limit::TypedName(choice.kilobytes));
+        index = selector.ItemCount() - 1;
+    }
+    selector.SetItemIndex(index);
+    cutToFit.SetChecked(choice.cutToFit);
+}
+
+} // namespace
+
+void TFFmpegFunc::LoadSizeLimit()
+{
+    ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_));
+}
+
+void TFFmpegFunc::SaveSizeLimit()
+{
+    const std::string typed = jvCmbSizeLimit_.Text();
+    const std::optional<long long> kilobytes = size_limit::ParseKilobytes(typed);
+    if (!kilobytes) {
+        // Calmly: the choice in force comes back, and the status line says what to type.
+        ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_));
+        jvEditCmdMsg_.SetText(size_limit::RefusalText(typed));
+        return;
+    }
+    const size_limit::Choice choice { *kilobytes, jvCheckCutToFit_.Checked() };
+    const bool stored = StoreChoice(
+        [this, choice] {
+            size_limit::Save(sqliteQuery_, choice);
+            return true;
+        },
+        [this] { ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_)); });
+    if (stored)
+        ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, choice);
+}
+
+size_limit::Choice TFFmpegFunc::SizeLimit()
+{
+    // Read from the controls, not the settings file: every row asks.
+    const int index = jvCmbSizeLimit_.ItemIndex();
+    const std::string text = index >= 0 ? jvCmbSizeLimit_.Item(index) : jvCmbSizeLimit_.Text();
+    return size_limit::Choice { size_limit::ParseKilobytes(text).value_or(0), jvCheckCutToFit_.Checked() };
+}
+
+} // namespace ondrevo

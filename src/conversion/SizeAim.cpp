@@ -1,0 +1,327 @@
+#include "conversion/SizeAim.h"
+
+#include "conversion/ConversionJob.h"
+#include "conversion/Progress.h"
+#include "parameters/SizeLimit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace ondrevo::size_aim {
+namespace {
+
+// The share of the limit a plan aims at: the encoders' rate control lands within a few
+// per cent of its target over a whole file, mostly under.
+constexpr double kAimedShare = 0.98;
+// A try after an overshoot aims this much lower again than the overshoot alone says.
+constexpr double kRetryMargin = 0.97;
+// The header, the track descriptions and the tags of a 3GP file, rounded up.
+constexpr long long kContainerHeaderBytes = 1024;
+// Sample table bytes per picture or sound packet (size, chunk offset, time entries);
+// 3GP files of this encoder took 4.5 to 7.7 per packet.
+constexpr long long kContainerBytesPerPacket = 8;
+// Bits per pixel and picture below which a moving picture is no longer worth watching.
+constexpr double kLowestBitsPerPixel = 0.025;
+constexpr long long kLowestVideoBps = 8000;
+// A limit leaving this many times the selector's bitrate needs no analysing pass.
+constexpr double kAmpleRoom = 1.5;
+// No try again below this video bitrate.
+constexpr long long kLeastRetryBps = 1000;
+// No cut shorter than this is worth sending.
+constexpr long long kShortestCutMilliseconds = 1000;
+
+// "256k", "1M", "96000" in bits a second; -1 for anything else.
+long long BitrateValue(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || value <= 0)
+        return -1;
+    double scale = 1;
+    if (*end == 'k' || *end == 'K')
+        scale = 1000, ++end;
+    else if (*end == 'M' || *end == 'm')
+        scale = 1000000, ++end;
+    return *end == '\0' ? static_cast<long long>(value * scale) : -1;
+}
+
+// "15", "30000/1001"; 0 for anything else.
+double RateValue(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || value <= 0)
+        return 0;
+    if (*end == '/') {
+        const double divisor = std::strtod(end + 1, &end);
+        return divisor > 0 && *end == '\0' ? value / divisor : 0;
+    }
+    return *end == '\0' ? value : 0;
+}
+
+double Seconds(long long milliseconds)
+{
+    return static_cast<double>(milliseconds) / 1000.0;
+}
+
+std::string SecondsText(long long milliseconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", Seconds(milliseconds));
+    return text;
+}
+
+// The video bitrate that fills the limit for `milliseconds` of output.
+double VideoBudgetBps(const OutputTraits& traits, long long limitBytes, long long milliseconds)
+{
+    const double seconds = Seconds(milliseconds);
+    const double bits
+        = (static_cast<double>(limitBytes) * kAimedShare - static_cast<double>(ContainerBytes(traits, milliseconds)))
+            * 8.0
+        - static_cast<double>(traits.audioBps) * seconds;
+    return bits / seconds;
+}
+
+} // namespace
+
+OutputTraits ReadTraits(const std::vector<std::string>& arguments)
+{
+    OutputTraits traits;
+    traits.audioBps = 128000; // the AAC encoder's default for stereo
+    bool audio = true;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& name = arguments[i];
+        if (name == "-an") {
+            audio = false;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            break;
+        const std::string& value = arguments[i + 1];
+        if ((name == "-c:v" || name == "-vcodec") && value == "libx264") {
+            traits.sharpInOneRun = true;
+        } else if (name == "-b:v" && BitrateValue(value) > 0) {
+            traits.videoCapBps = BitrateValue(value);
+        } else if (name == "-b:a" && BitrateValue(value) > 0) {
+            traits.audioBps = BitrateValue(value);
+        } else if (name == "-r" && RateValue(value) > 0) {
+            traits.framesPerSecond = RateValue(value);
+        } else if (name == "-ar" && RateValue(value) > 0) {
+            traits.audioPacketsPerSecond = static_cast<int>(std::ceil(RateValue(value) / 1024.0));
+        } else if (name == "-s") {
+            int width = 0;
+            int height = 0;
+            if (std::sscanf(value.c_str(), "%dx%d", &width, &height) == 2 && width > 0 && height > 0)
+                traits.pixels = static_cast<long long>(width) * height;
+        }
+    }
+    if (!audio) {
+        traits.audioBps = 0;
+        traits.audioPacketsPerSecond = 0;
+    }
+    return traits;
+}
+
+long long ContainerBytes(const OutputTraits& traits, long long milliseconds)
+{
+    const double packets = (traits.framesPerSecond + traits.audioPacketsPerSecond) * Seconds(milliseconds);
+    return kContainerHeaderBytes + kContainerBytesPerPacket * static_cast<long long>(std::ceil(packets));
+}
+
+long long LowestVideoBps(const OutputTraits& traits)
+{
+    const auto worth
+        = static_cast<long long>(kLowestBitsPerPixel * static_cast<double>(traits.pixels) * traits.framesPerSecond);
+    return std::min(traits.videoCapBps, std::max(kLowestVideoBps, worth));
+}
+
+Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit)
+{
+    Plan plan;
+    const std::string limitText = size_limit::ShowBytes(limitBytes);
+    if (milliseconds <= 0) {
+        plan.reason = "Not converted: its playing time is unknown, so it cannot be aimed at " + limitText;
+        return plan;
+    }
+    const long long lowest = LowestVideoBps(traits);
+    const double budget = VideoBudgetBps(traits, limitBytes, milliseconds);
+    if (budget >= static_cast<double>(lowest)) {
+        plan.fits = true;
+        plan.videoBps = std::min(traits.videoCapBps, static_cast<long long>(budget));
+        plan.passes
+            = traits.sharpInOneRun || budget >= kAmpleRoom * static_cast<double>(traits.videoCapBps) ? 1 : 2;
+        return plan;
+    }
+    // As much as the plan would aim at: the limit less the margin kept for the encoder.
+    const auto needed = static_cast<long long>(
+        std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
+                      + static_cast<double>(lowest + traits.audioBps) * Seconds(milliseconds) / 8)
+            / kAimedShare));
+    plan.reason
+        = "Needs at least " + size_limit::ShowBytes(needed) + " at the lowest quality; the limit is " + limitText;
+    if (!cutToFit)
+        return plan;
+    // The longest part that fits at the lowest bitrate.
+    const double perSecond = static_cast<double>(lowest + traits.audioBps) / 8.0
+        + static_cast<double>(kContainerBytesPerPacket) * (traits.framesPerSecond + traits.audioPacketsPerSecond);
+    long long cut = static_cast<long long>(
+        (static_cast<double>(limitBytes) * kAimedShare - kContainerHeaderBytes) / perSecond * 1000.0);
+    while (cut > 0 && VideoBudgetBps(traits, limitBytes, cut) < static_cast<double>(lowest))
+        cut -= 100;
+    if (cut < kShortestCutMilliseconds) {
+        plan.reason += "; not even a second fits";
+        return plan;
+    }
+    plan.fits = true;
+    plan.cutMilliseconds = cut;
+    plan.videoBps = std::min(traits.videoCapBps, static_cast<long long>(VideoBudgetBps(traits, limitBytes, cut)));
+    plan.reason = "Cut to fit " + limitText + ": " + SecondsText(cut) + " of " + SecondsText(milliseconds);
+    return plan;
+}
+
+long long ScaledBps(const OutputTraits& traits, long long videoBps, long long limitBytes, long long writtenBytes,
+    long long milliseconds)
+{
+    // The sound and the container come out as reckoned; the picture took the rest.
+    const double others = static_cast<double>(ContainerBytes(traits, milliseconds))
+        + static_cast<double>(traits.audioBps) * Seconds(milliseconds) / 8.0;
+    const double allowed = static_cast<double>(limitBytes) - others;
+    const double taken = static_cast<double>(writtenBytes) - others;
+    if (allowed <= 0 || taken <= allowed)
+        return 0;
+    const auto scaled = static_cast<long long>(static_cast<double>(videoBps) * allowed / taken * kRetryMargin);
+    return scaled >= kLeastRetryBps ? scaled : 0;
+}
+
+std::vector<std::string> RunArguments(
+    const std::vector<std::string>& base, const Plan& plan, Pass pass, const std::string& logPrefix)
+{
+    std::vector<std::string> arguments = base;
+    const std::string bitrate = std::to_string(plan.videoBps);
+    std::vector<std::string> added;
+    const auto bitrateAt = std::find(arguments.begin(), arguments.end(), "-b:v");
+    if (bitrateAt != arguments.end() && bitrateAt + 1 != arguments.end())
+        *(bitrateAt + 1) = bitrate;
+    else
+        added = { "-b:v", bitrate };
+    if (plan.cutMilliseconds > 0) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.3f", Seconds(plan.cutMilliseconds));
+        added.insert(added.end(), { "-t", seconds });
+    }
+    if (pass == Pass::First)
+        added.insert(added.end(), { "-pass", "1", "-passlogfile", logPrefix, "-an" });
+    else if (pass == Pass::Second)
+        added.insert(added.end(), { "-pass", "2", "-passlogfile", logPrefix });
+    // Before "-f 3gp OUTPUT", the last three.
+    const auto at = arguments.size() >= 3 ? arguments.end() - 3 : arguments.end();
+    arguments.insert(at, added.begin(), added.end());
+    if (pass == Pass::First)
+        arguments.back() = "/dev/null";
+    return arguments;
+}
+
+bool ShortenCut(Aim& aim)
+{
+    if (!aim.cutToFit || aim.tries >= kMostTries)
+        return false;
+    const long long from = aim.plan.cutMilliseconds > 0 ? aim.plan.cutMilliseconds : aim.sourceMilliseconds;
+    const long long cut = from * 7 / 10;
+    if (cut < kShortestCutMilliseconds)
+        return false;
+    aim.plan.cutMilliseconds = cut;
+    aim.plan.videoBps
+        = std::min(aim.traits.videoCapBps, static_cast<long long>(VideoBudgetBps(aim.traits, aim.limitBytes, cut)));
+    aim.plan.passes = aim.traits.sharpInOneRun ? 1 : 2;
+    aim.plan.reason = "Cut to fit " + size_limit::ShowBytes(aim.limitBytes) + ": " + SecondsText(cut) + " of "
+        + SecondsText(aim.sourceMilliseconds);
+    // The first pass's statistics are for the longer part.
+    aim.passLog.reset();
+    return true;
+}
+
+std::vector<std::string> NextRun(ConversionJob& job, bool firstOfTry)
+{
+    Aim& aim = job.aim;
+    if (!firstOfTry) {
+        aim.running = Pass::Second;
+    } else if (aim.tries == 0) {
+        aim.running = aim.plan.passes == 2 ? Pass::First : Pass::Only;
+        aim.runsPlanned = aim.plan.passes;
+    } else {
+        // A try again the way the first went: with two passes, the first pass's
+        // statistics still hold unless the cut changed.
+        if (aim.plan.passes == 1)
+            aim.running = Pass::Only;
+        else
+            aim.running = aim.passLog ? Pass::Second : Pass::First;
+        aim.runsPlanned += aim.running == Pass::First ? 2 : 1;
+    }
+    if (firstOfTry)
+        ++aim.tries;
+    if (aim.running == Pass::First && !aim.passLog)
+        aim.passLog = std::make_unique<PassLog>();
+    aim.bitrateTooLow = false;
+    job.failureLine.clear();
+    job.lastLine.clear();
+    job.writtenMilliseconds = 0;
+    job.elapsedSeconds = 0;
+    return RunArguments(aim.arguments, aim.plan, aim.running, aim.passLog ? aim.passLog->Prefix() : std::string());
+}
+
+namespace {
+
+// The seconds one run converts.
+long long RunSeconds(const ConversionJob& job, long long duration)
+{
+    return job.aim.plan.cutMilliseconds > 0 ? std::max(1LL, job.aim.plan.cutMilliseconds / 1000) : duration;
+}
+
+} // namespace
+
+long long DoneSeconds(const ConversionJob& job)
+{
+    const long long playing = job.playingSeconds;
+    if (job.aim.limitBytes == 0)
+        return std::min<long long>(job.elapsedSeconds, playing);
+    const long long run = RunSeconds(job, playing);
+    const long long planned = std::max(1, job.aim.runsPlanned);
+    if (run <= 0)
+        return playing * job.aim.runsEnded / planned;
+    const long long done = job.aim.runsEnded * run + std::min<long long>(job.elapsedSeconds, run);
+    return std::min(playing, playing * done / (planned * run));
+}
+
+int RowPercent(const ConversionJob& job, int elapsed, int duration)
+{
+    if (job.aim.limitBytes == 0)
+        return std::min(100, progress::Percent(elapsed, duration));
+    const long long run = RunSeconds(job, duration);
+    const long long planned = std::max(1, job.aim.runsPlanned);
+    if (run <= 0)
+        return static_cast<int>(100 * job.aim.runsEnded / planned);
+    const long long done = job.aim.runsEnded * run + std::min<long long>(elapsed, run);
+    return static_cast<int>(std::min(100LL, done * 100 / (planned * run)));
+}
+
+std::string OverLimitReason(long long writtenBytes, long long limitBytes, int tries)
+{
+    return "Came out at " + size_limit::ShowBytes(writtenBytes) + " after " + std::to_string(tries)
+        + (tries == 1 ? " try" : " tries") + ", over the largest file size of " + size_limit::ShowBytes(limitBytes)
+        + "; nothing was kept";
+}
+
+std::string TooLowReason(long long limitBytes)
+{
+    return "Does not fit " + size_limit::ShowBytes(limitBytes)
+        + ": the encoder cannot make this picture that small (\"Cut to fit\" shortens it)";
+}
+
+bool SaysBitrateTooLow(const std::string& line)
+{
+    return line.find("bitrate too low") != std::string::npos || line.find("bitrate is too low") != std::string::npos;
+}
+
+} // namespace ondrevo::size_aim

@@ -1,0 +1,114 @@
+#pragma once
+// Aiming a row's output at "Largest file size": the video bitrate its playing time
+// allows once the sound and the container have taken their share, never above the
+// Video Bitrate selector's; the encoder runs that make it (an analysing first pass and
+// the writing pass, or the writing pass alone when the limit leaves ample room); and
+// the tries again, at a bitrate scaled by the overshoot, when the written file is
+// still too large. Pure functions and the job's state; the batch runs the encoders.
+// UI thread.
+
+#include "conversion/PassLog.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ondrevo {
+
+struct ConversionJob;
+
+namespace size_aim {
+
+// What the row's encoder arguments fix about the output's size.
+struct OutputTraits {
+    long long videoCapBps = 200000; // "-b:v"; the encoder's own default without one
+    long long audioBps = 0; // "-b:a" (0 with "-an"); the encoder's default without one
+    double framesPerSecond = 30; // "-r"; the most a phone clip has without one
+    long long pixels = 176 * 144; // "-s WxH"
+    int audioPacketsPerSecond = 47; // "-ar" / 1024 samples per AAC packet, rounded up
+    // The video encoder lands on its bitrate in one run as closely as in two (libx264,
+    // within 1 %); MPEG-4 and H.263 land 12 to 38 % over in one and within 5 % in two.
+    bool sharpInOneRun = false;
+};
+OutputTraits ReadTraits(const std::vector<std::string>& arguments);
+
+// The container's own bytes for `milliseconds` of output: the header, and the sample
+// tables' entries for every picture and sound packet. Measured on 3GP files this
+// encoder wrote, and rounded up.
+long long ContainerBytes(const OutputTraits& traits, long long milliseconds);
+// The lowest video bitrate worth a picture at the traits' size and rate.
+long long LowestVideoBps(const OutputTraits& traits);
+
+struct Plan {
+    bool fits = false;
+    long long videoBps = 0;
+    long long cutMilliseconds = 0; // 0: the whole playing time
+    int passes = 2; // 1 when the limit leaves ample room, or the encoder is sharp in one
+    std::string reason; // why it does not fit, or the row's hint for a cut
+};
+
+// The plan for a source playing `milliseconds` under `limitBytes`. A source that does
+// not fit even at the lowest bitrate is refused, or with `cutToFit` cut at the playing
+// time that fits; one whose playing time is unknown (0) is refused.
+Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit);
+
+// The bitrate for a try after one at `videoBps` wrote `writtenBytes` over `limitBytes`:
+// scaled down by the picture's overshoot (what it took beyond its share once the sound
+// and the container have theirs), with a margin. 0 when not over, or when no bitrate is
+// left for the picture.
+long long ScaledBps(const OutputTraits& traits, long long videoBps, long long limitBytes, long long writtenBytes,
+    long long milliseconds);
+
+enum class Pass { Only, First, Second };
+
+// The arguments of one run: `base` (as without a limit, ending "-f 3gp OUTPUT") with
+// the video bitrate, the cut and the pass. A first pass analyses only: no sound, and
+// its file goes to /dev/null.
+std::vector<std::string> RunArguments(
+    const std::vector<std::string>& base, const Plan& plan, Pass pass, const std::string& logPrefix);
+
+// The tries at the limit a row may take: the first and at most two more.
+constexpr int kMostTries = 3;
+
+// A row's aim while it converts under a limit; empty (limitBytes 0) without one.
+struct Aim {
+    long long limitBytes = 0;
+    bool cutToFit = false;
+    long long sourceMilliseconds = 0;
+    OutputTraits traits;
+    std::vector<std::string> arguments; // the row's arguments as without a limit
+    Plan plan;
+    Pass running = Pass::Only;
+    int runsEnded = 0;
+    int runsPlanned = 1;
+    int tries = 0; // writing runs started
+    long long lastBytes = 0; // what the last writing run wrote
+    bool bitrateTooLow = false; // the running run's encoder said so
+    std::unique_ptr<PassLog> passLog;
+};
+
+// With "Cut to fit", after the encoder found the bitrate too low for the picture: the
+// cut is shortened to 70 % (the bitrate raised to what the shorter part may take) for a
+// try again from its first pass. False when no try is left or no cut of a second would do.
+bool ShortenCut(Aim& aim);
+
+// The arguments of the job's next run, and the run it is; the job's per-run notes are
+// cleared. `firstOfTry` starts a try (with its first pass when the plan has two).
+std::vector<std::string> NextRun(ConversionJob& job, bool firstOfTry);
+
+// The seconds of the row's playing time counted done, every run counted: a row of two
+// runs halfway through its first has a quarter done.
+long long DoneSeconds(const ConversionJob& job);
+// The row's Percent cell after `elapsed` seconds of the running pass of a row playing
+// `duration` seconds: as without a limit for a single run, and with every run counted.
+int RowPercent(const ConversionJob& job, int elapsed, int duration);
+
+// The row's hint when its output is over the limit after its tries.
+std::string OverLimitReason(long long writtenBytes, long long limitBytes, int tries);
+// The hint when the encoder cannot bring the picture down to the bitrate.
+std::string TooLowReason(long long limitBytes);
+// Whether an encoder line says the bitrate is below what the picture can take.
+bool SaysBitrateTooLow(const std::string& line);
+
+} // namespace size_aim
+} // namespace ondrevo

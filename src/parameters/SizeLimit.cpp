@@ -1,0 +1,183 @@
+#include "parameters/SizeLimit.h"
+
+#include "base/Errors.h"
+#include "parameters/Statements.h"
+#include "parameters/TSqliteQuery.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace ondrevo::size_limit {
+namespace {
+
+constexpr const char* kRow = "001";
+
+struct Entry {
+    const char* name;
+    long long kilobytes;
+};
+
+// The carriers' limits of 300 KB, 600 KB and 1.1 MB (decimal), with room for the
+// message's own text and headers; 1.1 MB in binary kilobytes, rounded down.
+constexpr Entry kEntries[] = {
+    { "No limit", 0 },
+    { "295 KB (MMS)", 295 },
+    { "590 KB (MMS)", 590 },
+    { "1.1 MB (MMS)", 1126 },
+};
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+const std::vector<std::string>& EntryNames()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const Entry& entry : kEntries)
+            list.emplace_back(entry.name);
+        return list;
+    }();
+    return names;
+}
+
+long long EntryKilobytes(int index)
+{
+    return index >= 0 && index < static_cast<int>(std::size(kEntries)) ? kEntries[index].kilobytes : 0;
+}
+
+int EntryOf(long long kilobytes)
+{
+    for (int index = 0; index < static_cast<int>(std::size(kEntries)); ++index)
+        if (kEntries[index].kilobytes == kilobytes)
+            return index;
+    return -1;
+}
+
+std::string TypedName(long long kilobytes)
+{
+    return std::to_string(kilobytes) + " KB";
+}
+
+std::optional<long long> ParseKilobytes(const std::string& text)
+{
+    const std::string trimmed = Trimmed(text);
+    for (const Entry& entry : kEntries)
+        if (Lower(trimmed) == Lower(entry.name))
+            return entry.kilobytes;
+    // Digits, at most one decimal point, then an optional unit.
+    std::size_t at = 0;
+    long long whole = 0;
+    long long fraction = 0;
+    long long fractionScale = 1;
+    bool digits = false;
+    while (at < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[at]))) {
+        whole = whole * 10 + (trimmed[at++] - '0');
+        digits = true;
+        if (whole > kMostKilobytes)
+            return std::nullopt;
+    }
+    if (at < trimmed.size() && (trimmed[at] == '.' || trimmed[at] == ',')) {
+        ++at;
+        while (at < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[at]))) {
+            if (fractionScale < 1000) {
+                fraction = fraction * 10 + (trimmed[at] - '0');
+                fractionScale *= 10;
+            }
+            ++at;
+            digits = true;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    const std::string unit = Lower(Trimmed(trimmed.substr(at)));
+    long long kilobytes = 0;
+    if (unit.empty() || unit == "kb" || unit == "k" || unit == "kib") {
+        if (fraction != 0)
+            return std::nullopt; // a part of a kilobyte is no size anyone means
+        kilobytes = whole;
+    } else if (unit == "mb" || unit == "m" || unit == "mib") {
+        kilobytes = whole * 1024 + fraction * 1024 / fractionScale;
+    } else {
+        return std::nullopt;
+    }
+    if (kilobytes < kLeastKilobytes || kilobytes > kMostKilobytes)
+        return std::nullopt;
+    return kilobytes;
+}
+
+std::string RefusalText(const std::string& typed)
+{
+    return "Largest file size stays as it was: \"" + typed + "\" is no size in KB from "
+        + std::to_string(kLeastKilobytes) + " to " + std::to_string(kMostKilobytes) + " (such as 300)";
+}
+
+std::string ShowBytes(long long bytes)
+{
+    char text[32];
+    if (bytes < 1024 * 1024) {
+        std::snprintf(text, sizeof text, "%lld KB", (bytes + 1023) / 1024);
+        return text;
+    }
+    // Rounded up to a tenth, so a need is never shown smaller than it is.
+    const long long tenths = (bytes * 10 + 1024 * 1024 - 1) / (1024 * 1024);
+    std::snprintf(text, sizeof text, "%lld.%lld MB", tenths / 10, tenths % 10);
+    return text;
+}
+
+std::string ReadStatement()
+{
+    return "select limit_kb, limit_cut from convert_sizelimit where limit_numb = " + SqlText(kRow);
+}
+
+std::string CreateStatement()
+{
+    return "create table if not exists convert_sizelimit (limit_numb varchar(3) primary key, limit_kb integer, "
+           "limit_cut integer)";
+}
+
+std::string SaveStatement(const Choice& choice)
+{
+    return "insert or replace into convert_sizelimit (limit_numb, limit_kb, limit_cut) values (" + SqlText(kRow) + ", "
+        + SqlNumber(choice.kilobytes) + ", " + SqlNumber(choice.cutToFit ? 1 : 0) + ")";
+}
+
+Choice Read(TSqliteQuery& query)
+{
+    try {
+        RunStatement(query, ReadStatement());
+    } catch (const EUniError&) {
+        return {}; // an older database without the table
+    }
+    if (query.RecordCount() == 0)
+        return {};
+    Choice choice;
+    const long long kilobytes = query.FieldAsInteger(0);
+    // A hand-edited value outside what can be typed means no limit rather than a wrong one.
+    if (kilobytes >= kLeastKilobytes && kilobytes <= kMostKilobytes)
+        choice.kilobytes = kilobytes;
+    choice.cutToFit = query.FieldAsInteger(1) != 0;
+    return choice;
+}
+
+void Save(TSqliteQuery& query, const Choice& choice)
+{
+    RunStatement(query, CreateStatement());
+    RunStatement(query, SaveStatement(choice));
+}
+
+} // namespace ondrevo::size_limit

@@ -1,0 +1,275 @@
+// "Largest file size" and "Cut to fit": kept in their own table, typed sizes checked,
+// and batches with the real encoder whose outputs never pass the limit.
+
+#include "parameters/SizeLimit.h"
+#include "app/ConversionTestSupport.h"
+#include "conversion/Batch.h"
+#include "conversion/EncoderPool.h"
+#include "conversion/PassLog.h"
+#include "support/DatabaseFiles.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace ondrevo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Stored(const std::string& db)
+{
+    return QueryValue(db, "select limit_kb || '|' || limit_cut from convert_sizelimit");
+}
+
+// The folders of pass statistics this test program still holds.
+int OwnPassLogs()
+{
+    int found = 0;
+    const std::string mine = "ondrevo-passes-" + std::to_string(::getpid()) + "-";
+    for (const auto& entry : fs::directory_iterator(PassLog::TemporaryFolder()))
+        found += entry.path().filename().string().rfind(mine, 0) == 0;
+    return found;
+}
+
+// Files in the output folder other than the finished outputs: temporary ones.
+int PartialFiles(const std::string& folder)
+{
+    int found = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        found += entry.path().filename().string().find("ondrevo-part") != std::string::npos;
+    return found;
+}
+
+class SizeLimitChoice : public ::testing::Test, protected ProgramOnShippedCopy { };
+
+TEST_F(SizeLimitChoice, EntriesAndTypedSizesAreStoredAndNonsenseIsRefusedCalmly)
+{
+    Session& first = Start();
+    MemorySelector& selector = first.window.sizeLimit;
+    // A database from before the setting: no limit, and no table until a choice is made.
+    EXPECT_EQ(selector.Text(), "No limit");
+    EXPECT_EQ(selector.Items(), size_limit::EntryNames());
+    EXPECT_EQ(QueryValue(db, "select count(*) from sqlite_master where name = 'convert_sizelimit'"), "0");
+    struct Step {
+        const char* typed; // nullptr: pick entry `pick`
+        int pick;
+        const char* stored;
+        const char* shown;
+        bool refused;
+    };
+    const Step steps[] = {
+        { nullptr, 1, "295|0", "295 KB (MMS)", false },
+        { "400", 0, "400|0", "400 KB", false },
+        { "abc", 0, "400|0", "400 KB", true },
+        { "19", 0, "400|0", "400 KB", true }, // below the least
+        { "20 kb", 0, "20|0", "20 KB", false }, // the least
+        { "4194304", 0, "20|0", "20 KB", true }, // past the most
+        { "4194303KB", 0, "4194303|0", "4194303 KB", false },
+        { "1.5 MB", 0, "1536|0", "1536 KB", false },
+        { "0.5", 0, "1536|0", "1536 KB", true }, // a part of a kilobyte
+        { "", 0, "1536|0", "1536 KB", true },
+        { "590 kb (mms)", 0, "590|0", "590 KB (MMS)", false },
+        { nullptr, 3, "1126|0", "1.1 MB (MMS)", false },
+    };
+    for (const Step& s : steps) {
+        first.window.jvEditCmdMsg.SetText("");
+        if (s.typed)
+            selector.UserType(s.typed);
+        else
+            selector.UserPick(s.pick);
+        const std::string what = s.typed ? s.typed : selector.Item(s.pick);
+        EXPECT_EQ(Stored(db), s.stored) << what;
+        EXPECT_EQ(selector.Text(), s.shown) << what;
+        EXPECT_EQ(selector.ItemIndex() >= 0, true) << what;
+        EXPECT_EQ(first.window.jvEditCmdMsg.Text().rfind("Largest file size stays as it was", 0) == 0, s.refused)
+            << what << ": " << first.window.jvEditCmdMsg.Text();
+    }
+    first.window.cutToFit.UserClick();
+    EXPECT_EQ(Stored(db), "1126|1");
+    selector.UserType("333");
+
+    Session& again = Start();
+    EXPECT_EQ(again.window.sizeLimit.Text(), "333 KB");
+    EXPECT_EQ(again.window.sizeLimit.ItemCount(), 5);
+    EXPECT_TRUE(again.window.cutToFit.Checked());
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+class SizeLimitBatch : public ::testing::Test {
+protected:
+    explicit SizeLimitBatch(const std::function<void(const std::string&)>& prepare = {})
+        : session(std::make_unique<ConversionSession>(dir, prepare))
+        , window(session->window)
+    {
+    }
+    long long Size(const std::string& name) const
+    {
+        const std::string path = session->Output(name);
+        return fs::exists(path) ? static_cast<long long>(fs::file_size(path)) : -1;
+    }
+
+    TempDir dir;
+    std::unique_ptr<ConversionSession> session;
+    MemoryMainWindow& window;
+    ErrorReports reports;
+};
+
+TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
+{
+    const long long limit = 60 * 1024;
+    window.sizeLimit.UserType("60");
+    // Two rows side by side, each with its own pass statistics.
+    window.spinAtOnce.SetRange(1, 2);
+    window.spinAtOnce.UserSets(2);
+    session->Add(session->Clip("moving.mp4", 3));
+    session->Add(session->Clip("noisy.mp4", 3, "-vf noise=alls=40:allf=t"));
+    session->Add(session->Clip("long.mp4", 20));
+    session->Convert();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    for (const char* name : { "moving.3gp", "noisy.3gp" }) {
+        EXPECT_LE(Size(name), limit) << name;
+        EXPECT_NEAR(ProbeDuration(session->Output(name)), 3.0, 0.3) << name;
+    }
+    // The noisy picture reaches the encoder's finest quality below the limit.
+    EXPECT_GE(Size("moving.3gp"), limit * 3 / 4);
+    EXPECT_EQ(session->Hint(1), "");
+    EXPECT_EQ(session->Image(0), batch::kEndedImage);
+    EXPECT_EQ(session->Percent(0), "100%");
+    // Refused before encoding: 20 s of sound alone take 156 KB.
+    EXPECT_EQ(session->Image(2), batch::kFailedImage);
+    EXPECT_EQ(session->Hint(2).rfind("Needs at least 19", 0), 0u) << session->Hint(2);
+    EXPECT_NE(session->Hint(2).find(" KB at the lowest quality; the limit is 60 KB"), std::string::npos);
+    EXPECT_EQ(Size("long.3gp"), -1);
+
+    window.cutToFit.UserClick();
+    session->Convert();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    EXPECT_EQ(session->Image(2), batch::kEndedImage);
+    EXPECT_LE(Size("long.3gp"), limit);
+    const double cut = ProbeDuration(session->Output("long.3gp"));
+    // At most the 6 s that fit at the lowest bitrate; this picture needs more, and
+    // the encoder said so: the cut was shortened.
+    EXPECT_GT(cut, 3.0);
+    EXPECT_LT(cut, 6.5);
+    EXPECT_EQ(session->Hint(2).rfind("Cut to fit 60 KB: ", 0), 0u) << session->Hint(2);
+    EXPECT_EQ(PartialFiles(session->outputFolder), 0);
+    EXPECT_EQ(OwnPassLogs(), 0);
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBothPasses)
+{
+    session->EncodeUntilStopped();
+    window.sizeLimit.UserType("100");
+    session->Add(session->Clip("clip.mp4", 2));
+    session->Convert();
+    // The first pass reads its looping source past its length: at most half the row.
+    ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) == "50%"; }));
+    EXPECT_LE(window.batchDisplay.percent, 50);
+    EXPECT_EQ(OwnPassLogs(), 1);
+    session->Stop();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    EXPECT_EQ(session->Image(0), batch::kEndedImage);
+    EXPECT_EQ(session->Hint(0), "Stopped before a playable part was written");
+    EXPECT_EQ(Size("clip.3gp"), -1);
+    EXPECT_EQ(PartialFiles(session->outputFolder), 0);
+    EXPECT_EQ(OwnPassLogs(), 0);
+}
+
+TEST_F(SizeLimitBatch, ARowWhosePassStatisticsHaveNowhereToGoFailsWithTheReason)
+{
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", dir.File("gone").c_str(), 1);
+    window.sizeLimit.UserType("60");
+    session->Add(session->Clip("clip.mp4", 2));
+    session->Convert();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    if (before)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(session->Image(0), batch::kFailedImage);
+    EXPECT_EQ(session->Hint(0),
+        "The statistics of the two passes cannot be kept in " + dir.File("gone") + ": No such file or directory");
+    EXPECT_EQ(PartialFiles(session->outputFolder), 0);
+}
+
+// The size of the temporary file the encoder writes, -1 while there is none.
+long long PartialBytes(const std::string& folder)
+{
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find("ondrevo-part") != std::string::npos)
+            return static_cast<long long>(fs::file_size(entry.path()));
+    return -1;
+}
+
+TEST_F(SizeLimitBatch, AStopDuringTheWritingRunKeepsThePartOnlyWithinTheLimit)
+{
+    session->EncodeUntilStopped();
+    // At 64 kbit/s both limits leave ample room: the row is written in a single run,
+    // which reads its looping source until it is stopped.
+    window.Vdo(2).UserPick(0);
+    session->Add(session->Clip("clip.mp4", 2));
+    struct Round {
+        const char* limit;
+        long long stopAbove; // bytes written before Stop
+        bool kept;
+    };
+    for (const Round& round : { Round { "1.1 MB (MMS)", 0, true }, Round { "64", 64 * 1024, false } }) {
+        fs::remove(session->Output("clip.3gp"));
+        window.sizeLimit.UserType(round.limit);
+        session->Convert();
+        ASSERT_TRUE(session->RunUntil([&] { return PartialBytes(session->outputFolder) > round.stopAbove; }));
+        EXPECT_EQ(window.encoders.Job(0).aim.runsPlanned, 1) << round.limit;
+        session->Stop();
+        ASSERT_TRUE(session->WaitUntilIdle());
+        EXPECT_EQ(fs::exists(session->Output("clip.3gp")), round.kept) << round.limit;
+        if (round.kept) {
+            EXPECT_EQ(session->Image(0), batch::kEndedImage);
+            EXPECT_GT(ProbeDuration(session->Output("clip.3gp")), 0.0);
+        } else {
+            EXPECT_EQ(session->Image(0), batch::kFailedImage);
+            EXPECT_EQ(session->Hint(0).rfind("Came out at ", 0), 0u) << session->Hint(0);
+        }
+        EXPECT_EQ(PartialFiles(session->outputFolder), 0);
+    }
+}
+
+// A catalogue whose video codec fixes the quality: the bitrate cannot bring the size
+// down. At 64 kbit/s the limit leaves ample room for a single run.
+class FixedQualityBatch : public SizeLimitBatch {
+protected:
+    FixedQualityBatch()
+        : SizeLimitBatch([](const std::string& db) {
+            ExecuteSql(db,
+                "update cmbex_vdocodec set cmbex_cmd = '-c:v mpeg4 -pix_fmt yuv420p -qscale:v 1' where cmbex_index = "
+                "1");
+        })
+    {
+    }
+};
+
+TEST_F(FixedQualityBatch, AFileStillOverTheLimitAfterTwoMoreTriesIsNotKeptAndTheEarlierOutputStays)
+{
+    window.Vdo(2).UserPick(0);
+    window.sizeLimit.UserType("64");
+    session->Add(session->Clip("clip.mp4", 3));
+    std::ofstream(session->Output("clip.3gp")) << "earlier";
+    session->Convert();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    EXPECT_EQ(session->Image(0), batch::kFailedImage);
+    EXPECT_EQ(session->Hint(0).rfind("Came out at ", 0), 0u) << session->Hint(0);
+    EXPECT_NE(session->Hint(0).find(" after 3 tries, over the largest file size of 64 KB"), std::string::npos)
+        << session->Hint(0);
+    EXPECT_EQ(window.encoders.Job(0).aim.runsEnded, 3);
+    EXPECT_EQ(Size("clip.3gp"), 7);
+    EXPECT_EQ(PartialFiles(session->outputFolder), 0);
+    EXPECT_EQ(OwnPassLogs(), 0);
+}
+
+} // namespace
+} // namespace ondrevo::testing

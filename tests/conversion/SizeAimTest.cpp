@@ -1,0 +1,204 @@
+// Aiming a row at "Largest file size": the plan for each playing time under the shipped
+// choices, the runs' arguments, the tries after an overshoot, the percent over every
+// run, and what is kept at the limit.
+
+#include "conversion/SizeAim.h"
+#include "conversion/ConversionJob.h"
+#include "conversion/JobOutcome.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrevo::testing {
+namespace {
+
+using size_aim::Pass;
+
+// The arguments of the shipped choices: MPEG-4 at 256 kbit/s, 176x144, 15 fps; AAC at
+// 64 kbit/s, stereo, 44100 Hz.
+const std::vector<std::string> kShipped { "/p/bin/ffmpeg", "-y", "-i", "/s/a.mp4", "-c:v", "mpeg4", "-pix_fmt",
+    "yuv420p", "-b:v", "256k", "-s", "176x144", "-r", "15", "-c:a", "aac", "-b:a", "64k", "-ac", "2", "-ar", "44100",
+    "-f", "3gp", "/o/.a.3gp.1.ondrevo-part" };
+
+constexpr long long k295 = 295 * 1024;
+
+// What a plan's output weighs at most, by the same reckoning.
+long long PlannedBytes(const size_aim::OutputTraits& traits, const size_aim::Plan& plan, long long ms)
+{
+    const long long played = plan.cutMilliseconds > 0 ? plan.cutMilliseconds : ms;
+    return size_aim::ContainerBytes(traits, played) + (plan.videoBps + traits.audioBps) * played / 8000;
+}
+
+TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWithTheReason)
+{
+    const size_aim::OutputTraits shipped = size_aim::ReadTraits(kShipped);
+    EXPECT_EQ(shipped.videoCapBps, 256000);
+    EXPECT_EQ(shipped.audioBps, 64000);
+    EXPECT_EQ(size_aim::LowestVideoBps(shipped), 9504);
+    struct Case {
+        const char* what;
+        long long limit, ms;
+        bool cut;
+        bool fits;
+        int passes;
+        long long leastBps, mostBps; // the video bitrate's range
+        const char* reason; // part of the plan's reason
+    };
+    const Case cases[] = {
+        { "12 s", k295, 12000, false, true, 2, 128000, 130000, "" },
+        { "30 s, above the lowest", k295, 30000, false, true, 2, 10000, 11500, "" },
+        { "lowest just fits", k295, 30500, false, true, 2, 9504, 9700, "" },
+        { "lowest just does not fit", k295, 30600, false, false, 2, 0, 0,
+            "Needs at least 296 KB at the lowest quality; the limit is 295 KB" },
+        { "10 min", k295, 600000, false, false, 2, 0, 0,
+            "Needs at least 5.7 MB at the lowest quality; the limit is 295 KB" },
+        { "10 min, cut to fit", k295, 600000, true, true, 2, 9504, 9800, "Cut to fit 295 KB: 30." },
+        { "10 min, cut to fit 8 KB", 8 * 1024, 600000, true, false, 2, 0, 0, "; not even a second fits" },
+        { "ample room: the selector's bitrate, one run", 1126 * 1024, 2000, false, true, 1, 256000, 256000, "" },
+        { "room, but not ample: two runs", 1126 * 1024, 20000, false, true, 2, 256000, 256000, "" },
+        { "unknown playing time", k295, 0, true, false, 2, 0, 0, "playing time is unknown" },
+    };
+    for (const Case& c : cases) {
+        const size_aim::Plan plan = size_aim::MakePlan(shipped, c.limit, c.ms, c.cut);
+        EXPECT_EQ(plan.fits, c.fits) << c.what;
+        EXPECT_NE(plan.reason.find(c.reason), std::string::npos) << c.what << ": " << plan.reason;
+        if (!c.fits)
+            continue;
+        EXPECT_EQ(plan.passes, c.passes) << c.what;
+        EXPECT_GE(plan.videoBps, c.leastBps) << c.what;
+        EXPECT_LE(plan.videoBps, c.mostBps) << c.what;
+        EXPECT_LE(PlannedBytes(shipped, plan, c.ms), c.limit) << c.what;
+        EXPECT_EQ(plan.cutMilliseconds > 0, c.cut) << c.what;
+    }
+    // Silent outputs give the sound's share to the picture.
+    std::vector<std::string> silent = kShipped;
+    silent.insert(silent.end() - 3, "-an");
+    const size_aim::OutputTraits quiet = size_aim::ReadTraits(silent);
+    EXPECT_EQ(quiet.audioBps, 0);
+    EXPECT_GT(size_aim::MakePlan(quiet, k295, 30000, false).videoBps, 70000);
+    // H.264 lands on its bitrate in a single run.
+    std::vector<std::string> h264 = kShipped;
+    h264[5] = "libx264";
+    EXPECT_EQ(size_aim::MakePlan(size_aim::ReadTraits(h264), k295, 12000, false).passes, 1);
+}
+
+TEST(SizeAim, RunsChangeOnlyTheBitrateTheCutAndThePass)
+{
+    size_aim::Plan plan;
+    plan.videoBps = 128900;
+    const std::string log = "/tmp/ondrevo-passes-1-x/pass";
+    std::vector<std::string> expected = kShipped;
+    expected[9] = "128900";
+    EXPECT_EQ(size_aim::RunArguments(kShipped, plan, Pass::Only, log), expected);
+    std::vector<std::string> second = expected;
+    second.insert(second.end() - 3, { "-pass", "2", "-passlogfile", log });
+    EXPECT_EQ(size_aim::RunArguments(kShipped, plan, Pass::Second, log), second);
+    std::vector<std::string> first = expected;
+    first.insert(first.end() - 3, { "-pass", "1", "-passlogfile", log, "-an" });
+    first.back() = "/dev/null";
+    EXPECT_EQ(size_aim::RunArguments(kShipped, plan, Pass::First, log), first);
+    // A catalogue without a bitrate fragment gets one; a cut comes before the muxer.
+    std::vector<std::string> bare = kShipped;
+    bare.erase(bare.begin() + 8, bare.begin() + 10);
+    plan.cutMilliseconds = 30539;
+    std::vector<std::string> cut = bare;
+    cut.insert(cut.end() - 3, { "-b:v", "128900", "-t", "30.539" });
+    EXPECT_EQ(size_aim::RunArguments(bare, plan, Pass::Only, log), cut);
+}
+
+TEST(SizeAim, AnOvershootScalesTheBitrateDownAndPercentCountsEveryRun)
+{
+    // Silent, so that the container alone shares the limit with the picture: 1024 bytes
+    // and 8 a picture, 8376 for 8 s at 15 fps.
+    std::vector<std::string> silent = kShipped;
+    silent.insert(silent.end() - 3, "-an");
+    const size_aim::OutputTraits traits = size_aim::ReadTraits(silent);
+    struct Scale {
+        long long bps, written, least, most;
+    };
+    const Scale scales[] = {
+        { 100000, 100000 + 9162, 88000, 89000 }, // the picture took 10 % over its 91624
+        { 100000, 100001, 96000, 97000 }, // a byte over
+        { 100000, 100000, 0, 0 }, // exactly at the limit: no try again
+        { 100000, 10 * 100000, 9500, 9550 }, // a picture that ignored its bitrate: about a tenth
+        { 5000, 10 * 100000, 0, 0 }, // no bitrate worth a try left
+    };
+    for (const Scale& s : scales) {
+        const long long scaled = size_aim::ScaledBps(traits, s.bps, 100000, s.written, 8000);
+        EXPECT_GE(scaled, s.least) << s.written;
+        EXPECT_LE(scaled, s.most) << s.written;
+    }
+
+    ConversionJob job;
+    job.playingSeconds = 20;
+    struct Step {
+        long long limit;
+        int runsPlanned, runsEnded, elapsed;
+        int percent;
+        long long doneSeconds;
+    };
+    const Step steps[] = {
+        { 0, 1, 0, 10, 50, 10 }, // no limit: as always
+        { 0, 1, 0, 25, 100, 20 }, { k295, 2, 0, 10, 25, 5 }, // halfway through the first of two
+        { k295, 2, 0, 40, 50, 10 }, // a first pass reading past the end
+        { k295, 2, 1, 10, 75, 15 }, { k295, 2, 1, 20, 100, 20 }, { k295, 3, 2, 0, 66, 13 }, // a try again
+    };
+    for (const Step& s : steps) {
+        job.aim.limitBytes = s.limit;
+        job.aim.runsPlanned = s.runsPlanned;
+        job.aim.runsEnded = s.runsEnded;
+        job.elapsedSeconds = s.elapsed;
+        EXPECT_EQ(size_aim::RowPercent(job, s.elapsed, 20), s.percent) << s.runsEnded << "/" << s.elapsed;
+        EXPECT_EQ(size_aim::DoneSeconds(job), s.doneSeconds) << s.runsEnded << "/" << s.elapsed;
+    }
+    // A cut row's runs are as long as its cut.
+    job.aim.plan.cutMilliseconds = 10000;
+    job.aim.runsPlanned = 2;
+    job.aim.runsEnded = 1;
+    EXPECT_EQ(size_aim::RowPercent(job, 5, 20), 75);
+}
+
+TEST(SizeAim, NoFileOverTheLimitIsKeptAndACutOneSaysSo)
+{
+    TempDir dir;
+    struct Case {
+        const char* what;
+        bool stopped;
+        std::uint32_t exitCode;
+        long long bytes;
+        long long cutMs;
+        bool tooLow;
+        bool keep, failed;
+        const char* reason;
+    };
+    const Case cases[] = {
+        { "exactly at the limit", false, 0, k295, 0, false, true, false, "" },
+        { "a byte over", false, 0, k295 + 1, 0, false, false, true,
+            "Came out at 296 KB after 3 tries, over the largest file size of 295 KB; nothing was kept" },
+        { "a stopped part over", true, 0, k295 + 1, 0, false, false, true, "Came out at 296 KB" },
+        { "a stopped part under", true, 0, 1000, 0, false, true, false, "" },
+        { "cut", false, 0, 9000, 30000, false, true, false, "Cut to fit 295 KB: 30." },
+        { "the picture cannot be that small", false, 0x106, 0, 0, true, false, true,
+            "Does not fit 295 KB: the encoder cannot make this picture that small" },
+    };
+    for (const Case& c : cases) {
+        ConversionJob job;
+        job.output = std::make_unique<PartialOutput>(dir.File("out.3gp"));
+        job.sourceMilliseconds = c.cutMs > 0 ? 600000 : 20000;
+        job.life = c.stopped ? JobLife::Stopping : JobLife::Running;
+        job.aim.limitBytes = k295;
+        job.aim.tries = 3;
+        job.aim.bitrateTooLow = c.tooLow;
+        if (c.cutMs > 0)
+            job.aim.plan = size_aim::MakePlan(size_aim::ReadTraits(kShipped), k295, 600000, true);
+        job.aim.plan.cutMilliseconds = c.cutMs;
+        const long long written = c.cutMs > 0 ? c.cutMs : (c.stopped ? 5000 : 20000);
+        const JobOutcome outcome = JudgeJob(job, c.exitCode, written, c.bytes);
+        EXPECT_EQ(outcome.keep, c.keep) << c.what;
+        EXPECT_EQ(outcome.failed, c.failed) << c.what;
+        EXPECT_EQ(outcome.reason.rfind(c.reason, 0), 0u) << c.what << ": " << outcome.reason;
+    }
+}
+
+} // namespace
+} // namespace ondrevo::testing
