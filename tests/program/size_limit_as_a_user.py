@@ -13,7 +13,7 @@ import desktop as d  # noqa: E402
 from desktop import Failure, log, wait_for  # noqa: E402
 
 LIMIT = 295 * 1024
-OTHER_TAB = "Other Settings"
+SIZE_TAB = "File Size"
 SELECTOR = "Largest file size"
 # Name, playing seconds, whether it must fit whole (moving ones at 75 % of the limit or more).
 CLIPS = [("moving12", 12, "moving"), ("noisy20", 20, "moving"), ("still8", 8, "still"),
@@ -52,7 +52,7 @@ def main():
     output = os.path.join(folder, "FFOutput")
     with d.running(folder, os.path.join(artefacts, "size-limit.stderr")) as program:
         window = program.top_level("Ondrevo")
-        d.show_tab(window, OTHER_TAB, SELECTOR)
+        d.show_tab(window, SIZE_TAB, SELECTOR)
         shown = d.selector_text(d.selector(window, SELECTOR))
         if shown != "No limit":
             raise Failure("%r shows %r at first, not 'No limit'" % (SELECTOR, shown))

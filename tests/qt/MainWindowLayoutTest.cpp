@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace ondrevo::testing {
@@ -155,20 +156,24 @@ TEST_F(MainWindowLayout, OutputDirectoryBoxHoldsTheFolderButtonsAndTheHiddenCurs
     EXPECT_EQ(window->JvEditDir().Text(), TFFmpegFunc::DefaultOutputDir());
 }
 
-TEST_F(MainWindowLayout, ThreePagesWithImagesLabelledSelectorsAndTheShutdownBox)
+TEST_F(MainWindowLayout, FourPagesWithImagesLabelledSelectorsAndTheShutdownBox)
 {
     Show();
     auto* pages = Find<QTabWidget>("JvPageControl");
-    ASSERT_EQ(pages->count(), 3);
+    ASSERT_EQ(pages->count(), 4);
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(pages->tabText(0), "Video Output Parameters");
     EXPECT_EQ(pages->tabText(1), "Audio Output Parameters");
     EXPECT_EQ(pages->tabText(2), "Other Settings");
-    for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(pages->tabText(3), "File Size");
+    // Every tab shows whole, with no scroll arrows.
+    EXPECT_LE(pages->tabBar()->tabRect(3).right(), pages->width());
+    for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(pages->tabIcon(i).isNull());
     EXPECT_EQ(pages->widget(0)->objectName(), "TabSheet1");
     EXPECT_EQ(pages->widget(1)->objectName(), "TabSheet2");
     EXPECT_EQ(pages->widget(2)->objectName(), "TabSheet3");
+    EXPECT_EQ(pages->widget(3)->objectName(), "TabSheet4");
 
     const struct {
         const char* name;
@@ -185,23 +190,26 @@ TEST_F(MainWindowLayout, ThreePagesWithImagesLabelledSelectorsAndTheShutdownBox)
         { "JvCmbAdo2", 7, "Audio Bitrate", 1 },
         { "JvCmbAdo3", 8, "Audio Channel", 1 },
         { "JvCmbAdo4", 9, "Sampling Frequency", 1 },
+        { "JvCmbSizeLimit", 0, "Largest file size", 3 },
     };
     for (const auto& expected : selectors) {
-        auto* selector = Find<QtSelector>(expected.name);
+        auto* selector = Find<QComboBox>(expected.name);
         ASSERT_NE(selector, nullptr);
-        EXPECT_EQ(selector->Tag(), expected.tag);
+        if (expected.tag > 0)
+            EXPECT_EQ(static_cast<QtSelector*>(selector)->Tag(), expected.tag);
         EXPECT_EQ(selector->width(), 115);
         EXPECT_TRUE(selector->isEditable());
         EXPECT_EQ(selector->insertPolicy(), QComboBox::NoInsert);
         EXPECT_EQ(selector->completer(), nullptr);
         EXPECT_EQ(selector->parentWidget(), pages->widget(expected.page));
         EXPECT_TRUE(pages->widget(expected.page)->rect().contains(selector->geometry())) << expected.name;
-        EXPECT_EQ(window->FindSelector(expected.name), selector);
+        if (expected.tag > 0)
+            EXPECT_EQ(window->FindSelector(expected.name), static_cast<QtSelector*>(selector));
         auto* label = Find<QLabel>((std::string("Label") + expected.name).c_str());
         EXPECT_EQ(label->text(), expected.label);
         EXPECT_EQ(label->buddy(), selector);
-        // Filled from the shipped catalogue when the window was first shown.
-        EXPECT_GT(selector->ItemCount(), 0) << expected.name;
+        // Filled when the window was first shown.
+        EXPECT_GT(selector->count(), 0) << expected.name;
     }
     EXPECT_EQ(window->FindSelector("JvCmbVdo6"), nullptr);
     EXPECT_EQ(window->FindSelector("JvEditDir"), nullptr);
@@ -231,6 +239,13 @@ TEST_F(MainWindowLayout, ThreePagesWithImagesLabelledSelectorsAndTheShutdownBox)
     EXPECT_EQ(std::count(routed.begin(), routed.end(), "JvCheckKeepDateChange"), 1);
     EXPECT_TRUE(window->JvCheckKeepDate().Checked());
     EXPECT_EQ(QueryValue(Database(), "select keep_on from keep_sourcedate"), "1");
+
+    auto* cutToFit = Find<QCheckBox>("JvCheckCutToFit");
+    EXPECT_EQ(cutToFit->parentWidget(), pages->widget(3));
+    EXPECT_EQ(cutToFit->text(), "Cut to fit");
+    pages->setCurrentIndex(3);
+    EXPECT_TRUE(pages->currentWidget()->rect().contains(cutToFit->geometry()));
+    EXPECT_FALSE(cutToFit->geometry().intersects(Find<QComboBox>("JvCmbSizeLimit")->geometry()));
 }
 
 TEST_F(MainWindowLayout, FileListColumnsAndDetailsPanelFixedRows)
