@@ -57,7 +57,7 @@ def main():
         if shown != "No limit":
             raise Failure("%r shows %r at first, not 'No limit'" % (SELECTOR, shown))
         d.pick(window, SELECTOR, "295 KB (MMS)")
-        d.screenshot("Ondrevo", os.path.join(artefacts, "size-limit-other-settings.png"))
+        d.screenshot("Ondrevo", os.path.join(artefacts, "size-limit-page.png"))
         paths = [os.path.join(clips, name + ".mp4") for name, _, _ in CLIPS]
         for path in paths:
             d.add_file(program, window, path)
