@@ -63,6 +63,16 @@ def read_log(path):
     return starts, ends, cpu
 
 
+def timeline(starts, ends, last_output):
+    """Where the wall time goes besides the encoders: the second encoder's start after the
+    first, the median gap from an encoder's end to the start that takes its place, and
+    from the last end to the last output under its final name; in milliseconds."""
+    begun, ended = sorted(starts.values()), sorted(ends.values())
+    gaps = [begun[k] - ended[k - 2] for k in range(2, len(begun))]
+    return (1000 * (begun[1] - begun[0]), 1000 * statistics.median(gaps) if gaps else 0,
+            1000 * (last_output - ended[-1]))
+
+
 def wait_lines(path, kind, count, limit):
     def probe():
         return os.path.exists(path) and sum(1 for line in open(path) if line.startswith(kind)) >= count
@@ -123,7 +133,10 @@ def window_batch(folder, clips, work, count, first):
         d.press(window, "Quit")
         program.wait_end()
     starts, ends, encoders = read_log(log_path)
-    wall = last_final_output(output, expected) - min(starts.values())
+    last = last_final_output(output, expected)
+    wall = last - min(starts.values())
+    log("  window: second start %.0f ms after the first, gap end to next start %.0f ms, last output %.0f ms "
+        "after the last end" % timeline(starts, ends, last))
     if first:
         # The arguments in the order the window started them, for xargs.
         order = sorted(starts, key=lambda pid: starts[pid])
@@ -153,7 +166,10 @@ def xargs_round(folder, work, lists):
     subprocess.run(["xargs", "-0", "-P", "2", "-n", "1", "sh"], input="\0".join(scripts).encode(), env=env,
                    check=True)
     starts, ends, encoders = read_log(log_path)
-    wall = max(os.stat(p).st_mtime for p in outputs) - min(starts.values())
+    last = max(os.stat(p).st_mtime for p in outputs)
+    wall = last - min(starts.values())
+    log("  xargs: second start %.0f ms after the first, gap end to next start %.0f ms, last output %.0f ms "
+        "after the last end" % timeline(starts, ends, last))
     for path in outputs:
         os.remove(path)
     return wall, encoders

@@ -27,6 +27,8 @@ real=$(readlink "$work/program/bin/ffmpeg")
 rm "$work/program/bin/ffmpeg"
 cat >"$work/program/bin/ffmpeg" <<WRAP
 #!/bin/sh
+# The batch's look at the encoder's list is no conversion.
+[ "\$2" = -encoders ] && exec "$real" "\$@"
 log=\${ONDREVO_OUTSIDE_LOG:-$work/ondrevo.log}
 echo "start \$(date +%s.%N) \$\$" >>"\$log"
 [ -n "\${ONDREVO_OUTSIDE_LOG:-}" ] || printf '%s\n' "\$@" >"$work/args.\$\$"

@@ -484,10 +484,18 @@ void StartJob(BatchControls& controls)
     if (row < 0 || row >= controls.fileList.RowCount() || row >= controls.model.Count())
         return;
     const std::string source = controls.model.Row(row).source;
-    // One query shows the file's facts and gives its playing time.
-    const long long sourceMilliseconds = command_line::ShowSourceFacts(controls.details, source);
+    // Read at each start: a change during a batch applies from the next row on.
+    const ExistingOutputs existing = controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace;
+    const size_limit::Choice limit = controls.sizeLimit ? controls.sizeLimit() : size_limit::Choice {};
+    // One query shows the file's facts and gives its playing time. It takes a large
+    // file's header some milliseconds to read, so it runs once the encoder is under way
+    // unless what to run depends on the length: skipping a whole output, or aiming at a
+    // largest size.
+    const bool lengthFirst = existing == ExistingOutputs::Skip || limit.kilobytes > 0;
     const long long sourceBytes = FileBytes(source);
-    TakeFreshLength(controls, row, sourceMilliseconds, sourceBytes);
+    const long long sourceMilliseconds = lengthFirst ? command_line::ShowSourceFacts(controls.details, source) : 0;
+    if (lengthFirst)
+        TakeFreshLength(controls, row, sourceMilliseconds, sourceBytes);
     controls.model.RowStarted(row);
     ShowRowPhase(controls, row, RowPhase::Converting, "");
     controls.fileList.SetSubItem(row, kPercentCell, "0%");
@@ -506,15 +514,23 @@ void StartJob(BatchControls& controls)
     job.sourceMilliseconds = sourceMilliseconds;
     job.sourceBytes = sourceBytes;
     job.keepSourceDate = controls.keepSourceDate && controls.keepSourceDate();
+    // Shows the facts when they were not needed first; every way out below calls it, the
+    // row's end coming on the loop only after this returns.
+    const auto showFacts = [&] {
+        if (lengthFirst)
+            return;
+        job.sourceMilliseconds = command_line::ShowSourceFacts(controls.details, source);
+        TakeFreshLength(controls, row, job.sourceMilliseconds, sourceBytes);
+        job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
+    };
     if (!controls.encoders.Refusal().empty()) {
         job.failureLine = controls.encoders.Refusal();
         job.encoderUnfit = true;
         controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
+        showFacts();
         return;
     }
-    // Read at each start: a change during a batch applies from the next row on.
-    const ExistingOutputs existing = controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace;
     const std::string output = command_line::OutputFileName(controls, row, existing);
     // The encoder, told to overwrite, would destroy the file it is reading; reading a
     // named pipe or a device, it would wait or read for ever, holding the batch.
@@ -524,6 +540,7 @@ void StartJob(BatchControls& controls)
             = notAFile.empty() ? kOutputIsSourceHint : "Not converted: " + source + " is " + notAFile + ", not a file";
         controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
+        showFacts();
         return;
     }
     // A whole earlier output is kept as it is; its end comes on the loop like an
@@ -545,11 +562,11 @@ void StartJob(BatchControls& controls)
         job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
         controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
+        showFacts();
         return;
     }
     try {
         std::vector<std::string> arguments = command_line::BuildCommandLine(controls, job.output->Path());
-        const size_limit::Choice limit = controls.sizeLimit ? controls.sizeLimit() : size_limit::Choice {};
         if (limit.kilobytes > 0) {
             if (!AimAtLimit(job, std::move(arguments), limit)) {
                 // Refused before encoding: no temporary file is left.
@@ -557,6 +574,7 @@ void StartJob(BatchControls& controls)
                 job.failureLine = job.aim.plan.reason;
                 controls.encoders.Move(*slot, JobEvent::Refuse);
                 encoder.PostEnd(1);
+                showFacts();
                 return;
             }
             arguments = size_aim::NextRun(job, true);
@@ -568,10 +586,12 @@ void StartJob(BatchControls& controls)
         encoder.Run();
     } catch (const std::exception& error) {
         StartFailed(controls, *slot, row, error);
+        showFacts();
         return;
     }
     controls.encoders.LockedStarts() = 0;
     controls.encoders.Move(*slot, JobEvent::Start);
+    showFacts();
 }
 
 void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
