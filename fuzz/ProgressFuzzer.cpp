@@ -159,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Edit cursor("0"), status("before"), folder("/out");
     BatchControls controls { list, nothing, { &nothing, &nothing, &nothing, &nothing, &nothing }, cursor, status,
         nothing, folder, nothing, encoders, model, nothing, [] { return 1; }, nothing, nothing, nothing, nothing, [] {},
-        database.SqliteQuery(), {}, {}, {} };
+        database.SqliteQuery(), {}, {}, {}, {}, {} };
     encoders.Job(0) = ConversionJob {};
 
     const std::vector<std::string> before = list.cells;
