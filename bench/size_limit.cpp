@@ -1,6 +1,6 @@
 // "Largest file size" on ten clips of different lengths and content, with the shipped
-// choices: each output's size against its limit, the encoder runs it took, and the
-// batch's time without a limit, at 295 KB, and at 1.1 MB with "Cut to fit".
+// choices: each output's size against its limit, the encoder runs it took, the sound's
+// bitrate its last run wrote, and the batch's time without a limit, at 295 KB, and at 1.1 MB with "Cut to fit".
 //   build/bench/size_limit [seconds scale] [video codec entry]
 //   (scale 1 by default, 0.5 halves every clip; the codec's entry 2 is H.264)
 
@@ -31,13 +31,25 @@ long long FileSize(const std::string& path)
     return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
 
-// How many encoder runs each source took, from the stand-in's log of "-i" arguments.
-std::map<std::string, int> RunsPerSource(const std::string& log)
+struct Runs {
+    int count = 0;
+    std::string audio; // the last run's "-b:a" in kbit/s
+};
+
+// The encoder runs each source took, from the stand-in's log of each run's "-i" and
+// "-b:a" arguments, a tab between them.
+std::map<std::string, Runs> RunsPerSource(const std::string& log)
 {
-    std::map<std::string, int> runs;
+    std::map<std::string, Runs> runs;
     std::ifstream in(log);
-    for (std::string line; std::getline(in, line);)
-        ++runs[line];
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t tab = line.find('\t');
+        Runs& source = runs[line.substr(0, tab)];
+        ++source.count;
+        const std::string audio = tab == std::string::npos ? "" : line.substr(tab + 1);
+        source.audio
+            = audio.empty() || audio.back() == 'k' ? audio : std::to_string(std::atoll(audio.c_str()) / 1000) + "k";
+    }
     return runs;
 }
 
@@ -64,11 +76,12 @@ int main(int argc, char** argv)
     testing::MemoryMainWindow& window = session.window;
     const std::string folder = program.dir.Path().string();
     const std::string log = folder + "/runs.log";
-    // The encoder behind a stand-in that notes the source of every run.
+    // The encoder behind a stand-in that notes the source and the sound's bitrate of every run.
     const std::string encoder = folder + "/program/bin/ffmpeg";
     std::filesystem::remove(encoder);
-    std::ofstream(encoder) << "#!/bin/sh\nprev=\nfor a; do [ \"$prev\" = -i ] && echo \"$a\" >>" << log
-                           << "; prev=$a; done\nexec /usr/bin/ffmpeg \"$@\"\n";
+    std::ofstream(encoder) << "#!/bin/sh\nprev=; src=; ba=\nfor a; do [ \"$prev\" = -i ] && src=$a; "
+                           << "[ \"$prev\" = -b:a ] && ba=$a; prev=$a; done\nprintf '%s\\t%s\\n' \"$src\" \"$ba\" >>"
+                           << log << "\nexec /usr/bin/ffmpeg \"$@\"\n";
     std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
 
     std::filesystem::create_directories(folder + "/clips");
@@ -110,10 +123,10 @@ int main(int argc, char** argv)
         session.loop.RunUntil(
             [&] { return window.addFileBtn.enabled && !window.encoders.AnyBusy(); }, std::chrono::hours(2));
         const double took = Seconds(Clock::now() - start);
-        const std::map<std::string, int> runs = RunsPerSource(log);
+        const std::map<std::string, Runs> runs = RunsPerSource(log);
         std::printf("\n%s: batch %.1f s\n", mode.name, took);
-        std::printf("%-10s %-16s %7s %10s %7s %7s %5s  %s\n", "clip", "content", "length", "bytes", "limit%", "plays",
-            "runs", "outcome");
+        std::printf("%-10s %-16s %7s %10s %7s %7s %5s %6s  %s\n", "clip", "content", "length", "bytes", "limit%",
+            "plays", "runs", "sound", "outcome");
         for (std::size_t row = 0; row < clips.size(); ++row) {
             const Clip& clip = clips[row];
             const std::string source = folder + "/clips/" + clip.name + ".mp4";
@@ -129,8 +142,10 @@ int main(int argc, char** argv)
             const auto found = runs.find(source);
             const std::string output = program.OutputFolder() + "/" + clip.name + ".3gp";
             const double plays = bytes > 0 ? static_cast<double>(command_line::PlayingMilliseconds(output)) / 1000 : 0;
-            std::printf("%-10s %-16s %6.0fs %10lld %7s %6.1fs %5d  %s\n", clip.name, clip.what, clip.seconds * scale,
-                failed ? -1LL : bytes, share, plays, found == runs.end() ? 0 : found->second, outcome.c_str());
+            const Runs ran = found == runs.end() ? Runs {} : found->second;
+            std::printf("%-10s %-16s %6.0fs %10lld %7s %6.1fs %5d %6s  %s\n", clip.name, clip.what,
+                clip.seconds * scale, failed ? -1LL : bytes, share, plays, ran.count, ran.audio.c_str(),
+                outcome.c_str());
         }
         // Everything in the output folder must be within the limit.
         if (limit > 0)

@@ -337,8 +337,8 @@ bool AnotherRun(BatchControls& controls, std::size_t slot, std::uint32_t& exitCo
         if (aim.lastBytes <= aim.limitBytes || aim.tries >= size_aim::kMostTries)
             return false;
         const long long played = aim.plan.cutMilliseconds > 0 ? aim.plan.cutMilliseconds : aim.sourceMilliseconds;
-        const long long scaled
-            = size_aim::ScaledBps(aim.traits, aim.plan.videoBps, aim.limitBytes, aim.lastBytes, played);
+        const long long scaled = size_aim::ScaledBps(
+            size_aim::AsWritten(aim.traits, aim.plan), aim.plan.videoBps, aim.limitBytes, aim.lastBytes, played);
         if (scaled == 0)
             return false;
         aim.plan.videoBps = scaled;

@@ -99,7 +99,9 @@ JobOutcome JudgeJob(
         outcome.keep = false;
         outcome.failed = true;
         outcome.reason = size_aim::OverLimitReason(outputBytes, aim.limitBytes, aim.tries);
-    } else if (aim.plan.cutMilliseconds > 0 && outcome.reason.empty() && !WasStopped(job.life)) {
+    } else if ((aim.plan.cutMilliseconds > 0 || aim.plan.audioBps > 0) && outcome.reason.empty()
+        && !WasStopped(job.life)) {
+        // The hint says what was given up to fit: the end, or the sound's bitrate.
         outcome.reason = aim.plan.reason;
     }
     return outcome;

@@ -25,6 +25,16 @@ constexpr long long kContainerBytesPerPacket = 8;
 // Bits per pixel and picture below which a moving picture is no longer worth watching.
 constexpr double kLowestBitsPerPixel = 0.025;
 constexpr long long kLowestVideoBps = 8000;
+// Bits per pixel and picture that MPEG-4 needs to hold a moving picture at its bitrate
+// in two passes: at 176x144 and 15 fps, 38 kbit/s; moving and noisy pictures were
+// refused ("bitrate too low") at 27 kbit/s, the noisiest at 36, and all held at 43.
+constexpr double kUsableBitsPerPixel = 0.1;
+// The sound's bitrates under a limit, highest first: the Audio Bitrate selector's.
+constexpr long long kAudioSteps[] = { 48000, 32000, 24000, 16000 };
+// The least sound bitrate a channel is lowered to. ffmpeg's AAC encoder writes what it
+// is asked down to this (within 3 %); below it, at 44100 Hz, it writes about 21 kbit/s
+// in stereo and 14 in mono whatever it is asked, and cuts the sound under 2.4 kHz.
+constexpr long long kLeastAudioBpsPerChannel = 12000;
 // A limit leaving this many times the selector's bitrate needs no analysing pass.
 constexpr double kAmpleRoom = 1.5;
 // No try again below this video bitrate.
@@ -73,15 +83,44 @@ std::string SecondsText(long long milliseconds)
     return text;
 }
 
-// The video bitrate that fills the limit for `milliseconds` of output.
-double VideoBudgetBps(const OutputTraits& traits, long long limitBytes, long long milliseconds)
+// The video bitrate that fills the limit for `milliseconds` of output with the sound
+// at `audioBps`.
+double VideoBudgetBps(const OutputTraits& traits, long long audioBps, long long limitBytes, long long milliseconds)
 {
     const double seconds = Seconds(milliseconds);
     const double bits
         = (static_cast<double>(limitBytes) * kAimedShare - static_cast<double>(ContainerBytes(traits, milliseconds)))
             * 8.0
-        - static_cast<double>(traits.audioBps) * seconds;
+        - static_cast<double>(audioBps) * seconds;
     return bits / seconds;
+}
+
+double VideoBudgetBps(const OutputTraits& traits, long long limitBytes, long long milliseconds)
+{
+    return VideoBudgetBps(traits, traits.audioBps, limitBytes, milliseconds);
+}
+
+std::string CutHint(long long limitBytes, long long cutMilliseconds, long long milliseconds)
+{
+    return "Cut to fit " + size_limit::ShowBytes(limitBytes) + ": " + SecondsText(cutMilliseconds) + " of "
+        + SecondsText(milliseconds);
+}
+
+// "32 kbit/s": the steps the sound is lowered to are whole kilobits.
+std::string KbitText(long long bps)
+{
+    return std::to_string(bps / 1000) + " kbit/s";
+}
+
+// The plan's audio lowered to fit the playing time, and the hint that says so.
+void LowerAudio(const OutputTraits& traits, long long limitBytes, long long milliseconds, Plan& plan)
+{
+    const long long audio = AudioBpsToFit(traits, limitBytes, milliseconds);
+    if (audio >= traits.audioBps)
+        return;
+    plan.audioBps = audio;
+    plan.reason = plan.reason.empty() ? "Sound at " + KbitText(audio) + " to fit " + size_limit::ShowBytes(limitBytes)
+                                      : plan.reason + ", sound at " + KbitText(audio);
 }
 
 } // namespace
@@ -106,6 +145,10 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
             traits.videoCapBps = BitrateValue(value);
         } else if (name == "-b:a" && BitrateValue(value) > 0) {
             traits.audioBps = BitrateValue(value);
+        } else if ((name == "-c:a" || name == "-acodec") && !value.empty()) {
+            traits.audioLowerable = value == "aac";
+        } else if (name == "-ac" && std::atoi(value.c_str()) > 0) {
+            traits.audioChannels = std::atoi(value.c_str());
         } else if (name == "-r" && RateValue(value) > 0) {
             traits.framesPerSecond = RateValue(value);
         } else if (name == "-ar" && RateValue(value) > 0) {
@@ -120,6 +163,7 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
     if (!audio) {
         traits.audioBps = 0;
         traits.audioPacketsPerSecond = 0;
+        traits.audioLowerable = false;
     }
     return traits;
 }
@@ -137,6 +181,41 @@ long long LowestVideoBps(const OutputTraits& traits)
     return std::min(traits.videoCapBps, std::max(kLowestVideoBps, worth));
 }
 
+long long UsableVideoBps(const OutputTraits& traits)
+{
+    const auto usable
+        = static_cast<long long>(kUsableBitsPerPixel * static_cast<double>(traits.pixels) * traits.framesPerSecond);
+    return std::min(traits.videoCapBps, std::max(LowestVideoBps(traits), usable));
+}
+
+long long LeastAudioBps(const OutputTraits& traits)
+{
+    return kLeastAudioBpsPerChannel * std::max(1, traits.audioChannels);
+}
+
+long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, long long milliseconds)
+{
+    long long audio = traits.audioBps;
+    if (!traits.audioLowerable || milliseconds <= 0)
+        return audio;
+    const auto usable = static_cast<double>(UsableVideoBps(traits));
+    for (const long long step : kAudioSteps) {
+        if (VideoBudgetBps(traits, audio, limitBytes, milliseconds) >= usable)
+            break;
+        if (step < audio && step >= LeastAudioBps(traits))
+            audio = step;
+    }
+    return audio;
+}
+
+OutputTraits AsWritten(const OutputTraits& traits, const Plan& plan)
+{
+    OutputTraits written = traits;
+    if (plan.audioBps > 0)
+        written.audioBps = plan.audioBps;
+    return written;
+}
+
 Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit)
 {
     Plan plan;
@@ -146,18 +225,21 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
         return plan;
     }
     const long long lowest = LowestVideoBps(traits);
-    const double budget = VideoBudgetBps(traits, limitBytes, milliseconds);
+    LowerAudio(traits, limitBytes, milliseconds, plan);
+    const long long audio = AsWritten(traits, plan).audioBps;
+    const double budget = VideoBudgetBps(traits, audio, limitBytes, milliseconds);
     if (budget >= static_cast<double>(lowest)) {
         plan.fits = true;
         plan.videoBps = std::min(traits.videoCapBps, static_cast<long long>(budget));
-        plan.passes
-            = traits.sharpInOneRun || budget >= kAmpleRoom * static_cast<double>(traits.videoCapBps) ? 1 : 2;
+        plan.passes = traits.sharpInOneRun || budget >= kAmpleRoom * static_cast<double>(traits.videoCapBps) ? 1 : 2;
         return plan;
     }
-    // As much as the plan would aim at: the limit less the margin kept for the encoder.
-    const auto needed = static_cast<long long>(
-        std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
-                      + static_cast<double>(lowest + traits.audioBps) * Seconds(milliseconds) / 8)
+    plan.audioBps = 0;
+    // As much as the plan would aim at, the sound at its lowest: the limit less the
+    // margin kept for the encoder.
+    const auto needed
+        = static_cast<long long>(std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
+                                               + static_cast<double>(lowest + audio) * Seconds(milliseconds) / 8)
             / kAimedShare));
     plan.reason
         = "Needs at least " + size_limit::ShowBytes(needed) + " at the lowest quality; the limit is " + limitText;
@@ -176,8 +258,10 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
     }
     plan.fits = true;
     plan.cutMilliseconds = cut;
-    plan.videoBps = std::min(traits.videoCapBps, static_cast<long long>(VideoBudgetBps(traits, limitBytes, cut)));
-    plan.reason = "Cut to fit " + limitText + ": " + SecondsText(cut) + " of " + SecondsText(milliseconds);
+    plan.reason = CutHint(limitBytes, cut, milliseconds);
+    LowerAudio(traits, limitBytes, cut, plan);
+    plan.videoBps = std::min(traits.videoCapBps,
+        static_cast<long long>(VideoBudgetBps(traits, AsWritten(traits, plan).audioBps, limitBytes, cut)));
     return plan;
 }
 
@@ -201,11 +285,16 @@ std::vector<std::string> RunArguments(
     std::vector<std::string> arguments = base;
     const std::string bitrate = std::to_string(plan.videoBps);
     std::vector<std::string> added;
-    const auto bitrateAt = std::find(arguments.begin(), arguments.end(), "-b:v");
-    if (bitrateAt != arguments.end() && bitrateAt + 1 != arguments.end())
-        *(bitrateAt + 1) = bitrate;
-    else
-        added = { "-b:v", bitrate };
+    const auto set = [&](const char* name, const std::string& value) {
+        const auto at = std::find(arguments.begin(), arguments.end(), name);
+        if (at != arguments.end() && at + 1 != arguments.end())
+            *(at + 1) = value;
+        else
+            added.insert(added.end(), { name, value });
+    };
+    set("-b:v", bitrate);
+    if (plan.audioBps > 0)
+        set("-b:a", std::to_string(plan.audioBps));
     if (plan.cutMilliseconds > 0) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", Seconds(plan.cutMilliseconds));
@@ -232,11 +321,13 @@ bool ShortenCut(Aim& aim)
     if (cut < kShortestCutMilliseconds)
         return false;
     aim.plan.cutMilliseconds = cut;
-    aim.plan.videoBps
-        = std::min(aim.traits.videoCapBps, static_cast<long long>(VideoBudgetBps(aim.traits, aim.limitBytes, cut)));
+    // The sound stays as the longer part had it; the picture takes what is freed.
+    aim.plan.videoBps = std::min(aim.traits.videoCapBps,
+        static_cast<long long>(VideoBudgetBps(AsWritten(aim.traits, aim.plan), aim.limitBytes, cut)));
     aim.plan.passes = aim.traits.sharpInOneRun ? 1 : 2;
-    aim.plan.reason = "Cut to fit " + size_limit::ShowBytes(aim.limitBytes) + ": " + SecondsText(cut) + " of "
-        + SecondsText(aim.sourceMilliseconds);
+    aim.plan.reason = CutHint(aim.limitBytes, cut, aim.sourceMilliseconds);
+    if (aim.plan.audioBps > 0)
+        aim.plan.reason += ", sound at " + KbitText(aim.plan.audioBps);
     // The first pass's statistics are for the longer part.
     aim.passLog.reset();
     return true;

@@ -1,7 +1,8 @@
 #pragma once
 // Aiming a row's output at "Largest file size": the video bitrate its playing time
 // allows once the sound and the container have taken their share, never above the
-// Video Bitrate selector's; the encoder runs that make it (an analysing first pass and
+// Video Bitrate selector's; the sound lowered when it would leave a moving picture too
+// little; the encoder runs that make it (an analysing first pass and
 // the writing pass, or the writing pass alone when the limit leaves ample room); and
 // the tries again, at a bitrate scaled by the overshoot, when the written file is
 // still too large. Pure functions and the job's state; the batch runs the encoders.
@@ -23,6 +24,10 @@ namespace size_aim {
 struct OutputTraits {
     long long videoCapBps = 200000; // "-b:v"; the encoder's own default without one
     long long audioBps = 0; // "-b:a" (0 with "-an"); the encoder's default without one
+    int audioChannels = 2; // "-ac"; a stereo source's without one
+    // "-c:a aac": its bitrate may be lowered to fit; other sound encoders (AMR's fixed
+    // rates) keep theirs.
+    bool audioLowerable = false;
     double framesPerSecond = 30; // "-r"; the most a phone clip has without one
     long long pixels = 176 * 144; // "-s WxH"
     int audioPacketsPerSecond = 47; // "-ar" / 1024 samples per AAC packet, rounded up
@@ -38,18 +43,34 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments);
 long long ContainerBytes(const OutputTraits& traits, long long milliseconds);
 // The lowest video bitrate worth a picture at the traits' size and rate.
 long long LowestVideoBps(const OutputTraits& traits);
+// The video bitrate a moving picture needs at the traits' size and rate for MPEG-4 to
+// hold it; below it the sound gives way (never above the Video Bitrate selector's).
+long long UsableVideoBps(const OutputTraits& traits);
+// The least sound bitrate the sound may be lowered to: what ffmpeg's AAC encoder
+// still makes speech of at the traits' channels.
+long long LeastAudioBps(const OutputTraits& traits);
+// The sound's bitrate for `milliseconds` under `limitBytes`: the chosen one while it
+// leaves the picture its usable bitrate, else the highest lower step (48, 32, 24
+// kbit/s and on down to the least) that does, else the lowest step. Never raised.
+long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, long long milliseconds);
 
 struct Plan {
     bool fits = false;
     long long videoBps = 0;
     long long cutMilliseconds = 0; // 0: the whole playing time
     int passes = 2; // 1 when the limit leaves ample room, or the encoder is sharp in one
-    std::string reason; // why it does not fit, or the row's hint for a cut
+    long long audioBps = 0; // the sound lowered to fit; 0: as chosen
+    std::string reason; // why it does not fit, or the row's hint for a cut or a lowered sound
 };
 
-// The plan for a source playing `milliseconds` under `limitBytes`. A source that does
-// not fit even at the lowest bitrate is refused, or with `cutToFit` cut at the playing
-// time that fits; one whose playing time is unknown (0) is refused.
+// The traits as the plan's runs write them: with the sound at the plan's bitrate.
+OutputTraits AsWritten(const OutputTraits& traits, const Plan& plan);
+
+// The plan for a source playing `milliseconds` under `limitBytes`, the sound lowered
+// when it leaves the picture too little (AudioBpsToFit). A source that does not fit
+// even at the lowest bitrates is refused, or with `cutToFit` cut at the playing time
+// that fits at the chosen sound and the lowest video bitrate, the sound then lowered
+// for that part as for a whole one; one whose playing time is unknown (0) is refused.
 Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit);
 
 // The bitrate for a try after one at `videoBps` wrote `writtenBytes` over `limitBytes`:
@@ -62,7 +83,7 @@ long long ScaledBps(const OutputTraits& traits, long long videoBps, long long li
 enum class Pass { Only, First, Second };
 
 // The arguments of one run: `base` (as without a limit, ending "-f 3gp OUTPUT") with
-// the video bitrate, the cut and the pass. A first pass analyses only: no sound, and
+// the video bitrate, the lowered sound's bitrate, the cut and the pass. A first pass analyses only: no sound, and
 // its file goes to /dev/null.
 std::vector<std::string> RunArguments(
     const std::vector<std::string>& base, const Plan& plan, Pass pass, const std::string& logPrefix);
@@ -75,7 +96,7 @@ struct Aim {
     long long limitBytes = 0;
     bool cutToFit = false;
     long long sourceMilliseconds = 0;
-    OutputTraits traits;
+    OutputTraits traits; // as the arguments fix them (AsWritten: as the runs write them)
     std::vector<std::string> arguments; // the row's arguments as without a limit
     Plan plan;
     Pass running = Pass::Only;

@@ -6,6 +6,7 @@
 #include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/PassLog.h"
+#include "media/MediaQuery.h"
 #include "support/DatabaseFiles.h"
 
 #include <cstdlib>
@@ -127,21 +128,29 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     session->Add(session->Clip("moving.mp4", 3));
     session->Add(session->Clip("noisy.mp4", 3, "-vf noise=alls=40:allf=t"));
     session->Add(session->Clip("long.mp4", 20));
+    // 64 kbit/s of sound would leave this picture 11 kbit/s; at 32 it gets 43.
+    session->Add(session->Clip("sound.mp4", 6));
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
-    for (const char* name : { "moving.3gp", "noisy.3gp" }) {
+    const auto soundBps = [&] {
+        return std::atoll(MediaQuery::Start(session->Output("sound.3gp"))->Get(Stream_Audio, "BitRate").c_str());
+    };
+    for (const auto& [name, seconds] :
+        { std::pair { "moving.3gp", 3.0 }, { "noisy.3gp", 3.0 }, { "sound.3gp", 6.0 } }) {
         EXPECT_LE(Size(name), limit) << name;
-        EXPECT_NEAR(ProbeDuration(session->Output(name)), 3.0, 0.3) << name;
+        EXPECT_NEAR(ProbeDuration(session->Output(name)), seconds, 0.3) << name;
     }
+    EXPECT_GE(Size("sound.3gp"), limit * 3 / 4);
+    EXPECT_EQ(session->Hint(3), "Sound at 32 kbit/s to fit 60 KB");
+    EXPECT_LE(soundBps(), 34000);
     // The noisy picture reaches the encoder's finest quality below the limit.
     EXPECT_GE(Size("moving.3gp"), limit * 3 / 4);
     EXPECT_EQ(session->Hint(1), "");
     EXPECT_EQ(session->Image(0), batch::kEndedImage);
     EXPECT_EQ(session->Percent(0), "100%");
-    // Refused before encoding: 20 s of sound alone take 156 KB.
+    // Refused before encoding: 20 s of sound alone take 59 KB at the lowest step, 24 kbit/s.
     EXPECT_EQ(session->Image(2), batch::kFailedImage);
-    EXPECT_EQ(session->Hint(2).rfind("Needs at least 19", 0), 0u) << session->Hint(2);
-    EXPECT_NE(session->Hint(2).find(" KB at the lowest quality; the limit is 60 KB"), std::string::npos);
+    EXPECT_EQ(session->Hint(2), "Needs at least 94 KB at the lowest quality; the limit is 60 KB");
     EXPECT_EQ(Size("long.3gp"), -1);
 
     window.cutToFit.UserClick();
@@ -150,13 +159,20 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     EXPECT_EQ(session->Image(2), batch::kEndedImage);
     EXPECT_LE(Size("long.3gp"), limit);
     const double cut = ProbeDuration(session->Output("long.3gp"));
-    // At most the 6 s that fit at the lowest bitrate; this picture needs more, and
-    // the encoder said so: the cut was shortened.
-    EXPECT_GT(cut, 3.0);
+    // The 6 s that fit at the lowest video bitrate with the sound as chosen; the sound
+    // then gives way, so that the encoder can hold the picture in them.
+    EXPECT_GT(cut, 5.5);
     EXPECT_LT(cut, 6.5);
-    EXPECT_EQ(session->Hint(2).rfind("Cut to fit 60 KB: ", 0), 0u) << session->Hint(2);
+    EXPECT_EQ(session->Hint(2), "Cut to fit 60 KB: 6.0 s of 20.0 s, sound at 32 kbit/s");
     EXPECT_EQ(PartialFiles(session->outputFolder), 0);
     EXPECT_EQ(OwnPassLogs(), 0);
+
+    // Without a limit the sound is as chosen, and no row says otherwise.
+    window.sizeLimit.UserPick(0);
+    session->Convert();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    EXPECT_EQ(session->Hint(3), "");
+    EXPECT_GT(soundBps(), 50000);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 

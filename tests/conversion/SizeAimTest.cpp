@@ -26,7 +26,8 @@ constexpr long long k295 = 295 * 1024;
 long long PlannedBytes(const size_aim::OutputTraits& traits, const size_aim::Plan& plan, long long ms)
 {
     const long long played = plan.cutMilliseconds > 0 ? plan.cutMilliseconds : ms;
-    return size_aim::ContainerBytes(traits, played) + (plan.videoBps + traits.audioBps) * played / 8000;
+    return size_aim::ContainerBytes(traits, played)
+        + (plan.videoBps + size_aim::AsWritten(traits, plan).audioBps) * played / 8000;
 }
 
 TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWithTheReason)
@@ -35,6 +36,12 @@ TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWith
     EXPECT_EQ(shipped.videoCapBps, 256000);
     EXPECT_EQ(shipped.audioBps, 64000);
     EXPECT_EQ(size_aim::LowestVideoBps(shipped), 9504);
+    EXPECT_EQ(size_aim::UsableVideoBps(shipped), 38016);
+    std::vector<std::string> args = kShipped;
+    args[19] = "1";
+    const size_aim::OutputTraits mono = size_aim::ReadTraits(args);
+    args[15] = "libopencore_amrnb", args[17] = "12.2k", args[21] = "8000";
+    const size_aim::OutputTraits amr = size_aim::ReadTraits(args);
     struct Case {
         const char* what;
         long long limit, ms;
@@ -42,32 +49,42 @@ TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWith
         bool fits;
         int passes;
         long long leastBps, mostBps; // the video bitrate's range
+        long long audioBps; // the sound lowered to; 0: as chosen
         const char* reason; // part of the plan's reason
+        const size_aim::OutputTraits* traits = nullptr; // the shipped ones
     };
     const Case cases[] = {
-        { "12 s", k295, 12000, false, true, 2, 128000, 130000, "" },
-        { "30 s, above the lowest", k295, 30000, false, true, 2, 10000, 11500, "" },
-        { "lowest just fits", k295, 30500, false, true, 2, 9504, 9700, "" },
-        { "lowest just does not fit", k295, 30600, false, false, 2, 0, 0,
+        { "12 s", k295, 12000, false, true, 2, 128000, 130000, 0, "" },
+        { "the chosen sound just leaves the picture enough", k295, 22300, false, true, 2, 38016, 38100, 0, "" },
+        { "the sound just lowered", k295, 22400, false, true, 2, 53000, 54000, 48000,
+            "Sound at 48 kbit/s to fit 295 KB" },
+        { "30 s", k295, 30000, false, true, 2, 42000, 43000, 32000, "Sound at 32 kbit/s to fit 295 KB" },
+        { "the lowest sound and picture just fit", k295, 63300, false, true, 2, 9504, 9600, 24000, "at 24 kbit/s" },
+        { "the lowest sound is not enough", k295, 63400, false, false, 2, 0, 0, 0,
             "Needs at least 296 KB at the lowest quality; the limit is 295 KB" },
-        { "10 min", k295, 600000, false, false, 2, 0, 0,
-            "Needs at least 5.7 MB at the lowest quality; the limit is 295 KB" },
-        { "10 min, cut to fit", k295, 600000, true, true, 2, 9504, 9800, "Cut to fit 295 KB: 30." },
-        { "10 min, cut to fit 8 KB", 8 * 1024, 600000, true, false, 2, 0, 0, "; not even a second fits" },
-        { "ample room: the selector's bitrate, one run", 1126 * 1024, 2000, false, true, 1, 256000, 256000, "" },
-        { "room, but not ample: two runs", 1126 * 1024, 20000, false, true, 2, 256000, 256000, "" },
-        { "unknown playing time", k295, 0, true, false, 2, 0, 0, "playing time is unknown" },
+        { "10 min", k295, 600000, false, false, 2, 0, 0, 0,
+            "Needs at least 2.8 MB at the lowest quality; the limit is 295 KB" },
+        { "10 min, cut to fit", k295, 600000, true, true, 2, 41000, 42000, 32000,
+            "Cut to fit 295 KB: 30.5 s of 600.0 s, sound at 32 kbit/s" },
+        { "10 min, cut to fit 8 KB", 8 * 1024, 600000, true, false, 2, 0, 0, 0, "; not even a second fits" },
+        { "ample room: the selector's bitrate, one run", 1126 * 1024, 2000, false, true, 1, 256000, 256000, 0, "" },
+        { "room, but not ample: two runs", 1126 * 1024, 20000, false, true, 2, 256000, 256000, 0, "" },
+        { "unknown playing time", k295, 0, true, false, 2, 0, 0, 0, "playing time is unknown" },
+        { "mono goes one step lower", k295, 80600, false, true, 2, 9504, 9600, 16000, "at 16 kbit/s", &mono },
+        { "AMR's fixed rate stays", k295, 30000, false, true, 2, 64000, 65500, 0, "", &amr },
     };
     for (const Case& c : cases) {
-        const size_aim::Plan plan = size_aim::MakePlan(shipped, c.limit, c.ms, c.cut);
+        const size_aim::OutputTraits& traits = c.traits ? *c.traits : shipped;
+        const size_aim::Plan plan = size_aim::MakePlan(traits, c.limit, c.ms, c.cut);
         EXPECT_EQ(plan.fits, c.fits) << c.what;
         EXPECT_NE(plan.reason.find(c.reason), std::string::npos) << c.what << ": " << plan.reason;
+        EXPECT_EQ(plan.audioBps, c.audioBps) << c.what;
         if (!c.fits)
             continue;
         EXPECT_EQ(plan.passes, c.passes) << c.what;
         EXPECT_GE(plan.videoBps, c.leastBps) << c.what;
         EXPECT_LE(plan.videoBps, c.mostBps) << c.what;
-        EXPECT_LE(PlannedBytes(shipped, plan, c.ms), c.limit) << c.what;
+        EXPECT_LE(PlannedBytes(traits, plan, c.ms), c.limit) << c.what;
         EXPECT_EQ(plan.cutMilliseconds > 0, c.cut) << c.what;
     }
     // Silent outputs give the sound's share to the picture.
@@ -97,6 +114,11 @@ TEST(SizeAim, RunsChangeOnlyTheBitrateTheCutAndThePass)
     first.insert(first.end() - 3, { "-pass", "1", "-passlogfile", log, "-an" });
     first.back() = "/dev/null";
     EXPECT_EQ(size_aim::RunArguments(kShipped, plan, Pass::First, log), first);
+    // A lowered sound takes the chosen bitrate's place.
+    plan.audioBps = 32000;
+    expected[17] = "32000";
+    EXPECT_EQ(size_aim::RunArguments(kShipped, plan, Pass::Only, log), expected);
+    plan.audioBps = 0;
     // A catalogue without a bitrate fragment gets one; a cut comes before the muxer.
     std::vector<std::string> bare = kShipped;
     bare.erase(bare.begin() + 8, bare.begin() + 10);
@@ -167,18 +189,20 @@ TEST(SizeAim, NoFileOverTheLimitIsKeptAndACutOneSaysSo)
         std::uint32_t exitCode;
         long long bytes;
         long long cutMs;
+        long long planMs; // the plan made for this playing time; 0: none
         bool tooLow;
         bool keep, failed;
         const char* reason;
     };
     const Case cases[] = {
-        { "exactly at the limit", false, 0, k295, 0, false, true, false, "" },
-        { "a byte over", false, 0, k295 + 1, 0, false, false, true,
+        { "exactly at the limit", false, 0, k295, 0, 0, false, true, false, "" },
+        { "a byte over", false, 0, k295 + 1, 0, 0, false, false, true,
             "Came out at 296 KB after 3 tries, over the largest file size of 295 KB; nothing was kept" },
-        { "a stopped part over", true, 0, k295 + 1, 0, false, false, true, "Came out at 296 KB" },
-        { "a stopped part under", true, 0, 1000, 0, false, true, false, "" },
-        { "cut", false, 0, 9000, 30000, false, true, false, "Cut to fit 295 KB: 30." },
-        { "the picture cannot be that small", false, 0x106, 0, 0, true, false, true,
+        { "a stopped part over", true, 0, k295 + 1, 0, 0, false, false, true, "Came out at 296 KB" },
+        { "a stopped part under", true, 0, 1000, 0, 0, false, true, false, "" },
+        { "cut", false, 0, 9000, 30000, 600000, false, true, false, "Cut to fit 295 KB: 30." },
+        { "the sound lowered", false, 0, 9000, 0, 30000, false, true, false, "Sound at 32 kbit/s to fit 295 KB" },
+        { "the picture cannot be that small", false, 0x106, 0, 0, 0, true, false, true,
             "Does not fit 295 KB: the encoder cannot make this picture that small" },
     };
     for (const Case& c : cases) {
@@ -189,8 +213,8 @@ TEST(SizeAim, NoFileOverTheLimitIsKeptAndACutOneSaysSo)
         job.aim.limitBytes = k295;
         job.aim.tries = 3;
         job.aim.bitrateTooLow = c.tooLow;
-        if (c.cutMs > 0)
-            job.aim.plan = size_aim::MakePlan(size_aim::ReadTraits(kShipped), k295, 600000, true);
+        if (c.planMs > 0)
+            job.aim.plan = size_aim::MakePlan(size_aim::ReadTraits(kShipped), k295, c.planMs, c.cutMs > 0);
         job.aim.plan.cutMilliseconds = c.cutMs;
         const long long written = c.cutMs > 0 ? c.cutMs : (c.stopped ? 5000 : 20000);
         const JobOutcome outcome = JudgeJob(job, c.exitCode, written, c.bytes);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # "Largest file size" as a person uses it: "295 KB (MMS)" picked on "Other Settings" with
-# the mouse, clips of 12 s and 20 s with moving pictures (one noisy), an 8 s still picture,
-# a 30 s moving clip and a 10 min one converted with the shipped choices; then again with
+# the mouse, clips of 12 s, 20 s and 30 s with moving pictures (one noisy), an 8 s still
+# picture and a 10 min one converted with the shipped choices; then again with
 # "Cut to fit" ticked. Nothing over the limit is ever left in the output folder
 # (size_limit_as_a_user.py).
 session_bus=1 source "$(dirname "$0")/common.sh"
