@@ -171,10 +171,12 @@ TEST_F(PictureShape, TheOlderEntriesKeepTheirCommandLinesAndTheShapesTakeTheChos
         for (auto it = rate; it < audio; ++it)
             between += (it == rate ? "" : " ") + *it;
         EXPECT_EQ(between, row.arguments) << row.ratio << " " << row.size;
-        if (row.ratio == 0)
+        if (row.ratio == 0) {
             EXPECT_EQ(line, autoLine);
-        if (row.size == "100x100")
+        }
+        if (row.size == "100x100") {
             EXPECT_EQ(std::count(line.begin(), line.end(), "-s"), 0);
+        }
     }
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
