@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QChildEvent>
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace ondrevo {
@@ -10,23 +11,27 @@ QtChoice::QtChoice(QWidget* parent)
     : QComboBox(parent)
 {
     // activated comes only from the user.
-    connect(this, &QComboBox::activated, this, [this] {
-        if (OnChange)
-            OnChange();
-    });
+    connect(this, &QComboBox::activated, this, [this] { Picked(); });
+}
+
+void QtChoice::Picked()
+{
+    if (OnChange)
+        OnChange();
 }
 
 void QtChoice::childEvent(QChildEvent* event)
 {
     QComboBox::childEvent(event);
-    // The popup frame is added first and the list put into it afterwards.
+    // The popup frame is added first and the list put into it afterwards: watching the
+    // frame lets the list take the control's name.
     if (event->added())
         event->child()->installEventFilter(this);
 }
 
 bool QtChoice::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ChildAdded) {
+    if (event->type() == QEvent::ChildAdded && watched != lineEdit()) {
         if (auto* list = qobject_cast<QAbstractItemView*>(static_cast<QChildEvent*>(event)->child())) {
             watched->removeEventFilter(this);
             if (list->accessibleName().isEmpty())

@@ -30,6 +30,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void childEvent(QChildEvent* event) override;
+    // The user picked an entry from the list.
+    virtual void Picked();
 };
 
 } // namespace ondrevo

@@ -5,32 +5,18 @@
 // edit; filling and positioning from the program raise nothing. The selected entry
 // stays what it was while the user types.
 
-#include "base/Controls.h"
-
-#include <QComboBox>
-
-#include <functional>
+#include "app/qt/QtChoice.h"
 
 namespace ondrevo {
 
-class QtSizeSelector : public QComboBox, public ISelector {
+class QtSizeSelector : public QtChoice {
 public:
     explicit QtSizeSelector(QWidget* parent = nullptr);
 
-    std::function<void()> OnChange;
-
-    int ItemIndex() const override { return currentIndex(); }
     void SetItemIndex(int index) override;
-    void ClearItems() override;
-    void AppendItem(const std::string& name) override;
-    int ItemCount() const override { return count(); }
-    std::string Item(int index) const override { return itemText(index).toStdString(); }
-    std::string Text() const override { return currentText().toStdString(); }
-    int Tag() const override { return 0; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void childEvent(QChildEvent* event) override;
+    void Picked() override;
 
 private:
     void RaiseChange();
