@@ -545,9 +545,9 @@ void StartJob(BatchControls& controls)
     }
     // A whole earlier output is kept as it is; its end comes on the loop like an
     // encoder's, so the batch goes on from there. A row the user chose to convert again
-    // is converted.
+    // is converted, and so is one whose earlier output is over the largest size.
     if (existing == ExistingOutputs::Skip && !controls.model.Row(row).again
-        && IsWholeOutput(output, sourceMilliseconds)) {
+        && (limit.kilobytes == 0 || FileBytes(output) <= limit.Bytes()) && IsWholeOutput(output, sourceMilliseconds)) {
         job.skippedOutput = output;
         controls.fileList.SetSubItem(row, kPercentCell, "100%");
         controls.encoders.Move(*slot, JobEvent::Refuse);

@@ -7,6 +7,7 @@
 #include "conversion/EncoderPool.h"
 #include "conversion/PassLog.h"
 #include "media/MediaQuery.h"
+#include "support/Command.h"
 #include "support/DatabaseFiles.h"
 
 #include <cstdlib>
@@ -125,13 +126,21 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     // Two rows side by side, each with its own pass statistics.
     window.spinAtOnce.SetRange(1, 2);
     window.spinAtOnce.UserSets(2);
-    session->Add(session->Clip("moving.mp4", 3));
+    const std::string moving = session->Clip("moving.mp4", 3);
+    session->Add(moving);
     session->Add(session->Clip("noisy.mp4", 3, "-vf noise=alls=40:allf=t"));
     session->Add(session->Clip("long.mp4", 20));
     // 64 kbit/s of sound would leave this picture 11 kbit/s; at 32 it gets 43.
     session->Add(session->Clip("sound.mp4", 6));
+    // A whole earlier output over the limit is no output to skip to.
+    window.cmbExisting.UserPick(1);
+    ASSERT_EQ(RunCommand({ "ffmpeg", "-v", "error", "-y", "-i", moving, "-c:v", "mpeg4", "-b:v", "400k", "-c:a", "aac",
+                  "-f", "3gp", session->Output("moving.3gp") }),
+        0);
+    ASSERT_GT(Size("moving.3gp"), limit);
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
+    window.cmbExisting.UserPick(0);
     const auto soundBps = [&] {
         return std::atoll(MediaQuery::Start(session->Output("sound.3gp"))->Get(Stream_Audio, "BitRate").c_str());
     };
