@@ -6,32 +6,19 @@
 #include "base/Controls.h"
 #include "base/HandlerDispatch.h"
 #include "conversion/EncoderPool.h"
-#include "process/TJvCreateProcess.h"
 
 namespace ondrevo {
 
-void TFFmpegFrmHandlers::WireNonVisualEvents(
-    ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer)
+void TFFmpegFrmHandlers::WireNonVisualEvents(TJvTimer& jvTimer)
 {
-    jvEditNumb.OnChange = [this] { JvEditNumbChange(); };
-    jvCreateProcess.OnRead = [this](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
-        JvCreateProcessRead(line, startsOnNewLine);
-    };
-    jvCreateProcess.OnTerminate
-        = [this](TJvCreateProcess&, std::uint32_t exitCode) { JvCreateProcessTerminate(exitCode); };
     jvTimer.OnTimer = [this] { JvTimerTimer(); };
-}
-
-void TFFmpegFrmHandlers::WireEncoder(TJvCreateProcess& runner, std::size_t slot)
-{
-    runner.SetConsoleOptions(coOwnerData | coRedirect);
-    runner.OnRead = [this, slot](TJvCreateProcess&, const std::string& line, bool) { EncoderRead(slot, line); };
-    runner.OnTerminate = [this, slot](TJvCreateProcess&, std::uint32_t exitCode) { EncoderTerminate(slot, exitCode); };
 }
 
 void TFFmpegFrmHandlers::FormShow()
 {
-    TFFmpegFunc().ShowWindowFirstTime();
+    TFFmpegFunc func;
+    func.ShowWindowFirstTime();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::FormClose()
@@ -126,7 +113,9 @@ void TFFmpegFrmHandlers::FileListViewDragDrop(const std::vector<std::string>& pa
 
 void TFFmpegFrmHandlers::JvBtnSltDirClick()
 {
-    TFFmpegFunc().ChooseOutputDir();
+    TFFmpegFunc func;
+    func.ChooseOutputDir();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvBtnOpenDirClick()
@@ -138,6 +127,7 @@ void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
 {
     TFFmpegFunc func;
     func.SaveSelectorPosition(*func.VideoSelectors().at(static_cast<std::size_t>(n - 1)));
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvCmbAdo1Change()
@@ -145,39 +135,19 @@ void TFFmpegFrmHandlers::JvCmbAdo1Change()
     TFFmpegFunc func;
     if (func.SaveSelectorPosition(*func.AudioSelectors()[0]))
         func.RefillAudioSelectors();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
 {
     TFFmpegFunc func;
     func.SaveAudioPosition(*func.AudioSelectors().at(static_cast<std::size_t>(n - 1)));
+    func.HandChoicesToEngine();
 }
 
-void TFFmpegFrmHandlers::JvEditNumbChange()
+void TFFmpegFrmHandlers::EncoderEnded(bool anyBusy)
 {
-    TFFmpegFunc().StartJob();
-}
-
-void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string& line, bool)
-{
-    EncoderRead(0, line);
-}
-
-void TFFmpegFrmHandlers::EncoderRead(std::size_t slot, const std::string& line)
-{
-    TFFmpegFunc().ShowProgress(slot, line);
-}
-
-void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t exitCode)
-{
-    EncoderTerminate(0, exitCode);
-}
-
-void TFFmpegFrmHandlers::EncoderTerminate(std::size_t slot, std::uint32_t exitCode)
-{
-    // The end is handled even while the program is closing: it keeps the stopped file.
-    Dispatch([slot, exitCode] { TFFmpegFunc().EndJob(slot, exitCode); });
-    if (quitWhenEncoderEnds_ && !(FFmpegFrm && FFmpegFrm->Encoders().AnyBusy())) {
+    if (quitWhenEncoderEnds_ && !anyBusy) {
         quitWhenEncoderEnds_ = false;
         loop_.Quit();
     }
@@ -185,27 +155,37 @@ void TFFmpegFrmHandlers::EncoderTerminate(std::size_t slot, std::uint32_t exitCo
 
 void TFFmpegFrmHandlers::JvSpinAtOnceChange()
 {
-    TFFmpegFunc().SaveFilesAtOnce();
+    TFFmpegFunc func;
+    func.SaveFilesAtOnce();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvCmbExistingChange()
 {
-    TFFmpegFunc().SaveExistingOutputs();
+    TFFmpegFunc func;
+    func.SaveExistingOutputs();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvCheckKeepDateChange()
 {
-    TFFmpegFunc().SaveKeepSourceDate();
+    TFFmpegFunc func;
+    func.SaveKeepSourceDate();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
 {
-    TFFmpegFunc().SaveSizeLimit();
+    TFFmpegFunc func;
+    func.SaveSizeLimit();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvCheckCutToFitClick()
 {
-    TFFmpegFunc().SaveSizeLimit();
+    TFFmpegFunc func;
+    func.SaveSizeLimit();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvTimerTimer()

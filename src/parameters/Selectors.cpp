@@ -72,12 +72,18 @@ void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISe
 std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
 {
     const int tag = selector.Tag();
-    const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
     const int position = selector.ItemIndex();
+    const std::string entry = position >= 0 && position < selector.ItemCount() ? selector.Item(position) : "";
+    return FragmentAt(query, tag, position, IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0, entry);
+}
+
+std::string FragmentAt(TSqliteQuery& query, int tag, int position, int codecPosition, const std::string& entry)
+{
+    const int codec = IsAudioSubTag(tag) ? codecPosition : 0;
     RunStatement(query, FragmentStatement(tag, position, codec));
     // A shape entry that the catalogue lacks was added to the list by Fill.
-    if (tag == width_ratio::kTag && query.RecordCount() == 0 && position >= 0 && position < selector.ItemCount())
-        if (const auto fragment = width_ratio::ShapeFragment(selector.Item(position)))
+    if (tag == width_ratio::kTag && query.RecordCount() == 0 && position >= 0 && !entry.empty())
+        if (const auto fragment = width_ratio::ShapeFragment(entry))
             return *fragment;
     return query.FieldAsString(0);
 }
