@@ -118,6 +118,13 @@ long long FileBytes(const std::string& path)
     return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
 
+// Whether `path` itself (not what a link there points to) is a folder.
+bool IsFolder(const std::string& path)
+{
+    struct stat status { };
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -198,6 +205,10 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
             : (stopped && !skipped)           ? RowPhase::Stopped
                                               : RowPhase::Converted;
         ShowRowPhase(controls, row, phase, outcome.reason);
+        // A converted file is whole, however few progress lines its encoder printed (a
+        // clip of one picture prints none with a time past zero).
+        if (phase == RowPhase::Converted)
+            controls.fileList.SetSubItem(row, kPercentCell, "100%");
     }
     job.rowId = 0;
     controls.encoders.Move(slot, JobEvent::End);
@@ -538,6 +549,15 @@ void StartJob(BatchControls& controls)
     if (!notAFile.empty() || command_line::SameFile(source, output)) {
         job.failureLine
             = notAFile.empty() ? kOutputIsSourceHint : "Not converted: " + source + " is " + notAFile + ", not a file";
+        controls.encoders.Move(*slot, JobEvent::Refuse);
+        encoder.PostEnd(1);
+        showFacts();
+        return;
+    }
+    // A folder under the output's name would refuse the rename only after the whole
+    // encode. A symbolic link there is replaced as a file is, whatever it points to.
+    if (IsFolder(output)) {
+        job.failureLine = output + ": " + std::strerror(EISDIR);
         controls.encoders.Move(*slot, JobEvent::Refuse);
         encoder.PostEnd(1);
         showFacts();

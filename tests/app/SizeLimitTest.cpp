@@ -76,8 +76,9 @@ TEST_F(SizeLimitChoice, EntriesAndTypedSizesAreStoredAndNonsenseIsRefusedCalmly)
         { "590 kb (mms)", 0, "590|0", "590 KB (MMS)", false },
         { nullptr, 3, "1126|0", "1.1 MB (MMS)", false },
     };
+    // The status line is not cleared between steps: an accepted size takes back the
+    // refusal before it.
     for (const Step& s : steps) {
-        first.window.jvEditCmdMsg.SetText("");
         if (s.typed)
             selector.UserType(s.typed);
         else
