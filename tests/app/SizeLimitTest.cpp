@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace ondrevo::testing {
@@ -183,6 +184,46 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     EXPECT_EQ(session->Hint(3), "");
     EXPECT_GT(soundBps(), 50000);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+// Sources a plan from the header alone misjudges: a sound far longer than the picture,
+// and two recordings joined end to end, whose header tells only the second's length and
+// whose timestamps start again halfway (the sound's and the picture's apart).
+TEST_F(SizeLimitBatch, ALongerSoundAndJoinedRecordingsFitWithBothCodecsAndPlayTheirWholeLength)
+{
+    const std::string longSound = dir.File("sound40.mp4");
+    ASSERT_EQ(RunCommand({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                  "testsrc2=size=320x240:rate=25:duration=5", "-f", "lavfi", "-i", "sine=frequency=440:duration=40",
+                  "-c:v", "mpeg4", "-q:v", "3", "-c:a", "aac", longSound }),
+        0);
+    const std::string joined = dir.File("joined.ts");
+    for (const auto& [seconds, rate, sound, offset] :
+        { std::tuple { "14", "25", "15", "0" }, { "6", "30000/1001", "5", "5" } }) {
+        ASSERT_EQ(RunCommand({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                      std::string("testsrc2=size=320x240:rate=") + rate + ":duration=" + seconds, "-f", "lavfi", "-i",
+                      std::string("sine=frequency=600:duration=") + sound, "-c:v", "mpeg2video", "-b:v", "2M", "-c:a",
+                      "mp2", "-output_ts_offset", offset, "-f", "mpegts", dir.File("part.ts") }),
+            0);
+        std::ofstream(joined, std::ios::app | std::ios::binary)
+            << std::ifstream(dir.File("part.ts"), std::ios::binary).rdbuf();
+    }
+    session->Add(longSound);
+    session->Add(joined);
+    window.sizeLimit.UserPick(1);
+    for (const int codec : { 1, 0 }) { // MPEG-4 Visual, H.263
+        window.Vdo(1).UserPick(codec);
+        session->Convert();
+        ASSERT_TRUE(session->WaitUntilIdle());
+        for (const auto& [row, name, seconds] : { std::tuple { 0, "sound40.3gp", 40.0 }, { 1, "joined.3gp", 20.5 } }) {
+            const std::string what = window.Vdo(1).Text() + ", " + name;
+            EXPECT_EQ(session->Image(row), batch::kEndedImage) << what << ": " << session->Hint(row);
+            EXPECT_LE(Size(name), 295 * 1024) << what;
+            EXPECT_NEAR(ProbeDuration(session->Output(name)), seconds, 1.0) << what;
+        }
+        // The picture of 5 s gets what the sound at 48 kbit/s leaves it, not a share of 40 s.
+        EXPECT_EQ(session->Hint(0), "Sound at 48 kbit/s to fit 295 KB");
+    }
+    EXPECT_EQ(OwnPassLogs(), 0);
 }
 
 TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBothPasses)
