@@ -9,6 +9,7 @@
 #include "media/MediaQuery.h"
 #include "support/Command.h"
 #include "support/DatabaseFiles.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -224,6 +225,98 @@ TEST_F(SizeLimitBatch, ALongerSoundAndJoinedRecordingsFitWithBothCodecsAndPlayTh
         EXPECT_EQ(session->Hint(0), "Sound at 48 kbit/s to fit 295 KB");
     }
     EXPECT_EQ(OwnPassLogs(), 0);
+}
+
+// A stand-in encoder that refuses the first `refusals` writing runs (first passes, and
+// what the encoder is asked besides converting, always run) with `said`, as MPEG-4 refuses them, and notes every run:
+// "1", "2" or "o" (a single run), with "t" for a cut.
+class RefusingEncoder {
+public:
+    RefusingEncoder(const TempDir& dir, ConversionSession& session, int refusals, const std::string& said)
+        : runs_(dir.File("runs"))
+    {
+        fs::remove(runs_);
+        std::ofstream(dir.File("left")) << refusals << "\n";
+        std::ofstream(dir.File("said")) << said << "\n";
+        WriteScript(session.programFolder + "/bin/ffmpeg",
+            "d='" + dir.Path().string()
+                + "'\n"
+                  "case \"$*\" in *' -i '*) ;; *) exec " ONDREVO_FFMPEG " \"$@\";; esac\n"
+                  "echo \"$*\" >> \"$d/runs\"\n"
+                  "case \"$*\" in *'-pass 1'*) exec " ONDREVO_FFMPEG " \"$@\";; esac\n"
+                  "left=$(cat \"$d/left\")\n"
+                  "if [ \"$left\" -gt 0 ]; then\n"
+                  "  echo $((left - 1)) > \"$d/left\"\n"
+                  "  cat \"$d/said\" >&2\n"
+                  "  echo 'Error submitting video frame to the encoder' >&2\n"
+                  "  exit 1\n"
+                  "fi\n"
+                  "exec " ONDREVO_FFMPEG " \"$@\"");
+    }
+    std::string Runs() const
+    {
+        std::string kinds;
+        std::ifstream runs(runs_);
+        for (std::string line; std::getline(runs, line);) {
+            kinds += kinds.empty() ? "" : " ";
+            kinds += line.find("-pass 1") != std::string::npos ? "1"
+                : line.find("-pass 2") != std::string::npos    ? "2"
+                                                               : "o";
+            if (line.find(" -t ") != std::string::npos)
+                kinds += "t";
+        }
+        return kinds;
+    }
+
+private:
+    std::string runs_;
+};
+
+TEST_F(SizeLimitBatch, ARefusedSecondPassGivesWayToASingleRunOrAShorterCutAndAFailureSaysWhy)
+{
+    const char* tooLow = "[mpeg4 @ 0x55d1] Error: bitrate too low for this video with these parameters.";
+    const char* longer = "[MPEG4 encoder @ 0x55e3] Input is longer than 2-pass log file";
+    const std::string tooSmall = "Does not fit 60 KB: the encoder cannot make this picture that small (\"Cut to fit\" "
+                                 "shortens it). The encoder said: bitrate too low for this video with these parameters";
+    struct Case {
+        const char* said;
+        int refusals;
+        bool cutToFit;
+        const char* runs;
+        bool converted;
+        std::string hint;
+    };
+    const Case cases[] = {
+        { tooLow, 1, false, "1 2 o", true, "" },
+        { longer, 1, false, "1 2 o", true, "" },
+        { tooLow, 2, false, "1 2 o", false, tooSmall },
+        // A shorter cut is analysed afresh, up to three tries.
+        { tooLow, 1, true, "1 2 1t 2t", true, "Cut to fit 60 KB: 2.8 s of 4.0 s" },
+        { tooLow, 9, true, "1 2 1t 2t 1t 2t", false, tooSmall },
+    };
+    window.sizeLimit.UserType("60");
+    // A still picture: a single run lands on its size as surely as two passes.
+    const std::string still = dir.File("clip.mp4");
+    ASSERT_EQ(
+        RunCommand({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "smptebars=size=320x240:rate=25:duration=4",
+            "-f", "lavfi", "-i", "sine=frequency=440:duration=4", "-c:v", "libx264", "-c:a", "aac", still }),
+        0);
+    session->Add(still);
+    for (const Case& c : cases) {
+        const RefusingEncoder encoder(dir, *session, c.refusals, c.said);
+        if (window.cutToFit.Checked() != c.cutToFit)
+            window.cutToFit.UserClick();
+        fs::remove(session->Output("clip.3gp"));
+        session->Convert();
+        ASSERT_TRUE(session->WaitUntilIdle());
+        const std::string what = std::string(c.said).substr(0, 30) + " " + c.runs;
+        EXPECT_EQ(encoder.Runs(), c.runs) << what;
+        EXPECT_EQ(session->Image(0), c.converted ? batch::kEndedImage : batch::kFailedImage) << what;
+        EXPECT_EQ(session->Hint(0), c.hint) << what;
+        EXPECT_EQ(Size("clip.3gp") > 0 && Size("clip.3gp") <= 60 * 1024, c.converted) << what;
+        EXPECT_EQ(PartialFiles(session->outputFolder), 0) << what;
+        EXPECT_EQ(OwnPassLogs(), 0) << what;
+    }
 }
 
 TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBothPasses)
