@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -109,6 +110,10 @@ protected:
         , window(session->window)
     {
     }
+    void Pause()
+    {
+        session->Event([](TFFmpegFrmHandlers& h) { h.PauseConvBtnClick(); });
+    }
     long long Size(const std::string& name) const
     {
         const std::string path = session->Output(name);
@@ -140,6 +145,8 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
                   "-f", "3gp", session->Output("moving.3gp") }),
         0);
     ASSERT_GT(Size("moving.3gp"), limit);
+    // An earlier output that a failed row leaves in place is said to be over the limit.
+    std::ofstream(session->Output("long.3gp")) << std::string(70 * 1024, 'x');
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
     window.cmbExisting.UserPick(0);
@@ -161,8 +168,10 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     EXPECT_EQ(session->Percent(0), "100%");
     // Refused before encoding: 20 s of sound alone take 59 KB at the lowest step, 24 kbit/s.
     EXPECT_EQ(session->Image(2), batch::kFailedImage);
-    EXPECT_EQ(session->Hint(2), "Needs at least 94 KB at the lowest quality; the limit is 60 KB");
-    EXPECT_EQ(Size("long.3gp"), -1);
+    EXPECT_EQ(session->Hint(2),
+        "Needs at least 94 KB at the lowest quality; the limit is 60 KB. The earlier long.3gp stays in the folder, at "
+        "70 KB, over the limit");
+    EXPECT_EQ(Size("long.3gp"), 70 * 1024);
 
     window.cutToFit.UserClick();
     session->Convert();
@@ -317,6 +326,93 @@ TEST_F(SizeLimitBatch, ARefusedSecondPassGivesWayToASingleRunOrAShorterCutAndAFa
         EXPECT_EQ(PartialFiles(session->outputFolder), 0) << what;
         EXPECT_EQ(OwnPassLogs(), 0) << what;
     }
+}
+
+// The state letter of a process (R, S, T, Z, ...), or 0 once it is gone.
+char ProcessState(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    const std::size_t close = text.rfind(')');
+    return close == std::string::npos || close + 2 >= text.size() ? 0 : text[close + 2];
+}
+
+TEST_F(SizeLimitBatch, ARunThatStartsWhileTheBatchIsPausedIsHeldWithIt)
+{
+    // A first pass that says nothing: once it has ended, its end is the loop's to handle.
+    WriteScript(session->programFolder + "/bin/ffmpeg",
+        "case \"$*\" in *'-pass 1'*) " ONDREVO_FFMPEG " -nostats -v quiet \"$@\"; exit $?;; esac\n"
+        "exec " ONDREVO_FFMPEG " \"$@\"");
+    window.sizeLimit.UserType("60");
+    session->Add(session->Clip("clip.mp4", 3));
+    session->Convert();
+    const pid_t first = window.runner.ProcessId();
+    ASSERT_GT(first, 0);
+    // Pause comes after the first pass ended and before the batch learns of it.
+    for (int waited = 0; ProcessState(first) != 0 && ProcessState(first) != 'Z'; ++waited) {
+        ASSERT_LT(waited, 6000);
+        ::usleep(10000);
+    }
+    Pause();
+    ASSERT_TRUE(
+        session->RunUntil([&] { return window.encoders.Job(0).aim.runsEnded == 1 || !window.encoders.AnyBusy(); }));
+    EXPECT_EQ(window.encoders.Job(0).aim.running, size_aim::Pass::Second);
+    const pid_t second = window.runner.ProcessId();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(window.encoders.Job(0).life, JobLife::Paused);
+    EXPECT_TRUE(session->RunUntil([&] { return ProcessState(second) == 'T'; }, std::chrono::seconds(20)));
+    Pause();
+    ASSERT_TRUE(session->WaitUntilIdle());
+    EXPECT_EQ(session->Image(0), batch::kEndedImage) << session->Hint(0);
+    EXPECT_LE(Size("clip.3gp"), 60 * 1024);
+    EXPECT_GT(Size("clip.3gp"), 0);
+}
+
+TEST_F(SizeLimitBatch, SkipKeepsAnEarlierOutputUpToTheLimitAndABatchStartRemovesAbandonedStatistics)
+{
+    // The statistics of a copy that was killed: its process is gone.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const fs::path abandoned
+        = fs::path(PassLog::TemporaryFolder()) / ("ondrevo-passes-" + std::to_string(gone) + "-AbCdEf");
+    fs::create_directory(abandoned);
+    std::ofstream(abandoned / "pass-0.log") << "frame 0";
+
+    const std::string clip = session->Clip("clip.mp4", 3);
+    session->Add(clip);
+    const std::string earlier = session->Output("clip.3gp");
+    ASSERT_EQ(RunCommand({ "ffmpeg", "-v", "error", "-y", "-i", clip, "-c:v", "mpeg4", "-b:v", "64k", "-c:a", "aac",
+                  "-f", "3gp", earlier }),
+        0);
+    // Padded with a free box to a whole number of kilobytes.
+    const long long bytes = static_cast<long long>(fs::file_size(earlier));
+    const long long pad = 1024 - bytes % 1024 + (bytes % 1024 > 1016 ? 1024 : 0);
+    {
+        std::ofstream out(earlier, std::ios::app | std::ios::binary);
+        out << static_cast<char>(0) << static_cast<char>(0) << static_cast<char>(pad >> 8)
+            << static_cast<char>(pad & 255) << "free" << std::string(static_cast<std::size_t>(pad - 8), '\0');
+    }
+    const long long kilobytes = (bytes + pad) / 1024;
+    ASSERT_EQ(static_cast<long long>(fs::file_size(earlier)), kilobytes * 1024);
+    window.cmbExisting.UserPick(1);
+    struct Round {
+        long long kilobytes;
+        bool skipped;
+    };
+    for (const Round& round : { Round { kilobytes, true }, Round { kilobytes - 1, false } }) {
+        window.sizeLimit.UserType(std::to_string(round.kilobytes));
+        session->Convert();
+        ASSERT_TRUE(session->WaitUntilIdle());
+        EXPECT_FALSE(fs::exists(abandoned));
+        EXPECT_EQ(session->Image(0), batch::kEndedImage) << round.kilobytes;
+        EXPECT_EQ(session->Hint(0) == "Skipped: clip.3gp already exists", round.skipped)
+            << round.kilobytes << ": " << session->Hint(0);
+        EXPECT_EQ(Size("clip.3gp") == kilobytes * 1024, round.skipped) << round.kilobytes;
+        EXPECT_LE(Size("clip.3gp"), round.kilobytes * 1024);
+    }
+    window.cmbExisting.UserPick(0);
 }
 
 TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBothPasses)
