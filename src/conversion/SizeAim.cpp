@@ -512,7 +512,7 @@ void NoteEncoderLine(Aim& aim, const std::string& line)
         return;
     // "[mpeg4 @ 0x55e3a0679240] Error: bitrate too low ...": the encoder's own words.
     std::string said = line;
-    if (said.front() == '[' && said.find("] ") != std::string::npos)
+    if (!said.empty() && said.front() == '[' && said.find("] ") != std::string::npos)
         said.erase(0, said.find("] ") + 2);
     if (said.rfind("Error: ", 0) == 0)
         said.erase(0, 7);
