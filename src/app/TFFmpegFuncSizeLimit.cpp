@@ -46,8 +46,12 @@ void TFFmpegFunc::SaveSizeLimit()
             return true;
         },
         [this] { ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_)); });
-    if (stored)
-        ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, choice);
+    if (!stored)
+        return;
+    ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, choice);
+    // An earlier refusal no longer holds; anything else the status line says stays.
+    if (size_limit::IsRefusalText(jvEditCmdMsg_.Text()))
+        jvEditCmdMsg_.SetText("");
 }
 
 size_limit::Choice TFFmpegFunc::SizeLimit()

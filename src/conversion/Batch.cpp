@@ -14,6 +14,7 @@
 #include "conversion/SourceDate.h"
 #include "conversion/WholeOutput.h"
 #include "media/FileList.h"
+#include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
 #include "parameters/Selectors.h"
 #include "parameters/TSqliteQuery.h"
@@ -87,7 +88,6 @@ long long FileBytes(const std::string& path)
     struct stat status { };
     return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -152,6 +152,10 @@ JobOutcome JudgeAndKeep(BatchEngine& engine, std::size_t slot, std::uint32_t exi
             outcome.reason = job.output->FinalPath() + ": " + std::strerror(e.Code());
         }
     }
+    // Under a limit an earlier output stays when the row fails: one over the limit is said.
+    if (outcome.failed && job.aim.limitBytes > 0 && !job.aim.outputPath.empty())
+        outcome.reason
+            += size_aim::EarlierOutputNote(job.aim.outputPath, FileBytes(job.aim.outputPath), job.aim.limitBytes);
     job.output.reset(); // removes a file that was not kept
     const bool skipped = !job.skippedOutput.empty();
     job.aim.passLog.reset();
@@ -168,6 +172,10 @@ JobOutcome JudgeAndKeep(BatchEngine& engine, std::size_t slot, std::uint32_t exi
             : (stopped && !skipped)           ? RowPhase::Stopped
                                               : RowPhase::Converted;
         ShowRowPhase(engine, row, phase, outcome.reason);
+        // A converted file is whole, however few progress lines its encoder printed (a
+        // clip of one picture prints none with a time past zero).
+        if (phase == RowPhase::Converted)
+            engine.View().RowPercent(row, 100);
     }
     job.rowId = 0;
     engine.Encoders().Move(slot, JobEvent::End);
@@ -248,6 +256,16 @@ StartOutcome StartFailed(BatchEngine& engine, std::size_t slot, int row, const s
     return StartOutcome::Ended;
 }
 
+// The source's picture and sound, each as long as the media library says it plays.
+size_aim::Lengths SourceLengths(const std::string& source, long long milliseconds)
+{
+    std::optional<MediaQuery> query = MediaQuery::Start(source);
+    if (!query)
+        return size_aim::StreamLengths(milliseconds, 0, 0);
+    return size_aim::StreamLengths(milliseconds, MillisecondsText(query->Get(Stream_Video, "Duration")),
+        MillisecondsText(query->Get(Stream_Audio, "Duration")));
+}
+
 // Plans the row's runs under the largest file size from its arguments as they would be
 // without one; whether it fits (its plan says why not).
 bool AimAtLimit(ConversionJob& job, std::vector<std::string> arguments, const size_limit::Choice& limit)
@@ -256,41 +274,50 @@ bool AimAtLimit(ConversionJob& job, std::vector<std::string> arguments, const si
     aim.limitBytes = limit.Bytes();
     aim.cutToFit = limit.cutToFit;
     aim.sourceMilliseconds = job.sourceMilliseconds;
+    aim.lengths = SourceLengths(job.source, job.sourceMilliseconds);
     aim.traits = size_aim::ReadTraits(arguments);
-    aim.plan = size_aim::MakePlan(aim.traits, aim.limitBytes, job.sourceMilliseconds, limit.cutToFit);
+    aim.plan = size_aim::MakePlan(aim.traits, aim.limitBytes, aim.lengths, limit.cutToFit);
     aim.arguments = std::move(arguments);
     return aim.plan.fits;
 }
 
 // Under a limit, the end of a run that is not the row's last: a first pass that
-// analysed, a writing run whose file came out over the limit with tries left (its
-// bitrate scaled down by the overshoot), or, with "Cut to fit", a run whose bitrate the
-// encoder found too low for the picture (a shorter cut). Starts the row's next run on the same encoder
-// and returns true; a run that cannot start ends the row as failed (`exitCode` set).
+// analysed (planned again when it read longer than the source's header said), a writing
+// run whose file came out over the limit with tries left (its bitrate scaled down by the
+// overshoot), a second pass the encoder refused (a single run next), or, with "Cut to
+// fit", a run whose bitrate the encoder found too low for the picture (a shorter cut).
+// Starts the row's next run on the same encoder and returns true; a run that cannot
+// start ends the row as failed (`exitCode` set). A run that ended as the batch was
+// paused goes on the same way, its next run held with the batch.
 bool AnotherRun(BatchEngine& engine, std::size_t slot, std::uint32_t& exitCode)
 {
     ConversionJob& job = engine.Encoders().Job(slot);
     size_aim::Aim& aim = job.aim;
-    if (aim.limitBytes == 0 || !job.output || job.life != JobLife::Running)
+    if (aim.limitBytes == 0 || !job.output || (job.life != JobLife::Running && job.life != JobLife::Paused))
         return false;
     ++aim.runsEnded;
     if (job.writeFailed)
         return false;
     bool firstOfTry = false;
     if (exitCode != 0) {
-        if (!aim.bitrateTooLow || !size_aim::ShortenCut(aim))
+        // "Cut to fit" shortens a picture too busy for its bitrate; otherwise a single
+        // run writes it at that bitrate.
+        if (!(aim.bitrateTooLow && size_aim::ShortenCut(aim)) && !size_aim::RunAloneAfterRefusal(aim))
             return false;
         firstOfTry = true;
-    } else if (aim.running != size_aim::Pass::First) {
+    } else if (aim.running == size_aim::Pass::First) {
+        if (!size_aim::TakeReadLength(aim, job.writtenMilliseconds)) {
+            if (!aim.plan.fits) {
+                job.failureLine = aim.plan.reason;
+                exitCode = 1;
+                return false;
+            }
+            firstOfTry = true;
+        }
+    } else {
         aim.lastBytes = job.output->Size();
-        if (aim.lastBytes <= aim.limitBytes || aim.tries >= size_aim::kMostTries)
+        if (aim.lastBytes <= aim.limitBytes || !size_aim::ScaleAfterOvershoot(aim, aim.lastBytes))
             return false;
-        const long long played = aim.plan.cutMilliseconds > 0 ? aim.plan.cutMilliseconds : aim.sourceMilliseconds;
-        const long long scaled = size_aim::ScaledBps(
-            size_aim::AsWritten(aim.traits, aim.plan), aim.plan.videoBps, aim.limitBytes, aim.lastBytes, played);
-        if (scaled == 0)
-            return false;
-        aim.plan.videoBps = scaled;
         firstOfTry = true;
     }
     TJvCreateProcess& encoder = engine.Encoders().Runner(slot);
@@ -305,6 +332,8 @@ bool AnotherRun(BatchEngine& engine, std::size_t slot, std::uint32_t& exitCode)
     // A batch paused meanwhile holds the new run too.
     if (engine.Model().Paused() && encoder.Suspend())
         engine.Encoders().Move(slot, JobEvent::Pause);
+    else if (job.life == JobLife::Paused)
+        engine.Encoders().Move(slot, JobEvent::Resume);
     return true;
 }
 
@@ -497,6 +526,7 @@ StartOutcome StartJob(BatchEngine& engine, int row)
     try {
         std::vector<std::string> arguments = command_line::BuildCommandLine(engine, row, job.output->Path());
         if (limit.kilobytes > 0) {
+            job.aim.outputPath = output;
             if (!AimAtLimit(job, std::move(arguments), limit)) {
                 // Refused before encoding: no temporary file is left.
                 job.output.reset();

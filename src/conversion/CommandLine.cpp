@@ -88,13 +88,10 @@ std::string UniqueOutputName(
     const BatchModel& model, int row, const std::string& name, std::size_t limit, const NameTaken& taken)
 {
     std::unordered_set<std::string> used;
-    std::unordered_map<std::string, std::string> nameOfSource;
     // The lowest number worth trying for a name: every lower one is taken, and taken
     // names never come free again, so the search never starts over.
     std::unordered_map<std::string, int> nextNumber;
-    const auto assign = [&](const std::string& source, const std::string& wanted) {
-        if (const auto known = nameOfSource.find(source); known != nameOfSource.end())
-            return known->second;
+    const auto assign = [&](const std::string& wanted) {
         const auto unavailable
             = [&](const std::string& candidate) { return used.count(candidate) > 0 || (taken && taken(candidate)); };
         std::string given = FitName(wanted, limit);
@@ -106,14 +103,13 @@ std::string UniqueOutputName(
             given = fitted + " (" + std::to_string(n) + ")";
         }
         used.insert(given);
-        nameOfSource.emplace(source, given);
         return given;
     };
-    for (int earlier = 0; earlier < row; ++earlier) {
-        const std::string& source = model.Row(earlier).source;
-        assign(source, BaseName(source));
-    }
-    return assign(model.Row(row).source, name);
+    // Every row has a name of its own, a file listed twice too: two rows of one batch
+    // converted at once never write to one name.
+    for (int earlier = 0; earlier < row; ++earlier)
+        assign(BaseName(model.Row(earlier).source));
+    return assign(name);
 }
 
 std::string OutputFileName(BatchEngine& engine, int row)

@@ -33,8 +33,8 @@ long long PlayingMilliseconds(const std::string& path);
 
 // The output path for the source of `row`: the output folder, "/", the output
 // name and ".3gp". The output name is the source's file name without folder and
-// extension. When an earlier row names a different source
-// with the same output name, or when the path would be the file of any row in the list
+// extension. When an earlier row has the same output name (another source, or the
+// same file listed again), or when the path would be the file of any row in the list
 // (its own or another's, however spelled or linked), the row gets "name (2)",
 // "name (3)", ... with the lowest number that is neither, so no job overwrites another's
 // result or a file still to be converted. Names longer than the folder allows are
@@ -58,10 +58,10 @@ constexpr std::size_t kNoNameLimit = static_cast<std::size_t>(-1);
 using NameTaken = std::function<bool(const std::string& name)>;
 
 // The output names of rows 0..row-1 as OutputFileName gives them, and the one `row`
-// gets when its own name is `name`. Earlier rows are named from their paths, without
-// a media query, so this stays cheap for thousands of rows. Every name is first fitted
-// to `limit` bytes. A name that `taken` refuses goes to the next number as one that an
-// earlier row uses.
+// gets when its own name is `name`; each row's name differs from every earlier row's.
+// Earlier rows are named from their paths, without a media query, so this stays cheap
+// for thousands of rows. Every name is first fitted to `limit` bytes. A name that
+// `taken` refuses goes to the next number as one that an earlier row uses.
 std::string UniqueOutputName(const BatchModel& model, int row, const std::string& name,
     std::size_t limit = kNoNameLimit, const NameTaken& taken = nullptr);
 

@@ -65,8 +65,10 @@ JobOutcome JudgeRun(
     // A cut output is whole at its cut.
     const long long expected = job.aim.plan.cutMilliseconds > 0 ? job.aim.plan.cutMilliseconds : job.sourceMilliseconds;
     if (exitCode != 0) {
-        outcome.reason = job.aim.limitBytes > 0 && job.aim.bitrateTooLow ? size_aim::TooLowReason(job.aim.limitBytes)
-                                                                         : WhyItFailed(job, exitCode);
+        // Under a limit, a refusal says what it means before the encoder's words.
+        outcome.reason = job.aim.limitBytes > 0 ? size_aim::RefusedReason(job.aim, WhyItFailed(job, exitCode)) : "";
+        if (outcome.reason.empty())
+            outcome.reason = WhyItFailed(job, exitCode);
     } else if (outputBytes <= 0) {
         outcome.reason = "The encoder wrote nothing";
     } else if (expected > 0 && outputMilliseconds * 10 < expected * 9) {

@@ -34,7 +34,8 @@ struct JobPlan {
 };
 
 // Refuses a row the encoder program cannot convert, a source that is no regular file
-// (a named pipe, a device, a folder) and an output that is the source itself; with
+// (a named pipe, a device, a folder), an output that is the source itself and one whose
+// name a folder has; with
 // "Skip", keeps a whole earlier output within the largest size unless the row is to be
 // converted again; otherwise runs.
 JobPlan PlanJob(const JobPlanInput& input);

@@ -220,9 +220,9 @@ void ShowProgress(BatchEngine& engine, std::size_t slot, const std::string& line
             job.failureLine = said;
         if (writeFailed)
             job.writeFailed = true;
-        // Under a limit: the picture cannot be made as small as the size asks.
-        if (job.aim.limitBytes > 0 && size_aim::SaysBitrateTooLow(said))
-            job.aim.bitrateTooLow = true;
+        // Under a limit: the encoder refuses the bitrate, or the first pass's statistics.
+        if (job.aim.limitBytes > 0)
+            size_aim::NoteEncoderLine(job.aim, said);
         // The source's length, when the media library could not tell it, as the encoder
         // read it: the first "Duration:" is its input's.
         if (said.find("Estimating duration from bitrate") != std::string::npos)

@@ -39,6 +39,10 @@ constexpr long long kLeastAudioBpsPerChannel = 12000;
 constexpr double kAmpleRoom = 1.5;
 // No try again below this video bitrate.
 constexpr long long kLeastRetryBps = 1000;
+// A first pass that read up to this share of the planned length, and a few frames and
+// sound packets more, read what was planned.
+constexpr long long kReadSlackPercent = 102;
+constexpr long long kReadSlackMilliseconds = 200;
 // No cut shorter than this is worth sending.
 constexpr long long kShortestCutMilliseconds = 1000;
 
@@ -83,21 +87,25 @@ std::string SecondsText(long long milliseconds)
     return text;
 }
 
-// The video bitrate that fills the limit for `milliseconds` of output with the sound
-// at `audioBps`.
-double VideoBudgetBps(const OutputTraits& traits, long long audioBps, long long limitBytes, long long milliseconds)
+// The picture's playing time in seconds: a source without one plays the whole.
+double VideoSeconds(const Lengths& lengths)
 {
-    const double seconds = Seconds(milliseconds);
-    const double bits
-        = (static_cast<double>(limitBytes) * kAimedShare - static_cast<double>(ContainerBytes(traits, milliseconds)))
-            * 8.0
-        - static_cast<double>(audioBps) * seconds;
-    return bits / seconds;
+    return Seconds(lengths.video > 0 ? lengths.video : lengths.Playing());
 }
 
-double VideoBudgetBps(const OutputTraits& traits, long long limitBytes, long long milliseconds)
+// The video bitrate that fills the limit for streams of `lengths` with the sound at
+// `audioBps`.
+double VideoBudgetBps(const OutputTraits& traits, long long audioBps, long long limitBytes, const Lengths& lengths)
 {
-    return VideoBudgetBps(traits, traits.audioBps, limitBytes, milliseconds);
+    const double bits
+        = (static_cast<double>(limitBytes) * kAimedShare - static_cast<double>(ContainerBytes(traits, lengths))) * 8.0
+        - static_cast<double>(audioBps) * Seconds(lengths.audio);
+    return bits / VideoSeconds(lengths);
+}
+
+double VideoBudgetBps(const OutputTraits& traits, long long limitBytes, const Lengths& lengths)
+{
+    return VideoBudgetBps(traits, traits.audioBps, limitBytes, lengths);
 }
 
 std::string CutHint(long long limitBytes, long long cutMilliseconds, long long milliseconds)
@@ -113,9 +121,9 @@ std::string KbitText(long long bps)
 }
 
 // The plan's audio lowered to fit the playing time, and the hint that says so.
-void LowerAudio(const OutputTraits& traits, long long limitBytes, long long milliseconds, Plan& plan)
+void LowerAudio(const OutputTraits& traits, long long limitBytes, const Lengths& lengths, Plan& plan)
 {
-    const long long audio = AudioBpsToFit(traits, limitBytes, milliseconds);
+    const long long audio = AudioBpsToFit(traits, limitBytes, lengths);
     if (audio >= traits.audioBps)
         return;
     plan.audioBps = audio;
@@ -168,10 +176,28 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
     return traits;
 }
 
+Lengths Lengths::Cut(long long milliseconds) const
+{
+    return { std::min(video, milliseconds), std::min(audio, milliseconds) };
+}
+
+Lengths StreamLengths(long long milliseconds, long long videoMilliseconds, long long audioMilliseconds)
+{
+    const auto own
+        = [milliseconds](long long stream) { return stream > 0 && stream <= milliseconds ? stream : milliseconds; };
+    return { own(videoMilliseconds), own(audioMilliseconds) };
+}
+
+long long ContainerBytes(const OutputTraits& traits, const Lengths& lengths)
+{
+    const double packets
+        = traits.framesPerSecond * VideoSeconds(lengths) + traits.audioPacketsPerSecond * Seconds(lengths.audio);
+    return kContainerHeaderBytes + kContainerBytesPerPacket * static_cast<long long>(std::ceil(packets));
+}
+
 long long ContainerBytes(const OutputTraits& traits, long long milliseconds)
 {
-    const double packets = (traits.framesPerSecond + traits.audioPacketsPerSecond) * Seconds(milliseconds);
-    return kContainerHeaderBytes + kContainerBytesPerPacket * static_cast<long long>(std::ceil(packets));
+    return ContainerBytes(traits, Lengths { milliseconds, milliseconds });
 }
 
 long long LowestVideoBps(const OutputTraits& traits)
@@ -193,14 +219,14 @@ long long LeastAudioBps(const OutputTraits& traits)
     return kLeastAudioBpsPerChannel * std::max(1, traits.audioChannels);
 }
 
-long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, long long milliseconds)
+long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, const Lengths& lengths)
 {
     long long audio = traits.audioBps;
-    if (!traits.audioLowerable || milliseconds <= 0)
+    if (!traits.audioLowerable || lengths.Playing() <= 0)
         return audio;
     const auto usable = static_cast<double>(UsableVideoBps(traits));
     for (const long long step : kAudioSteps) {
-        if (VideoBudgetBps(traits, audio, limitBytes, milliseconds) >= usable)
+        if (VideoBudgetBps(traits, audio, limitBytes, lengths) >= usable)
             break;
         if (step < audio && step >= LeastAudioBps(traits))
             audio = step;
@@ -218,16 +244,22 @@ OutputTraits AsWritten(const OutputTraits& traits, const Plan& plan)
 
 Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit)
 {
+    return MakePlan(traits, limitBytes, Lengths { milliseconds, milliseconds }, cutToFit);
+}
+
+Plan MakePlan(const OutputTraits& traits, long long limitBytes, const Lengths& lengths, bool cutToFit)
+{
     Plan plan;
     const std::string limitText = size_limit::ShowBytes(limitBytes);
+    const long long milliseconds = lengths.Playing();
     if (milliseconds <= 0) {
         plan.reason = "Not converted: its playing time is unknown, so it cannot be aimed at " + limitText;
         return plan;
     }
     const long long lowest = LowestVideoBps(traits);
-    LowerAudio(traits, limitBytes, milliseconds, plan);
+    LowerAudio(traits, limitBytes, lengths, plan);
     const long long audio = AsWritten(traits, plan).audioBps;
-    const double budget = VideoBudgetBps(traits, audio, limitBytes, milliseconds);
+    const double budget = VideoBudgetBps(traits, audio, limitBytes, lengths);
     if (budget >= static_cast<double>(lowest)) {
         plan.fits = true;
         plan.videoBps = std::min(traits.videoCapBps, static_cast<long long>(budget));
@@ -238,20 +270,27 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
     // As much as the plan would aim at, the sound at its lowest: the limit less the
     // margin kept for the encoder.
     const auto needed
-        = static_cast<long long>(std::ceil((static_cast<double>(ContainerBytes(traits, milliseconds))
-                                               + static_cast<double>(lowest + audio) * Seconds(milliseconds) / 8)
+        = static_cast<long long>(std::ceil((static_cast<double>(ContainerBytes(traits, lengths))
+                                               + (static_cast<double>(lowest) * VideoSeconds(lengths)
+                                                     + static_cast<double>(audio) * Seconds(lengths.audio))
+                                                   / 8)
             / kAimedShare));
     plan.reason
         = "Needs at least " + size_limit::ShowBytes(needed) + " at the lowest quality; the limit is " + limitText;
     if (!cutToFit)
         return plan;
-    // The longest part that fits at the lowest bitrate.
+    // The longest part that fits at the lowest bitrate: reckoned first as though both
+    // streams played all of it.
     const double perSecond = static_cast<double>(lowest + traits.audioBps) / 8.0
         + static_cast<double>(kContainerBytesPerPacket) * (traits.framesPerSecond + traits.audioPacketsPerSecond);
     long long cut = static_cast<long long>(
         (static_cast<double>(limitBytes) * kAimedShare - kContainerHeaderBytes) / perSecond * 1000.0);
-    while (cut > 0 && VideoBudgetBps(traits, limitBytes, cut) < static_cast<double>(lowest))
+    while (cut > 0 && VideoBudgetBps(traits, limitBytes, lengths.Cut(cut)) < static_cast<double>(lowest))
         cut -= 100;
+    // A picture shorter than the sound leaves the part more.
+    while (cut + 100 < milliseconds
+        && VideoBudgetBps(traits, limitBytes, lengths.Cut(cut + 100)) >= static_cast<double>(lowest))
+        cut += 100;
     if (cut < kShortestCutMilliseconds) {
         plan.reason += "; not even a second fits";
         return plan;
@@ -259,18 +298,18 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
     plan.fits = true;
     plan.cutMilliseconds = cut;
     plan.reason = CutHint(limitBytes, cut, milliseconds);
-    LowerAudio(traits, limitBytes, cut, plan);
+    LowerAudio(traits, limitBytes, lengths.Cut(cut), plan);
     plan.videoBps = std::min(traits.videoCapBps,
-        static_cast<long long>(VideoBudgetBps(traits, AsWritten(traits, plan).audioBps, limitBytes, cut)));
+        static_cast<long long>(VideoBudgetBps(traits, AsWritten(traits, plan).audioBps, limitBytes, lengths.Cut(cut))));
     return plan;
 }
 
 long long ScaledBps(const OutputTraits& traits, long long videoBps, long long limitBytes, long long writtenBytes,
-    long long milliseconds)
+    const Lengths& lengths)
 {
     // The sound and the container come out as reckoned; the picture took the rest.
-    const double others = static_cast<double>(ContainerBytes(traits, milliseconds))
-        + static_cast<double>(traits.audioBps) * Seconds(milliseconds) / 8.0;
+    const double others = static_cast<double>(ContainerBytes(traits, lengths))
+        + static_cast<double>(traits.audioBps) * Seconds(lengths.audio) / 8.0;
     const double allowed = static_cast<double>(limitBytes) - others;
     const double taken = static_cast<double>(writtenBytes) - others;
     if (allowed <= 0 || taken <= allowed)
@@ -301,7 +340,7 @@ std::vector<std::string> RunArguments(
         added.insert(added.end(), { "-t", seconds });
     }
     if (pass == Pass::First)
-        added.insert(added.end(), { "-pass", "1", "-passlogfile", logPrefix, "-an" });
+        added.insert(added.end(), { "-pass", "1", "-passlogfile", logPrefix });
     else if (pass == Pass::Second)
         added.insert(added.end(), { "-pass", "2", "-passlogfile", logPrefix });
     // Before "-f 3gp OUTPUT", the last three.
@@ -312,20 +351,67 @@ std::vector<std::string> RunArguments(
     return arguments;
 }
 
+Lengths Played(const Aim& aim)
+{
+    return aim.plan.cutMilliseconds > 0 ? aim.lengths.Cut(aim.plan.cutMilliseconds) : aim.lengths;
+}
+
+bool TakeReadLength(Aim& aim, long long readMilliseconds)
+{
+    const long long planned = Played(aim).Playing();
+    // A cut reads no further than its end; a few frames more are the encoder's rounding.
+    if (aim.plan.cutMilliseconds > 0 || planned <= 0
+        || readMilliseconds <= planned * kReadSlackPercent / 100 + kReadSlackMilliseconds)
+        return true;
+    const double stretch = static_cast<double>(readMilliseconds) / static_cast<double>(planned);
+    aim.lengths = { static_cast<long long>(static_cast<double>(aim.lengths.video) * stretch),
+        static_cast<long long>(static_cast<double>(aim.lengths.audio) * stretch) };
+    Plan plan = MakePlan(aim.traits, aim.limitBytes, aim.lengths, aim.cutToFit);
+    const bool holds = plan.fits && plan.cutMilliseconds == 0;
+    // The statistics are there: the second pass uses them even where room is ample.
+    if (holds)
+        plan.passes = 2;
+    aim.plan = std::move(plan);
+    if (!holds)
+        aim.passLog.reset();
+    return holds;
+}
+
+bool ScaleAfterOvershoot(Aim& aim, long long writtenBytes)
+{
+    if (aim.tries >= kMostTries)
+        return false;
+    const long long scaled
+        = ScaledBps(AsWritten(aim.traits, aim.plan), aim.plan.videoBps, aim.limitBytes, writtenBytes, Played(aim));
+    if (scaled == 0)
+        return false;
+    aim.plan.videoBps = scaled;
+    return true;
+}
+
+bool RunAloneAfterRefusal(Aim& aim)
+{
+    if (aim.running != Pass::Second || aim.tries >= kMostTries)
+        return false;
+    aim.plan.passes = 1;
+    aim.passLog.reset();
+    return true;
+}
+
 bool ShortenCut(Aim& aim)
 {
     if (!aim.cutToFit || aim.tries >= kMostTries)
         return false;
-    const long long from = aim.plan.cutMilliseconds > 0 ? aim.plan.cutMilliseconds : aim.sourceMilliseconds;
+    const long long from = aim.plan.cutMilliseconds > 0 ? aim.plan.cutMilliseconds : aim.lengths.Playing();
     const long long cut = from * 7 / 10;
     if (cut < kShortestCutMilliseconds)
         return false;
     aim.plan.cutMilliseconds = cut;
     // The sound stays as the longer part had it; the picture takes what is freed.
     aim.plan.videoBps = std::min(aim.traits.videoCapBps,
-        static_cast<long long>(VideoBudgetBps(AsWritten(aim.traits, aim.plan), aim.limitBytes, cut)));
+        static_cast<long long>(VideoBudgetBps(AsWritten(aim.traits, aim.plan), aim.limitBytes, Played(aim))));
     aim.plan.passes = aim.traits.sharpInOneRun ? 1 : 2;
-    aim.plan.reason = CutHint(aim.limitBytes, cut, aim.sourceMilliseconds);
+    aim.plan.reason = CutHint(aim.limitBytes, cut, aim.lengths.Playing());
     if (aim.plan.audioBps > 0)
         aim.plan.reason += ", sound at " + KbitText(aim.plan.audioBps);
     // The first pass's statistics are for the longer part.
@@ -355,6 +441,7 @@ std::vector<std::string> NextRun(ConversionJob& job, bool firstOfTry)
     if (aim.running == Pass::First && !aim.passLog)
         aim.passLog = std::make_unique<PassLog>();
     aim.bitrateTooLow = false;
+    aim.refusal.clear();
     job.failureLine.clear();
     job.lastLine.clear();
     job.writtenMilliseconds = 0;
@@ -413,6 +500,44 @@ std::string TooLowReason(long long limitBytes)
 bool SaysBitrateTooLow(const std::string& line)
 {
     return line.find("bitrate too low") != std::string::npos || line.find("bitrate is too low") != std::string::npos;
+}
+
+void NoteEncoderLine(Aim& aim, const std::string& line)
+{
+    const bool tooLow = SaysBitrateTooLow(line);
+    if (!tooLow && line.find("2-pass log") == std::string::npos)
+        return;
+    aim.bitrateTooLow = aim.bitrateTooLow || tooLow;
+    if (!aim.refusal.empty())
+        return;
+    // "[mpeg4 @ 0x55e3a0679240] Error: bitrate too low ...": the encoder's own words.
+    std::string said = line;
+    if (!said.empty() && said.front() == '[' && said.find("] ") != std::string::npos)
+        said.erase(0, said.find("] ") + 2);
+    if (said.rfind("Error: ", 0) == 0)
+        said.erase(0, 7);
+    while (!said.empty() && (said.back() == '.' || said.back() == ' '))
+        said.pop_back();
+    aim.refusal = said;
+}
+
+std::string RefusedReason(const Aim& aim, const std::string& otherwise)
+{
+    if (!aim.bitrateTooLow && aim.refusal.empty())
+        return "";
+    const std::string ours = aim.bitrateTooLow
+        ? TooLowReason(aim.limitBytes)
+        : "The encoder refused to write with the statistics of its first pass, and no try was left";
+    return ours + ". The encoder said: " + (aim.refusal.empty() ? otherwise : aim.refusal);
+}
+
+std::string EarlierOutputNote(const std::string& name, long long earlierBytes, long long limitBytes)
+{
+    if (earlierBytes <= limitBytes)
+        return "";
+    const std::size_t slash = name.rfind('/');
+    return ". The earlier " + name.substr(slash == std::string::npos ? 0 : slash + 1) + " stays in the folder, at "
+        + size_limit::ShowBytes(earlierBytes) + ", over the limit";
 }
 
 } // namespace ondrevo::size_aim

@@ -37,10 +37,25 @@ struct OutputTraits {
 };
 OutputTraits ReadTraits(const std::vector<std::string>& arguments);
 
+// How long each stream of an output plays, in milliseconds: a sound longer than the
+// picture (a recording whose camera stopped first) takes its share for its own length.
+struct Lengths {
+    long long video = 0;
+    long long audio = 0;
+    long long Playing() const { return video > audio ? video : audio; }
+    // What "-t `milliseconds`" leaves of each.
+    Lengths Cut(long long milliseconds) const;
+    bool operator==(const Lengths&) const = default;
+};
+// The streams of a source playing `milliseconds`, as the media library reports them: a
+// stream whose length it cannot tell (0), or tells longer than the whole, plays the whole.
+Lengths StreamLengths(long long milliseconds, long long videoMilliseconds, long long audioMilliseconds);
+
 // The container's own bytes for `milliseconds` of output: the header, and the sample
 // tables' entries for every picture and sound packet. Measured on 3GP files this
 // encoder wrote, and rounded up.
 long long ContainerBytes(const OutputTraits& traits, long long milliseconds);
+long long ContainerBytes(const OutputTraits& traits, const Lengths& lengths);
 // The lowest video bitrate worth a picture at the traits' size and rate.
 long long LowestVideoBps(const OutputTraits& traits);
 // The video bitrate a moving picture needs at the traits' size and rate for MPEG-4 to
@@ -52,7 +67,7 @@ long long LeastAudioBps(const OutputTraits& traits);
 // The sound's bitrate for `milliseconds` under `limitBytes`: the chosen one while it
 // leaves the picture its usable bitrate, else the highest lower step (48, 32, 24
 // kbit/s and on down to the least) that does, else the lowest step. Never raised.
-long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, long long milliseconds);
+long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, const Lengths& lengths);
 
 struct Plan {
     bool fits = false;
@@ -71,6 +86,8 @@ OutputTraits AsWritten(const OutputTraits& traits, const Plan& plan);
 // even at the lowest bitrates is refused, or with `cutToFit` cut at the playing time
 // that fits at the chosen sound and the lowest video bitrate, the sound then lowered
 // for that part as for a whole one; one whose playing time is unknown (0) is refused.
+// Each stream is planned by its own length.
+Plan MakePlan(const OutputTraits& traits, long long limitBytes, const Lengths& lengths, bool cutToFit);
 Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long milliseconds, bool cutToFit);
 
 // The bitrate for a try after one at `videoBps` wrote `writtenBytes` over `limitBytes`:
@@ -78,13 +95,16 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, long long millis
 // and the container have theirs), with a margin. 0 when not over, or when no bitrate is
 // left for the picture.
 long long ScaledBps(const OutputTraits& traits, long long videoBps, long long limitBytes, long long writtenBytes,
-    long long milliseconds);
+    const Lengths& lengths);
 
 enum class Pass { Only, First, Second };
 
 // The arguments of one run: `base` (as without a limit, ending "-f 3gp OUTPUT") with
-// the video bitrate, the lowered sound's bitrate, the cut and the pass. A first pass analyses only: no sound, and
-// its file goes to /dev/null.
+// the video bitrate, the lowered sound's bitrate, the cut and the pass. A first pass only
+// analyses: its file goes to /dev/null. It encodes the sound all the same: without it the
+// encoder times the pictures of a source whose timestamps restart (joined recordings,
+// camcorder and DVD files) otherwise, and the second pass, which reads other pictures
+// than the statistics hold, is refused.
 std::vector<std::string> RunArguments(
     const std::vector<std::string>& base, const Plan& plan, Pass pass, const std::string& logPrefix);
 
@@ -96,6 +116,8 @@ struct Aim {
     long long limitBytes = 0;
     bool cutToFit = false;
     long long sourceMilliseconds = 0;
+    Lengths lengths; // the source's streams (StreamLengths)
+    std::string outputPath; // the row's output name, where an earlier output may be
     OutputTraits traits; // as the arguments fix them (AsWritten: as the runs write them)
     std::vector<std::string> arguments; // the row's arguments as without a limit
     Plan plan;
@@ -105,8 +127,28 @@ struct Aim {
     int tries = 0; // writing runs started
     long long lastBytes = 0; // what the last writing run wrote
     bool bitrateTooLow = false; // the running run's encoder said so
+    std::string refusal; // the running run's encoder line that refused the bitrate or the statistics
     std::unique_ptr<PassLog> passLog;
 };
+
+// What the plan's runs write of each stream: the source's, or its cut's.
+Lengths Played(const Aim& aim);
+
+// After a first pass that read `readMilliseconds`: a source that plays longer than its
+// header says (recordings joined end to end) gets the plan of what was read. Returns
+// whether the first pass's statistics still hold for the plan; when not, the plan says
+// why it does not fit, or it is a cut, tried again from its first pass.
+bool TakeReadLength(Aim& aim, long long readMilliseconds);
+
+// A writing run wrote `writtenBytes` over the limit: the bitrate scaled down by the
+// overshoot, reckoned with the sound as the run wrote it. False when no try is left
+// (kMostTries writing runs) or no bitrate is.
+bool ScaleAfterOvershoot(Aim& aim, long long writtenBytes);
+
+// After a second pass the encoder refused: the next try is a single run at the planned
+// bitrate (the overshoot rule then as for any single run). False when no try is left or
+// the run that ended was no second pass.
+bool RunAloneAfterRefusal(Aim& aim);
 
 // With "Cut to fit", after the encoder found the bitrate too low for the picture: the
 // cut is shortened to 70 % (the bitrate raised to what the shorter part may take) for a
@@ -130,6 +172,16 @@ std::string OverLimitReason(long long writtenBytes, long long limitBytes, int tr
 std::string TooLowReason(long long limitBytes);
 // Whether an encoder line says the bitrate is below what the picture can take.
 bool SaysBitrateTooLow(const std::string& line);
+// Notes an encoder line of the running run: one that refuses its bitrate, or the first
+// pass's statistics.
+void NoteEncoderLine(Aim& aim, const std::string& line);
+// The hint of a row whose run the encoder refused: a sentence that says what it means,
+// then the encoder's line (`otherwise` when none was noted). Empty when the encoder
+// refused nothing.
+std::string RefusedReason(const Aim& aim, const std::string& otherwise);
+// The words added to a failed row's hint when the earlier output of `earlierBytes` that
+// stays under its name is over the limit; empty when it is not.
+std::string EarlierOutputNote(const std::string& name, long long earlierBytes, long long limitBytes);
 
 } // namespace size_aim
 } // namespace ondrevo

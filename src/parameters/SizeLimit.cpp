@@ -120,10 +120,19 @@ std::optional<long long> ParseKilobytes(const std::string& text)
     return kilobytes;
 }
 
+namespace {
+constexpr const char* kRefusalStart = "Largest file size stays as it was: \"";
+} // namespace
+
 std::string RefusalText(const std::string& typed)
 {
-    return "Largest file size stays as it was: \"" + typed + "\" is no size in KB from "
-        + std::to_string(kLeastKilobytes) + " to " + std::to_string(kMostKilobytes) + " (such as 300)";
+    return kRefusalStart + typed + "\" is no size in KB from " + std::to_string(kLeastKilobytes) + " to "
+        + std::to_string(kMostKilobytes) + " (such as 300)";
+}
+
+bool IsRefusalText(const std::string& text)
+{
+    return text.rfind(kRefusalStart, 0) == 0;
 }
 
 std::string ShowBytes(long long bytes)

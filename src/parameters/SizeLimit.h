@@ -41,6 +41,8 @@ constexpr long long kMostKilobytes = 4 * 1024 * 1024 - 1;
 std::optional<long long> ParseKilobytes(const std::string& text);
 // The status line when a typed text is no size: the choice stays, and what to type.
 std::string RefusalText(const std::string& typed);
+// Whether the status line shows such a refusal.
+bool IsRefusalText(const std::string& text);
 // A size as people read it: "295 KB", "1.9 MB".
 std::string ShowBytes(long long bytes);
 

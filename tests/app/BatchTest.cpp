@@ -4,6 +4,7 @@
 
 #include "conversion/Batch.h"
 #include "app/ConversionTestSupport.h"
+#include "conversion/CommandLine.h"
 #include "conversion/PartialOutput.h"
 #include "media/MediaInfoDll.h"
 #include "process/TJvCreateProcess.h"
@@ -52,7 +53,10 @@ TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndACh
     std::ofstream(garbage) << std::string(5000, 'x');
     const std::string first = session.Clip("one/clip.mp4", 2);
     const std::string second = session.Clip("two/clip.avi", 2);
-    for (const auto& path : { odd, garbage, first, second, first })
+    // One picture, no sound: its encoder prints no progress past the start.
+    const std::string frame = (dir.Path() / "frame.mp4").string();
+    GenerateClip(frame, 0.04, true, false);
+    for (const auto& path : { odd, garbage, first, second, first, frame })
         session.Add(path);
 
     session.Convert();
@@ -74,20 +78,21 @@ TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndACh
         ProbeStreams(session.Output("it's a \"\xc3\xbc\"\nclip.3gp")), "mpeg4,video,176,144,15/1\naac,audio,44100,2");
     EXPECT_EQ(ProbeStreams(session.Output("clip.3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
     EXPECT_EQ(ProbeStreams(session.Output("clip (2).3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
-    // The same file listed twice keeps its one name; nothing else was written.
-    EXPECT_EQ(std::distance(fs::directory_iterator(session.outputFolder), fs::directory_iterator()), 3);
+    // The same file listed twice gets a name of its own, as a second file of that name does.
+    EXPECT_EQ(ProbeStreams(session.Output("clip (3).3gp")), "mpeg4,video,128,96,15/1\naac,audio,44100,2");
+    EXPECT_EQ(std::distance(fs::directory_iterator(session.outputFolder), fs::directory_iterator()), 5);
 
-    for (int row : { 0, 2, 3, 4 }) {
+    for (int row : { 0, 2, 3, 4, 5 }) {
         EXPECT_EQ(session.Image(row), batch::kEndedImage) << row;
         EXPECT_EQ(session.Hint(row), "") << row;
-        EXPECT_NE(session.Percent(row), "0%") << row;
+        EXPECT_EQ(session.Percent(row), "100%") << row;
     }
     // The failed row says why, in the encoder's words.
     EXPECT_EQ(session.Image(1), batch::kFailedImage);
     EXPECT_NE(session.Hint(1).find("garbage.mp4"), std::string::npos) << session.Hint(1);
 
     EXPECT_TRUE(EditingButtonsEnabled());
-    EXPECT_EQ(window.jvEditNumb.Text(), "4");
+    EXPECT_EQ(window.jvEditNumb.Text(), "5");
     EXPECT_EQ(window.jvEditCmdMsg.Text(), "");
     EXPECT_FALSE(window.timer.Enabled());
     EXPECT_EQ(window.trayIcon.image, batch::kIdleTrayImage);
@@ -416,20 +421,25 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
     fs::create_directories(dir.Path() / "rtmp:out");
     GenerateClip((dir.Path() / "rtmp:out" / "kept.3gp").string(), 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
     window.jvEditDir.SetText((dir.Path() / "rtmp:out").string());
-    for (const std::string& path : { first, second, std::string("rtmp:clip.mp4"), std::string("rtmp:out/kept.3gp") })
+    // A name just as long as the folder takes is kept whole.
+    const std::string longest(command_line::OutputNameLimit((dir.Path() / "rtmp:out").string()), 'm');
+    const std::string third = session.Clip("three/" + longest + ".mp4", 1);
+    for (const std::string& path :
+        { first, second, std::string("rtmp:clip.mp4"), std::string("rtmp:out/kept.3gp"), third })
         session.Add(path);
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
 
-    for (int row = 0; row < 4; ++row)
+    for (int row = 0; row < 5; ++row)
         EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
     const std::vector<std::string> names = FolderNames((dir.Path() / "rtmp:out").string());
-    ASSERT_EQ(names.size(), 5u);
+    ASSERT_EQ(names.size(), 6u);
     EXPECT_EQ(names[0], "kept (2).3gp");
     EXPECT_EQ(names[1], "kept.3gp");
-    EXPECT_EQ(names[4], "rtmp:clip.3gp");
-    EXPECT_NE(names[2], names[3]);
-    for (const std::string& name : { names[2], names[3] }) {
+    EXPECT_EQ(names[2], longest + ".3gp");
+    EXPECT_EQ(names[5], "rtmp:clip.3gp");
+    EXPECT_NE(names[3], names[4]);
+    for (const std::string& name : { names[3], names[4] }) {
         EXPECT_LE(name.size(), 255u - PartialOutput::kNameOverhead) << name;
         EXPECT_GT(ProbeDuration((dir.Path() / "rtmp:out" / name).string()), 0.5) << name;
     }

@@ -4,6 +4,7 @@
 
 #include "app/ConversionTestSupport.h"
 #include "conversion/Batch.h"
+#include "conversion/JobLife.h"
 #include "support/Command.h"
 #include "support/DatabaseFiles.h"
 #include "support/MemoryControls.h"
@@ -171,6 +172,83 @@ TEST(ExistingOutputs, KeepBothDoesNotReplaceAFileThatAppearsWhileTheEncoderWrite
     EXPECT_TRUE(FileBytes(session.Output("clip.3gp")) == "another program's file");
     EXPECT_NEAR(ProbeDuration(session.Output("clip (2).3gp")), 3.0, 0.3);
     EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+// What stands under an output's name, two files at once: a folder fails its row before
+// the encoder runs, a symbolic link to a folder is replaced as a file is, and the same
+// file listed twice gets two names rather than racing for one.
+TEST(ExistingOutputs, AFolderInTheWayFailsBeforeEncodingAndAFileListedTwiceGetsTwoNames)
+{
+    struct Way {
+        int choice;
+        std::vector<std::string> names;
+        int encoderRuns;
+    };
+    const Way ways[] = {
+        { 0, Names({ "dir.3gp", "link.3gp", "twice (2).3gp", "twice.3gp" }), 3 },
+        { 1, Names({ "dir.3gp", "link.3gp", "twice (2).3gp", "twice.3gp" }), 3 },
+        // Keep both goes round both.
+        { 2, Names({ "dir (2).3gp", "dir.3gp", "link (2).3gp", "link.3gp", "twice (2).3gp", "twice.3gp" }), 4 },
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.choice);
+        TempDir dir;
+        ErrorReports reports;
+        ConversionSession session(dir);
+        WriteScript(session.programFolder + "/bin/ffmpeg",
+            "[ \"$2\" = -encoders ] || echo run >> " + ShellQuote(dir.File("runs"))
+                + "; exec " ONDREVO_FFMPEG " \"$@\"");
+        fs::create_directories(fs::path(session.Output("dir.3gp")) / "inside");
+        const fs::path elsewhere = session.testFolder / "elsewhere";
+        fs::create_directories(elsewhere);
+        fs::create_directory_symlink(elsewhere, session.Output("link.3gp"));
+        session.Add(session.Clip("dir.mp4", 1));
+        session.Add(session.Clip("link.mp4", 1));
+        session.Add(session.Clip("twice.mp4", 1));
+        session.Add((session.testFolder / "twice.mp4").string());
+        session.window.spinAtOnce.UserSets(2);
+        session.window.cmbExisting.UserPick(way.choice);
+        session.Convert();
+        ASSERT_TRUE(session.WaitUntilIdle());
+
+        EXPECT_EQ(FolderNames(session.outputFolder), way.names);
+        const std::string runs = FileBytes(dir.File("runs"));
+        EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), way.encoderRuns);
+        const bool keepBoth = way.choice == 2;
+        EXPECT_EQ(session.Image(0), keepBoth ? batch::kEndedImage : batch::kFailedImage);
+        EXPECT_EQ(session.Hint(0), keepBoth ? "" : session.Output("dir.3gp") + ": Is a directory");
+        EXPECT_EQ(session.Percent(0), keepBoth ? "100%" : "0%");
+        for (int row = 1; row < 4; ++row) {
+            EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
+            EXPECT_EQ(session.Percent(row), "100%") << row;
+        }
+        EXPECT_TRUE(fs::exists(fs::path(session.Output("dir.3gp")) / "inside"));
+        EXPECT_EQ(fs::is_symlink(session.Output("link.3gp")), keepBoth);
+        EXPECT_TRUE(fs::is_empty(elsewhere));
+        for (const char* name : { "twice.3gp", "twice (2).3gp" })
+            EXPECT_NEAR(ProbeDuration(session.Output(name)), 1.0, 0.2) << name;
+        EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+    }
+}
+
+// Skip, and Stop before the skipped row's end has come: the earlier output is whole, so
+// the row is converted, not stopped, and "Convert remaining rows" leaves it alone.
+TEST(ExistingOutputs, ARowSkippedJustBeforeAStopStaysConverted)
+{
+    TempDir dir;
+    ErrorReports reports;
+    ConversionSession session(dir);
+    session.Add(session.Clip("one.mp4", 2));
+    const FileState one = EarlierOutput(session.Output("one.3gp"), 2);
+    session.window.cmbExisting.UserPick(1);
+    session.Convert();
+    session.Stop();
+    // The row's end is still on its way; the stop has already given up its slot.
+    ASSERT_TRUE(session.RunUntil([&] { return session.window.encoders.Job(0).life == JobLife::Free; }));
+    EXPECT_EQ(session.window.batch.Row(0).phase, RowPhase::Converted);
+    EXPECT_EQ(session.Hint(0), "Skipped: one.3gp already exists");
+    EXPECT_TRUE(StateOf(session.Output("one.3gp")) == one);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 

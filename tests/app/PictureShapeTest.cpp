@@ -48,9 +48,18 @@ std::string ShapeClip(ConversionSession& session, const std::string& name, const
 }
 
 struct Box {
+    int x = 0; // the first column and line inside the box
+    int y = 0;
     int width = 0;
     int height = 0;
 };
+
+// How far the box's middle lies from the middle of a frame of `frameWidth` x
+// `frameHeight`, across and down, in half pixels.
+std::pair<int, int> OffMiddle(const Box& box, int frameWidth, int frameHeight)
+{
+    return { std::abs(2 * box.x + box.width - frameWidth), std::abs(2 * box.y + box.height - frameHeight) };
+}
 
 // The box around the picture's parts brighter than `limit` (0..255), over the whole file.
 // The crop detector judges whole lines by their mean, so the picture is made black and
@@ -64,7 +73,8 @@ Box BrightBox(const std::string& path, int limit)
     static const std::regex line("x1:(\\d+) x2:(\\d+) y1:(\\d+) y2:(\\d+)");
     Box box;
     for (std::sregex_iterator it(log.begin(), log.end(), line), end; it != end; ++it)
-        box = { std::stoi((*it)[2]) - std::stoi((*it)[1]) + 1, std::stoi((*it)[4]) - std::stoi((*it)[3]) + 1 };
+        box = { std::stoi((*it)[1]), std::stoi((*it)[3]), std::stoi((*it)[2]) - std::stoi((*it)[1]) + 1,
+            std::stoi((*it)[4]) - std::stoi((*it)[3]) + 1 };
     return box;
 }
 
@@ -131,6 +141,14 @@ TEST_F(PictureShape, FitAndFillKeepTheShapeTheSourceIsShownIn)
                 const Box square = BrightBox(output, 150);
                 EXPECT_NEAR(square.width, source.square * scale, 2) << where;
                 EXPECT_NEAR(square.height, source.square * scale, 2) << where;
+                // Both sit in the middle: the bars, and what is cut off, are alike on both
+                // sides. An odd width lies up to 2 pixels off, the position of a picture in
+                // the frame being even for its colour planes.
+                for (const Box& box : { picture, square }) {
+                    const auto [across, down] = OffMiddle(box, frame.width, frame.height);
+                    EXPECT_LE(across, 5) << where << ": at " << box.x << "," << box.y;
+                    EXPECT_LE(down, 5) << where << ": at " << box.x << "," << box.y;
+                }
             }
         }
     }

@@ -255,7 +255,7 @@ TEST(OutputNames, ALaterRowWithTheSameNameGetsTheLowestFreeNumber)
     const std::string cut = std::string(101, 'x') + "\xe2\x80\xa6" + std::string(103, 'y');
     const std::pair<Names, Names> cases[] = {
         { { "/a/a.mp4", "/b/a.avi", "/c/a (2).mkv", "/a/a.mp4", "/d/a.3gp", "/e/.hidden", "/f/x.y.z" },
-            { "a", "a (2)", "a (2) (2)", "a", "a (3)", ".hidden", "x.y" } },
+            { "a", "a (2)", "a (2) (2)", "a (3)", "a (4)", ".hidden", "x.y" } },
         { { "/x/a.mp4", "/x/a (2).mp4", "/x/a (3).mp4", "/y/a.mp4" }, { "a", "a (2)", "a (3)", "a (4)" } },
         // Too long for the folder: cut in the middle, at a character's edge.
         { { "/l/" + longName + ".mp4", "/m/" + longName + ".avi" }, { cut, cut + " (2)" } },
@@ -270,6 +270,16 @@ TEST(OutputNames, ALaterRowWithTheSameNameGetsTheLowestFreeNumber)
                 command_line::UniqueOutputName(model, row, command_line::BaseName(model.Row(row).source), 208));
         EXPECT_EQ(names, expected);
     }
+    // A name exactly at the limit is whole; a byte more is cut, never inside a character.
+    const std::pair<std::string, std::string> fits[] = {
+        { std::string(208, 'n'), std::string(208, 'n') },
+        { std::string(209, 'n'), std::string(102, 'n') + "\xe2\x80\xa6" + std::string(103, 'n') },
+        { std::string(206, 'n') + "\xc3\xbc", std::string(206, 'n') + "\xc3\xbc" },
+        { std::string(101, 'n') + "\xc3\xbc" + std::string(107, 'n'),
+            std::string(101, 'n') + "\xe2\x80\xa6" + std::string(103, 'n') },
+    };
+    for (const auto& [name, fitted] : fits)
+        EXPECT_EQ(command_line::FitName(name, 208), fitted) << name.size();
 }
 
 TEST(OutputNames, TheSameFileIsTheSameDeviceAndInodeHoweverSpelled)

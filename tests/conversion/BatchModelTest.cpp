@@ -61,6 +61,33 @@ TEST(BatchModel, ARowAddedDuringABatchIsConvertedAfterItsRowsAndADeletedOneIsNot
     EXPECT_FALSE(model.Paused());
 }
 
+TEST(BatchModel, OnlyTheRowsPickedForThisRunAreConvertedWhateverIsThere)
+{
+    // Each run after a Selected run of rows 2 and 4: which rows it marks.
+    struct Case {
+        RunScope scope;
+        std::vector<int> selected;
+        std::vector<bool> marked; // per row, in list order
+    };
+    const Case cases[] = {
+        { RunScope::Whole, {}, { false, false, false, false, false, false } },
+        { RunScope::Remaining, {}, { false, false, false, false, false, false } },
+        { RunScope::Failed, {}, { false, false, false, false, false, false } },
+        { RunScope::Selected, { 0 }, { true, false, false, false, false, false } },
+    };
+    for (const Case& c : cases) {
+        BatchModel model = EveryPhase();
+        model.StartRun(model.RowsOf(RunScope::Selected, { 2, 4 }), RunScope::Selected);
+        EXPECT_TRUE(model.Row(2).again);
+        EXPECT_TRUE(model.Row(4).again);
+        model.EndRun();
+        model.StartRun(model.RowsOf(c.scope, c.selected), c.scope);
+        for (int row = 0; row < model.Count(); ++row)
+            EXPECT_EQ(model.Row(row).again, c.marked[static_cast<std::size_t>(row)])
+                << "scope " << int(c.scope) << ", row " << row;
+    }
+}
+
 TEST(BatchModel, PhasesKeepTheirNamesAndAnUnknownNameIsNone)
 {
     for (RowPhase phase : { RowPhase::Waiting, RowPhase::Converting, RowPhase::Converted, RowPhase::Stopped,
