@@ -45,8 +45,9 @@ void TFFmpegFunc::ShowMadeFor()
 {
     const std::string preferred = Shown(madeForChoice_);
     const std::vector<presets::Preset> list = presets::List(sqliteQuery_);
+    const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);
     const std::string shown
-        = presets::Matching(list, choices::ReadCatalogues(sqliteQuery_), choices::ReadValues(sqliteQuery_), preferred);
+        = presets::Matching(list, catalogues, choices::ReadValues(sqliteQuery_, catalogues), preferred);
     madeForChoice_.ClearItems();
     int index = -1;
     for (const presets::Preset& preset : list) {
@@ -91,9 +92,10 @@ void TFFmpegFunc::ApplyPickedPreset()
         ShowMadeFor(); // "(own choices)" picked: nothing to set
         return;
     }
-    const choices::Values before = choices::ReadValues(sqliteQuery_);
+    const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);
+    const choices::Values before = choices::ReadValues(sqliteQuery_, catalogues);
     choices::Values after = before;
-    const std::string error = choices::Apply(preset->settings, choices::ReadCatalogues(sqliteQuery_), after);
+    const std::string error = choices::Apply(preset->settings, catalogues, after);
     if (!error.empty()) {
         madeForChoice_.SetItemIndex(-1);
         ShowMadeFor();
@@ -128,10 +130,9 @@ void TFFmpegFunc::SavePresetAs()
         jvEditCmdMsg_.SetText("No preset saved: " + refused);
         return;
     }
+    const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);
     const presets::Preset preset { name,
-        choices::Describe(
-            choices::PresetLabels(), choices::ReadValues(sqliteQuery_), choices::ReadCatalogues(sqliteQuery_)),
-        false };
+        choices::Describe(choices::PresetLabels(), choices::ReadValues(sqliteQuery_, catalogues), catalogues), false };
     const bool stored = StoreChoice(
         [&] {
             presets::Save(sqliteQuery_, preset);
@@ -178,12 +179,12 @@ void TFFmpegFunc::ExportPreset()
     const std::string shown = Shown(madeForChoice_);
     const std::vector<presets::Preset> list = presets::List(sqliteQuery_);
     const presets::Preset* found = presets::Find(list, shown);
+    const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);
     // With own choices, the choices themselves, under no name.
     const presets::Preset preset = found
         ? *found
         : presets::Preset { {},
-              choices::Describe(
-                  choices::PresetLabels(), choices::ReadValues(sqliteQuery_), choices::ReadCatalogues(sqliteQuery_)),
+              choices::Describe(choices::PresetLabels(), choices::ReadValues(sqliteQuery_, catalogues), catalogues),
               false };
     const std::optional<std::string> path
         = window_.Desktop().ChooseFile("Export preset", true, FileNameFor(preset.name));
@@ -212,9 +213,10 @@ void TFFmpegFunc::ImportPreset()
         return;
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const choices::Values before = choices::ReadValues(sqliteQuery_);
-    presets::Imported imported = presets::ImportText(
-        text, std::filesystem::path(*path).stem().string(), choices::ReadCatalogues(sqliteQuery_), before);
+    const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);
+    const choices::Values before = choices::ReadValues(sqliteQuery_, catalogues);
+    presets::Imported imported
+        = presets::ImportText(text, std::filesystem::path(*path).stem().string(), catalogues, before);
     if (!imported.error.empty()) {
         jvEditCmdMsg_.SetText("Nothing imported from " + *path + ": " + imported.error);
         return;
@@ -228,7 +230,7 @@ void TFFmpegFunc::ImportPreset()
             name = "Imported preset";
     }
     choices::Values after = before;
-    choices::Apply(imported.preset.settings, choices::ReadCatalogues(sqliteQuery_), after);
+    choices::Apply(imported.preset.settings, catalogues, after);
     const bool stored = StoreChoice(
         [&] {
             presets::Save(sqliteQuery_, imported.preset);

@@ -1,11 +1,11 @@
 #include "parameters/ChoiceVocabulary.h"
 
 #include "base/Errors.h"
+#include "parameters/AddedEntries.h"
 #include "parameters/FilesAtOnce.h"
 #include "parameters/KeepSourceDate.h"
 #include "parameters/Statements.h"
 #include "parameters/TSqliteQuery.h"
-#include "parameters/WidthRatio.h"
 
 #include <algorithm>
 #include <cctype>
@@ -195,10 +195,6 @@ Catalogues ReadCatalogues(TSqliteQuery& query)
     Catalogues catalogues;
     for (int tag = 1; tag <= kAudioCodecTag; ++tag)
         ReadList(query, tag, catalogues.lists[static_cast<std::size_t>(tag - 1)]);
-    auto& shapes = catalogues.lists[width_ratio::kTag - 1];
-    for (const width_ratio::ShapeEntry& entry : width_ratio::kShapeEntries)
-        if (PositionIn(shapes, entry.name) < 0)
-            shapes.emplace_back(entry.name);
     for (int tag = 7; tag <= 9; ++tag) {
         RunStatement(query,
             std::string("select cmbex_type, cmbex_name from ") + CatalogueTable(tag)
@@ -208,12 +204,32 @@ Catalogues ReadCatalogues(TSqliteQuery& query)
             catalogues.audio[static_cast<int>(query.FieldAsInteger(0))][static_cast<std::size_t>(tag - 7)].push_back(
                 query.FieldAsString(1));
     }
+    // The entries an older catalogue lacks follow its own, as the selectors list them.
+    const std::vector<std::string>& codecs = catalogues.lists[kAudioCodecTag - 1];
+    for (const added_entries::AddedList& added : added_entries::Lists()) {
+        const int codec = added.audioCodec ? PositionIn(codecs, added.audioCodec) : -1;
+        if (added.audioCodec && codec < 0)
+            continue;
+        std::vector<std::string>& list = added.audioCodec
+            ? catalogues.audio[codec][static_cast<std::size_t>(added.tag - 7)]
+            : catalogues.lists[static_cast<std::size_t>(added.tag - 1)];
+        for (const added_entries::Entry& entry : added.entries)
+            if (PositionIn(list, entry.name) < 0)
+                list.emplace_back(entry.name);
+        if (added.audioCodec && added.firstChoice >= 0 && added.firstChoice < static_cast<int>(added.entries.size())) {
+            std::array<int, 3>& first = catalogues.firstAudio[codec];
+            first[static_cast<std::size_t>(added.tag - 7)]
+                = PositionIn(list, added.entries[static_cast<std::size_t>(added.firstChoice)].name);
+        }
+    }
     return catalogues;
 }
 
-Values ReadValues(TSqliteQuery& query)
+Values ReadValues(TSqliteQuery& query, const Catalogues& catalogues)
 {
     Values values;
+    // A codec with nothing saved for its sound starts at its first choices.
+    values.audioPositions = catalogues.firstAudio;
     RunStatement(query, "select cmbex_tag, cmbex_index from cmbex_itemindex");
     query.First();
     for (int row = 0, rows = query.RecordCount(); row < rows; ++row, query.Next()) {

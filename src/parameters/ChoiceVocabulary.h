@@ -52,15 +52,17 @@ struct Values {
 
 // The entry names of the nine catalogues.
 struct Catalogues {
-    // Tags 1..6; Width Ratio with the shape entries an older catalogue lacks.
+    // Tags 1..6, with the entries an older catalogue lacks after its own.
     std::array<std::vector<std::string>, 6> lists;
     // Per Audio Codec position, the entries of tags 7..9.
     std::map<int, std::array<std::vector<std::string>, 3>> audio;
+    // Per Audio Codec position the catalogue lacked, the first choices of tags 7..9.
+    std::map<int, std::array<int, 3>> firstAudio;
 };
 
 // Raise EUniError when the database cannot be read.
 Catalogues ReadCatalogues(TSqliteQuery& query);
-Values ReadValues(TSqliteQuery& query);
+Values ReadValues(TSqliteQuery& query, const Catalogues& catalogues);
 // Stores what differs between `before` and `after`, in one transaction: all of it or,
 // when the database refuses (EUniError), none of it.
 void StoreValues(TSqliteQuery& query, const Values& before, const Values& after);

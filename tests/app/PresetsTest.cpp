@@ -25,6 +25,13 @@ protected:
                     state.push_back(table + (": " + row));
         return state;
     }
+    // The user's presets as stored, "" before the table is made.
+    std::string OwnPresets() const
+    {
+        if (QueryValue(db, "select count(*) from sqlite_master where name = 'convert_presets'") == "0")
+            return {};
+        return QueryValue(db, "select group_concat(preset_name, '|') from convert_presets");
+    }
     // What the window shows for the eleven choices a preset names.
     static std::string Shown(Session& s)
     {
@@ -114,8 +121,8 @@ TEST_F(Presets, BuiltInOnesSetEveryChoiceTheyNameAndOwnChoicesShowOnceOneDiffers
     for (const Change& c : changes) {
         c.act();
         EXPECT_EQ(again.window.madeFor.Text(), c.madeFor) << c.what;
-        EXPECT_EQ(again.window.madeFor.Items().back() == presets::kOwnChoices,
-            std::string(c.madeFor) == presets::kOwnChoices)
+        EXPECT_EQ(
+            again.window.madeFor.Items().back() == presets::kOwnChoices, std::string(c.madeFor) == presets::kOwnChoices)
             << c.what;
     }
     // Picking "(own choices)" itself sets nothing.
@@ -176,7 +183,7 @@ TEST_F(Presets, OwnPresetExportedDeletedAndImportedBackGivesTheSameChoices)
         again.Event([](TFFmpegFrmHandlers& h) { h.SavePresetBtnClick(); });
         EXPECT_EQ(again.window.jvEditCmdMsg.Text().rfind("No preset saved: ", 0), 0u) << name;
     }
-    EXPECT_EQ(QueryValue(db, "select group_concat(preset_name) from convert_presets"), "My old phone");
+    EXPECT_EQ(OwnPresets(), "My old phone");
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
@@ -218,15 +225,14 @@ TEST_F(Presets, AFileWithAWrongLineChangesNothingAndTheStatusLineSaysWhichLine)
         // Each case from the same choices.
         Pick(s, "Feature phone, 320x240 screen");
         const std::vector<std::string> before = Choices();
-        const std::string presetsBefore = QueryValue(db, "select group_concat(preset_name) from convert_presets");
+        const std::string presetsBefore = OwnPresets();
         const std::string file = WriteFile(std::string(c.what) + ".txt", c.text);
         s.window.desktop.fileAnswers = { file };
         s.Event([](TFFmpegFrmHandlers& h) { h.ImportPresetBtnClick(); });
         if (*c.error) {
             EXPECT_EQ(s.window.jvEditCmdMsg.Text(), "Nothing imported from " + file + ": " + c.error) << c.what;
             EXPECT_EQ(Choices(), before) << c.what;
-            EXPECT_EQ(QueryValue(db, "select group_concat(preset_name) from convert_presets"), presetsBefore)
-                << c.what;
+            EXPECT_EQ(OwnPresets(), presetsBefore) << c.what;
             EXPECT_EQ(s.window.madeFor.Text(), "Feature phone, 320x240 screen") << c.what;
         } else {
             EXPECT_EQ(s.window.jvEditCmdMsg.Text(), "Preset \"" + std::string(c.madeFor) + "\" imported from " + file)
@@ -238,8 +244,8 @@ TEST_F(Presets, AFileWithAWrongLineChangesNothingAndTheStatusLineSaysWhichLine)
     // A preset naming fewer choices sets those only.
     Pick(s, "Feature phone, 320x240 screen");
     Pick(s, "Quiet");
-    EXPECT_EQ(Shown(s),
-        "H.263|384 kbit/s|320x240 (QVGA)|15 fps|Fit with black bars|No audio|None|None|None|No limit|No");
+    EXPECT_EQ(
+        Shown(s), "H.263|384 kbit/s|320x240 (QVGA)|15 fps|Fit with black bars|No audio|None|None|None|No limit|No");
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
