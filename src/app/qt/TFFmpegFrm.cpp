@@ -487,7 +487,8 @@ void TFFmpegFrm::BuildPageControl()
             [this, routed, handler] { Route(routed, [this, handler] { (handlers_.*handler)(); }); });
     }
     phone->setAccessibleName("Phone");
-    jvPageControl_->addTab(phone, imageList_.Icon(8), "Phone");
+    // No image: with one, the five tabs would not fit the page control's width.
+    jvPageControl_->addTab(phone, "Phone");
 
     jvPageControl_->setCurrentIndex(0);
 }
