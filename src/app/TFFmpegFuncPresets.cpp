@@ -205,10 +205,14 @@ void TFFmpegFunc::ImportPreset()
     const std::optional<std::string> path = window_.Desktop().ChooseFile("Import preset", false, {});
     if (!path)
         return;
+    // Only a plain file is opened: opening a named pipe would wait for a writer.
     std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(*path, error);
-    std::ifstream in(*path, std::ios::binary);
-    if (error || !in || bytes > kMostPresetFileBytes) {
+    const bool plain = std::filesystem::is_regular_file(*path, error);
+    const std::uintmax_t bytes = plain ? std::filesystem::file_size(*path, error) : 0;
+    std::ifstream in;
+    if (plain && !error && bytes <= kMostPresetFileBytes)
+        in.open(*path, std::ios::binary);
+    if (!in.is_open()) {
         jvEditCmdMsg_.SetText("Nothing imported: " + *path + " is no preset file that can be read");
         return;
     }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace ondrevo::testing {
 namespace {
@@ -240,6 +241,17 @@ TEST_F(Presets, AFileWithAWrongLineChangesNothingAndTheStatusLineSaysWhichLine)
             EXPECT_NE(Choices(), before) << c.what;
             EXPECT_EQ(s.window.madeFor.Text(), c.madeFor) << c.what;
         }
+    }
+    // Files that are no preset file: nothing is read from them.
+    ASSERT_EQ(::mkfifo("pipe.txt", 0600), 0);
+    WriteFile("big.txt", std::string(100 * 1024, '#'));
+    for (const char* file : { "pipe.txt", "big.txt", "missing.txt", "." }) {
+        const std::vector<std::string> before = Choices();
+        s.window.desktop.fileAnswers = { file };
+        s.Event([](TFFmpegFrmHandlers& h) { h.ImportPresetBtnClick(); });
+        EXPECT_EQ(s.window.jvEditCmdMsg.Text(),
+            "Nothing imported: " + std::string(file) + " is no preset file that can be read");
+        EXPECT_EQ(Choices(), before) << file;
     }
     // A preset naming fewer choices sets those only.
     Pick(s, "Feature phone, 320x240 screen");
