@@ -459,26 +459,29 @@ void TFFmpegFrm::BuildPageControl()
     struct PresetButton {
         const char* name;
         const char* caption;
+        const char* accessibleName;
         const char* hint;
         const char* handlerName;
         void (TFFmpegFrmHandlers::*handler)();
     };
     using H = TFFmpegFrmHandlers;
     const PresetButton buttons[] = {
-        { "SavePresetBtn", "Save as\u2026", "Keep the current choices as a preset of your own", "SavePresetBtnClick",
-            &H::SavePresetBtnClick },
-        { "DeletePresetBtn", "Delete", "Remove the preset of your own shown in Made for", "DeletePresetBtnClick",
-            &H::DeletePresetBtnClick },
-        { "ExportPresetBtn", "Export\u2026", "Write the preset shown to a text file", "ExportPresetBtnClick",
-            &H::ExportPresetBtnClick },
-        { "ImportPresetBtn", "Import\u2026", "Read a preset from a text file and use it", "ImportPresetBtnClick",
-            &H::ImportPresetBtnClick },
+        { "SavePresetBtn", "Save as\u2026", "Save preset as", "Keep the current choices as a preset of your own",
+            "SavePresetBtnClick", &H::SavePresetBtnClick },
+        { "DeletePresetBtn", "Delete", "Delete preset", "Remove the preset of your own shown in Made for",
+            "DeletePresetBtnClick", &H::DeletePresetBtnClick },
+        { "ExportPresetBtn", "Export\u2026", "Export preset", "Write the preset shown to a text file",
+            "ExportPresetBtnClick", &H::ExportPresetBtnClick },
+        { "ImportPresetBtn", "Import\u2026", "Import preset", "Read a preset from a text file and use it",
+            "ImportPresetBtnClick", &H::ImportPresetBtnClick },
     };
     int buttonLeft = kSelectorLeft + kMadeForWidth + 10;
     for (const PresetButton& button : buttons) {
         auto* pushButton = new QPushButton(QString::fromUtf8(button.caption), phone);
         pushButton->setObjectName(button.name);
         pushButton->setToolTip(button.hint);
+        // Told apart from the toolbar's Delete by what it acts on.
+        pushButton->setAccessibleName(QString::fromUtf8(button.accessibleName));
         pushButton->setGeometry(buttonLeft, 25, kPresetButtonWidth, 24);
         buttonLeft += kPresetButtonWidth + 4;
         const std::string routed = button.handlerName;
