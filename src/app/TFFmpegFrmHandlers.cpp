@@ -4,10 +4,24 @@
 #include "app/TFFmpegFunc.h"
 #include "app/TJvTimer.h"
 #include "base/Controls.h"
+#include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 #include "conversion/EncoderPool.h"
 
 namespace ondrevo {
+namespace {
+
+// "Made for" after a choice was saved (or refused). A database that cannot be read then
+// was reported by the save; "Made for" keeps what it showed.
+void ShowMadeFor(TFFmpegFunc& func)
+{
+    try {
+        func.ShowMadeFor();
+    } catch (const EUniError&) {
+    }
+}
+
+} // namespace
 
 void TFFmpegFrmHandlers::WireNonVisualEvents(TJvTimer& jvTimer)
 {
@@ -128,6 +142,7 @@ void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
     TFFmpegFunc func;
     func.SaveSelectorPosition(*func.VideoSelectors().at(static_cast<std::size_t>(n - 1)));
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbAdo1Change()
@@ -136,6 +151,7 @@ void TFFmpegFrmHandlers::JvCmbAdo1Change()
     if (func.SaveSelectorPosition(*func.AudioSelectors()[0]))
         func.RefillAudioSelectors();
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
@@ -143,6 +159,7 @@ void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
     TFFmpegFunc func;
     func.SaveAudioPosition(*func.AudioSelectors().at(static_cast<std::size_t>(n - 1)));
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::EncoderEnded(bool anyBusy)
@@ -158,6 +175,7 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
     TFFmpegFunc func;
     func.SaveFilesAtOnce();
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbExistingChange()
@@ -165,6 +183,7 @@ void TFFmpegFrmHandlers::JvCmbExistingChange()
     TFFmpegFunc func;
     func.SaveExistingOutputs();
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCheckKeepDateChange()
@@ -172,6 +191,7 @@ void TFFmpegFrmHandlers::JvCheckKeepDateChange()
     TFFmpegFunc func;
     func.SaveKeepSourceDate();
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
@@ -179,12 +199,40 @@ void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
     TFFmpegFunc func;
     func.SaveSizeLimit();
     func.HandChoicesToEngine();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCheckCutToFitClick()
 {
+    JvCmbSizeLimitChange();
+}
+
+void TFFmpegFrmHandlers::MadeForChoiceChange()
+{
     TFFmpegFunc func;
-    func.SaveSizeLimit();
+    func.ApplyPickedPreset();
+    func.HandChoicesToEngine();
+}
+
+void TFFmpegFrmHandlers::SavePresetBtnClick()
+{
+    TFFmpegFunc().SavePresetAs();
+}
+
+void TFFmpegFrmHandlers::DeletePresetBtnClick()
+{
+    TFFmpegFunc().DeletePreset();
+}
+
+void TFFmpegFrmHandlers::ExportPresetBtnClick()
+{
+    TFFmpegFunc().ExportPreset();
+}
+
+void TFFmpegFrmHandlers::ImportPresetBtnClick()
+{
+    TFFmpegFunc func;
+    func.ImportPreset();
     func.HandChoicesToEngine();
 }
 

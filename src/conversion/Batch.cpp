@@ -345,26 +345,6 @@ bool IsUsableOutputFolder(const std::string& folder)
     return !folder.empty() && folder.front() == '/';
 }
 
-// Why the encoder program cannot convert with the video and audio codecs chosen now, ""
-// when it can or when the choices cannot be read (the row's start reports that).
-std::string EncoderRefusal(BatchEngine& engine)
-{
-    const BatchChoices& choices = engine.Choices();
-    const SelectorChoice& video = choices.VideoCodec();
-    const SelectorChoice& audio = choices.AudioCodec();
-    std::vector<EncoderCheck::Need> needs;
-    try {
-        TSqliteQuery& query = engine.Query();
-        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 1, video.position, 0, video.entry), 'v'),
-            "Video Codec", video.entry });
-        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 6, audio.position, 0, audio.entry), 'a'),
-            "Audio Codec", audio.entry });
-    } catch (const EUniError&) {
-        return "";
-    }
-    return engine.Encoders().Check().Refusal(command_line::EncoderPath(), needs);
-}
-
 // Begins a batch over `rows`, in this order.
 void StartBatch(BatchEngine& engine, const std::vector<int>& rows, RunScope scope)
 {
@@ -413,6 +393,24 @@ long long TellFacts(BatchEngine& engine, int row, const std::string& source, lon
 }
 
 } // namespace
+
+std::string EncoderRefusal(BatchEngine& engine)
+{
+    const BatchChoices& choices = engine.Choices();
+    const SelectorChoice& video = choices.VideoCodec();
+    const SelectorChoice& audio = choices.AudioCodec();
+    std::vector<EncoderCheck::Need> needs;
+    try {
+        TSqliteQuery& query = engine.Query();
+        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 1, video.position, 0, "", video.entry), 'v'),
+            "Video Codec", video.entry });
+        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 6, audio.position, 0, "", audio.entry), 'a'),
+            "Audio Codec", audio.entry });
+    } catch (const EUniError&) {
+        return "";
+    }
+    return engine.Encoders().Check().Refusal(command_line::EncoderPath(), needs);
+}
 
 const char* const kStopCommand = "q";
 const char* const kOutputIsSourceHint = "Not converted: the output file would replace its own source file";

@@ -103,6 +103,11 @@ void ShowBatchProgress(BatchEngine& engine);
 // fewer start after them.
 void FilesAtOnceChanged(BatchEngine& engine);
 
+// Why the encoder program cannot convert with the video and audio codecs chosen now, ""
+// when it can or when the choices cannot be read (the row's start reports that). Runs
+// the encoder once to list its encoders, again only when its program file changes.
+std::string EncoderRefusal(BatchEngine& engine);
+
 // A tick of the busy timer: the row whose start a lock held back, when an encoder is
 // free for it, is started again (and the batch carried on from there).
 void RetryStalledStart(BatchEngine& engine);

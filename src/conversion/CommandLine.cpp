@@ -164,7 +164,8 @@ std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const st
     std::array<std::string, 9> fragments;
     for (std::size_t i = 0; i < fragments.size(); ++i) {
         const SelectorChoice& choice = choices.selectors[i];
-        fragments[i] = selectors::FragmentAt(query, static_cast<int>(i) + 1, choice.position, codec, choice.entry);
+        fragments[i] = selectors::FragmentAt(
+            query, static_cast<int>(i) + 1, choice.position, codec, choices.AudioCodec().entry, choice.entry);
     }
     // "Fit with black bars" and "Fill (crop)" shape the picture for the chosen size.
     fragments[4] = width_ratio::ForSize(fragments[4], fragments[2]);

@@ -27,6 +27,13 @@ std::string Default()
     return ProgramFolder() + "FFOutput";
 }
 
+std::string Read(TSqliteQuery& query)
+{
+    RunStatement(query, OutputFolderStatement());
+    const std::string stored = query.FieldAsString(0);
+    return stored.empty() ? Default() : stored;
+}
+
 void Load(TSqliteQuery& query, IEdit& folderEdit)
 {
     try {
