@@ -118,6 +118,7 @@ void CommandLineView::RowStarted(int row, std::size_t)
 void CommandLineView::RowPhaseChanged(int row, RowPhase phase, const std::string& reason)
 {
     phases_[row] = phase;
+    skipped_[row] = phase == RowPhase::Converted && reason.rfind("Skipped", 0) == 0;
     if (phase == RowPhase::Converting || phase == RowPhase::Waiting)
         return;
     running_.erase(std::remove_if(running_.begin(), running_.end(), [row](const auto& r) { return r.first == row; }),
@@ -132,8 +133,8 @@ void CommandLineView::RowPhaseChanged(int row, RowPhase phase, const std::string
     std::fprintf(progress_, "%s\n", line.c_str());
     std::fflush(progress_);
     Redraw(true);
-    Json("{\"event\":\"end\",\"row\":" + std::to_string(row) + ",\"file\":" + JsonString(Name(row))
-        + ",\"outcome\":\"" + outcome + "\",\"reason\":" + JsonString(reason) + "}");
+    Json("{\"event\":\"end\",\"row\":" + std::to_string(row) + ",\"file\":" + JsonString(Name(row)) + ",\"outcome\":\""
+        + outcome + "\",\"reason\":" + JsonString(reason) + "}");
 }
 
 void CommandLineView::RowPercent(int row, int percent)
@@ -176,22 +177,26 @@ void CommandLineView::BatchEnded(const BatchEnd& end)
     ClearDrawn();
     batchLine_.clear();
     running_.clear();
-    if (!end.status.empty())
+    // The window's hint after a stop names its list's menu; the files stopped say enough.
+    if (!end.status.empty() && end.status.rfind("Stopped.", 0) != 0)
         std::fprintf(progress_, "%s\n", end.status.c_str());
     if (!end.summary.empty())
         std::fprintf(progress_, "%s\n", end.summary.c_str());
     std::fflush(progress_);
     int converted = 0;
+    int skipped = 0;
     int failed = 0;
     int stopped = 0;
     for (const auto& [row, phase] : phases_) {
-        converted += phase == RowPhase::Converted;
+        skipped += skipped_[row];
+        converted += phase == RowPhase::Converted && !skipped_[row];
         failed += phase == RowPhase::Failed;
         stopped += phase == RowPhase::Stopped;
     }
     Json(std::string("{\"event\":\"batch-end\",\"complete\":") + (end.complete ? "true" : "false")
-        + ",\"converted\":" + std::to_string(converted) + ",\"failed\":" + std::to_string(failed)
-        + ",\"stopped\":" + std::to_string(stopped) + ",\"summary\":" + JsonString(end.summary) + "}");
+        + ",\"converted\":" + std::to_string(converted) + ",\"skipped\":" + std::to_string(skipped)
+        + ",\"failed\":" + std::to_string(failed) + ",\"stopped\":" + std::to_string(stopped)
+        + ",\"summary\":" + JsonString(end.summary) + "}");
     ended_ = true;
 }
 

@@ -58,6 +58,7 @@ private:
     Lines lines_;
     std::FILE* json_;
     std::map<int, RowPhase> phases_;
+    std::map<int, bool> skipped_;
     // Running rows in the order they started, with their percents.
     std::vector<std::pair<int, int>> running_;
     std::map<int, Clock::time_point> lastJsonProgress_;

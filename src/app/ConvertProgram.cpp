@@ -87,8 +87,9 @@ void OnSignal(int number)
 
 std::string ShellQuoted(const std::string& argument)
 {
-    if (!argument.empty() && argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
-                                                        "_-+=/.,:@%")
+    if (!argument.empty()
+        && argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                      "_-+=/.,:@%")
             == std::string::npos)
         return argument;
     std::string quoted = "'";
@@ -104,7 +105,7 @@ BatchChoices ChoicesOf(const choices::Values& values, const choices::Catalogues&
     BatchChoices result;
     const auto entryAt = [](const std::vector<std::string>& list, int position) {
         return position >= 0 && position < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(position)]
-                                                                          : std::string();
+                                                                         : std::string();
     };
     for (std::size_t i = 0; i < 6; ++i) {
         const int position = values.positions[i];
@@ -171,7 +172,8 @@ int RunConvertProgram(int argc, char** argv)
     // The settings: the window's, read once, never written.
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(o.settingsFile, ignored))
-        return SetUpError("no settings file " + o.settingsFile + " (run it where LibFFmpeg.Dat is, or --settings FILE)");
+        return SetUpError(
+            "no settings file " + o.settingsFile + " (run it where LibFFmpeg.Dat is, or --settings FILE)");
     std::unique_ptr<ReadOnlySettings> settings;
     choices::Catalogues catalogues;
     choices::Values values;
@@ -210,7 +212,9 @@ int RunConvertProgram(int argc, char** argv)
         if (!one.error.empty() || one.settings.size() != 1)
             return SetUpError("--set \"" + set + "\" is no LABEL=ENTRY");
         if (const std::string error = choices::Apply(one.settings, catalogues, values); !error.empty())
-            return SetUpError("--set \"" + set + "\": " + RefusedSetting(one.settings[0], error, values, catalogues));
+            return SetUpError("--set \"" + set + "\": "
+                + RefusedSetting(one.settings[0],
+                    error.substr(error.rfind("Line ", 0) == 0 ? error.find(' ', 5) + 1 : 0), values, catalogues));
     }
     const std::string folder = o.outputFolder.empty() ? storedFolder : o.outputFolder;
     if (folder.empty() || folder.front() != '/')
