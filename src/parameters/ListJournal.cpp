@@ -54,7 +54,7 @@ void ListJournal::SetHealthReport(HealthReport report)
 void ListJournal::Record(ListChange change)
 {
     std::lock_guard lock(queueMutex_);
-    if (ended_ || (change.rows.empty() && !change.wholeList))
+    if (ended_ || (change.rows.empty() && !change.wholeList && change.partFolders.empty()))
         return;
     unwritten_.Add(std::move(change));
     ++recorded_;
