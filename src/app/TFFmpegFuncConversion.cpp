@@ -12,6 +12,8 @@
 #include "conversion/Shutdown.h"
 #include "parameters/FilesAtOnce.h"
 #include "parameters/KeepSourceDate.h"
+#include "parameters/ListJournal.h"
+#include "parameters/TSqlDatMod.h"
 
 #include <algorithm>
 
@@ -44,6 +46,7 @@ BatchControls TFFmpegFunc::Batch()
         [this] { return ExistingOutputsChoice(); },
         [this] { return jvCheckKeepDate_.Checked(); },
         [this] { return SizeLimit(); },
+        [this] { return dataModule_.Journal().PartFolders(); },
     };
 }
 

@@ -157,6 +157,7 @@ void CommitOutput(BatchControls& controls, ConversionJob& job)
             if (e.Code() != EEXIST || row < 0 || tries >= 3)
                 throw;
             job.output->Retarget(command_line::OutputFileName(controls, row, ExistingOutputs::KeepBoth));
+            controls.model.SetFiles(row, job.output->FinalPath(), job.output->Path(), controls.model.Row(row).partId);
         }
     }
 }
@@ -438,6 +439,9 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope 
     // Left by a run of the program that was killed; files another copy still writes
     // are held by it and stay.
     PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
+    if (controls.partFolders)
+        for (const std::string& folder : controls.partFolders())
+            PartialOutput::RemoveAbandoned(folder);
     PassLog::RemoveAbandoned();
     // The sources are looked up afresh: files may have been replaced since the last batch.
     controls.encoders.Sources().Forget();
@@ -611,6 +615,7 @@ void StartJob(BatchControls& controls)
         showFacts();
         return;
     }
+    controls.model.SetFiles(row, output, job.output->Path(), PartialOutput::IdentityOf(job.output->Path()));
     try {
         std::vector<std::string> arguments = command_line::BuildCommandLine(controls, job.output->Path());
         if (limit.kilobytes > 0) {

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "parameters/SizeLimit.h"
 
@@ -64,6 +66,9 @@ struct BatchControls {
 
     // "Largest file size" and "Cut to fit" as the user set them; unset means no limit.
     std::function<size_limit::Choice()> sizeLimit;
+    // The folders earlier runs of the program made parts in (the output folders of
+    // earlier batches); unset means none.
+    std::function<std::vector<std::string>()> partFolders;
 
     IButton& AddButton() const { return *editingButtons[0]; }
 };

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -151,6 +152,37 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterWaitsForIt)
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_EQ(session.Image(1), batch::kWaitingImage);
     EXPECT_TRUE(reports.messages.empty());
+}
+
+TEST_F(Batch, EveryOutputIsWrittenThroughToTheDiskBeforeItTakesItsName)
+{
+    std::mutex mutex;
+    std::vector<std::pair<std::string, std::string>> calls;
+    PartialOutput::SetCallRecorder([&](const std::string& call, const std::string& path) {
+        std::lock_guard lock(mutex);
+        calls.emplace_back(call, path);
+    });
+    // A whole conversion, and a stopped one whose part is kept.
+    session.Add(session.Clip("whole.mp4", 1));
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    session.EncodeUntilStopped();
+    session.Convert();
+    ASSERT_TRUE(session.RunUntil([&] { return session.Percent(0) != "0%"; }));
+    session.Stop();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    PartialOutput::SetCallRecorder({});
+
+    std::lock_guard lock(mutex);
+    int renames = 0;
+    for (auto call = calls.begin(); call != calls.end(); ++call) {
+        if (call->first != "rename")
+            continue;
+        ++renames;
+        const std::pair<std::string, std::string> synced { "sync", call->second };
+        EXPECT_NE(std::find(calls.begin(), call, synced), call) << call->second << " renamed before it was synced";
+    }
+    EXPECT_EQ(renames, 2);
 }
 
 TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAndTheBatchEnds)

@@ -47,8 +47,19 @@ int RunQtProgram(int argc, char** argv)
     const InstanceClaim claim = ClaimInstance(InstanceName(ProgramFolder()), hand_over::Encode(GivenPaths(argc, argv)));
     if (claim.outcome == InstanceClaim::Outcome::HandedOver)
         return 0;
+    if (claim.runningPid != 0) {
+        // A second window on the same settings file would have two copies overwrite
+        // each other's choices and list.
+        std::fprintf(
+            stderr, "Ondrevo: %s; the files were not handed over, and this copy ends.\n", claim.reason.c_str());
+        return 1;
+    }
     if (claim.outcome == InstanceClaim::Outcome::Alone)
         std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", claim.reason.c_str());
+    // Copies of other users have names of their own; the folder's shared name says who runs.
+    const FolderPresence presence = ClaimFolderPresence(FolderPresenceName(ProgramFolder()));
+    if (!presence.otherUser.empty())
+        std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", presence.otherUser.c_str());
     int listener = claim.listener;
     std::unique_ptr<HandOverServer> handOver;
 
