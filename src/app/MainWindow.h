@@ -50,10 +50,14 @@ public:
     virtual ISelector& JvCmbExisting() = 0;
     // "Keep the source's date" on the Other Settings page.
     virtual ICheckBox& JvCheckKeepDate() = 0;
-    // "Largest file size" and "Cut to fit" on the Other Settings page. The selector's
+    // "Largest file size" and "Cut to fit" on the File Size page. The selector's
     // change event comes when the user picks an entry or ends typing a size.
     virtual ISelector& JvCmbSizeLimit() = 0;
     virtual ICheckBox& JvCheckCutToFit() = 0;
+    // "Made for" on the Phone page: the presets, and "(own choices)" when the choices
+    // match none. Its change event comes when the user picks an entry; its buttons
+    // ("Save as...", "Delete", "Export...", "Import...") have handlers only.
+    virtual ISelector& MadeForChoice() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

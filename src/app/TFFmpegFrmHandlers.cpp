@@ -4,11 +4,25 @@
 #include "app/TFFmpegFunc.h"
 #include "app/TJvTimer.h"
 #include "base/Controls.h"
+#include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 
 namespace ondrevo {
+namespace {
+
+// "Made for" after a choice was saved (or refused). A database that cannot be read then
+// was reported by the save; "Made for" keeps what it showed.
+void ShowMadeFor(TFFmpegFunc& func)
+{
+    try {
+        func.ShowMadeFor();
+    } catch (const EUniError&) {
+    }
+}
+
+} // namespace
 
 void TFFmpegFrmHandlers::WireNonVisualEvents(
     ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer)
@@ -138,6 +152,7 @@ void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
 {
     TFFmpegFunc func;
     func.SaveSelectorPosition(*func.VideoSelectors().at(static_cast<std::size_t>(n - 1)));
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbAdo1Change()
@@ -145,12 +160,14 @@ void TFFmpegFrmHandlers::JvCmbAdo1Change()
     TFFmpegFunc func;
     if (func.SaveSelectorPosition(*func.AudioSelectors()[0]))
         func.RefillAudioSelectors();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
 {
     TFFmpegFunc func;
     func.SaveAudioPosition(*func.AudioSelectors().at(static_cast<std::size_t>(n - 1)));
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvEditNumbChange()
@@ -185,27 +202,60 @@ void TFFmpegFrmHandlers::EncoderTerminate(std::size_t slot, std::uint32_t exitCo
 
 void TFFmpegFrmHandlers::JvSpinAtOnceChange()
 {
-    TFFmpegFunc().SaveFilesAtOnce();
+    TFFmpegFunc func;
+    func.SaveFilesAtOnce();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbExistingChange()
 {
-    TFFmpegFunc().SaveExistingOutputs();
+    TFFmpegFunc func;
+    func.SaveExistingOutputs();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCheckKeepDateChange()
 {
-    TFFmpegFunc().SaveKeepSourceDate();
+    TFFmpegFunc func;
+    func.SaveKeepSourceDate();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
 {
-    TFFmpegFunc().SaveSizeLimit();
+    TFFmpegFunc func;
+    func.SaveSizeLimit();
+    ShowMadeFor(func);
 }
 
 void TFFmpegFrmHandlers::JvCheckCutToFitClick()
 {
-    TFFmpegFunc().SaveSizeLimit();
+    JvCmbSizeLimitChange();
+}
+
+void TFFmpegFrmHandlers::MadeForChoiceChange()
+{
+    TFFmpegFunc().ApplyPickedPreset();
+}
+
+void TFFmpegFrmHandlers::SavePresetBtnClick()
+{
+    TFFmpegFunc().SavePresetAs();
+}
+
+void TFFmpegFrmHandlers::DeletePresetBtnClick()
+{
+    TFFmpegFunc().DeletePreset();
+}
+
+void TFFmpegFrmHandlers::ExportPresetBtnClick()
+{
+    TFFmpegFunc().ExportPreset();
+}
+
+void TFFmpegFrmHandlers::ImportPresetBtnClick()
+{
+    TFFmpegFunc().ImportPreset();
 }
 
 void TFFmpegFrmHandlers::JvTimerTimer()

@@ -88,6 +88,12 @@ public:
     // "Largest file size" picked or typed, "Cut to fit" clicked.
     void JvCmbSizeLimitChange();
     void JvCheckCutToFitClick();
+    // "Made for" picked, and its buttons "Save as...", "Delete", "Export...", "Import...".
+    void MadeForChoiceChange();
+    void SavePresetBtnClick();
+    void DeletePresetBtnClick();
+    void ExportPresetBtnClick();
+    void ImportPresetBtnClick();
     void JvTimerTimer();
 
     void JvTrayIconClick(TMouseButton button);

@@ -89,6 +89,7 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , sleepInhibitor_(window.SleepInhibitor())
     , loginManager_(window.LoginManager())
     , jvCmbExisting_(window.JvCmbExisting())
+    , madeForChoice_(window.MadeForChoice())
 {
     for (int n = 1; n <= 5; ++n)
         jvCmbVdo_[n - 1] = LookUpSelector(window, "JvCmbVdo" + std::to_string(n));
@@ -123,7 +124,7 @@ void TFFmpegFunc::ShowWindowFirstTime()
     std::exception_ptr failure;
     for (void (TFFmpegFunc::*step)() : { &TFFmpegFunc::FillAllSelectors, &TFFmpegFunc::LoadOutputDir,
              &TFFmpegFunc::LoadFilesAtOnce, &TFFmpegFunc::LoadExistingOutputs, &TFFmpegFunc::LoadKeepSourceDate,
-             &TFFmpegFunc::LoadSizeLimit, &TFFmpegFunc::RestoreFileList }) {
+             &TFFmpegFunc::LoadSizeLimit, &TFFmpegFunc::ShowMadeFor, &TFFmpegFunc::RestoreFileList }) {
         try {
             (this->*step)();
         } catch (...) {

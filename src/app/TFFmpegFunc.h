@@ -92,6 +92,24 @@ public:
     // The choice a batch uses now, as the controls show it.
     size_limit::Choice SizeLimit();
 
+    // "Made for": shows the preset the choices match (the one shown, when it still
+    // does), or "(own choices)". Called at start and after any choice is saved.
+    void ShowMadeFor();
+    // The preset picked in "Made for" sets every choice it names, stored at once and
+    // shown; a preset that names an entry the catalogues lack changes nothing and the
+    // status line says which.
+    void ApplyPickedPreset();
+    // "Save as...": the current choices under a name the user types, then shown.
+    void SavePresetAs();
+    // "Delete": the user preset shown is removed; a built-in one stays and the status
+    // line says so.
+    void DeletePreset();
+    // "Export...": the preset shown (or, with own choices, the choices) to a text file.
+    void ExportPreset();
+    // "Import...": a preset file is read, kept as a user preset and applied; a file with
+    // a wrong line changes nothing and the status line says which line.
+    void ImportPreset();
+
     // Output folder. Loading shows the stored folder, or the default when none is
     // stored or it cannot be read (the error is raised then).
     void LoadOutputDir();
@@ -169,6 +187,9 @@ private:
     // the refusal is shown in the error report unless one was shown since the last
     // stored choice. Returns whether the choice was stored.
     bool StoreChoice(const std::function<bool()>& save, const std::function<void()>& showStored);
+    // Every choice's control shows what is stored, "Made for" with `preferred` when the
+    // choices still match it.
+    void ShowStoredChoices(const std::string& preferred);
 
     IMainWindow& window_;
     TSqlDatMod& dataModule_;
@@ -201,6 +222,7 @@ private:
     ISleepInhibitor& sleepInhibitor_;
     ILoginManager& loginManager_;
     ISelector& jvCmbExisting_;
+    ISelector& madeForChoice_;
 };
 
 // The maker's donation page, opened by Donate.

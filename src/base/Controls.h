@@ -217,6 +217,14 @@ public:
     virtual bool Open(const std::string& target) = 0;
     // A modal message box with one OK button and no icon.
     virtual void ShowMessage(const std::string& caption, const std::string& text) = 0;
+    // A modal box asking for one line of text under `prompt`: the text, or nothing when
+    // the user cancels.
+    virtual std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) = 0;
+    // A modal file chooser with `title` above it, for a file to read or, `forWriting`, to
+    // write (starting at `suggestedName`): the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> ChooseFile(
+        const std::string& title, bool forWriting, const std::string& suggestedName)
+        = 0;
 };
 
 } // namespace ondrevo

@@ -1,9 +1,9 @@
 #include "parameters/Selectors.h"
 
 #include "base/Controls.h"
+#include "parameters/AddedEntries.h"
 #include "parameters/Statements.h"
 #include "parameters/TSqliteQuery.h"
-#include "parameters/WidthRatio.h"
 
 #include <climits>
 
@@ -33,8 +33,7 @@ void Fill(TSqliteQuery& query, ISelector& selector, const ISelector& audioCodec)
         selector.AppendItem(query.FieldAsString(1));
         query.Next();
     }
-    if (tag == width_ratio::kTag)
-        width_ratio::AppendMissing(selector);
+    added_entries::AppendMissing(selector, audioCodec);
     ShowSavedPosition(query, selector, audioCodec);
 }
 
@@ -42,8 +41,10 @@ void ShowSavedPosition(TSqliteQuery& query, ISelector& selector, const ISelector
 {
     const int tag = selector.Tag();
     selector.SetItemIndex(-1); // stays so when the read fails
-    const int position
-        = IsAudioSubTag(tag) ? ReadSavedAudioPosition(query, tag, audioCodec) : ReadSavedPosition(query, tag);
+    int position = IsAudioSubTag(tag) ? ReadSavedAudioPosition(query, tag, audioCodec) : ReadSavedPosition(query, tag);
+    // A codec that the catalogue lacks has no saved sub-choices yet: its first choices.
+    if (IsAudioSubTag(tag) && query.RecordCount() == 0)
+        position = added_entries::FirstChoice(selector, audioCodec).value_or(position);
     selector.SetItemIndex(position >= 0 && position < selector.ItemCount() ? position : -1);
 }
 
@@ -67,6 +68,10 @@ void SavePosition(TSqliteQuery& query, const ISelector& selector)
 void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
 {
     RunStatement(query, SaveAudioPositionStatement(selector.Tag(), selector.ItemIndex(), audioCodec.ItemIndex()));
+    // A codec that the catalogue lacked has no row to update until its first pick.
+    const int codec = audioCodec.ItemIndex();
+    if (codec >= 0 && codec < audioCodec.ItemCount() && added_entries::HasAddedSubLists(audioCodec.Item(codec)))
+        RunStatement(query, AddAudioPositionStatement(selector.Tag(), selector.ItemIndex(), codec));
 }
 
 std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
@@ -75,9 +80,9 @@ std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISele
     const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
     const int position = selector.ItemIndex();
     RunStatement(query, FragmentStatement(tag, position, codec));
-    // A shape entry that the catalogue lacks was added to the list by Fill.
-    if (tag == width_ratio::kTag && query.RecordCount() == 0 && position >= 0 && position < selector.ItemCount())
-        if (const auto fragment = width_ratio::ShapeFragment(selector.Item(position)))
+    // An entry that the catalogue lacks was added to the list by Fill.
+    if (query.RecordCount() == 0)
+        if (const auto fragment = added_entries::Fragment(selector, audioCodec, position))
             return *fragment;
     return query.FieldAsString(0);
 }

@@ -94,6 +94,14 @@ std::string SaveAudioPositionStatement(int tag, int position, int audioCodec)
         + " and cmbex_type = " + SqlNumber(audioCodec);
 }
 
+std::string AddAudioPositionStatement(int tag, int position, int audioCodec)
+{
+    const std::string key = "cmbex_tag = " + SqlNumber(tag) + " and cmbex_type = " + SqlNumber(audioCodec);
+    return "insert into cmbex_adoindex (cmbex_tag, cmbex_type, cmbex_index) select " + SqlNumber(tag) + ", "
+        + SqlNumber(audioCodec) + ", " + SqlNumber(position) + " where not exists (select 1 from cmbex_adoindex where "
+        + key + ")";
+}
+
 std::string OutputFolderStatement()
 {
     return "select dir_name from savedir_videofile where dir_numb = " + SqlText(kOutputFolderRow);

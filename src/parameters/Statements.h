@@ -28,6 +28,8 @@ std::string SavedPositionStatement(int tag);
 std::string SavedAudioPositionStatement(int tag, int audioCodec);
 std::string SavePositionStatement(int tag, int position);
 std::string SaveAudioPositionStatement(int tag, int position, int audioCodec);
+// Inserts the position of an audio sub-selector under `audioCodec` when no row holds it.
+std::string AddAudioPositionStatement(int tag, int position, int audioCodec);
 
 // The output folder, kept in the row "001" of savedir_videofile.
 std::string OutputFolderStatement();

@@ -1,7 +1,5 @@
 #include "parameters/WidthRatio.h"
 
-#include "base/Controls.h"
-
 #include <sstream>
 #include <vector>
 
@@ -63,25 +61,6 @@ const std::array<ShapeEntry, 2> kShapeEntries = { {
         "-vf scale=w='max({width},round({height}*dar))':h='max({height},round({width}/dar))',"
         "setsar=1,crop={width}:{height}" },
 } };
-
-void AppendMissing(ISelector& selector)
-{
-    for (const ShapeEntry& entry : kShapeEntries) {
-        bool listed = false;
-        for (int i = 0, n = selector.ItemCount(); i < n && !listed; ++i)
-            listed = selector.Item(i) == entry.name;
-        if (!listed)
-            selector.AppendItem(entry.name);
-    }
-}
-
-std::optional<std::string> ShapeFragment(const std::string& name)
-{
-    for (const ShapeEntry& entry : kShapeEntries)
-        if (name == entry.name)
-            return entry.fragment;
-    return std::nullopt;
-}
 
 std::string ForSize(const std::string& ratioFragment, const std::string& sizeFragment)
 {

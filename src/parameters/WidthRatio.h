@@ -2,17 +2,14 @@
 // "Width Ratio" beyond the aspect tags: "Fit with black bars" and "Fill (crop)" shape the
 // picture itself for the chosen Video Size, for players that ignore the aspect tag.
 // Their fragments are filter chains with {width} and {height} standing for that size.
-// They follow the catalogue's own entries; a catalogue made before they existed lacks
-// them, and gets them here, in the list only: nothing is written to the database. UI
-// thread.
+// They follow the catalogue's own entries; a catalogue made before they existed gets
+// them from added_entries. UI thread.
 
 #include <array>
 #include <optional>
 #include <string>
 
 namespace ondrevo {
-
-class ISelector;
 
 namespace width_ratio {
 
@@ -27,12 +24,6 @@ struct ShapeEntry {
 // "Fit with black bars" and "Fill (crop)", in list order, with the fragments the shipped
 // catalogue holds for them.
 extern const std::array<ShapeEntry, 2> kShapeEntries;
-
-// Appends to the filled Width Ratio selector each shape entry whose name it does not
-// list yet, in order, after the catalogue's entries.
-void AppendMissing(ISelector& selector);
-// The fragment of the shape entry named `name`; none for any other name.
-std::optional<std::string> ShapeFragment(const std::string& name);
 
 // The Width Ratio fragment for a Video Size fragment: {width} and {height} replaced by
 // the size its "-s WIDTHxHEIGHT" names. A fragment without them comes back unchanged;

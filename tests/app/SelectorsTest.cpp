@@ -82,11 +82,11 @@ TEST_F(SelectorsTest, MissingSavedRowsReadAsTheFirstEntryAndChoicesAreNotKept)
 TEST_F(SelectorsTest, PositionsOutsideTheListSelectNothingAndGiveNoFragment)
 {
     // A hand-made table without constraints, so that a NULL position can be stored. Tag 3
-    // is one past the last size; 2^32 + 1 for tag 4 must not wrap round to entry 1.
+    // is one past the last size (ten); 2^32 + 1 for tag 4 must not wrap round to entry 1.
     ExecuteSql(db,
         "drop table cmbex_itemindex;"
         "create table cmbex_itemindex (cmbex_tag INTEGER, cmbex_index INTEGER);"
-        "insert into cmbex_itemindex values (1, -1), (2, 4), (3, 5), (4, 4294967297), (5, NULL), (6, 0);"
+        "insert into cmbex_itemindex values (1, -1), (2, 4), (3, 10), (4, 4294967297), (5, NULL), (6, 0);"
         "update cmbex_adoindex set cmbex_index = 99 where cmbex_tag = 9 and cmbex_type = 0;");
     Session& s = Start();
     for (int n : { 1, 3, 4, 9 }) {
@@ -147,11 +147,11 @@ TEST_F(SelectorsTest, EachAudioCodecKeepsItsOwnSubChoices)
 TEST_F(SelectorsTest, CodecWithoutSubRowsOrNoCodecLeavesSubSelectorsEmpty)
 {
     ExecuteSql(db,
-        "insert into cmbex_adocodec values (2, 'Test codec', '-c:a aac');"
-        "insert into cmbex_adobitrate values (2, 0, 'T0', '-b:a 20k');"
-        "insert into cmbex_adoindex values (7, 2, 0), (8, 2, 0), (9, 2, 0);");
+        "insert into cmbex_adocodec values (4, 'Test codec', '-c:a aac');"
+        "insert into cmbex_adobitrate values (4, 0, 'T0', '-b:a 20k');"
+        "insert into cmbex_adoindex values (7, 4, 0), (8, 4, 0), (9, 4, 0);");
     Session& s = Start();
-    s.Selector(6).UserPick(2);
+    s.Selector(6).UserPick(4);
     EXPECT_EQ(s.Selector(7).Items(), std::vector<std::string> { "T0" });
     EXPECT_EQ(s.Selector(8).ItemCount(), 0);
     EXPECT_EQ(s.Selector(8).ItemIndex(), -1);
@@ -190,7 +190,9 @@ TEST_F(SelectorsTest, StartingWithoutUserActionStoresNothing)
             EXPECT_EQ(statement.rfind("select ", 0), 0u) << statement;
         for (int n = 1; n <= 9; ++n)
             s.Fragment(n);
-        EXPECT_EQ(log.statements.size(), 19u + 9u);
+        // The start's own, then Made for's look at the catalogues, the choices and the
+        // presets, then the fragments.
+        EXPECT_EQ(log.statements.size(), 19u + 11u + 9u);
     }
     EXPECT_EQ(StoredState(db), before);
     EXPECT_TRUE(FileBytes(db) == bytes);

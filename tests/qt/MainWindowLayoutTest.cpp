@@ -156,24 +156,26 @@ TEST_F(MainWindowLayout, OutputDirectoryBoxHoldsTheFolderButtonsAndTheHiddenCurs
     EXPECT_EQ(window->JvEditDir().Text(), TFFmpegFunc::DefaultOutputDir());
 }
 
-TEST_F(MainWindowLayout, FourPagesWithImagesLabelledSelectorsAndTheShutdownBox)
+TEST_F(MainWindowLayout, FivePagesWithImagesLabelledSelectorsAndTheShutdownBox)
 {
     Show();
     auto* pages = Find<QTabWidget>("JvPageControl");
-    ASSERT_EQ(pages->count(), 4);
+    ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(pages->tabText(0), "Video Output Parameters");
     EXPECT_EQ(pages->tabText(1), "Audio Output Parameters");
     EXPECT_EQ(pages->tabText(2), "Other Settings");
     EXPECT_EQ(pages->tabText(3), "File Size");
+    EXPECT_EQ(pages->tabText(4), "Phone");
     // Every tab shows whole, with no scroll arrows.
-    EXPECT_LE(pages->tabBar()->tabRect(3).right(), pages->width());
+    EXPECT_LE(pages->tabBar()->tabRect(4).right(), pages->width());
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(pages->tabIcon(i).isNull());
     EXPECT_EQ(pages->widget(0)->objectName(), "TabSheet1");
     EXPECT_EQ(pages->widget(1)->objectName(), "TabSheet2");
     EXPECT_EQ(pages->widget(2)->objectName(), "TabSheet3");
     EXPECT_EQ(pages->widget(3)->objectName(), "TabSheet4");
+    EXPECT_EQ(pages->widget(4)->objectName(), "TabSheet5");
 
     const struct {
         const char* name;

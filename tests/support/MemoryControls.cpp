@@ -119,6 +119,30 @@ std::optional<std::string> MemoryDesktop::ChooseFolder(const std::string& title)
     return answer;
 }
 
+namespace {
+
+std::optional<std::string> Answer(std::deque<std::optional<std::string>>& answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
+std::optional<std::string> MemoryDesktop::AskText(const std::string&, const std::string&)
+{
+    return Answer(textAnswers);
+}
+
+std::optional<std::string> MemoryDesktop::ChooseFile(const std::string&, bool, const std::string& suggestedName)
+{
+    suggestedFiles.push_back(suggestedName);
+    return Answer(fileAnswers);
+}
+
 MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     : loop(eventLoop)
     , handlers(eventLoop)
@@ -150,6 +174,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     keepDate.OnChange = [this] { handlers.JvCheckKeepDateChange(); };
     sizeLimit.OnChange = [this] { handlers.JvCmbSizeLimitChange(); };
     cutToFit.OnChange = [this] { handlers.JvCheckCutToFitClick(); };
+    madeFor.OnChange = [this] { handlers.MadeForChoiceChange(); };
     FFmpegFrm = this;
 }
 

@@ -232,8 +232,16 @@ public:
     {
         messages.emplace_back(caption, text);
     }
+    // Answered from `textAnswers` and `fileAnswers`; nothing queued means the user cancels.
+    std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) override;
+    std::optional<std::string> ChooseFile(
+        const std::string& title, bool forWriting, const std::string& suggestedName) override;
 
     std::deque<std::optional<std::string>> folderAnswers;
+    std::deque<std::optional<std::string>> textAnswers;
+    std::deque<std::optional<std::string>> fileAnswers;
+    // The file choosers' suggested names, in order ("" for one that reads).
+    std::vector<std::string> suggestedFiles;
     std::vector<std::string> chooserTitles;
     std::vector<std::string> opened;
     std::vector<std::pair<std::string, std::string>> messages;
@@ -267,6 +275,7 @@ public:
     ICheckBox& JvCheckKeepDate() override { return keepDate; }
     ISelector& JvCmbSizeLimit() override { return sizeLimit; }
     ICheckBox& JvCheckCutToFit() override { return cutToFit; }
+    ISelector& MadeForChoice() override { return madeFor; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -300,6 +309,7 @@ public:
     MemoryCheckBox keepDate;
     MemorySelector sizeLimit { 0 };
     MemoryCheckBox cutToFit;
+    MemorySelector madeFor { 0 };
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

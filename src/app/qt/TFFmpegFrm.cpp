@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -50,6 +51,9 @@ constexpr int kBatchBarWidth = 140;
 // Selector columns on the parameter pages: label above, selector below.
 constexpr int kSelectorLeft = 4;
 constexpr int kSelectorPitch = QtSelector::kWidth + 2;
+// "Made for" holds names such as "Feature phone, 320x240 screen"; its buttons follow it.
+constexpr int kMadeForWidth = 220;
+constexpr int kPresetButtonWidth = 80;
 
 } // namespace
 
@@ -438,6 +442,57 @@ void TFFmpegFrm::BuildPageControl()
     size->setAccessibleName("File Size");
     jvPageControl_->addTab(size, imageList_.Icon(5), "File Size");
 
+    // "Made for" sets every choice for a kind of phone at once; its buttons keep, remove,
+    // write out and read in presets.
+    auto* phone = new QWidget;
+    phone->setObjectName("TabSheet5");
+    auto* madeForLabel = new QLabel("Made for", phone);
+    madeForLabel->setObjectName("LabelMadeForChoice");
+    madeForLabel->setGeometry(kSelectorLeft + 1, 9, kMadeForWidth, 15);
+    madeForChoice_ = new QtChoice(phone);
+    madeForChoice_->setObjectName("MadeForChoice");
+    madeForChoice_->setAccessibleName("Made for");
+    madeForChoice_->setToolTip("Sets every choice for a kind of phone or message");
+    madeForLabel->setBuddy(madeForChoice_);
+    madeForChoice_->setGeometry(kSelectorLeft, 26, kMadeForWidth, 22);
+    madeForChoice_->OnChange = [this] { Route("MadeForChoiceChange", [this] { handlers_.MadeForChoiceChange(); }); };
+    struct PresetButton {
+        const char* name;
+        const char* caption;
+        const char* accessibleName;
+        const char* hint;
+        const char* handlerName;
+        void (TFFmpegFrmHandlers::*handler)();
+    };
+    using H = TFFmpegFrmHandlers;
+    const PresetButton buttons[] = {
+        { "SavePresetBtn", "Save as\u2026", "Save preset as", "Keep the current choices as a preset of your own",
+            "SavePresetBtnClick", &H::SavePresetBtnClick },
+        { "DeletePresetBtn", "Delete", "Delete preset", "Remove the preset of your own shown in Made for",
+            "DeletePresetBtnClick", &H::DeletePresetBtnClick },
+        { "ExportPresetBtn", "Export\u2026", "Export preset", "Write the preset shown to a text file",
+            "ExportPresetBtnClick", &H::ExportPresetBtnClick },
+        { "ImportPresetBtn", "Import\u2026", "Import preset", "Read a preset from a text file and use it",
+            "ImportPresetBtnClick", &H::ImportPresetBtnClick },
+    };
+    int buttonLeft = kSelectorLeft + kMadeForWidth + 10;
+    for (const PresetButton& button : buttons) {
+        auto* pushButton = new QPushButton(QString::fromUtf8(button.caption), phone);
+        pushButton->setObjectName(button.name);
+        pushButton->setToolTip(button.hint);
+        // Told apart from the toolbar's Delete by what it acts on.
+        pushButton->setAccessibleName(QString::fromUtf8(button.accessibleName));
+        pushButton->setGeometry(buttonLeft, 25, kPresetButtonWidth, 24);
+        buttonLeft += kPresetButtonWidth + 4;
+        const std::string routed = button.handlerName;
+        const auto handler = button.handler;
+        connect(pushButton, &QPushButton::clicked, this,
+            [this, routed, handler] { Route(routed, [this, handler] { (handlers_.*handler)(); }); });
+    }
+    phone->setAccessibleName("Phone");
+    // No image: with one, the five tabs would not fit the page control's width.
+    jvPageControl_->addTab(phone, "Phone");
+
     jvPageControl_->setCurrentIndex(0);
 }
 
@@ -575,6 +630,11 @@ ISelector& TFFmpegFrm::JvCmbSizeLimit()
 ICheckBox& TFFmpegFrm::JvCheckCutToFit()
 {
     return *jvCheckCutToFit_;
+}
+
+ISelector& TFFmpegFrm::MadeForChoice()
+{
+    return *madeForChoice_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: toolbar, source file list, picture, details panel, output folder
-// box, the nine parameter selectors on three tabs and the status line, plus what the
+// box, the choices on five tabs and the status line, plus what the
 // window owns without showing it (the encoder's runner, the busy timer, the tray icon,
 // the open dialog and the image list). Every widget event goes to its handler in
 // TFFmpegFrmHandlers through Dispatch, so errors reach the error report.
@@ -77,6 +77,7 @@ public:
     ICheckBox& JvCheckKeepDate() override;
     ISelector& JvCmbSizeLimit() override;
     ICheckBox& JvCheckCutToFit() override;
+    ISelector& MadeForChoice() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -184,6 +185,7 @@ private:
     QtCheckBox* jvCheckKeepDate_ = nullptr;
     QtSizeSelector* jvCmbSizeLimit_ = nullptr;
     QtCheckBox* jvCheckCutToFit_ = nullptr;
+    QtChoice* madeForChoice_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;
