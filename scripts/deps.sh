@@ -12,6 +12,9 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libxkbcommon-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
   libsqlite3-dev sqlite3
   ffmpeg mplayer libmediainfo0v5
+  # The AMR sound encoders (libopencore_amrnb, libvo_amrwbenc): this libavcodec replaces
+  # the standard one in place and brings libopencore-amrnb0 and libvo-amrwbenc0.
+  libavcodec-extra
   libsystemd-dev
 )
 display_packages=(xvfb xauth)

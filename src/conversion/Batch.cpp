@@ -413,6 +413,19 @@ std::string EncoderRefusal(BatchControls& controls)
     try {
         const ISelector& video = *controls.video[0];
         const ISelector& audio = *controls.audio[0];
+        const ISelector& size = *controls.video[2];
+        const std::string encoder = NamedEncoder(selectors::Fragment(controls.query, video, audio), 'v');
+        // A size the video encoder cannot write would fail every row in turn.
+        std::vector<std::string> takers;
+        for (int i = 0, n = video.ItemCount(); i < n; ++i) {
+            const std::string other = NamedEncoder(selectors::EntryFragment(controls.query, video, audio, i), 'v');
+            if (!other.empty() && TakesAnySize(other))
+                takers.push_back(video.Item(i));
+        }
+        const std::string sizeRefusal
+            = SizeRefusal(encoder, selectors::Fragment(controls.query, size, audio), size.Text(), takers);
+        if (!sizeRefusal.empty())
+            return sizeRefusal;
         needs.push_back(
             { NamedEncoder(selectors::Fragment(controls.query, video, audio), 'v'), "Video Codec", video.Text() });
         needs.push_back(

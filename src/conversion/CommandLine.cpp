@@ -5,8 +5,11 @@
 #include "base/ProgramFolder.h"
 #include "conversion/BatchControls.h"
 #include "conversion/EncoderArguments.h"
+#include "conversion/EncoderCheck.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/PartialOutput.h"
+#include "conversion/SourceDate.h"
+#include "conversion/VideoLevel.h"
 #include "media/FileList.h"
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
@@ -183,11 +186,18 @@ std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::st
     video[4] = width_ratio::ForSize(video[4], video[2]);
     for (const std::string& fragment : video)
         addFragment(fragment);
-    for (const ISelector* selector : controls.audio)
-        addFragment(selectors::Fragment(controls.query, *selector, *controls.audio[0]));
+    std::array<std::string, 4> audio;
+    for (std::size_t i = 0; i < audio.size(); ++i)
+        audio[i] = selectors::Fragment(controls.query, *controls.audio[i], *controls.audio[0]);
+    // The level the picture declares, and the peak rate that keeps to it.
+    for (std::string& argument : video_level::Arguments(arguments, NamedEncoder(audio[0], 'a')))
+        arguments.push_back(std::move(argument));
+    for (const std::string& fragment : audio)
+        addFragment(fragment);
     // The encoder drops the source's creation time unless told to copy the metadata.
     if (controls.keepSourceDate && controls.keepSourceDate())
-        arguments.insert(arguments.end(), { "-map_metadata", "0" });
+        for (std::string& argument : source_date::ContainerDateArguments(EncoderPath(), AsEncoderPath(source)))
+            arguments.push_back(std::move(argument));
     arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });
     return arguments;
 }

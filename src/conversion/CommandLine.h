@@ -23,8 +23,11 @@ std::string EncoderPath();
 // The arguments for the row at the cursor: the encoder's path, "-y", "-i", the source
 // path, the nine fragments of the selectors' current entries (each split into whole
 // arguments; an empty fragment gives none; the Width Ratio's is filled in for the Video
-// Size's, width_ratio::ForSize), "-map_metadata 0" when "Keep the source's date" is
-// ticked (the container's creation time, when the source has one), "-f 3gp" and the
+// Size's, width_ratio::ForSize) with the picture's level after the video ones
+// (video_level::Arguments), "-map_metadata 0" when "Keep the source's date" is
+// ticked (the container's creation time, when the source has one; with
+// "-metadata creation_time=" after it when a 3GP file cannot hold that time,
+// source_date::ContainerDateArguments), "-f 3gp" and the
 // output path. Each path is
 // one argument whatever it holds. Reads, in this order: the program folder, the cursor
 // and the row's caption, the output path, the nine fragments. Raises EConvertError for

@@ -76,9 +76,13 @@ void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISe
 
 std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
 {
+    return EntryFragment(query, selector, audioCodec, selector.ItemIndex());
+}
+
+std::string EntryFragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec, int position)
+{
     const int tag = selector.Tag();
     const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
-    const int position = selector.ItemIndex();
     RunStatement(query, FragmentStatement(tag, position, codec));
     // An entry that the catalogue lacks was added to the list by Fill.
     if (query.RecordCount() == 0)
