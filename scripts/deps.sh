@@ -23,7 +23,7 @@ test_packages=(
   dbus python3-dbusmock
   "clang-$clang_version" "libclang-rt-$clang_version-dev"
   imagemagick
-  desktop-file-utils
+  desktop-file-utils appstream
 )
 
 packages=()
