@@ -19,6 +19,7 @@
 #include "media/FileList.h"
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
+#include "parameters/OutputFolder.h"
 #include "parameters/Selectors.h"
 #include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
@@ -445,6 +446,10 @@ void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope 
         controls.statusLine.SetText(kNoOutputFolderStatus);
         return;
     }
+    if (const std::string reason = output_folder::MakeDefault(controls.outputFolder.Text()); !reason.empty()) {
+        controls.statusLine.SetText(kOutputFolderNotMadeStatus + controls.outputFolder.Text() + ": " + reason);
+        return;
+    }
     controls.encoders.LockedStarts() = 0;
     SetEditingButtonsEnabled(controls, false);
     ShowPauseButton(controls, true, false);
@@ -481,6 +486,7 @@ const char* const kSettingsLockedStatus = "Waiting for the settings file, which 
 const char* const kSettingsUnreadableHint = "Not converted: the output parameters could not be read: ";
 const char* const kNoOutputFolderStatus
     = "Not converted: choose an output folder with the button beside \"Output Directory\"";
+const char* const kOutputFolderNotMadeStatus = "Not converted: cannot make the output folder ";
 
 int PhaseImage(RowPhase phase)
 {

@@ -51,6 +51,8 @@ void RowsAppended(BatchControls& controls, int first);
 extern const char* const kSettingsLockedStatus;
 extern const char* const kSettingsUnreadableHint;
 extern const char* const kNoOutputFolderStatus;
+// Followed by the folder, ": " and the reason.
+extern const char* const kOutputFolderNotMadeStatus;
 
 // Add, Delete, Clear, Convert and Play, in this order.
 void SetEditingButtonsEnabled(BatchControls& controls, bool enabled);
