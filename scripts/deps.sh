@@ -3,7 +3,8 @@
 # Usage: scripts/deps.sh GROUP...
 #   run      what building and running the program needs;
 #   display  a virtual display (xvfb-run) for a machine without one;
-#   test     what the tests, benchmarks and fuzzers need (run and display included).
+#   test     what the tests, benchmarks and fuzzers need (run and display included);
+#   package  what checks the Debian package (scripts/package.sh installs what builds it).
 set -euo pipefail
 source "$(dirname "$0")/clang.sh"
 
@@ -12,9 +13,13 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libxkbcommon-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
   libsqlite3-dev sqlite3
   ffmpeg mplayer libmediainfo0v5
+  # The AMR sound encoders (libopencore_amrnb, libvo_amrwbenc): this libavcodec replaces
+  # the standard one in place and brings libopencore-amrnb0 and libvo-amrwbenc0.
+  libavcodec-extra
   libsystemd-dev
 )
 display_packages=(xvfb xauth)
+package_packages=(lintian)
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xdotool x11-utils
@@ -23,7 +28,7 @@ test_packages=(
   dbus python3-dbusmock
   "clang-$clang_version" "libclang-rt-$clang_version-dev"
   imagemagick
-  desktop-file-utils
+  desktop-file-utils appstream
 )
 
 packages=()
@@ -32,7 +37,8 @@ for group in "${@:-run}"; do
     run) packages+=("${run_packages[@]}") ;;
     display) packages+=("${display_packages[@]}") ;;
     test) packages+=("${run_packages[@]}" "${display_packages[@]}" "${test_packages[@]}") ;;
-    *) echo "usage: $0 run|display|test..." >&2; exit 2 ;;
+    package) packages+=("${package_packages[@]}") ;;
+    *) echo "usage: $0 run|display|test|package..." >&2; exit 2 ;;
   esac
 done
 

@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
 # Installs what the tests need (only what is missing), builds, and runs the tests with CTest.
-# Usage: scripts/test.sh [release|asan|tsan|fuzz]...   (every stage when none is named)
+# Usage: scripts/test.sh [release|asan|tsan|fuzz|package]...
+#   (release, asan, tsan and fuzz when none is named)
 #   release  Release build (build/): all tests, the whole-program checks under Xvfb;
 #   asan     AddressSanitizer + UBSan build (build-asan/): the test suite;
 #   tsan     ThreadSanitizer build of the core with the Qt layer switched off (build-tsan/):
 #            proves the core needs no Qt, and runs the runner's tests and those of the
 #            other threads (files added, the list's journal);
 #   fuzz     libFuzzer build with clang (build-fuzz/): runs each fuzz target for a short
-#            time (ONDREVO_FUZZ_SECONDS, 30 by default).
+#            time (ONDREVO_FUZZ_SECONDS, 30 by default);
+#   package  the Debian package (scripts/package.sh, into dist/) and lintian on it: no
+#            error and no warning. Only when named: it compiles the whole program again.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/clang.sh"
 
 all_stages=(release asan tsan fuzz)
+named_stages=("${all_stages[@]}" package)
 stages=("$@")
 [ ${#stages[@]} -eq 0 ] && stages=("${all_stages[@]}")
+deps_groups=(test)
 for s in "${stages[@]}"; do
-  case " ${all_stages[*]} " in
+  case " ${named_stages[*]} " in
     *" $s "*) ;;
-    *) echo "usage: $0 [release|asan|tsan|fuzz]..." >&2; exit 2 ;;
+    *) echo "usage: $0 [release|asan|tsan|fuzz|package]..." >&2; exit 2 ;;
   esac
+  [ "$s" = package ] && deps_groups+=(package)
 done
 
-"$top/scripts/deps.sh" test || exit 1
+"$top/scripts/deps.sh" "${deps_groups[@]}" || exit 1
 jobs=$(nproc)
 status=0
 summary=()
@@ -106,6 +112,21 @@ fuzz() {
   done
   if [ $found -eq 0 ]; then
     summary+=("Fuzzing: no fuzz target was built"); status=1
+  fi
+}
+
+package() {
+  if ! "$top/scripts/package.sh"; then
+    summary+=("Debian package: build failed"); status=1; return
+  fi
+  local deb
+  deb=$(ls "$top"/dist/ondrevo_*.deb)
+  # Every tag lintian shows by default, errors and warnings failing the stage; each
+  # override in debian/ says why.
+  if lintian --fail-on error,warning --display-info "$deb"; then
+    summary+=("Debian package: $(basename "$deb"), lintian: no error, no warning")
+  else
+    summary+=("Debian package: lintian found errors or warnings in $(basename "$deb")"); status=1
   fi
 }
 

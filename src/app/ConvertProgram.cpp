@@ -120,6 +120,7 @@ BatchChoices ChoicesOf(const choices::Values& values, const choices::Catalogues&
         const std::string entry = lists != catalogues.audio.end() ? entryAt(lists->second[k], position) : "";
         result.selectors[6 + k] = { entry.empty() ? -1 : position, entry };
     }
+    result.videoCodecs = catalogues.lists[0];
     result.outputFolder = std::move(outputFolder);
     result.filesAtOnce = std::max(1, values.filesAtOnce);
     result.existing = values.existing;

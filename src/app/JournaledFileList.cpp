@@ -4,6 +4,8 @@
 #include "base/EventLoop.h"
 #include "conversion/Batch.h"
 #include "conversion/BatchModel.h"
+#include "conversion/PartialOutput.h"
+#include "conversion/WholeOutput.h"
 #include "media/MediaTextRules.h"
 #include "parameters/ListJournal.h"
 
@@ -21,6 +23,7 @@ const char* const kListKeptAgainMessage = "The file list is kept for the next st
 namespace {
 
 constexpr std::size_t kPlayingTimeCell = 2;
+constexpr std::size_t kPercentCell = 3;
 
 // Whether the batch can read a playing time cell: hh:mm:ss, two digits each.
 bool PlayingTimeReadable(const std::string& cell)
@@ -118,11 +121,24 @@ void JournaledFileList::Commit() noexcept
             return;
         ListChange change;
         change.wholeList = wholeList_;
+        std::set<std::string> folders;
         const auto snapshot = [&](int row) {
-            JournalRow written { row, list_.Caption(row), list_.ImageIndex(row), {}, list_.RowHint(row),
-                JournaledPhaseName(row) };
+            JournalRow written;
+            written.position = row;
+            written.caption = list_.Caption(row);
+            written.imageIndex = list_.ImageIndex(row);
+            written.hint = list_.RowHint(row);
+            written.phase = JournaledPhaseName(row);
             for (std::size_t k = 0; k < written.subItems.size(); ++k)
                 written.subItems[k] = list_.SubItem(row, static_cast<int>(k));
+            if (row < model_.Count()) {
+                const BatchRow& batchRow = model_.Row(row);
+                written.output = batchRow.output;
+                written.part = batchRow.part;
+                written.partId = batchRow.partId;
+                if (const std::size_t slash = batchRow.part.rfind('/'); slash != std::string::npos && slash > 0)
+                    folders.insert(batchRow.part.substr(0, slash));
+            }
             change.rows.push_back(std::move(written));
         };
         const int rows = list_.RowCount();
@@ -134,6 +150,7 @@ void JournaledFileList::Commit() noexcept
                 if (row < rows)
                     snapshot(row);
         }
+        change.partFolders.assign(folders.begin(), folders.end());
         changedRows_.clear();
         wholeList_ = false;
         journal_.Record(std::move(change));
@@ -161,7 +178,30 @@ RowPhase JournaledPhase(const JournalRow& row)
     }
 }
 
+// How far the end of a row that was converting got, by what is on disk: its part gone
+// and the output's name holding that very file means the part was renamed, so the row
+// ended (converted when the file is whole, stopped when it is shorter). Converting when
+// that cannot be told: the part is still there, or the output is another file or none.
+RowPhase PhaseOnDisk(const JournalRow& row)
+{
+    if (row.part.empty() || row.partId.empty() || row.output.empty())
+        return RowPhase::Converting;
+    struct stat status { };
+    if (::lstat(row.part.c_str(), &status) == 0 || errno != ENOENT)
+        return RowPhase::Converting;
+    if (PartialOutput::IdentityOf(row.output) != row.partId)
+        return RowPhase::Converting;
+    return IsWholeOutput(row.output, PlayingTimeMilliseconds(row.subItems[kPlayingTimeCell])) ? RowPhase::Converted
+                                                                                              : RowPhase::Stopped;
+}
+
 } // namespace
+
+void RemoveAbandonedParts(ListJournal& journal)
+{
+    for (const std::string& folder : journal.PartFolders())
+        PartialOutput::RemoveAbandoned(folder);
+}
 
 void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine)
 {
@@ -176,14 +216,22 @@ void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& mod
             if (!PlayingTimeReadable(row.subItems[kPlayingTimeCell]))
                 row.subItems[kPlayingTimeCell] = kAddedPlayingTimeDefault;
         } else if (phase == RowPhase::Converting) {
-            phase = RowPhase::Interrupted;
-            row.hint = kInterruptedHint;
+            phase = PhaseOnDisk(row);
+            row.hint = "";
+            if (phase == RowPhase::Converted)
+                row.subItems[kPercentCell] = "100%";
+            if (phase == RowPhase::Converting) {
+                phase = RowPhase::Interrupted;
+                row.hint = kInterruptedHint;
+            }
         }
         list.AppendRow(row.caption, batch::PhaseImage(phase), { row.subItems.begin(), row.subItems.end() });
         const int at = list.RowCount() - 1;
         list.SetRowHint(at, row.hint);
-        if (at < model.Count())
+        if (at < model.Count()) {
             model.SetPhase(at, phase, row.hint);
+            model.SetFiles(at, row.output, row.part, row.partId);
+        }
     }
     statusLine.SetText(RestoredText(restored.listsLeft));
 }

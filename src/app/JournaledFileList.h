@@ -69,12 +69,17 @@ extern const char* const kListKeptAgainMessage;
 
 // At start: appends the rows of the list a program left behind when it ended without
 // Quit (see ListJournal::Restore), each with its phase. A row that was converting comes
-// back interrupted, with a hint that says so. A row the batch could not work with (no
-// file name, an unknown image, a playing time that is not hh:mm:ss, a file that is gone
-// or is not a regular file) comes back failed, the hint saying why, its playing time
-// readable. The status line says the list came back, how to go on, and how many lists
-// of other ended programs are left for the next starts.
+// back by what is on disk: when its part is gone and the output's name holds that very
+// file, the rename happened and the row comes back converted (stopped when the file is
+// shorter than a whole one); otherwise it comes back interrupted, with a hint that says so. A row the batch could not
+// work with (no file name, an unknown image, a playing time that is not hh:mm:ss, a file that is gone or is not a
+// regular file) comes back failed, the hint saying why, its playing time readable. The status line says the list came
+// back, how to go on, and how many lists of other ended programs are left for the next starts.
 void RestoreJournaledList(ListJournal& journal, IFileList& list, BatchModel& model, IEdit& statusLine);
+
+// Removes the parts that no running program holds from the folders the journal noted
+// parts in (see ListJournal::PartFolders).
+void RemoveAbandonedParts(ListJournal& journal);
 
 // What the status line says after a list came back, with `listsLeft` lists of other
 // ended programs left for the next starts.

@@ -2,6 +2,7 @@
 
 #include "app/WindowBatchView.h"
 #include "base/Errors.h"
+#include "parameters/ListJournal.h"
 #include "parameters/TSqlDatMod.h"
 
 namespace ondrevo {
@@ -19,6 +20,7 @@ TSqliteQuery& DataModuleQuery()
 ProgramGraph::ProgramGraph(IEventLoop& loop)
     : engine_(loop, DataModuleQuery)
 {
+    engine_.partFolders = [] { return SqlDatMod ? SqlDatMod->Journal().PartFolders() : std::vector<std::string> {}; };
 }
 
 ProgramGraph::~ProgramGraph()

@@ -117,7 +117,7 @@ public:
     void LoadOutputDir();
     void ChooseOutputDir();
     void OpenOutputDir();
-    // The program's folder followed by "FFOutput"; shown, never stored.
+    // Where the outputs go when none was chosen (output_folder::Default); shown, never stored.
     static std::string DefaultOutputDir();
 
     // The window's first showing: the selectors, the output folder, the files-at-once

@@ -30,6 +30,8 @@ BatchChoices TFFmpegFunc::Choices()
         take(selector);
     for (const ISelector* selector : jvCmbAdo_)
         take(selector);
+    for (int i = 0, count = jvCmbVdo_[0]->ItemCount(); i < count; ++i)
+        choices.videoCodecs.push_back(jvCmbVdo_[0]->Item(i));
     choices.outputFolder = jvEditDir_.Text();
     choices.filesAtOnce = FilesAtOnce();
     choices.existing = ExistingOutputsChoice();

@@ -29,6 +29,9 @@ void SetListButtonsEnabled(IMainWindow& window, bool enabled)
 void TFFmpegFunc::RestoreFileList()
 {
     RestoreJournaledList(dataModule_.Journal(), fileListView_, window_.Batch(), jvEditCmdMsg_);
+    // What a killed run left in the folders it converted into, once the rows it left
+    // have been judged by it.
+    RemoveAbandonedParts(dataModule_.Journal());
 }
 
 void TFFmpegFunc::AddVideoFile()

@@ -12,6 +12,19 @@ std::string& Override()
     return folder;
 }
 
+std::string& OutputOverride()
+{
+    static std::string folder;
+    return folder;
+}
+
+std::string WithSeparator(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
 } // namespace
 
 std::string ProgramFolder()
@@ -26,11 +39,22 @@ std::string ProgramFolder()
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
+std::string DefaultOutputFolder()
+{
+    if (!OutputOverride().empty())
+        return OutputOverride();
+    return ProgramFolder() + "FFOutput";
+}
+
+void UseProgramFolder(std::string folder, std::string defaultOutput)
+{
+    Override() = WithSeparator(std::move(folder));
+    OutputOverride() = std::move(defaultOutput);
+}
+
 void SetProgramFolderForTesting(std::string folder)
 {
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    Override() = std::move(folder);
+    UseProgramFolder(std::move(folder), "");
 }
 
 } // namespace ondrevo

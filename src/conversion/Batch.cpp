@@ -16,6 +16,7 @@
 #include "media/FileList.h"
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
+#include "parameters/OutputFolder.h"
 #include "parameters/Selectors.h"
 #include "parameters/TSqliteQuery.h"
 #include "process/TJvCreateProcess.h"
@@ -119,6 +120,7 @@ void CommitOutput(BatchEngine& engine, ConversionJob& job)
             if (e.Code() != EEXIST || row < 0 || tries >= 3)
                 throw;
             job.output->Retarget(command_line::OutputFileName(engine, row, ExistingOutputs::KeepBoth));
+            engine.Model().SetFiles(row, job.output->FinalPath(), job.output->Path(), engine.Model().Row(row).partId);
         }
     }
 }
@@ -355,11 +357,18 @@ void StartBatch(BatchEngine& engine, const std::vector<int>& rows, RunScope scop
         engine.View().Status(kNoOutputFolderStatus);
         return;
     }
+    if (const std::string reason = output_folder::MakeDefault(folder); !reason.empty()) {
+        engine.View().Status(kOutputFolderNotMadeStatus + folder + ": " + reason);
+        return;
+    }
     engine.Encoders().LockedStarts() = 0;
     engine.View().BatchStarted();
     // Left by a run of the program that was killed; files another copy still writes
     // are held by it and stay.
     PartialOutput::RemoveAbandoned(folder);
+    if (engine.partFolders)
+        for (const std::string& earlier : engine.partFolders())
+            PartialOutput::RemoveAbandoned(earlier);
     PassLog::RemoveAbandoned();
     // The sources are looked up afresh: files may have been replaced since the last batch.
     engine.Encoders().Sources().Forget();
@@ -399,11 +408,25 @@ std::string EncoderRefusal(BatchEngine& engine)
     const BatchChoices& choices = engine.Choices();
     const SelectorChoice& video = choices.VideoCodec();
     const SelectorChoice& audio = choices.AudioCodec();
+    const SelectorChoice& size = choices.selectors[2];
     std::vector<EncoderCheck::Need> needs;
     try {
         TSqliteQuery& query = engine.Query();
-        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 1, video.position, 0, "", video.entry), 'v'),
-            "Video Codec", video.entry });
+        const std::string encoder
+            = NamedEncoder(selectors::FragmentAt(query, 1, video.position, 0, "", video.entry), 'v');
+        // A size the video encoder cannot write would fail every row in turn.
+        std::vector<std::string> takers;
+        for (std::size_t i = 0; i < choices.videoCodecs.size(); ++i) {
+            const std::string other = NamedEncoder(
+                selectors::FragmentAt(query, 1, static_cast<int>(i), 0, "", choices.videoCodecs[i]), 'v');
+            if (!other.empty() && TakesAnySize(other))
+                takers.push_back(choices.videoCodecs[i]);
+        }
+        const std::string sizeRefusal = SizeRefusal(
+            encoder, selectors::FragmentAt(query, 3, size.position, 0, "", size.entry), size.entry, takers);
+        if (!sizeRefusal.empty())
+            return sizeRefusal;
+        needs.push_back({ encoder, "Video Codec", video.entry });
         needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 6, audio.position, 0, "", audio.entry), 'a'),
             "Audio Codec", audio.entry });
     } catch (const EUniError&) {
@@ -419,6 +442,7 @@ const char* const kSettingsLockedStatus = "Waiting for the settings file, which 
 const char* const kSettingsUnreadableHint = "Not converted: the output parameters could not be read: ";
 const char* const kNoOutputFolderStatus
     = "Not converted: choose an output folder with the button beside \"Output Directory\"";
+const char* const kOutputFolderNotMadeStatus = "Not converted: cannot make the output folder ";
 
 int PhaseImage(RowPhase phase)
 {
@@ -521,6 +545,7 @@ StartOutcome StartJob(BatchEngine& engine, int row)
         job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
         return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
     }
+    model.SetFiles(row, output, job.output->Path(), PartialOutput::IdentityOf(job.output->Path()));
     try {
         std::vector<std::string> arguments = command_line::BuildCommandLine(engine, row, job.output->Path());
         if (limit.kilobytes > 0) {

@@ -46,6 +46,8 @@ void RowsAppended(BatchEngine& engine, int first);
 extern const char* const kSettingsLockedStatus;
 extern const char* const kSettingsUnreadableHint;
 extern const char* const kNoOutputFolderStatus;
+// Followed by the folder, ": " and the reason.
+extern const char* const kOutputFolderNotMadeStatus;
 
 // Convert and the file list's menu: converts the rows of `scope` (`selected` for RunScope::Selected),
 // in list order, as Convert converts every row; nothing while a batch runs or when the

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace ondrevo {
 
@@ -24,6 +25,9 @@ struct BatchChoices {
     // Video codec, bitrate, size, frame rate, width ratio; audio codec, bitrate,
     // channels, sampling frequency (tags 1..9 in this order).
     std::array<SelectorChoice, 9> selectors;
+    // The Video Codec list's entries, for the codecs that could write a size the chosen
+    // one cannot.
+    std::vector<std::string> videoCodecs;
     // A full path; anything else converts nothing.
     std::string outputFolder;
     int filesAtOnce = 1;

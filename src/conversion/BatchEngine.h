@@ -38,6 +38,10 @@ public:
     BatchEngine(const BatchEngine&) = delete;
     BatchEngine& operator=(const BatchEngine&) = delete;
 
+    // The folders earlier runs of the program made parts in (the output folders of
+    // earlier batches), whose abandoned parts a batch removes; unset means none.
+    std::function<std::vector<std::string>()> partFolders;
+
     // The view told of every change; none (null) tells nothing.
     void SetView(IBatchView* view);
     IBatchView& View() { return *view_; }

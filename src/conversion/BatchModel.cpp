@@ -58,7 +58,12 @@ std::optional<int> BatchModel::IndexOf(std::uint64_t id) const
 
 std::uint64_t BatchModel::Append(std::string source, long long playingMilliseconds, RowPhase phase, std::string reason)
 {
-    BatchRow row { nextId_++, std::move(source), std::max(playingMilliseconds, 0LL), phase, std::move(reason) };
+    BatchRow row;
+    row.id = nextId_++;
+    row.source = std::move(source);
+    row.playingMilliseconds = std::max(playingMilliseconds, 0LL);
+    row.phase = phase;
+    row.reason = std::move(reason);
     if (running_) {
         queue_.push_back(row.id);
         ++runRows_;
@@ -86,6 +91,14 @@ void BatchModel::SetPhase(int index, RowPhase phase, std::string reason)
     BatchRow& row = rows_.at(static_cast<std::size_t>(index));
     row.phase = phase;
     row.reason = std::move(reason);
+}
+
+void BatchModel::SetFiles(int index, std::string output, std::string part, std::string partId)
+{
+    BatchRow& row = rows_.at(static_cast<std::size_t>(index));
+    row.output = std::move(output);
+    row.part = std::move(part);
+    row.partId = std::move(partId);
 }
 
 void BatchModel::SetPlayingMilliseconds(int index, long long milliseconds)

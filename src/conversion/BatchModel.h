@@ -35,6 +35,12 @@ struct BatchRow {
     // Chosen with "Convert this row again" for the running batch: converted whatever
     // output is already there, since the user asked for it once more.
     bool again = false;
+    // The files of its latest conversion: the output's final name, the part the encoder
+    // writes, and the part's identity (see PartialOutput::IdentityOf). Kept in the list's
+    // journal, so that a restore after a kill can tell how far the row's end got.
+    std::string output;
+    std::string part;
+    std::string partId;
 };
 
 // The rows a run converts.
@@ -59,6 +65,7 @@ public:
     void Clear();
     void SetPhase(int index, RowPhase phase, std::string reason = {});
     void SetPlayingMilliseconds(int index, long long milliseconds);
+    void SetFiles(int index, std::string output, std::string part, std::string partId);
 
     // The rows a run of `scope` would convert, in list order; `selected` for Selected.
     std::vector<int> RowsOf(RunScope scope, const std::vector<int>& selected = {}) const;

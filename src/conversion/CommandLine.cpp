@@ -3,8 +3,12 @@
 #include "base/ProgramFolder.h"
 #include "conversion/BatchEngine.h"
 #include "conversion/EncoderArguments.h"
+#include "conversion/EncoderCheck.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/PartialOutput.h"
+#include "conversion/SourceDate.h"
+#include "conversion/VideoLevel.h"
+#include "media/FileList.h"
 #include "media/MediaQuery.h"
 #include "media/MediaTextRules.h"
 #include "parameters/Selectors.h"
@@ -154,8 +158,9 @@ std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const st
 {
     const BatchChoices& choices = engine.Choices();
     TSqliteQuery& query = engine.Query();
+    const std::string& source = engine.Model().Row(row).source;
     std::vector<std::string> arguments { EncoderPath() };
-    arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(engine.Model().Row(row).source) });
+    arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(source) });
     const auto addFragment = [&](const std::string& fragment) {
         for (std::string& argument : EncoderArguments(fragment))
             arguments.push_back(std::move(argument));
@@ -169,11 +174,17 @@ std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const st
     }
     // "Fit with black bars" and "Fill (crop)" shape the picture for the chosen size.
     fragments[4] = width_ratio::ForSize(fragments[4], fragments[2]);
-    for (const std::string& fragment : fragments)
-        addFragment(fragment);
+    for (std::size_t i = 0; i < 5; ++i)
+        addFragment(fragments[i]);
+    // The level the picture declares, and the peak rate that keeps to it.
+    for (std::string& argument : video_level::Arguments(arguments, NamedEncoder(fragments[5], 'a')))
+        arguments.push_back(std::move(argument));
+    for (std::size_t i = 5; i < fragments.size(); ++i)
+        addFragment(fragments[i]);
     // The encoder drops the source's creation time unless told to copy the metadata.
     if (choices.keepSourceDate)
-        arguments.insert(arguments.end(), { "-map_metadata", "0" });
+        for (std::string& argument : source_date::ContainerDateArguments(EncoderPath(), AsEncoderPath(source)))
+            arguments.push_back(std::move(argument));
     arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });
     return arguments;
 }

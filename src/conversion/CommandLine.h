@@ -21,9 +21,11 @@ std::string EncoderPath();
 
 // The arguments for `row`: the encoder's path, "-y", "-i", the source path, the nine
 // fragments of the chosen entries (each split into whole arguments; an empty fragment
-// gives none; the Width Ratio's is filled in for the Video Size's, width_ratio::ForSize),
-// "-map_metadata 0" when "Keep the source's date" is chosen (the container's creation
-// time, when the source has one), "-f 3gp" and `writeTo`. Each path is one argument
+// gives none; the Width Ratio's is filled in for the Video Size's, width_ratio::ForSize)
+// with the picture's level after the video ones (video_level::Arguments), "-map_metadata
+// 0" when "Keep the source's date" is chosen (the container's creation time, when the
+// source has one; with "-metadata creation_time=" after it when a 3GP file cannot hold
+// that time, source_date::ContainerDateArguments), "-f 3gp" and `writeTo`. Each path is one argument
 // whatever it holds. The muxer is named, so the name's extension does not matter.
 // Raises EUniError for a failing fragment query.
 std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const std::string& writeTo);

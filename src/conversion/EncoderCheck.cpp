@@ -1,18 +1,11 @@
 #include "conversion/EncoderCheck.h"
 
 #include "base/Errors.h"
-#include "process/ChildStarter.h"
-#include "process/GroupGuard.h"
-#include "process/ProcessGroup.h"
+#include "process/ChildOutput.h"
 
-#include <chrono>
-#include <csignal>
 #include <cstring>
-#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace ondrevo {
 namespace {
@@ -21,47 +14,9 @@ namespace {
 // in time. Raises EOSError when the program cannot be started.
 std::string ReadListing(const std::string& program)
 {
-    ChildStartup startup;
-    startup.arguments = { program, "-hide_banner", "-encoders" };
-    StartedChild child = ChildStarter::Start(startup);
-    child.input.Reset();
-    std::string listing;
-    bool whole = false;
-    const auto deadline
-        = std::chrono::steady_clock::now() + std::chrono::milliseconds(EncoderCheck::kListingMilliseconds);
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        pollfd readable { child.output.Get(), POLLIN, 0 };
-        const int ready = ::poll(&readable, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        char buffer[16384];
-        const ssize_t got = ::read(child.output.Get(), buffer, sizeof buffer);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (got <= 0) {
-            whole = got == 0;
-            break;
-        }
-        listing.append(buffer, static_cast<std::size_t>(got));
-    }
-    // Done writing, it is ending: give it the time left to do so.
-    if (whole && child.pidfd.Get() >= 0) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd ended { child.pidfd.Get(), POLLIN, 0 };
-        while (left.count() > 0 && ::poll(&ended, 1, static_cast<int>(left.count())) < 0 && errno == EINTR) { }
-    }
-    // Whatever it left running in its group (or itself, when it took too long) ends here.
-    process_group::Signal(child.pid, child.pidfd.Get(), SIGKILL);
-    siginfo_t info {};
-    while (::waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED) < 0 && errno == EINTR) { }
-    GroupGuard::Forget(child.pid);
-    const bool listed = whole && info.si_code == CLD_EXITED && info.si_status == 0;
-    return listed ? listing : std::string();
+    const ChildOutput listing
+        = ReadChildOutput({ program, "-hide_banner", "-encoders" }, EncoderCheck::kListingMilliseconds);
+    return listing.succeeded ? listing.text : std::string();
 }
 
 } // namespace
@@ -100,6 +55,41 @@ std::set<std::string> ListedEncoders(const std::string& listing)
     return names;
 }
 
+std::string PackageOf(const std::string& encoder)
+{
+    // Debian's libavcodec-extra replaces the standard libavcodec with one built with them.
+    if (encoder == "libopencore_amrnb" || encoder == "libvo_amrwbenc")
+        return "libavcodec-extra";
+    return "";
+}
+
+bool TakesAnySize(const std::string& encoder)
+{
+    return encoder != "h263";
+}
+
+std::string SizeRefusal(const std::string& encoder, const std::string& sizeFragment, const std::string& sizeEntry,
+    const std::vector<std::string>& takers)
+{
+    if (TakesAnySize(encoder))
+        return "";
+    std::istringstream words(sizeFragment);
+    std::string size;
+    for (std::string word, previous; words >> word; previous = word)
+        if (previous == "-s")
+            size = word;
+    static const std::set<std::string> kH263Sizes = { "128x96", "176x144", "352x288", "704x576", "1408x1152" };
+    if (size.empty() || kH263Sizes.count(size) > 0)
+        return "";
+    std::string reason = "H.263 encodes only 128x96, 176x144, 352x288, 704x576 and 1408x1152: Video Size \"" + sizeEntry
+        + "\" needs another Video Codec";
+    for (std::size_t i = 0; i < takers.size(); ++i) {
+        const char* separator = i == 0 ? ", " : i + 1 == takers.size() ? " or " : ", ";
+        reason += separator + ("\"" + takers[i] + "\"");
+    }
+    return reason;
+}
+
 bool EncoderCheck::Identity::operator==(const Identity& other) const
 {
     return device == other.device && inode == other.inode && size == other.size
@@ -135,9 +125,11 @@ std::string EncoderCheck::Refusal(const std::string& program, const std::vector<
     if (encoders_.empty())
         return ""; // the list could not be read: each row finds out for itself
     for (const Need& need : needs)
-        if (!need.encoder.empty() && encoders_.count(need.encoder) == 0)
+        if (!need.encoder.empty() && encoders_.count(need.encoder) == 0) {
+            const std::string package = PackageOf(need.encoder);
             return "This ffmpeg has no encoder " + need.encoder + ", which " + need.selector + " \"" + need.entry
-                + "\" needs";
+                + "\" needs" + (package.empty() ? "" : "; install the package " + package);
+        }
     return "";
 }
 

@@ -20,6 +20,16 @@ std::string NamedEncoder(const std::string& fragment, char kind);
 // The encoder names of "ffmpeg -encoders" output: the second word of each line after
 // the "------" line that ends its legend.
 std::set<std::string> ListedEncoders(const std::string& listing);
+// The Debian package that brings an encoder the standard ffmpeg lacks ("libavcodec-extra"
+// for the AMR encoders); "" for the others.
+std::string PackageOf(const std::string& encoder);
+// Whether the video encoder writes pictures of any (even) size; H.263 takes only five.
+bool TakesAnySize(const std::string& encoder);
+// Why `encoder` cannot write the picture size a Video Size fragment names ("-s 320x240"),
+// "" when it can or the fragment names no size: H.263 takes only its five sizes.
+// `takers` are the Video Codec entries that take any size, for the reason to name.
+std::string SizeRefusal(const std::string& encoder, const std::string& sizeFragment, const std::string& sizeEntry,
+    const std::vector<std::string>& takers);
 
 class EncoderCheck {
 public:
@@ -32,7 +42,8 @@ public:
     // Why a batch with these needs cannot run on `program`, "" when it can or the
     // program's list cannot be read (each row then finds out for itself): the program
     // cannot be started ("PATH: No such file or directory"), or it lacks an encoder
-    // ("This ffmpeg has no encoder libopencore_amrnb, which Audio Codec "AMR-NB" needs").
+    // ("This ffmpeg has no encoder libopencore_amrnb, which Audio Codec "AMR-NB" needs;
+    // install the package libavcodec-extra", the package named where one is known).
     std::string Refusal(const std::string& program, const std::vector<Need>& needs);
 
     // How long the program may take to list its encoders before the check gives up.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,7 +37,29 @@ UniqueFd LockIfFree(const std::string& path)
     return fd;
 }
 
+std::mutex recorderMutex;
+PartialOutput::CallRecorder recorder;
+
+void Record(const char* call, const std::string& path)
+{
+    std::lock_guard lock(recorderMutex);
+    if (recorder)
+        recorder(call, path);
+}
+
+int Rename(const std::string& from, const std::string& to)
+{
+    Record("rename", from);
+    return ::rename(from.c_str(), to.c_str());
+}
+
 } // namespace
+
+void PartialOutput::SetCallRecorder(CallRecorder callRecorder)
+{
+    std::lock_guard lock(recorderMutex);
+    recorder = std::move(callRecorder);
+}
 
 PartialOutput::PartialOutput(const std::string& finalPath)
     : finalPath_(finalPath)
@@ -83,7 +106,7 @@ void PartialOutput::Commit()
 {
     if (done_)
         return;
-    if (::rename(path_.c_str(), finalPath_.c_str()) != 0)
+    if (Rename(path_, finalPath_) != 0)
         throw EOSError::FromErrno(errno);
     done_ = true;
     lock_.Reset();
@@ -93,6 +116,7 @@ void PartialOutput::CommitWithoutReplacing()
 {
     if (done_)
         return;
+    Record("rename", path_);
     if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, finalPath_.c_str(), RENAME_NOREPLACE) != 0) {
         const int error = errno;
         if (error != EINVAL && error != ENOSYS)
@@ -110,8 +134,8 @@ void PartialOutput::CommitWithoutReplacing()
 void PartialOutput::MakeDurable(const std::string& path) noexcept
 {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    if (fd.Valid())
-        ::fdatasync(fd.Get());
+    if (fd.Valid() && ::fdatasync(fd.Get()) == 0)
+        Record("sync", path);
 }
 
 void PartialOutput::Discard() noexcept
@@ -121,6 +145,14 @@ void PartialOutput::Discard() noexcept
     done_ = true;
     ::unlink(path_.c_str());
     lock_.Reset();
+}
+
+std::string PartialOutput::IdentityOf(const std::string& path)
+{
+    struct stat status { };
+    if (::lstat(path.c_str(), &status) != 0)
+        return "";
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
 bool PartialOutput::IsPartialName(const std::string& name)

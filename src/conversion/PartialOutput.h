@@ -8,6 +8,7 @@
 
 #include "process/UniqueFd.h"
 
+#include <functional>
 #include <string>
 
 namespace ondrevo {
@@ -43,6 +44,16 @@ public:
     static void MakeDurable(const std::string& path) noexcept;
     // Removes the temporary file now.
     void Discard() noexcept;
+
+    // Told of each write through to the disk ("sync") and each rename ("rename") with the
+    // temporary file's path, on the thread that makes it, so that tests can check that a
+    // file is on the disk before it takes its name. None by default.
+    using CallRecorder = std::function<void(const std::string& call, const std::string& path)>;
+    static void SetCallRecorder(CallRecorder recorder);
+
+    // The identity of the file at `path` ("device:inode"), which a rename keeps; "" when
+    // it cannot be read.
+    static std::string IdentityOf(const std::string& path);
 
     // Whether `name` (a file name without folder) is one of our temporary names.
     static bool IsPartialName(const std::string& name);

@@ -31,6 +31,12 @@ constexpr long long kLowestVideoBps = 8000;
 constexpr double kUsableBitsPerPixel = 0.1;
 // The sound's bitrates under a limit, highest first: the Audio Bitrate selector's.
 constexpr long long kAudioSteps[] = { 48000, 32000, 24000, 16000 };
+// The AMR encoders' modes, highest first: every bitrate they write.
+constexpr long long kAmrNbModes[] = { 12200, 10200, 7950, 7400, 6700, 5900, 5150, 4750 };
+constexpr long long kAmrWbModes[] = { 23850, 23050, 19850, 18250, 15850, 14250, 12650, 8850, 6600 };
+// AMR: a frame of 20 ms, each with one byte of header in the file.
+constexpr int kAmrFramesPerSecond = 50;
+constexpr long long kAmrFrameHeaderBps = 8 * kAmrFramesPerSecond;
 // The least sound bitrate a channel is lowered to. ffmpeg's AAC encoder writes what it
 // is asked down to this (within 3 %); below it, at 44100 Hz, it writes about 21 kbit/s
 // in stereo and 14 in mono whatever it is asked, and cuts the sound under 2.4 kHz.
@@ -93,13 +99,19 @@ double VideoSeconds(const Lengths& lengths)
     return Seconds(lengths.video > 0 ? lengths.video : lengths.Playing());
 }
 
+// The sound's bits a second in the file at `audioBps`, its frames' headers counted.
+double WrittenAudioBps(const OutputTraits& traits, long long audioBps)
+{
+    return audioBps > 0 ? static_cast<double>(audioBps + traits.audioFrameBps) : 0.0;
+}
+
 // The video bitrate that fills the limit for streams of `lengths` with the sound at
 // `audioBps`.
 double VideoBudgetBps(const OutputTraits& traits, long long audioBps, long long limitBytes, const Lengths& lengths)
 {
     const double bits
         = (static_cast<double>(limitBytes) * kAimedShare - static_cast<double>(ContainerBytes(traits, lengths))) * 8.0
-        - static_cast<double>(audioBps) * Seconds(lengths.audio);
+        - WrittenAudioBps(traits, audioBps) * Seconds(lengths.audio);
     return bits / VideoSeconds(lengths);
 }
 
@@ -114,10 +126,17 @@ std::string CutHint(long long limitBytes, long long cutMilliseconds, long long m
         + SecondsText(milliseconds);
 }
 
-// "32 kbit/s": the steps the sound is lowered to are whole kilobits.
+// "32 kbit/s", "7.95 kbit/s": AAC's steps are whole kilobits, AMR's modes are not.
 std::string KbitText(long long bps)
 {
-    return std::to_string(bps / 1000) + " kbit/s";
+    std::string text = std::to_string(bps / 1000);
+    if (const long long rest = bps % 1000; rest != 0) {
+        std::string decimals = std::to_string(1000 + rest).substr(1);
+        while (decimals.back() == '0')
+            decimals.pop_back();
+        text += "." + decimals;
+    }
+    return text + " kbit/s";
 }
 
 // The plan's audio lowered to fit the playing time, and the hint that says so.
@@ -154,7 +173,15 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
         } else if (name == "-b:a" && BitrateValue(value) > 0) {
             traits.audioBps = BitrateValue(value);
         } else if ((name == "-c:a" || name == "-acodec") && !value.empty()) {
-            traits.audioLowerable = value == "aac";
+            const bool amrNb = value == "libopencore_amrnb";
+            const bool amr = amrNb || value == "libvo_amrwbenc";
+            traits.audioLowerable = amr || value == "aac";
+            if (amr)
+                traits.audioSteps
+                    = amrNb ? std::span<const long long>(kAmrNbModes) : std::span<const long long>(kAmrWbModes);
+            else
+                traits.audioSteps = kAudioSteps;
+            traits.audioFrameBps = amr ? kAmrFrameHeaderBps : 0;
         } else if (name == "-ac" && std::atoi(value.c_str()) > 0) {
             traits.audioChannels = std::atoi(value.c_str());
         } else if (name == "-r" && RateValue(value) > 0) {
@@ -168,10 +195,14 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
                 traits.pixels = static_cast<long long>(width) * height;
         }
     }
+    // AMR's packets are its 20 ms frames, whatever the sampling frequency.
+    if (traits.audioFrameBps > 0)
+        traits.audioPacketsPerSecond = kAmrFramesPerSecond;
     if (!audio) {
         traits.audioBps = 0;
         traits.audioPacketsPerSecond = 0;
         traits.audioLowerable = false;
+        traits.audioFrameBps = 0;
     }
     return traits;
 }
@@ -216,6 +247,8 @@ long long UsableVideoBps(const OutputTraits& traits)
 
 long long LeastAudioBps(const OutputTraits& traits)
 {
+    if (traits.audioFrameBps > 0 && !traits.audioSteps.empty())
+        return traits.audioSteps.back();
     return kLeastAudioBpsPerChannel * std::max(1, traits.audioChannels);
 }
 
@@ -225,7 +258,7 @@ long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, const 
     if (!traits.audioLowerable || lengths.Playing() <= 0)
         return audio;
     const auto usable = static_cast<double>(UsableVideoBps(traits));
-    for (const long long step : kAudioSteps) {
+    for (const long long step : traits.audioSteps) {
         if (VideoBudgetBps(traits, audio, limitBytes, lengths) >= usable)
             break;
         if (step < audio && step >= LeastAudioBps(traits))
@@ -272,7 +305,7 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, const Lengths& l
     const auto needed
         = static_cast<long long>(std::ceil((static_cast<double>(ContainerBytes(traits, lengths))
                                                + (static_cast<double>(lowest) * VideoSeconds(lengths)
-                                                     + static_cast<double>(audio) * Seconds(lengths.audio))
+                                                     + WrittenAudioBps(traits, audio) * Seconds(lengths.audio))
                                                    / 8)
             / kAimedShare));
     plan.reason
@@ -281,7 +314,7 @@ Plan MakePlan(const OutputTraits& traits, long long limitBytes, const Lengths& l
         return plan;
     // The longest part that fits at the lowest bitrate: reckoned first as though both
     // streams played all of it.
-    const double perSecond = static_cast<double>(lowest + traits.audioBps) / 8.0
+    const double perSecond = (static_cast<double>(lowest) + WrittenAudioBps(traits, traits.audioBps)) / 8.0
         + static_cast<double>(kContainerBytesPerPacket) * (traits.framesPerSecond + traits.audioPacketsPerSecond);
     long long cut = static_cast<long long>(
         (static_cast<double>(limitBytes) * kAimedShare - kContainerHeaderBytes) / perSecond * 1000.0);
@@ -309,7 +342,7 @@ long long ScaledBps(const OutputTraits& traits, long long videoBps, long long li
 {
     // The sound and the container come out as reckoned; the picture took the rest.
     const double others = static_cast<double>(ContainerBytes(traits, lengths))
-        + static_cast<double>(traits.audioBps) * Seconds(lengths.audio) / 8.0;
+        + WrittenAudioBps(traits, traits.audioBps) * Seconds(lengths.audio) / 8.0;
     const double allowed = static_cast<double>(limitBytes) - others;
     const double taken = static_cast<double>(writtenBytes) - others;
     if (allowed <= 0 || taken <= allowed)

@@ -11,6 +11,7 @@
 #include "conversion/PassLog.h"
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,17 @@ struct OutputTraits {
     long long videoCapBps = 200000; // "-b:v"; the encoder's own default without one
     long long audioBps = 0; // "-b:a" (0 with "-an"); the encoder's default without one
     int audioChannels = 2; // "-ac"; a stereo source's without one
-    // "-c:a aac": its bitrate may be lowered to fit; other sound encoders (AMR's fixed
-    // rates) keep theirs.
+    // "-c:a aac", "-c:a libopencore_amrnb" or "-c:a libvo_amrwbenc": its bitrate may be
+    // lowered to fit, through `audioSteps` (AAC's 48 to 16 kbit/s, or the AMR encoder's
+    // modes), highest first; other sound encoders keep theirs.
     bool audioLowerable = false;
+    std::span<const long long> audioSteps;
+    // What each sound frame adds to its bitrate in the file: AMR's one byte of frame
+    // header every 20 ms.
+    long long audioFrameBps = 0;
     double framesPerSecond = 30; // "-r"; the most a phone clip has without one
     long long pixels = 176 * 144; // "-s WxH"
-    int audioPacketsPerSecond = 47; // "-ar" / 1024 samples per AAC packet, rounded up
+    int audioPacketsPerSecond = 47; // "-ar" / 1024 samples per AAC packet, rounded up; AMR's 50
     // The video encoder lands on its bitrate in one run as closely as in two (libx264,
     // within 1 %); MPEG-4 and H.263 land 12 to 38 % over in one and within 5 % in two.
     bool sharpInOneRun = false;
@@ -62,11 +68,12 @@ long long LowestVideoBps(const OutputTraits& traits);
 // hold it; below it the sound gives way (never above the Video Bitrate selector's).
 long long UsableVideoBps(const OutputTraits& traits);
 // The least sound bitrate the sound may be lowered to: what ffmpeg's AAC encoder
-// still makes speech of at the traits' channels.
+// still makes speech of at the traits' channels, or AMR's lowest mode.
 long long LeastAudioBps(const OutputTraits& traits);
 // The sound's bitrate for `milliseconds` under `limitBytes`: the chosen one while it
 // leaves the picture its usable bitrate, else the highest lower step (48, 32, 24
-// kbit/s and on down to the least) that does, else the lowest step. Never raised.
+// kbit/s and on down to the least, or the next AMR modes) that does, else the lowest
+// step. Never raised.
 long long AudioBpsToFit(const OutputTraits& traits, long long limitBytes, const Lengths& lengths);
 
 struct Plan {

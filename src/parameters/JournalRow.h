@@ -17,6 +17,12 @@ struct JournalRow {
     // The row's phase in the batch ("converted", "stopped", ...); empty in journals
     // written before phases were kept.
     std::string phase;
+    // Noted when the row's part is made: the output's final name, the part's name, and
+    // the part's identity ("device:inode"), which the final name has once the part was
+    // renamed to it. Empty for rows that never converted, and in older journals.
+    std::string output;
+    std::string part;
+    std::string partId;
 
     bool operator==(const JournalRow&) const = default;
 };
@@ -27,6 +33,8 @@ struct ListChange {
     bool wholeList = false;
     // Rows written at their position, replacing what was there.
     std::vector<JournalRow> rows;
+    // Folders a part was made in: their abandoned parts are removed at later starts.
+    std::vector<std::string> partFolders;
 };
 
 } // namespace ondrevo

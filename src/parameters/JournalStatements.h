@@ -6,6 +6,7 @@
 // created when missing, so a database from before the journal works unchanged.
 
 #include <string>
+#include <vector>
 
 namespace ondrevo {
 
@@ -14,10 +15,12 @@ struct SessionOwner;
 
 std::string CreateJournalSessionTableStatement();
 std::string CreateJournalRowTableStatement();
-// Journals written before rows kept their phase lack its column: whether it is there
-// (a count of 1), and the statement that adds it.
-std::string JournalPhaseColumnStatement();
-std::string AddJournalPhaseColumnStatement();
+// The row columns that journals written by earlier versions may lack (file_phase,
+// file_output, file_part, file_part_id); whether one is there (a count of 1), and the
+// statement that adds it.
+const std::vector<std::string>& LaterJournalColumns();
+std::string JournalColumnStatement(const std::string& column);
+std::string AddJournalColumnStatement(const std::string& column);
 // The number of the two journal tables that exist.
 std::string JournalTablesStatement();
 
@@ -37,7 +40,17 @@ std::string DeleteJournalRowsStatement(long long session, int position = 0);
 // Gives the rows of one session to another.
 std::string MoveJournalRowsStatement(long long fromSession, long long toSession);
 // A session's rows in list order: file_pos, file_name, file_image, file_type,
-// file_size, file_time, file_percent, file_hint.
-std::string JournalRowsStatement(long long session);
+// file_size, file_time, file_percent, file_hint, then the later columns in their order,
+// each read as '' when `present` does not name it.
+std::string JournalRowsStatement(long long session, const std::vector<std::string>& present);
+
+// The folders parts were made in, the most recently used first.
+std::string CreatePartFolderTableStatement();
+// Whether that table exists (a count of 1).
+std::string PartFolderTableStatement();
+std::string NotePartFolderStatement(const std::string& folder);
+std::string PartFoldersStatement();
+// Keeps the `kept` most recently used folders.
+std::string TrimPartFoldersStatement(int kept);
 
 } // namespace ondrevo

@@ -11,35 +11,6 @@
 
 namespace ondrevo {
 
-void ListJournal::Unwritten::Add(ListChange change)
-{
-    if (end)
-        return;
-    if (change.wholeList) {
-        const int count = static_cast<int>(change.rows.size());
-        rows.erase(rows.lower_bound(count), rows.end());
-        cutAt = std::min(cutAt.value_or(count), count);
-    }
-    for (JournalRow& row : change.rows)
-        rows.insert_or_assign(row.position, std::move(row));
-}
-
-void ListJournal::Unwritten::Add(Unwritten later)
-{
-    if (end)
-        return;
-    if (later.end) {
-        *this = std::move(later);
-        return;
-    }
-    if (later.cutAt) {
-        rows.erase(rows.lower_bound(*later.cutAt), rows.end());
-        cutAt = std::min(cutAt.value_or(*later.cutAt), *later.cutAt);
-    }
-    for (auto& [position, row] : later.rows)
-        rows.insert_or_assign(position, std::move(row));
-}
-
 ListJournal::ListJournal(std::string databasePath, SessionOwner owner)
     : databasePath_(std::move(databasePath))
     , owner_(std::move(owner))
@@ -83,7 +54,7 @@ void ListJournal::SetHealthReport(HealthReport report)
 void ListJournal::Record(ListChange change)
 {
     std::lock_guard lock(queueMutex_);
-    if (ended_ || (change.rows.empty() && !change.wholeList))
+    if (ended_ || (change.rows.empty() && !change.wholeList && change.partFolders.empty()))
         return;
     unwritten_.Add(std::move(change));
     ++recorded_;
@@ -129,7 +100,7 @@ void ListJournal::WriterLoop()
                 return;
             continue;
         }
-        Unwritten changes = std::move(unwritten_);
+        UnwrittenChanges changes = std::move(unwritten_);
         unwritten_ = {};
         lock.unlock();
         const std::optional<std::string> failure = Write(changes);
@@ -154,7 +125,7 @@ void ListJournal::WriterLoop()
     }
 }
 
-std::optional<std::string> ListJournal::Write(const Unwritten& changes)
+std::optional<std::string> ListJournal::Write(const UnwrittenChanges& changes)
 {
     std::lock_guard lock(databaseMutex_);
     if (changes.end) {
@@ -181,6 +152,10 @@ std::optional<std::string> ListJournal::Write(const Unwritten& changes)
             RunStatement(*query_, DeleteJournalRowsStatement(sessionId_, *changes.cutAt));
         for (const auto& [position, row] : changes.rows)
             RunStatement(*query_, WriteJournalRowStatement(sessionId_, row));
+        for (const std::string& folder : changes.partFolders)
+            RunStatement(*query_, NotePartFolderStatement(folder));
+        if (!changes.partFolders.empty())
+            RunStatement(*query_, TrimPartFoldersStatement(kKeptPartFolders));
         RunStatement(*query_, TouchJournalSessionStatement(sessionId_));
     });
     if (!failure)
@@ -204,7 +179,8 @@ std::optional<std::string> ListJournal::InTransaction(const std::function<void()
         if (!tablesReady_) {
             RunStatement(*query_, CreateJournalSessionTableStatement());
             RunStatement(*query_, CreateJournalRowTableStatement());
-            AddPhaseColumn();
+            RunStatement(*query_, CreatePartFolderTableStatement());
+            AddLaterColumns();
             tablesReady_ = true;
         }
         body();
@@ -286,18 +262,30 @@ std::vector<ListJournal::Session> ListJournal::EndedSessions()
     return ended;
 }
 
-void ListJournal::AddPhaseColumn()
+void ListJournal::AddLaterColumns()
 {
-    RunStatement(*query_, JournalPhaseColumnStatement());
-    if (query_->FieldAsInteger(0) == 0)
-        RunStatement(*query_, AddJournalPhaseColumnStatement());
+    for (const std::string& column : LaterJournalColumns()) {
+        RunStatement(*query_, JournalColumnStatement(column));
+        if (query_->FieldAsInteger(0) == 0)
+            RunStatement(*query_, AddJournalColumnStatement(column));
+    }
+}
+
+std::vector<std::string> ListJournal::PresentLaterColumns()
+{
+    std::vector<std::string> present;
+    for (const std::string& column : LaterJournalColumns()) {
+        RunStatement(*query_, JournalColumnStatement(column));
+        if (query_->FieldAsInteger(0) != 0)
+            present.push_back(column);
+    }
+    return present;
 }
 
 std::vector<JournalRow> ListJournal::SessionRows(long long session)
 {
     std::vector<JournalRow> rows;
-    AddPhaseColumn();
-    RunStatement(*query_, JournalRowsStatement(session));
+    RunStatement(*query_, JournalRowsStatement(session, PresentLaterColumns()));
     for (query_->First(); !query_->Eof(); query_->Next()) {
         JournalRow row;
         row.position = static_cast<int>(rows.size());
@@ -310,6 +298,9 @@ std::vector<JournalRow> ListJournal::SessionRows(long long session)
             row.subItems[k] = query_->FieldAsString(static_cast<int>(k) + 3);
         row.hint = query_->FieldAsString(7);
         row.phase = query_->FieldAsString(8);
+        row.output = query_->FieldAsString(9);
+        row.part = query_->FieldAsString(10);
+        row.partId = query_->FieldAsString(11);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -369,6 +360,24 @@ ListJournal::RestoredList ListJournal::Restore()
         taken_.reset();
     }
     return restored;
+}
+
+std::vector<std::string> ListJournal::PartFolders()
+{
+    std::lock_guard lock(databaseMutex_);
+    std::vector<std::string> folders;
+    try {
+        Open();
+        RunStatement(*query_, PartFolderTableStatement());
+        if (query_->FieldAsInteger(0) == 0)
+            return folders;
+        RunStatement(*query_, PartFoldersStatement());
+        for (query_->First(); !query_->Eof(); query_->Next())
+            folders.push_back(query_->FieldAsString(0));
+    } catch (const std::exception&) {
+        folders.clear();
+    }
+    return folders;
 }
 
 void ListJournal::EndSession()

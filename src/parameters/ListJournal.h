@@ -15,6 +15,7 @@
 
 #include "parameters/JournalRow.h"
 #include "parameters/SessionOwner.h"
+#include "parameters/UnwrittenChanges.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -74,24 +75,19 @@ public:
     // read. When the database can be read but not written, the rows are returned all
     // the same and the list is taken over with the first write that gets through.
     RestoredList Restore();
+    // UI thread. The folders that parts of conversions were made in, noted with the rows
+    // (see ListChange), the most recently used first: what a killed program left there
+    // is removed at later starts. Nothing when the database cannot be read.
+    std::vector<std::string> PartFolders();
+    // How many folders are kept.
+    static constexpr int kKeptPartFolders = 32;
+
     // The program's normal end: drops what is queued and removes this session (and a
     // list taken over but not yet written), trying again until the journal ends when
     // that fails. Later changes are ignored.
     void EndSession();
 
 private:
-    // Changes not yet written, merged: rows from `cutAt` on are removed first, then
-    // `rows` are written at their positions. `end` removes the session instead.
-    struct Unwritten {
-        std::optional<int> cutAt;
-        std::map<int, JournalRow> rows;
-        bool end = false;
-
-        bool Empty() const { return !cutAt && rows.empty() && !end; }
-        void Add(ListChange change);
-        // Adds what was queued after these changes.
-        void Add(Unwritten later);
-    };
     struct Session {
         long long id = 0;
         SessionOwner owner;
@@ -103,7 +99,7 @@ private:
     void StartWriter();
     void WriterLoop();
     // Writes on the journal's connection; returns the database's reason when it fails.
-    std::optional<std::string> Write(const Unwritten& changes);
+    std::optional<std::string> Write(const UnwrittenChanges& changes);
     // Runs `body` in a write transaction on the journal's connection, opened when needed.
     // The caller holds databaseMutex_. Returns the reason when it was not committed.
     std::optional<std::string> InTransaction(const std::function<void()>& body);
@@ -115,8 +111,10 @@ private:
     // The sessions whose program no longer runs, the most recently changed first.
     std::vector<Session> EndedSessions();
     std::vector<JournalRow> SessionRows(long long session);
-    // Gives a journal written before rows kept their phase the phase's column.
-    void AddPhaseColumn();
+    // Gives a journal written by an earlier version the row columns it lacks.
+    void AddLaterColumns();
+    // Those of the later row columns that the journal has.
+    std::vector<std::string> PresentLaterColumns();
 
     const std::string databasePath_;
     const SessionOwner owner_;
@@ -136,7 +134,7 @@ private:
     std::mutex queueMutex_;
     std::condition_variable queued_;
     std::condition_variable tried_;
-    Unwritten unwritten_;
+    UnwrittenChanges unwritten_;
     std::uint64_t recorded_ = 0; // changes recorded so far
     std::uint64_t triedUpTo_ = 0; // changes recorded before the writer's last try
     bool failing_ = false; // the last try failed

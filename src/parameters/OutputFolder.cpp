@@ -24,7 +24,16 @@ bool IsFolder(const std::string& path)
 
 std::string Default()
 {
-    return ProgramFolder() + "FFOutput";
+    return DefaultOutputFolder();
+}
+
+std::string MakeDefault(const std::string& folder)
+{
+    if (folder != Default() || IsFolder(folder))
+        return "";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return error ? error.message() : "";
 }
 
 std::string Read(TSqliteQuery& query)

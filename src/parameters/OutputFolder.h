@@ -13,8 +13,14 @@ class TSqliteQuery;
 
 namespace output_folder {
 
-// The program's folder followed by "FFOutput"; shown, never stored.
+// The program's folder followed by "FFOutput", or the installed program's folder in the
+// user's videos (base/UserFolder.h); shown, never stored.
 std::string Default();
+// Makes `folder` when it is the default and missing (the installed program's default is
+// made at the first conversion); a folder the user chose is never made, so that outputs
+// do not go under the mount point of a disk that is not there. Returns why it cannot be
+// made, or "".
+std::string MakeDefault(const std::string& folder);
 // Shows the stored folder, or the default when none is stored or the stored one cannot
 // be read (the error is raised then).
 void Load(TSqliteQuery& query, IEdit& folderEdit);

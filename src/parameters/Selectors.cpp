@@ -76,8 +76,12 @@ void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISe
 
 std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec)
 {
+    return EntryFragment(query, selector, audioCodec, selector.ItemIndex());
+}
+
+std::string EntryFragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec, int position)
+{
     const int tag = selector.Tag();
-    const int position = selector.ItemIndex();
     const std::string entry = position >= 0 && position < selector.ItemCount() ? selector.Item(position) : "";
     const int codec = audioCodec.ItemIndex();
     const std::string codecEntry = codec >= 0 && codec < audioCodec.ItemCount() ? audioCodec.Item(codec) : "";

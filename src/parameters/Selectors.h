@@ -32,6 +32,8 @@ void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISe
 // The fragment stored for the selector's current entry, exactly as stored; empty when
 // no row matches.
 std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec);
+// The same for the entry at `position` of the selector's list.
+std::string EntryFragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec, int position);
 // The same from plain values: the selector's tag, its position, the audio codec's
 // position and entry name (for tags 7..9) and the entry's name at that position ("" for
 // none).

@@ -3,6 +3,7 @@
 // on or ends, leaves no temporary file, and Stop and closing always end it.
 
 #include "app/ConversionTestSupport.h"
+#include "base/ProgramFolder.h"
 #include "base/UsableCores.h"
 #include "conversion/Batch.h"
 #include "parameters/ListJournal.h"
@@ -140,6 +141,39 @@ TEST_F(BatchStart, AnEmptyOrRelativeOutputFolderIsRefusedWithTheReason)
         fs::remove("/one.3gp");
         fs::remove("/two.3gp");
     }
+}
+
+// The installed program's default output folder is made at the first conversion; a
+// folder the user chose that is gone (a disk not plugged in) is not, and a default that
+// cannot be made converts nothing and says why.
+TEST_F(BatchStart, OnlyTheDefaultOutputFolderIsMadeAtTheFirstConversion)
+{
+    const std::string videos = (dir.Path() / "Videos" / "Ondrevo").string();
+    const std::string belowAFile = (dir.Path() / "one.mp4" / "Ondrevo").string();
+    const struct {
+        const char* name;
+        std::string folder;
+        std::string defaultOutput;
+        bool converts;
+        const char* status; // how the status line begins, or nullptr
+    } cases[] = {
+        { "the user chose one that is gone", (dir.Path() / "unplugged" / "disk").string(), videos, false, nullptr },
+        { "the default", videos, videos, true, nullptr },
+        { "a default below a file", belowAFile, belowAFile, false, batch::kOutputFolderNotMadeStatus },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseProgramFolder(session.programFolder, c.defaultOutput);
+        window.jvEditDir.SetText(c.folder);
+        session.Convert();
+        ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
+        EXPECT_EQ(fs::is_directory(c.folder), c.converts);
+        EXPECT_EQ(fs::exists(c.folder + "/one.3gp") && fs::exists(c.folder + "/two.3gp"), c.converts);
+        if (c.status)
+            EXPECT_EQ(window.jvEditCmdMsg.Text().rfind(c.status + c.folder + ": ", 0), 0u)
+                << window.jvEditCmdMsg.Text();
+    }
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
 // A settings file cut short: one report says what is wrong and what to do; the program

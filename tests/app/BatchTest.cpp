@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -153,6 +154,37 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterWaitsForIt)
     EXPECT_TRUE(reports.messages.empty());
 }
 
+TEST_F(Batch, EveryOutputIsWrittenThroughToTheDiskBeforeItTakesItsName)
+{
+    std::mutex mutex;
+    std::vector<std::pair<std::string, std::string>> calls;
+    PartialOutput::SetCallRecorder([&](const std::string& call, const std::string& path) {
+        std::lock_guard lock(mutex);
+        calls.emplace_back(call, path);
+    });
+    // A whole conversion, and a stopped one whose part is kept.
+    session.Add(session.Clip("whole.mp4", 1));
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    session.EncodeUntilStopped();
+    session.Convert();
+    ASSERT_TRUE(session.RunUntil([&] { return session.Percent(0) != "0%"; }));
+    session.Stop();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    PartialOutput::SetCallRecorder({});
+
+    std::lock_guard lock(mutex);
+    int renames = 0;
+    for (auto call = calls.begin(); call != calls.end(); ++call) {
+        if (call->first != "rename")
+            continue;
+        ++renames;
+        const std::pair<std::string, std::string> synced { "sync", call->second };
+        EXPECT_NE(std::find(calls.begin(), call, synced), call) << call->second << " renamed before it was synced";
+    }
+    EXPECT_EQ(renames, 2);
+}
+
 TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAndTheBatchEnds)
 {
     session.Add(session.Clip("one.mp4", 1));
@@ -171,6 +203,7 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
         std::function<void()> prepare;
         int videoCodec, audioCodec, atOnce;
         std::string reason; // "": every row converts
+        int videoSize = 1; // 176x144
     } rows[] = {
         { "no bin/ffmpeg", [&] { fs::remove(program); }, 1, 0, 1, program + ": No such file or directory" },
         { "no AAC encoder", [&] { without("aac"); }, 1, 0, 1,
@@ -179,8 +212,29 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
             "This ffmpeg has no encoder mpeg4, which Video Codec \"MPEG-4 Visual\" needs" },
         { "no H.264 nor AAC encoder", [&] { without("libx264|aac"); }, 2, 0, 1,
             "This ffmpeg has no encoder libx264, which Video Codec \"H.264 Baseline\" needs" },
+        { "no AMR-NB encoder", [&] { without("libopencore_amrnb"); }, 0, 2, 1,
+            "This ffmpeg has no encoder libopencore_amrnb, which Audio Codec \"AMR-NB\" needs; install the package "
+            "libavcodec-extra" },
+        { "no AMR encoders, AMR-WB chosen, two at once", [&] { without("libopencore_amrnb|libvo_amrwbenc"); }, 1, 3, 2,
+            "This ffmpeg has no encoder libvo_amrwbenc, which Audio Codec \"AMR-WB\" needs; install the package "
+            "libavcodec-extra" },
+        // H.263 and a phone screen's size: refused before any encoder runs.
+        { "H.263 at 160x120 with AMR-NB, two at once",
+            [&] {
+                fs::remove(program);
+                fs::create_symlink(ONDREVO_FFMPEG, program);
+            },
+            0, 2, 2,
+            "H.263 encodes only 128x96, 176x144, 352x288, 704x576 and 1408x1152: Video Size \"160x120 (QQVGA)\" needs "
+            "another Video Codec, \"MPEG-4 Visual\" or \"H.264 Baseline\"",
+            5 },
         // Silent files need no audio encoder.
         { "no AAC encoder, no audio chosen", [&] { without("aac"); }, 1, 1, 2, "" },
+        // H.263 cannot write a phone screen's size, whatever the encoder program has.
+        { "H.263 at 320x240", [&] { without("aac"); }, 0, 0, 1,
+            "H.263 encodes only 128x96, 176x144, 352x288, 704x576 and 1408x1152: Video Size \"320x240 (QVGA)\" needs "
+            "another Video Codec, \"MPEG-4 Visual\" or \"H.264 Baseline\"",
+            6 },
         // A list that cannot be read leaves each row to find out for itself.
         { "no list of encoders",
             [&] {
@@ -194,15 +248,23 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
                 fs::create_symlink(ONDREVO_FFMPEG, program);
             },
             0, 0, 2, "" },
+        { "the real encoder, MPEG-4 with AMR-NB at 320x240",
+            [&] {
+                fs::remove(program);
+                fs::create_symlink(ONDREVO_FFMPEG, program);
+            },
+            1, 2, 2, "", 6 },
     };
     for (const Row& row : rows) {
         row.prepare();
         session.Selector(1).UserPick(row.videoCodec);
+        session.Selector(3).UserPick(row.videoSize);
         session.Selector(6).UserPick(row.audioCodec);
         window.spinAtOnce.SetRange(1, 2);
         window.spinAtOnce.SetValue(row.atOnce);
         for (const fs::directory_entry& entry : fs::directory_iterator(session.outputFolder))
             fs::remove(entry.path());
+        const std::vector<int> imagesBefore = { session.Image(1), session.Image(2) };
         session.Convert();
         ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60))) << row.what;
         EXPECT_TRUE(EditingButtonsEnabled()) << row.what;
@@ -218,11 +280,12 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
                 << row.what;
             continue;
         }
-        // The first row says why; the others wait, as after any batch that ended early.
+        // The first row says why; the others stay as they were, as after any batch that
+        // ended early.
         EXPECT_EQ(session.Image(0), batch::kFailedImage) << row.what;
         EXPECT_EQ(session.Hint(0), row.reason) << row.what;
         for (int r : { 1, 2 }) {
-            EXPECT_EQ(session.Image(r), batch::kWaitingImage) << row.what << " " << r;
+            EXPECT_EQ(session.Image(r), imagesBefore[static_cast<std::size_t>(r - 1)]) << row.what << " " << r;
             EXPECT_EQ(session.Hint(r), "") << row.what << " " << r;
         }
         EXPECT_EQ(window.jvEditCmdMsg.Text(), "Conversion stopped: " + row.reason) << row.what;

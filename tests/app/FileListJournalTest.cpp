@@ -10,7 +10,10 @@
 #include "app/TFFmpegFunc.h"
 #include "base/UsableCores.h"
 #include "conversion/Batch.h"
+#include "conversion/BatchModel.h"
+#include "conversion/PartialOutput.h"
 #include "parameters/ListJournal.h"
+#include "support/Clip.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
@@ -364,6 +367,8 @@ TEST(FileListJournalBatch, AFailedRowsReasonAndAStoppedRowsStateComeBackAfterAKi
     EXPECT_EQ(
         std::to_string(rows[0].image) + " " + rows[0].hint + "|" + std::to_string(rows[1].image) + " " + rows[1].hint,
         shown);
+    // The image of a stopped row is a converted one's: the journal's phase tells them apart.
+    EXPECT_EQ(PhaseName(next.window.batch.Row(1).phase), std::string(PhaseName(RowPhase::Stopped)));
 }
 
 TEST(FileListJournalBatch, RowsWithImpossibleValuesComeBackFailedWithTheReasonAndConvertRaisesNoBox)
@@ -425,6 +430,127 @@ TEST(FileListJournalBatch, RowsWithImpossibleValuesComeBackFailedWithTheReasonAn
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_EQ(session.Image(1), batch::kEndedImage);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+// A row's end, step by step: the encoder's part is written, written through to the disk,
+// renamed to the output's name, and then the row's phase reaches the journal. A program
+// killed between any two steps gets the row back as far as the disk says it got, and
+// "Convert remaining rows" converts only what is not whole.
+TEST(FileListJournalBatch, ARowKilledAtEachStepOfItsEndComesBackAsFarAsTheDiskSays)
+{
+    enum class Disk { PartOnly, Renamed, RenamedShort, EarlierOutput, Nothing };
+    struct Case {
+        const char* what;
+        Disk disk;
+        const char* phase; // as journaled
+        int image;
+        bool partNamed; // the journal names the row's files
+        RowPhase restored;
+        bool convertedAgain;
+    };
+    const Case cases[] = {
+        { "part written", Disk::PartOnly, "converting", batch::kConvertingImage, true, RowPhase::Interrupted, true },
+        { "part renamed", Disk::Renamed, "converting", batch::kConvertingImage, true, RowPhase::Converted, false },
+        { "a stopped part renamed", Disk::RenamedShort, "converting", batch::kConvertingImage, true, RowPhase::Stopped,
+            true },
+        { "phase journaled", Disk::Renamed, "converted", batch::kEndedImage, true, RowPhase::Converted, false },
+        { "stopped, phase journaled", Disk::Renamed, "stopped", batch::kEndedImage, true, RowPhase::Stopped, true },
+        { "failed: the part went, an earlier output stays", Disk::EarlierOutput, "converting", batch::kConvertingImage,
+            true, RowPhase::Interrupted, true },
+        { "killed before the part was made", Disk::Nothing, "converting", batch::kConvertingImage, true,
+            RowPhase::Interrupted, true },
+        { "a journal that names no files", Disk::Renamed, "converting", batch::kConvertingImage, false,
+            RowPhase::Interrupted, true },
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::string output;
+        std::string part;
+        const auto prepare = [&](const std::string& db) {
+            const std::filesystem::path folder = std::filesystem::path(db).parent_path() / "FFOutput";
+            std::filesystem::create_directories(folder);
+            output = (folder / "clip.3gp").string();
+            part = (folder / ".clip.3gp.99999.ondrevo-part").string();
+            // An MP4-family file as the encoder leaves it, 2 s of a 2 s source (1 s when stopped).
+            GenerateClip(part + ".mp4", c.disk == Disk::RenamedShort ? 1 : 2);
+            std::filesystem::rename(part + ".mp4", part);
+            const std::string partId = PartialOutput::IdentityOf(part);
+            if (c.disk == Disk::Renamed || c.disk == Disk::RenamedShort)
+                std::filesystem::rename(part, output);
+            if (c.disk == Disk::EarlierOutput) {
+                std::filesystem::copy_file(part, output);
+                std::filesystem::remove(part);
+            }
+            if (c.disk == Disk::Nothing)
+                std::filesystem::remove(part);
+            ListJournal killed(db, { "an earlier boot", 1, 1 });
+            JournalRow row;
+            row.caption = (dir.Path() / "clip.mp4").string();
+            row.imageIndex = c.image;
+            // The percent cell is journaled with the row's image: still short of the end while converting.
+            row.subItems = { "mp4", "1 MiB", "00:00:02", c.image == batch::kConvertingImage ? "97%" : "100%" };
+            row.phase = c.phase;
+            if (c.partNamed) {
+                row.output = output;
+                row.part = part;
+                row.partId = partId;
+            }
+            killed.Record({ true, { row }, { folder.string() } });
+        };
+        GenerateClip((dir.Path() / "clip.mp4").string(), 2);
+        ConversionSession session(dir, prepare);
+        ASSERT_EQ(session.window.fileList.RowCount(), 1) << c.what;
+        EXPECT_EQ(PhaseName(session.window.batch.Row(0).phase), std::string(PhaseName(c.restored))) << c.what;
+        EXPECT_EQ(session.Image(0), batch::PhaseImage(c.restored)) << c.what;
+        EXPECT_EQ(session.Hint(0) == kInterruptedHint, c.restored == RowPhase::Interrupted) << c.what;
+        if (c.restored == RowPhase::Converted)
+            EXPECT_EQ(session.Percent(0), "100%") << c.what;
+        // A part nobody holds is gone once the list is back.
+        EXPECT_FALSE(std::filesystem::exists(part)) << c.what;
+
+        const auto written = std::filesystem::exists(output) ? std::filesystem::last_write_time(output)
+                                                             : std::filesystem::file_time_type {};
+        session.Event([](TFFmpegFrmHandlers& h) { h.FileListViewConvertRows(RunScope::Remaining); });
+        ASSERT_TRUE(session.WaitUntilIdle()) << c.what;
+        EXPECT_EQ(session.Image(0), batch::kEndedImage) << c.what;
+        EXPECT_EQ(std::filesystem::last_write_time(output) != written, c.convertedAgain) << c.what;
+    }
+}
+
+// Parts a killed run left in a folder that is no longer the output folder go at the next
+// start and at the next batch; a part a running copy still writes stays.
+TEST(FileListJournalBatch, AbandonedPartsOfAnEarlierOutputFolderGoAtTheNextStartAndBatchButNotHeldOnes)
+{
+    TempDir dir;
+    const std::filesystem::path old = dir.Path() / "old output";
+    std::filesystem::create_directories(old);
+    const auto abandoned = [&] {
+        const std::string path = (old / ".a.3gp.99999.ondrevo-part").string();
+        std::ofstream(path) << "half a file";
+        return path;
+    };
+    std::string left = abandoned();
+    const PartialOutput held((old / "b.3gp").string());
+    ConversionSession session(dir, [&](const std::string& db) {
+        ListJournal killed(db, { "an earlier boot", 1, 1 });
+        killed.Record({ false, {}, { old.string() } });
+    });
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(held.Path()));
+
+    // A run in the new output folder notes that one too; an abandoned part in the old
+    // one goes with the next batch.
+    session.Add(session.Clip("c.mp4", 1));
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    session.dataModule.Journal().Flush();
+    EXPECT_EQ(
+        session.dataModule.Journal().PartFolders(), (std::vector<std::string> { session.outputFolder, old.string() }));
+    left = abandoned();
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(held.Path()));
 }
 
 } // namespace

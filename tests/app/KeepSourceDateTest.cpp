@@ -5,6 +5,7 @@
 #include "app/ConversionTestSupport.h"
 
 #include "app/TFFmpegFunc.h"
+#include "conversion/SourceDate.h"
 #include "support/Command.h"
 #include "support/DatabaseFiles.h"
 
@@ -90,6 +91,75 @@ TEST_F(KeepSourceDate, TheOutputTakesTheSourcesTimesOnlyWhenTicked)
         }
     }
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+TEST_F(KeepSourceDate, ACreationTimeA3gpCannotHoldIsLeftOutAndTheModificationTimeStillComes)
+{
+    // Matroska holds any time; a 3GP header only 1970 to early 2040.
+    ConversionSession session(dir);
+    struct Row {
+        const char* stamp;
+        const char* kept; // the output's creation time
+    } const rows[] = {
+        { "1969-07-20T20:17:40Z", "" },
+        { "1970-01-01T00:00:01Z", "1970-01-01T00:00:01.000000Z\n" },
+        { "2040-02-06T06:28:15Z", "2040-02-06T06:28:15.000000Z\n" },
+        { "2040-02-06T06:28:16Z", "" },
+        { "2100-01-01T00:00:00Z", "" },
+    };
+    if (!session.window.keepDate.checked)
+        session.window.keepDate.UserClick();
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::string name = "clip" + std::to_string(i);
+        const std::string source
+            = session.Clip(name + ".mkv", 1, std::string("-metadata creation_time=") + rows[i].stamp);
+        const timespec times[2] = { kSourceTime, kSourceTime };
+        ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+        session.Add(source);
+    }
+    session.Convert();
+    ASSERT_TRUE(session.WaitUntilIdle());
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::string output = session.Output("clip" + std::to_string(i) + ".3gp");
+        EXPECT_EQ(session.Hint(static_cast<int>(i)), "") << rows[i].stamp;
+        EXPECT_EQ(CreationTime(output), rows[i].kept) << rows[i].stamp;
+        const timespec written = ModificationTime(output);
+        EXPECT_EQ(written.tv_sec, kSourceTime.tv_sec) << rows[i].stamp;
+        EXPECT_EQ(written.tv_nsec, kSourceTime.tv_nsec) << rows[i].stamp;
+    }
+    EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
+}
+
+TEST(SourceDateText, TheCreationTimeIsTheFirstInputsOwnAndFitsOnlyWithinTheHeadersRange)
+{
+    const std::string log = "Input #0, matroska,webm, from 'a.mkv':\n"
+                            "  Metadata:\n"
+                            "    ENCODER         : Lavf59.27.100\n"
+                            "    creation_time   : 2100-01-01T00:00:00.000000Z\n"
+                            "  Duration: 00:00:01.00, start: 0.000000, bitrate: 30 kb/s\n"
+                            "  Stream #0:0: Video: mpeg4\n"
+                            "    Metadata:\n"
+                            "      creation_time   : 2019-07-04T10:20:30.000000Z\n";
+    EXPECT_EQ(source_date::CreationTimeOf(log), "2100-01-01T00:00:00.000000Z");
+    // Only a stream's time, or none: the container has none.
+    EXPECT_EQ(
+        source_date::CreationTimeOf(log.substr(0, log.find("    creation")) + log.substr(log.find("  Duration"))), "");
+    EXPECT_EQ(source_date::CreationTimeOf("a.mkv: No such file or directory\n"), "");
+    const struct {
+        const char* time;
+        bool fits;
+    } rows[] = {
+        { "1969-12-31T23:59:59.000000Z", false },
+        { "1970-01-01T00:00:00.000000Z", true },
+        { "2019-07-04 10:20:30", true },
+        { "2040-02-06T06:28:15.999999Z", true },
+        { "2040-02-06T06:28:16.000000Z", false },
+        { "2100-01-01T00:00:00.000000Z", false },
+        { "now", false },
+        { "", false },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(source_date::FitsIn3gp(row.time), row.fits) << row.time;
 }
 
 TEST_F(KeepSourceDate, TheChoiceHasATableOfItsOwnMadeWhenFirstSaved)

@@ -161,8 +161,10 @@ TEST_F(PictureShape, TheOlderEntriesKeepTheirCommandLinesAndTheShapesTakeTheChos
     session.Add(session.Clip("a.mp4", 0.2));
     const std::vector<std::string> autoLine = { session.programFolder + "/bin/ffmpeg", "-y", "-i",
         session.testFolder / "a.mp4", "-c:v", "mpeg4", "-pix_fmt", "yuv420p", "-b:v", "256k", "-s", "176x144", "-r",
-        "15", "-c:a", "aac", "-b:a", "64k", "-ac", "2", "-ar", "44100", "-f", "3gp", session.Output("a.3gp") };
-    // What the line holds between the frame rate and the audio codec, or without "-s".
+        "15", "-level", "3", "-maxrate", "384000", "-bufsize", "655360", "-c:a", "aac", "-b:a", "64k", "-ac", "2",
+        "-ar", "44100", "-f", "3gp", session.Output("a.3gp") };
+    // What the line holds between the frame rate and the picture's level (or the audio
+    // codec, without "-s").
     struct Row {
         int ratio;
         std::string size; // an entry's name, or a typed text matching none
@@ -183,7 +185,8 @@ TEST_F(PictureShape, TheOlderEntriesKeepTheirCommandLinesAndTheShapesTakeTheChos
         session.Selector(3).UserType(row.size);
         std::vector<std::string> line = TFFmpegFunc().BuildCommandLine(0);
         const auto rate = std::find(line.begin(), line.end(), "-r") + 2;
-        const auto audio = std::find(line.begin(), line.end(), "-c:a");
+        const auto audio
+            = std::find_if(rate, line.end(), [](const std::string& a) { return a == "-level" || a == "-c:a"; });
         std::string between;
         for (auto it = rate; it < audio; ++it)
             between += (it == rate ? "" : " ") + *it;

@@ -44,6 +44,8 @@ TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWith
     const size_aim::OutputTraits mono = size_aim::ReadTraits(args);
     args[15] = "libopencore_amrnb", args[17] = "12.2k", args[21] = "8000";
     const size_aim::OutputTraits amr = size_aim::ReadTraits(args);
+    args[15] = "libvo_amrwbenc", args[17] = "23.85k", args[21] = "16000";
+    const size_aim::OutputTraits amrWb = size_aim::ReadTraits(args);
     struct Case {
         const char* what;
         long long limit, ms;
@@ -73,7 +75,15 @@ TEST(SizeAim, EachPlayingTimeGetsTheBitrateThatFillsTheLimitOrIsRefusedOrCutWith
         { "room, but not ample: two runs", 1126 * 1024, 20000, false, true, 2, 256000, 256000, 0, "" },
         { "unknown playing time", k295, 0, true, false, 2, 0, 0, 0, "playing time is unknown" },
         { "mono goes one step lower", k295, 80600, false, true, 2, 9504, 9600, 16000, "at 16 kbit/s", &mono },
-        { "AMR's fixed rate stays", k295, 30000, false, true, 2, 64000, 65500, 0, "", &amr },
+        // AMR steps down through its modes, and only when the picture would get too little.
+        { "AMR-NB keeps its mode while the picture has enough", k295, 30000, false, true, 2, 61000, 62500, 0, "",
+            &amr },
+        { "AMR-NB just keeps its mode", k295, 43000, false, true, 2, 38016, 38300, 0, "", &amr },
+        { "AMR-NB one mode down", k295, 44000, false, true, 2, 38016, 39500, 10200,
+            "Sound at 10.2 kbit/s to fit 295 KB", &amr },
+        { "AMR-NB at its lowest mode", k295, 60000, false, true, 2, 29000, 31000, 4750, "at 4.75 kbit/s", &amr },
+        { "AMR-WB through its modes", k295, 40000, false, true, 2, 38016, 40000, 15850,
+            "Sound at 15.85 kbit/s to fit 295 KB", &amrWb },
     };
     for (const Case& c : cases) {
         const size_aim::OutputTraits& traits = c.traits ? *c.traits : shipped;

@@ -233,14 +233,20 @@ TEST(RunnerCycle, AGrandchildLeftRunningIsEndedBeforeTheEnd)
 {
     // It holds the output pipe open and would sleep on: neither holds back the end, and
     // nothing the child started still runs when its end is told.
+    // It is asked to end first (SIGTERM), so an encoder left behind can close its file.
+    TempDir dir;
+    const std::string mark = dir.File("term");
     RecordingRunner recording;
-    ASSERT_TRUE(recording.Run(Child({ "grandchild", "600000" })));
+    ASSERT_TRUE(recording.Run(Child({ "grandchild", "600000", mark })));
     EXPECT_EQ(recording.terminations, std::vector<std::uint32_t> { 0 });
     ASSERT_EQ(recording.raw.rfind("grandchild=", 0), 0u);
     const pid_t grandchild = std::atoi(recording.raw.c_str() + std::strlen("grandchild="));
     EXPECT_TRUE(Ended(grandchild));
     if (!Ended(grandchild))
         kill(grandchild, SIGKILL);
+    std::string told;
+    std::getline(std::ifstream(mark), told);
+    EXPECT_EQ(told, "terminated");
 }
 
 TEST(RunnerCycle, HandlerErrorsAreReportedAndTheEndStillFollows)

@@ -10,12 +10,14 @@
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace ondrevo::testing {
@@ -208,11 +210,64 @@ TEST_F(HandOver, AStalledSenderIsDroppedAndAStartThatIsNotAnsweredRunsOnItsOwnOr
     EXPECT_EQ(later.outcome, Outcome::Alone);
     EXPECT_EQ(later.listener, -1);
     EXPECT_NE(later.reason.find("does not answer"), std::string::npos) << later.reason;
+    // Named, so that the start ends rather than open a second window on the same settings.
+    EXPECT_EQ(later.runningPid, ::getpid());
     // What it sent is not taken when the copy comes back: the sender runs with those files
     // itself. A start after that is answered, and only its own paths are taken.
     auto server = Serve(frozen.listener);
     EXPECT_EQ(ClaimWhileServing({ "/v/b.mp4" }).outcome, Outcome::HandedOver);
     EXPECT_EQ(taken, (std::vector<Paths> { { "/v/b.mp4" } }));
+}
+
+TEST_F(HandOver, ConnectionsThatSayNothingMakeWayForARealStart)
+{
+    InstanceClaim first = ClaimInstance(name, hand_over::Encode({}));
+    ASSERT_EQ(first.outcome, Outcome::First) << first.reason;
+    auto server = Serve(first.listener);
+    // Another program of this user fills the queue and every slot, and sends nothing.
+    std::vector<int> silent;
+    for (int i = 0; i < 16; ++i)
+        silent.push_back(Connect());
+    const InstanceClaim later = ClaimWhileServing({ "/v/a.mp4" });
+    EXPECT_EQ(later.outcome, Outcome::HandedOver) << later.reason;
+    EXPECT_EQ(taken, (std::vector<Paths> { { "/v/a.mp4" } }));
+    for (const int fd : silent)
+        ::close(fd);
+}
+
+TEST_F(HandOver, AStartOfAnotherUserFromTheSameFolderIsToldWhoseCopyRuns)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "needs root to start a copy as another user";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(1);
+        const FolderPresence held = ClaimFolderPresence(name);
+        const char done = held.holder >= 0 ? 'y' : 'n';
+        (void)!::write(ready[1], &done, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char done = 0;
+    ASSERT_EQ(::read(ready[0], &done, 1), 1);
+    EXPECT_EQ(done, 'y');
+    const FolderPresence mine = ClaimFolderPresence(name);
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(mine.holder, -1);
+    EXPECT_NE(mine.otherUser.find("user 65534 (process " + std::to_string(other) + ")"), std::string::npos)
+        << mine.otherUser;
+    // The name is free again: this user's copy holds it, and a later start of the same
+    // user is told nothing here (the hand-over speaks for it).
+    const FolderPresence first = ClaimFolderPresence(name);
+    EXPECT_GE(first.holder, 0);
+    EXPECT_EQ(ClaimFolderPresence(name).otherUser, "");
+    ::close(first.holder);
 }
 
 TEST_F(HandOver, OfStartsAtTheSameMomentOneListensAndTheOthersHandOverToIt)

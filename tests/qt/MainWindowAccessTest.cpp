@@ -273,6 +273,10 @@ TEST(QtFileListDrops, DroppedAndGivenPathsAreTheFileSystemsBytes)
     char* argv[] = { program, latin1, relative, nullptr };
     EXPECT_EQ(GivenPaths(3, argv),
         (std::vector<std::string> { "/videos/caf\xe9.mkv", (std::filesystem::current_path() / "clip.mp4").string() }));
+    // The installed program has moved into its user's folder: a relative name is taken
+    // from where it was started.
+    EXPECT_EQ(GivenPaths(3, argv, "/home/u/clips"),
+        (std::vector<std::string> { "/videos/caf\xe9.mkv", "/home/u/clips/clip.mp4" }));
 }
 
 } // namespace

@@ -19,6 +19,7 @@ struct HandOverServer::Connection {
     QSocketNotifier* notifier = nullptr;
     QTimer* silence = nullptr;
     std::string bytes;
+    std::uint64_t order = 0;
 };
 
 namespace {
@@ -83,7 +84,7 @@ void HandOverServer::Accept()
         ucred peer {};
         socklen_t size = sizeof peer;
         const bool ours = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
-        if (!ours || connections_.size() >= kMaxConnections) {
+        if (!ours || (connections_.size() >= kMaxConnections && !DropLongestSilent())) {
             ::close(fd);
             continue;
         }
@@ -94,8 +95,26 @@ void HandOverServer::Accept()
         connection->silence->setSingleShot(true);
         connect(connection->silence, &QTimer::timeout, this, [this, fd] { Drop(fd); });
         connection->silence->start(silenceLimit_);
+        connection->order = ++accepted_;
         connections_[fd] = std::move(connection);
+        // What came with the connection is read now: a second start has sent its whole
+        // message by then, and is answered before another newcomer could need its slot.
+        Read(fd);
+        if (!acceptor_)
+            return; // the taker stopped the server
     }
+}
+
+bool HandOverServer::DropLongestSilent()
+{
+    auto longest = connections_.end();
+    for (auto it = connections_.begin(); it != connections_.end(); ++it)
+        if (it->second->bytes.empty() && (longest == connections_.end() || it->second->order < longest->second->order))
+            longest = it;
+    if (longest == connections_.end())
+        return false;
+    Drop(longest->first);
+    return true;
 }
 
 void HandOverServer::Read(int fd)

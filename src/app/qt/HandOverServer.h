@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,7 +27,7 @@ public:
     using Taken = std::function<void(const std::vector<std::string>& paths)>;
 
     // Owns `listener`, a listening socket.
-    HandOverServer(int listener, Taken taken, std::chrono::milliseconds silenceLimit = std::chrono::seconds(10));
+    HandOverServer(int listener, Taken taken, std::chrono::milliseconds silenceLimit = std::chrono::seconds(2));
     ~HandOverServer() override;
     HandOverServer(const HandOverServer&) = delete;
     HandOverServer& operator=(const HandOverServer&) = delete;
@@ -35,7 +36,7 @@ public:
     void Stop();
     bool Listening() const { return listener_ >= 0; }
 
-    // At most this many senders are read at once; more are closed at once.
+    // At most this many senders are read at once.
     static constexpr std::size_t kMaxConnections = 8;
 
 protected:
@@ -47,12 +48,16 @@ private:
     void Accept();
     void Read(int fd);
     void Drop(int fd);
+    // Drops the connection that has sent nothing for the longest; false when every one
+    // has sent something.
+    bool DropLongestSilent();
 
     int listener_;
     Taken taken_;
     std::chrono::milliseconds silenceLimit_;
     QSocketNotifier* acceptor_ = nullptr;
     std::map<int, std::unique_ptr<Connection>> connections_;
+    std::uint64_t accepted_ = 0; // connections taken so far, to tell their order
 };
 
 } // namespace ondrevo

@@ -118,13 +118,50 @@ Delivery Deliver(int fd, const std::string& message, Clock::time_point deadline)
     }
 }
 
+std::string FolderHex(const std::string& programFolder)
+{
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(Fingerprint(programFolder)));
+    return hex;
+}
+
 } // namespace
 
 std::string InstanceName(const std::string& programFolder)
 {
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(Fingerprint(programFolder)));
-    return "ondrevo-" + std::to_string(::getuid()) + "-" + hex;
+    return "ondrevo-" + std::to_string(::getuid()) + "-" + FolderHex(programFolder);
+}
+
+std::string FolderPresenceName(const std::string& programFolder)
+{
+    return "ondrevo-folder-" + FolderHex(programFolder);
+}
+
+FolderPresence ClaimFolderPresence(const std::string& name)
+{
+    sockaddr_un address;
+    const socklen_t length = AbstractAddress(name, address);
+    const auto* generic = reinterpret_cast<const sockaddr*>(&address);
+    FolderPresence presence;
+    Socket holder;
+    if (holder.Fd() < 0)
+        return presence;
+    if (::bind(holder.Fd(), generic, length) == 0) {
+        // Listening only lends the connecting side the holder's credentials; nothing is
+        // ever accepted, and what waits goes when its sender closes it.
+        if (::listen(holder.Fd(), 4) == 0)
+            presence.holder = holder.Release();
+        return presence;
+    }
+    Socket client;
+    if (errno != EADDRINUSE || ::connect(client.Fd(), generic, length) != 0)
+        return presence;
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(client.Fd(), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid != ::getuid())
+        presence.otherUser = "the copy of user " + std::to_string(peer.uid) + " (process " + std::to_string(peer.pid)
+            + ") runs from this folder too, on the same settings file";
+    return presence;
 }
 
 InstanceClaim ClaimInstance(const std::string& name, const std::string& message, ClaimTimes times)
@@ -162,17 +199,19 @@ InstanceClaim ClaimInstance(const std::string& name, const std::string& message,
                 return { InstanceClaim::Outcome::HandedOver, -1, {} };
             case Delivery::Unanswered:
                 return { InstanceClaim::Outcome::Alone, -1,
-                    "the copy running from this folder (process " + std::to_string(peer.pid) + ") does not answer" };
+                    "the copy running from this folder (process " + std::to_string(peer.pid) + ") does not answer",
+                    peer.pid };
             case Delivery::Refused:
                 claim.reason
                     = "the copy running from this folder (process " + std::to_string(peer.pid) + ") refuses the files";
+                claim.runningPid = peer.pid;
                 break;
             }
         } else {
             claim.reason = Describe("connect");
         }
         if (Clock::now() >= retryUntil)
-            return { InstanceClaim::Outcome::Alone, -1, claim.reason };
+            return { InstanceClaim::Outcome::Alone, -1, claim.reason, claim.runningPid };
         std::this_thread::sleep_for(kRetryPause);
     }
 }

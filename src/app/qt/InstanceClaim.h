@@ -27,6 +27,19 @@ struct InstanceClaim {
     Outcome outcome = Outcome::Alone;
     int listener = -1;
     std::string reason;
+    // Alone because the copy of this user that runs from the folder refused the message
+    // or did not answer: that copy's process id (0 otherwise). Such a start must not
+    // open a second window on the same settings file.
+    int runningPid = 0;
+};
+
+// The copies of other users that run from a program folder: each first copy also holds
+// a name made from the folder alone, which tells a later start of another user who runs.
+struct FolderPresence {
+    // Held while this copy runs (closed on exec); -1 when another copy holds the name.
+    int holder = -1;
+    // Another user's copy holds the name: which one, for its error output; "" otherwise.
+    std::string otherUser;
 };
 
 struct ClaimTimes {
@@ -40,6 +53,11 @@ struct ClaimTimes {
 
 // The socket's name for a program folder, for the current user.
 std::string InstanceName(const std::string& programFolder);
+// The name for a program folder that copies of every user share.
+std::string FolderPresenceName(const std::string& programFolder);
+
+// Takes `name` for this copy, or tells whose copy holds it.
+FolderPresence ClaimFolderPresence(const std::string& name);
 
 // Listens on `name` or hands `message` to the copy that does; see InstanceClaim.
 InstanceClaim ClaimInstance(const std::string& name, const std::string& message, ClaimTimes times = {});

@@ -13,6 +13,7 @@
 #include "base/CharacterType.h"
 #include "base/HandlerDispatch.h"
 #include "base/ProgramFolder.h"
+#include "base/UserFolder.h"
 #include "base/qt/WindowFont.h"
 
 #include <QApplication>
@@ -21,16 +22,53 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 #include <utility>
 
 namespace ondrevo {
 
-std::vector<std::string> GivenPaths(int argc, char** argv)
+namespace {
+
+std::string WorkingDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? "" : folder.string();
+}
+
+// The installed program: the mini player draws into an X11 window, so on a Wayland
+// session the window runs on XWayland, as the per-user install's launcher has it.
+void PreferXWayland()
+{
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    if (display && *display && ((wayland && *wayland) || (session && std::string(session) == "wayland")))
+        ::setenv("QT_QPA_PLATFORM", "xcb", 0);
+}
+
+// The installed program's user folder could not be made: nothing can be kept.
+int ShowUserFolderError(int argc, char** argv, const std::string& message)
+{
+    std::fprintf(stderr, "Ondrevo: %s\n", message.c_str());
+    QApplication application(argc, argv);
+    QMessageBox box(QMessageBox::Critical, "Application Error", QString::fromStdString(message), QMessageBox::Ok);
+    box.exec();
+    return 1;
+}
+
+} // namespace
+
+std::vector<std::string> GivenPaths(int argc, char** argv, const std::string& startFolder)
 {
     std::vector<std::string> given;
     for (int i = 1; i < argc; ++i) {
+        if (!startFolder.empty() && argv[i][0] != '/') {
+            given.push_back((std::filesystem::path(startFolder) / argv[i]).string());
+            continue;
+        }
         std::error_code error;
         const std::filesystem::path path = std::filesystem::absolute(argv[i], error);
         given.push_back(error ? argv[i] : path.string());
@@ -40,16 +78,40 @@ std::vector<std::string> GivenPaths(int argc, char** argv)
 
 int RunQtProgram(int argc, char** argv)
 {
+    // The installed program keeps each user's settings in the user's own folder and runs
+    // there; names given relative to where it was started are taken from there.
+    const std::string startFolder = WorkingDirectory();
+    if (InstalledSources()) {
+        PreferXWayland();
+        try {
+            EnterUserFolder();
+        } catch (const std::exception& e) {
+            return ShowUserFolderError(argc, argv, e.what());
+        }
+    }
+
     // One copy per program folder: a copy already running from here takes the files (or
     // just comes to the front), and this start is done. Decided before the toolkit starts,
     // so that such a start is quick and needs no display. Qt's own options, which only the
     // application object takes out, then go along as paths of files that do not exist,
     // which add nothing.
-    const InstanceClaim claim = ClaimInstance(InstanceName(ProgramFolder()), hand_over::Encode(GivenPaths(argc, argv)));
+    const InstanceClaim claim
+        = ClaimInstance(InstanceName(ProgramFolder()), hand_over::Encode(GivenPaths(argc, argv, startFolder)));
     if (claim.outcome == InstanceClaim::Outcome::HandedOver)
         return 0;
+    if (claim.runningPid != 0) {
+        // A second window on the same settings file would have two copies overwrite
+        // each other's choices and list.
+        std::fprintf(
+            stderr, "Ondrevo: %s; the files were not handed over, and this copy ends.\n", claim.reason.c_str());
+        return 1;
+    }
     if (claim.outcome == InstanceClaim::Outcome::Alone)
         std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", claim.reason.c_str());
+    // Copies of other users have names of their own; the folder's shared name says who runs.
+    const FolderPresence presence = ClaimFolderPresence(FolderPresenceName(ProgramFolder()));
+    if (!presence.otherUser.empty())
+        std::fprintf(stderr, "Ondrevo: %s; this copy runs on its own.\n", presence.otherUser.c_str());
     int listener = claim.listener;
     std::unique_ptr<HandOverServer> handOver;
 
@@ -71,7 +133,7 @@ int RunQtProgram(int argc, char** argv)
 
     // Files and folders named on the command line ("Open with" in a file manager) are
     // added once the window is up, as a drop would add them.
-    const std::vector<std::string> given = GivenPaths(argc, argv);
+    const std::vector<std::string> given = GivenPaths(argc, argv, startFolder);
 
     QtEventLoop loop;
     // A shutdown or `kill` ends the program as closing its window does: the encoders

@@ -79,7 +79,7 @@ int Usage()
     WriteText(2,
         "modes: print TEXT | print-err OUT ERR | pieces MS TEXT... | exit N | signal N | args ... | environ | pwd |\n"
         "       bytes N | sleep MS | echo [MS] | closein MS |\n"
-        "       closeout MS N | grandchild MS | sigstate | fds | ignore-term MS | stdin-to FILE |\n"
+        "       closeout MS N | grandchild MS [FILE] | sigstate | fds | ignore-term MS | stdin-to FILE |\n"
         "       mark FILE MODE ARGS... | outlive-parent MODE ARGS...\n");
     return 2;
 }
@@ -177,6 +177,16 @@ int RunMode(int argc, char** argv)
         SleepMs(std::atol(arg(2)));
         return std::atoi(arg(3));
     } else if (mode == "grandchild") {
+        // With FILE, a SIGTERM makes the grandchild write "terminated" there and end;
+        // the handler is set before the fork, so no signal comes before it.
+        static const char* termMark = nullptr;
+        if (*arg(3)) {
+            termMark = arg(3);
+            std::signal(SIGTERM, [](int) {
+                WriteFile(termMark, "terminated");
+                std::_Exit(0);
+            });
+        }
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
             SleepMs(std::atol(arg(2))); // keeps the inherited output pipe open
