@@ -65,19 +65,34 @@ TEST(StatementText, OperationsRunExactlyTheseStatementsInThisOrder)
                 + " and cmbex_type = " + std::to_string(codec));
         }
     };
+    // "Made for" is shown from the catalogues' names and the stored choices, once at the
+    // start and after every stored choice.
+    auto madeFor = [&] {
+        for (const char* table : tables)
+            expected.push_back(list[0] + table + list[1]);
+        for (const char* table : audioTables)
+            expected.push_back(std::string("select cmbex_type, cmbex_name from ") + table
+                + " order by cmbex_type, cmbex_index");
+        expected.push_back("select cmbex_tag, cmbex_index from cmbex_itemindex");
+        expected.push_back("select cmbex_tag, cmbex_type, cmbex_index from cmbex_adoindex");
+    };
     refill(0);
     expected.push_back("select dir_name from savedir_videofile where dir_numb = '001'");
+    madeFor();
     EXPECT_EQ(log.statements, expected);
 
     log.statements.clear();
     expected.clear();
     session.Selector(2).UserPick(3);
     expected.push_back("update cmbex_itemindex set cmbex_index = 3 where cmbex_tag = 2");
+    madeFor();
     session.Selector(6).UserPick(1);
     expected.push_back("update cmbex_itemindex set cmbex_index = 1 where cmbex_tag = 6");
     refill(1);
+    madeFor();
     session.Selector(8).UserType("no such channel");
     expected.push_back("update cmbex_adoindex set cmbex_index = -1 where cmbex_tag = 8 and cmbex_type = 1");
+    madeFor();
     EXPECT_EQ(log.statements, expected);
 
     log.statements.clear();
