@@ -8,7 +8,7 @@
 #include "conversion/Batch.h"
 #include "conversion/BatchEngine.h"
 #include "conversion/CommandLine.h"
-#include "conversion/Shutdown.h"
+#include "desktop/Shutdown.h"
 #include "parameters/FilesAtOnce.h"
 #include "parameters/KeepSourceDate.h"
 

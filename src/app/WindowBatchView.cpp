@@ -5,7 +5,7 @@
 #include "base/Controls.h"
 #include "conversion/Batch.h"
 #include "conversion/BatchEngine.h"
-#include "conversion/Shutdown.h"
+#include "desktop/Shutdown.h"
 #include "media/FileAdder.h"
 #include "media/FileList.h"
 #include "media/MediaTextRules.h"

@@ -12,7 +12,7 @@
 #include "base/HandlerDispatch.h"
 #include "base/PlainEventLoop.h"
 #include "conversion/EncoderPool.h"
-#include "conversion/SleepInhibitor.h"
+#include "desktop/SleepInhibitor.h"
 #include "media/FileAdder.h"
 #include "parameters/TSqlDatMod.h"
 #include "player/MplayerWindow.h"

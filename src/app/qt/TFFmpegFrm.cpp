@@ -17,8 +17,8 @@
 #include "base/HandlerDispatch.h"
 #include "base/UsableCores.h"
 #include "base/qt/WindowFont.h"
-#include "conversion/DesktopNotification.h"
-#include "conversion/SystemLoginManager.h"
+#include "desktop/DesktopNotification.h"
+#include "desktop/SystemLoginManager.h"
 #include "player/qt/TMplayerFrm.h"
 
 #include <QAbstractItemView>

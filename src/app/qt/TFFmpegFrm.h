@@ -12,8 +12,8 @@
 #include "app/qt/QtDesktop.h"
 #include "app/qt/QtOpenDialog.h"
 #include "conversion/BatchModel.h"
-#include "conversion/LoginManager.h"
-#include "conversion/SleepInhibitor.h"
+#include "desktop/LoginManager.h"
+#include "desktop/SleepInhibitor.h"
 #include "media/FileAdder.h"
 
 #include <QString>
