@@ -137,15 +137,9 @@ public:
     // the controller without starting a job.
     std::vector<std::vector<std::string>> RowCommandLines(int rows)
     {
-        testing::MemoryEdit& cursor = session->window.jvEditNumb;
         std::vector<std::vector<std::string>> commands;
-        cursor.OnChange = nullptr;
-        for (int n = 0; n < rows; ++n) {
-            cursor.SetText(std::to_string(n));
-            commands.push_back(TFFmpegFunc().BuildCommandLine());
-        }
-        cursor.SetText("-1");
-        cursor.OnChange = [this] { session->window.handlers.JvEditNumbChange(); };
+        for (int n = 0; n < rows; ++n)
+            commands.push_back(TFFmpegFunc().BuildCommandLine(n));
         return commands;
     }
 

@@ -122,7 +122,8 @@ int main(int argc, char** argv)
         return ms[ms.size() / 2];
     };
     MemoryDetailsPanel panel;
-    const double start = perCall(sources, [&](const std::string& path) { command_line::ShowSourceFacts(panel, path); });
+    const double start
+        = perCall(sources, [&](const std::string& path) { file_list::ShowFacts(panel, file_list::ReadFacts(path)); });
     const double output = perCall(outputs, [](const std::string& path) { command_line::PlayingMilliseconds(path); });
     std::printf("  of which the source's media query, timed alone:    %6.2f ms\n", start);
     std::printf("    (details panel and playing time)\n");

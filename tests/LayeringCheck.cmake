@@ -1,6 +1,6 @@
 # Fails when a source under SOURCE_DIR includes a header of a higher floor, a header of a
 # sibling floor, or a Qt header outside the Qt layer. The floors, bottom up:
-#   0 base; 1 process, parameters, media; 2 conversion, player; 3 app; 4 every */qt/ folder;
+#   0 base; 1 process, parameters, media; 2 conversion, player, desktop; 3 app; 4 every */qt/ folder;
 #   5 app/main.cpp.
 # A file may include headers of its own folder (the Qt layer counts as one) and of
 # floors strictly below its own.
@@ -13,7 +13,7 @@ function(floor_of folder qt out_floor)
     set(${out_floor} 0 PARENT_SCOPE)
   elseif(folder MATCHES "^(process|parameters|media)$")
     set(${out_floor} 1 PARENT_SCOPE)
-  elseif(folder MATCHES "^(conversion|player)$")
+  elseif(folder MATCHES "^(conversion|player|desktop)$")
     set(${out_floor} 2 PARENT_SCOPE)
   elseif(folder STREQUAL "app")
     set(${out_floor} 3 PARENT_SCOPE)

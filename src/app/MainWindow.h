@@ -10,6 +10,7 @@
 
 namespace ondrevo {
 
+class BatchEngine;
 class BatchModel;
 class EncoderPool;
 class FileAdder;
@@ -35,12 +36,12 @@ public:
     virtual IEdit& JvEditNumb() = 0;
     virtual IEdit& JvEditCmdMsg() = 0;
     virtual ICheckBox& JvCheckBox() = 0;
-    virtual TJvCreateProcess& JvCreateProcess() = 0;
-    // The batch's encoders: slot 0 runs on JvCreateProcess; each slot keeps what its
-    // current or last run converts.
-    virtual EncoderPool& Encoders() = 0;
-    // The rows' phases and the running batch; the list's rows and images show it.
-    virtual BatchModel& Batch() = 0;
+    // The batch engine the window is a view of; built before the window, outlives it.
+    virtual BatchEngine& Engine() = 0;
+    // The engine's encoders (slot 0 runs on JvCreateProcess) and its rows' phases.
+    EncoderPool& Encoders();
+    BatchModel& Batch();
+    TJvCreateProcess& JvCreateProcess();
     virtual IBatchDisplay& BatchDisplay() = 0;
     // Adds many files at once off the UI thread.
     virtual FileAdder& Adder() = 0;
@@ -78,6 +79,9 @@ public:
     // The program's quit request: the current event and those already queued are
     // handled, then the event loop ends and the program exits.
     virtual void QuitRequest() = 0;
+    // An encoder of the batch has ended; `anyBusy` whether another still runs (a
+    // closing window waits for the last).
+    virtual void EncoderEnded(bool anyBusy) = 0;
 };
 
 // The program-wide main window; null before it is created and after it is destroyed.

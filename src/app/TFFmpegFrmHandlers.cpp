@@ -7,7 +7,6 @@
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
 #include "conversion/EncoderPool.h"
-#include "process/TJvCreateProcess.h"
 
 namespace ondrevo {
 namespace {
@@ -24,28 +23,16 @@ void ShowMadeFor(TFFmpegFunc& func)
 
 } // namespace
 
-void TFFmpegFrmHandlers::WireNonVisualEvents(
-    ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer)
+void TFFmpegFrmHandlers::WireNonVisualEvents(TJvTimer& jvTimer)
 {
-    jvEditNumb.OnChange = [this] { JvEditNumbChange(); };
-    jvCreateProcess.OnRead = [this](TJvCreateProcess&, const std::string& line, bool startsOnNewLine) {
-        JvCreateProcessRead(line, startsOnNewLine);
-    };
-    jvCreateProcess.OnTerminate
-        = [this](TJvCreateProcess&, std::uint32_t exitCode) { JvCreateProcessTerminate(exitCode); };
     jvTimer.OnTimer = [this] { JvTimerTimer(); };
-}
-
-void TFFmpegFrmHandlers::WireEncoder(TJvCreateProcess& runner, std::size_t slot)
-{
-    runner.SetConsoleOptions(coOwnerData | coRedirect);
-    runner.OnRead = [this, slot](TJvCreateProcess&, const std::string& line, bool) { EncoderRead(slot, line); };
-    runner.OnTerminate = [this, slot](TJvCreateProcess&, std::uint32_t exitCode) { EncoderTerminate(slot, exitCode); };
 }
 
 void TFFmpegFrmHandlers::FormShow()
 {
-    TFFmpegFunc().ShowWindowFirstTime();
+    TFFmpegFunc func;
+    func.ShowWindowFirstTime();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::FormClose()
@@ -140,7 +127,9 @@ void TFFmpegFrmHandlers::FileListViewDragDrop(const std::vector<std::string>& pa
 
 void TFFmpegFrmHandlers::JvBtnSltDirClick()
 {
-    TFFmpegFunc().ChooseOutputDir();
+    TFFmpegFunc func;
+    func.ChooseOutputDir();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvBtnOpenDirClick()
@@ -152,6 +141,7 @@ void TFFmpegFrmHandlers::JvCmbVdoChange(int n)
 {
     TFFmpegFunc func;
     func.SaveSelectorPosition(*func.VideoSelectors().at(static_cast<std::size_t>(n - 1)));
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
@@ -160,6 +150,7 @@ void TFFmpegFrmHandlers::JvCmbAdo1Change()
     TFFmpegFunc func;
     if (func.SaveSelectorPosition(*func.AudioSelectors()[0]))
         func.RefillAudioSelectors();
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
@@ -167,34 +158,13 @@ void TFFmpegFrmHandlers::JvCmbAdoChange(int n)
 {
     TFFmpegFunc func;
     func.SaveAudioPosition(*func.AudioSelectors().at(static_cast<std::size_t>(n - 1)));
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
-void TFFmpegFrmHandlers::JvEditNumbChange()
+void TFFmpegFrmHandlers::EncoderEnded(bool anyBusy)
 {
-    TFFmpegFunc().StartJob();
-}
-
-void TFFmpegFrmHandlers::JvCreateProcessRead(const std::string& line, bool)
-{
-    EncoderRead(0, line);
-}
-
-void TFFmpegFrmHandlers::EncoderRead(std::size_t slot, const std::string& line)
-{
-    TFFmpegFunc().ShowProgress(slot, line);
-}
-
-void TFFmpegFrmHandlers::JvCreateProcessTerminate(std::uint32_t exitCode)
-{
-    EncoderTerminate(0, exitCode);
-}
-
-void TFFmpegFrmHandlers::EncoderTerminate(std::size_t slot, std::uint32_t exitCode)
-{
-    // The end is handled even while the program is closing: it keeps the stopped file.
-    Dispatch([slot, exitCode] { TFFmpegFunc().EndJob(slot, exitCode); });
-    if (quitWhenEncoderEnds_ && !(FFmpegFrm && FFmpegFrm->Encoders().AnyBusy())) {
+    if (quitWhenEncoderEnds_ && !anyBusy) {
         quitWhenEncoderEnds_ = false;
         loop_.Quit();
     }
@@ -204,6 +174,7 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
 {
     TFFmpegFunc func;
     func.SaveFilesAtOnce();
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
@@ -211,6 +182,7 @@ void TFFmpegFrmHandlers::JvCmbExistingChange()
 {
     TFFmpegFunc func;
     func.SaveExistingOutputs();
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
@@ -218,6 +190,7 @@ void TFFmpegFrmHandlers::JvCheckKeepDateChange()
 {
     TFFmpegFunc func;
     func.SaveKeepSourceDate();
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
@@ -225,6 +198,7 @@ void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
 {
     TFFmpegFunc func;
     func.SaveSizeLimit();
+    func.HandChoicesToEngine();
     ShowMadeFor(func);
 }
 
@@ -235,7 +209,9 @@ void TFFmpegFrmHandlers::JvCheckCutToFitClick()
 
 void TFFmpegFrmHandlers::MadeForChoiceChange()
 {
-    TFFmpegFunc().ApplyPickedPreset();
+    TFFmpegFunc func;
+    func.ApplyPickedPreset();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::SavePresetBtnClick()
@@ -255,7 +231,9 @@ void TFFmpegFrmHandlers::ExportPresetBtnClick()
 
 void TFFmpegFrmHandlers::ImportPresetBtnClick()
 {
-    TFFmpegFunc().ImportPreset();
+    TFFmpegFunc func;
+    func.ImportPreset();
+    func.HandChoicesToEngine();
 }
 
 void TFFmpegFrmHandlers::JvTimerTimer()

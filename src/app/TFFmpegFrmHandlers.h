@@ -1,6 +1,6 @@
 #pragma once
 // The main window's event handlers. Each one creates a TFFmpegFunc bound to the
-// window's controls, calls its operation(s) and frees it. The Qt window and the tests'
+// window's controls, calls its operation(s) (the batch's on the engine) and frees it. The Qt window and the tests'
 // in-memory window route their events here through Dispatch, so an error escaping a
 // handler is shown by the error report.
 
@@ -14,8 +14,6 @@
 
 namespace ondrevo {
 
-class ChangeNotifyingEdit;
-class TJvCreateProcess;
 class TJvTimer;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
@@ -30,11 +28,9 @@ public:
     {
     }
 
-    // Connects the events that do not come from widgets: the cursor edit's change, the
-    // encoder runner's read and end, and the busy timer's tick.
-    void WireNonVisualEvents(ChangeNotifyingEdit& jvEditNumb, TJvCreateProcess& jvCreateProcess, TJvTimer& jvTimer);
-    // Connects the runner of a further encoder slot (1, 2, ...) as JvCreateProcess is.
-    void WireEncoder(TJvCreateProcess& runner, std::size_t slot);
+    // Connects the event that does not come from a widget: the busy timer's tick. The
+    // encoders report to the batch engine, which tells the window (its view).
+    void WireNonVisualEvents(TJvTimer& jvTimer);
 
     void FormShow();
     void FormClose();
@@ -76,12 +72,9 @@ public:
     void JvCmbAdo1Change();
     void JvCmbAdoChange(int n);
 
-    void JvEditNumbChange();
-    void JvCreateProcessRead(const std::string& line, bool startsOnNewLine);
-    void JvCreateProcessTerminate(std::uint32_t exitCode);
-    // The same for the encoder of any slot.
-    void EncoderRead(std::size_t slot, const std::string& line);
-    void EncoderTerminate(std::size_t slot, std::uint32_t exitCode);
+    // An encoder of the batch has ended and its row is judged; `anyBusy` whether
+    // another still runs. A closing window quits after the last.
+    void EncoderEnded(bool anyBusy);
     void JvSpinAtOnceChange();
     void JvCmbExistingChange();
     void JvCheckKeepDateChange();

@@ -3,11 +3,10 @@
 #include "app/MainWindow.h"
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
-#include "conversion/Batch.h"
+#include "conversion/BatchEngine.h"
 #include "media/FileAdder.h"
 #include "parameters/TSqlDatMod.h"
 #include "parameters/TSqliteQuery.h"
-#include "process/TJvCreateProcess.h"
 
 namespace ondrevo {
 
@@ -77,8 +76,7 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
     , jvEditNumb_(window.JvEditNumb())
     , jvEditCmdMsg_(window.JvEditCmdMsg())
     , jvCheckBox_(window.JvCheckBox())
-    , jvCreateProcess_(window.JvCreateProcess())
-    , encoders_(window.Encoders())
+    , engine_(window.Engine())
     , batchDisplay_(window.BatchDisplay())
     , jvSpinAtOnce_(window.JvSpinAtOnce())
     , jvCheckKeepDate_(window.JvCheckKeepDate())
@@ -99,14 +97,14 @@ TFFmpegFunc::TFFmpegFunc(IMainWindow& window, TSqlDatMod& dataModule)
 
 void TFFmpegFunc::DisableButtons()
 {
-    BatchControls controls = Batch();
-    batch::SetEditingButtonsEnabled(controls, false);
+    for (IButton* button : { &addFileBtn_, &delFileBtn_, &clearFileBtn_, &convFileBtn_, &playBtn_ })
+        button->SetEnabled(false);
 }
 
 void TFFmpegFunc::EnableButtons()
 {
-    BatchControls controls = Batch();
-    batch::SetEditingButtonsEnabled(controls, true);
+    for (IButton* button : { &addFileBtn_, &delFileBtn_, &clearFileBtn_, &convFileBtn_, &playBtn_ })
+        button->SetEnabled(true);
 }
 
 void TFFmpegFunc::StopOnClose()
@@ -115,8 +113,7 @@ void TFFmpegFunc::StopOnClose()
     // Closing stops the batch as Stop does: each encoder finishes its file on "q" (a
     // paused one is let go on first), and the program ends once the parts it wrote have
     // been kept.
-    BatchControls controls = Batch();
-    batch::StopConversion(controls);
+    engine_.Stop();
 }
 
 void TFFmpegFunc::ShowWindowFirstTime()

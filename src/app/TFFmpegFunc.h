@@ -1,12 +1,13 @@
 #pragma once
 // The main window's controller. Each user action creates one, bound to the window's
-// controls and the data module's query, calls one or two operations and frees it. It
-// owns nothing and keeps nothing between actions: all state lives in the controls and
-// in the parameter database. Its file list is the window's, journaled: what one action
-// changed in it is written to the list's journal when the controller is freed.
+// controls, the batch engine and the data module's query, calls one or two operations
+// and frees it. It owns nothing and keeps nothing between actions: the batch lives in
+// the engine, the choices in the controls and the parameter database; the controller
+// hands the engine the choices as plain values whenever the user changes one. Its file list is the window's, journaled:
+// what one action changed in it is written to the list's journal when the controller is freed.
 
 #include "app/JournaledFileList.h"
-#include "conversion/BatchControls.h"
+#include "conversion/BatchChoices.h"
 #include "conversion/BatchModel.h"
 #include "parameters/ExistingOutputs.h"
 #include "parameters/SizeLimit.h"
@@ -20,6 +21,7 @@
 
 namespace ondrevo {
 
+class BatchEngine;
 class IMainWindow;
 class IFileList;
 class IDetailsPanel;
@@ -151,23 +153,18 @@ public:
     bool CanConvertRows(RunScope scope);
     // Pauses a running batch, or resumes a paused one.
     void PauseConversion();
-    void StartJob();
-    // The encoder's end (the runner's end event).
-    void EndJob(std::uint32_t exitCode);
-    void EndJob(std::size_t slot, std::uint32_t exitCode);
     void StopConversion();
     void ToggleTrayIcon();
     // The busy timer's tick: a row whose start a lock held back is tried again.
     void RetryStalledStart();
     void ShutdownComputer(std::uint32_t flags);
 
-    // Encoder command line and progress.
-    std::vector<std::string> BuildCommandLine();
+    // The choices as the controls show them, as plain values; handed to the engine.
+    BatchChoices Choices();
+    void HandChoicesToEngine();
+    // The encoder command line and output name of `row` with the choices shown now.
+    std::vector<std::string> BuildCommandLine(int row);
     std::string OutputFileName(int row);
-    void ShowProgress(const std::string& line);
-    void ShowProgress(std::size_t slot, const std::string& line);
-    int PlayingSeconds();
-    int ElapsedSeconds(const std::string& line);
 
     // Mini player.
     void PlayVideoFile();
@@ -178,7 +175,6 @@ public:
     std::array<ISelector*, 4>& AudioSelectors() { return jvCmbAdo_; }
 
 private:
-    BatchControls Batch();
     // A batch that ended (or was stopped) while files are still being added leaves
     // Delete, Clear, Convert and Play waiting for the adding, as they wait outside a batch.
     void KeepListButtonsWhileAdding();
@@ -210,8 +206,7 @@ private:
     IEdit& jvEditNumb_;
     IEdit& jvEditCmdMsg_;
     ICheckBox& jvCheckBox_;
-    TJvCreateProcess& jvCreateProcess_;
-    EncoderPool& encoders_;
+    BatchEngine& engine_;
     IBatchDisplay& batchDisplay_;
     INumberEdit& jvSpinAtOnce_;
     ICheckBox& jvCheckKeepDate_;

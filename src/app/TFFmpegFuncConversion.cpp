@@ -1,95 +1,73 @@
-// TFFmpegFunc's conversion operations; the work is done in conversion/Batch,
-// conversion/CommandLine, conversion/Progress and conversion/Shutdown.
+// TFFmpegFunc's conversion operations: the choices handed to the batch engine as plain
+// values, and the engine's operations; the work is done in conversion/BatchEngine.
 
 #include "app/MainWindow.h"
 #include "app/TFFmpegFunc.h"
 #include "base/Errors.h"
-#include "base/HandlerDispatch.h"
 #include "base/UsableCores.h"
 #include "conversion/Batch.h"
+#include "conversion/BatchEngine.h"
 #include "conversion/CommandLine.h"
-#include "conversion/Progress.h"
-#include "conversion/Shutdown.h"
+#include "desktop/Shutdown.h"
 #include "parameters/FilesAtOnce.h"
 #include "parameters/KeepSourceDate.h"
-#include "parameters/ListJournal.h"
-#include "parameters/TSqlDatMod.h"
 
 #include <algorithm>
 
 namespace ondrevo {
 
-BatchControls TFFmpegFunc::Batch()
+BatchChoices TFFmpegFunc::Choices()
 {
-    IMainWindow* window = &window_;
-    return BatchControls {
-        fileListView_,
-        msgListView_,
-        { &addFileBtn_, &delFileBtn_, &clearFileBtn_, &convFileBtn_, &playBtn_ },
-        jvEditNumb_,
-        jvEditCmdMsg_,
-        batchDisplay_,
-        jvEditDir_,
-        jvCheckBox_,
-        encoders_,
-        window_.Batch(),
-        window_.PauseConvBtn(),
-        [this] { return FilesAtOnce(); },
-        jvTimer_,
-        jvTrayIcon_,
-        sleepInhibitor_,
-        loginManager_,
-        [window] { window->QuitRequest(); },
-        sqliteQuery_,
-        jvCmbVdo_,
-        jvCmbAdo_,
-        [this] { return ExistingOutputsChoice(); },
-        [this] { return jvCheckKeepDate_.Checked(); },
-        [this] { return SizeLimit(); },
-        [this] { return dataModule_.Journal().PartFolders(); },
+    BatchChoices choices;
+    std::size_t n = 0;
+    const auto take = [&](const ISelector* selector) {
+        SelectorChoice& choice = choices.selectors[n++];
+        choice.position = selector->ItemIndex();
+        if (choice.position >= 0 && choice.position < selector->ItemCount())
+            choice.entry = selector->Item(choice.position);
     };
+    for (const ISelector* selector : jvCmbVdo_)
+        take(selector);
+    for (const ISelector* selector : jvCmbAdo_)
+        take(selector);
+    for (int i = 0, count = jvCmbVdo_[0]->ItemCount(); i < count; ++i)
+        choices.videoCodecs.push_back(jvCmbVdo_[0]->Item(i));
+    choices.outputFolder = jvEditDir_.Text();
+    choices.filesAtOnce = FilesAtOnce();
+    choices.existing = ExistingOutputsChoice();
+    choices.keepSourceDate = jvCheckKeepDate_.Checked();
+    choices.sizeLimit = SizeLimit();
+    return choices;
+}
+
+void TFFmpegFunc::HandChoicesToEngine()
+{
+    engine_.SetChoices(Choices());
 }
 
 void TFFmpegFunc::ConvertFiles()
 {
-    BatchControls controls = Batch();
-    batch::ConvertFiles(controls);
+    if (fileListView_.RowCount() == 0)
+        return;
+    ConvertRows(RunScope::Whole);
 }
 
 void TFFmpegFunc::ConvertRows(RunScope scope)
 {
-    BatchControls controls = Batch();
-    batch::ConvertRows(controls, scope, fileListView_.SelectedRows());
+    if (engine_.Model().Running())
+        return;
+    HandChoicesToEngine();
+    engine_.Convert(scope, fileListView_.SelectedRows());
 }
 
 bool TFFmpegFunc::CanConvertRows(RunScope scope)
 {
-    BatchControls controls = Batch();
-    return batch::CanConvertRows(controls, scope, fileListView_.SelectedRows());
+    return engine_.CanConvert(scope, fileListView_.SelectedRows());
 }
 
 void TFFmpegFunc::PauseConversion()
 {
-    BatchControls controls = Batch();
-    batch::PauseOrResume(controls);
-}
-
-void TFFmpegFunc::StartJob()
-{
-    BatchControls controls = Batch();
-    batch::StartJob(controls);
-}
-
-void TFFmpegFunc::EndJob(std::uint32_t exitCode)
-{
-    EndJob(0, exitCode);
-}
-
-void TFFmpegFunc::EndJob(std::size_t slot, std::uint32_t exitCode)
-{
-    BatchControls controls = Batch();
-    batch::JobEnded(controls, slot, exitCode);
-    KeepListButtonsWhileAdding();
+    engine_.PauseOrResume();
 }
 
 void TFFmpegFunc::LoadFilesAtOnce()
@@ -101,16 +79,12 @@ void TFFmpegFunc::LoadFilesAtOnce()
 
 void TFFmpegFunc::SaveFilesAtOnce()
 {
-    const bool stored = StoreChoice(
+    StoreChoice(
         [this] {
             files_at_once::Save(sqliteQuery_, jvSpinAtOnce_.Value());
             return true;
         },
         [this] { jvSpinAtOnce_.SetValue(files_at_once::Read(sqliteQuery_)); });
-    if (!stored)
-        return;
-    BatchControls controls = Batch();
-    batch::FilesAtOnceChanged(controls);
 }
 
 void TFFmpegFunc::LoadKeepSourceDate()
@@ -131,28 +105,24 @@ void TFFmpegFunc::SaveKeepSourceDate()
 int TFFmpegFunc::FilesAtOnce()
 {
     // The spin box shows the stored count within the usable cores (a count that cannot
-    // be stored goes back to the stored one). A batch asks for this at every row, which
-    // need not read the settings file again: a lock on it would hold up every start.
+    // be stored goes back to the stored one).
     return std::max(1, jvSpinAtOnce_.Value());
 }
 
 void TFFmpegFunc::StopConversion()
 {
-    BatchControls controls = Batch();
-    batch::StopConversion(controls);
-    KeepListButtonsWhileAdding();
+    engine_.Stop();
 }
 
 void TFFmpegFunc::ToggleTrayIcon()
 {
-    BatchControls controls = Batch();
-    batch::ToggleTrayIcon(controls);
+    jvTrayIcon_.SetImageIndex(
+        jvTrayIcon_.ImageIndex() == batch::kIdleTrayImage ? batch::kBusyTrayImage : batch::kIdleTrayImage);
 }
 
 void TFFmpegFunc::RetryStalledStart()
 {
-    BatchControls controls = Batch();
-    batch::RetryStalledStart(controls);
+    engine_.RetryStalledStart();
 }
 
 void TFFmpegFunc::ShutdownComputer(std::uint32_t flags)
@@ -160,49 +130,16 @@ void TFFmpegFunc::ShutdownComputer(std::uint32_t flags)
     ondrevo::ShutdownComputer(flags, loginManager_, [this] { window_.QuitRequest(); });
 }
 
-std::vector<std::string> TFFmpegFunc::BuildCommandLine()
+std::vector<std::string> TFFmpegFunc::BuildCommandLine(int row)
 {
-    BatchControls controls = Batch();
-    return command_line::BuildCommandLine(controls);
+    HandChoicesToEngine();
+    return engine_.CommandLineFor(row);
 }
 
 std::string TFFmpegFunc::OutputFileName(int row)
 {
-    BatchControls controls = Batch();
-    return command_line::OutputFileName(controls, row);
-}
-
-void TFFmpegFunc::ShowProgress(const std::string& line)
-{
-    ShowProgress(0, line);
-}
-
-void TFFmpegFunc::ShowProgress(std::size_t slot, const std::string& line)
-{
-    // A progress line that cannot be read is reported, but while its box is open the
-    // lines that keep arriving behind it are not: one box, not a stack of them.
-    static bool reportOpen = false;
-    BatchControls controls = Batch();
-    try {
-        progress::ShowProgress(controls, slot, line);
-        batch::ShowProgressOfBatch(controls);
-    } catch (const EConvertError&) {
-        if (reportOpen)
-            return;
-        reportOpen = true;
-        ReportHandlerError(std::current_exception());
-        reportOpen = false;
-    }
-}
-
-int TFFmpegFunc::PlayingSeconds()
-{
-    return progress::PlayingSeconds(Batch());
-}
-
-int TFFmpegFunc::ElapsedSeconds(const std::string& line)
-{
-    return progress::ElapsedSeconds(line);
+    HandChoicesToEngine();
+    return command_line::OutputFileName(engine_, row);
 }
 
 } // namespace ondrevo

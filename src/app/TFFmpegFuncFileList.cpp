@@ -83,8 +83,7 @@ void TFFmpegFunc::AddVideoFiles(const std::vector<std::string>& paths)
     if (paths.size() == 1 && !Adding()) {
         const int first = fileListView_.RowCount();
         file_list::AddVideoFiles(paths, fileListView_, msgListView_);
-        BatchControls controls = Batch();
-        batch::RowsAppended(controls, first);
+        engine_.RowsAppended(first);
         return;
     }
     if (paths.empty())
@@ -95,8 +94,7 @@ void TFFmpegFunc::AddVideoFiles(const std::vector<std::string>& paths)
         TFFmpegFunc func;
         func.fileListView_.AppendRow(facts.path, file_list::kAddedFileImage,
             { facts.type, facts.size, facts.playingTime, file_list::kStartPercent });
-        BatchControls controls = func.Batch();
-        batch::RowsAppended(controls, func.fileListView_.RowCount() - 1);
+        func.engine_.RowsAppended(func.fileListView_.RowCount() - 1);
     };
     events.progress = [](std::size_t added, std::size_t total) {
         TFFmpegFunc().jvEditCmdMsg_.SetText(

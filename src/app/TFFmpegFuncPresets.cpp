@@ -109,10 +109,8 @@ void TFFmpegFunc::ApplyPickedPreset()
         },
         [] {});
     ShowStoredChoices(stored ? preset->name : std::string());
-    if (stored && before.filesAtOnce != after.filesAtOnce) {
-        BatchControls controls = Batch();
-        batch::FilesAtOnceChanged(controls);
-    }
+    // A higher count starts more rows of a running batch there and then.
+    HandChoicesToEngine();
 }
 
 void TFFmpegFunc::SavePresetAs()

@@ -1,18 +1,15 @@
 #include "conversion/Batch.h"
 
-#include "base/Controls.h"
 #include "base/Errors.h"
-#include "base/HandlerDispatch.h"
-#include "base/IntegerText.h"
-#include "conversion/BatchControls.h"
+#include "conversion/BatchEngine.h"
 #include "conversion/BatchModel.h"
 #include "conversion/CommandLine.h"
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/JobOutcome.h"
+#include "conversion/JobPlan.h"
 #include "conversion/PassLog.h"
 #include "conversion/Progress.h"
-#include "conversion/Shutdown.h"
 #include "conversion/SizeAim.h"
 #include "conversion/SourceDate.h"
 #include "conversion/WholeOutput.h"
@@ -39,66 +36,39 @@ namespace {
 constexpr std::chrono::seconds kStoppedEncoderGrace { 10 };
 constexpr std::chrono::seconds kTerminatedEncoderGrace { 5 };
 
-constexpr int kSizeCell = 1;
-constexpr int kPlayingTimeCell = 2;
-constexpr int kPercentCell = 3;
-
 // Starts of one row that a lock on the settings file may defeat before the row fails.
 // Each try waits out the database's busy timeout; the busy timer's ticks come between.
 constexpr int kLockedStartTries = 5;
 
-void StopBusyAnimation(BatchControls& controls)
-{
-    controls.busyTimer.SetEnabled(false);
-    controls.trayIcon.SetImageIndex(kIdleTrayImage);
-}
+} // namespace
 
 // The whole batch's share and time left, after a row's progress or end.
-void ShowBatchProgress(BatchControls& controls)
+void ShowBatchProgress(BatchEngine& engine)
 {
-    BatchEstimate& estimate = controls.encoders.Estimate();
+    BatchEstimate& estimate = engine.Encoders().Estimate();
     if (!estimate.Running())
         return;
     long long running = 0;
-    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
-        const ConversionJob& job = controls.encoders.Job(slot);
-        if (controls.encoders.Busy(slot) && !WasStopped(job.life))
+    for (std::size_t slot = 0; slot < engine.Encoders().Count(); ++slot) {
+        const ConversionJob& job = engine.Encoders().Job(slot);
+        if (engine.Encoders().Busy(slot) && !WasStopped(job.life))
             running += size_aim::DoneSeconds(job);
     }
     estimate.Update(BatchEstimate::Clock::now(), running);
-    controls.batchDisplay.Show(estimate.Percent(), estimate.Text());
+    engine.View().BatchProgress(estimate.Percent(), estimate.Text());
 }
 
-void ClearBatchProgress(BatchControls& controls)
-{
-    controls.encoders.Estimate().Stop();
-    controls.batchDisplay.SetPaused(false);
-    controls.batchDisplay.Clear();
-}
-
-void ShowPauseButton(BatchControls& controls, bool enabled, bool paused)
-{
-    controls.pauseButton.SetEnabled(enabled);
-    controls.pauseButton.SetCaption(paused ? kResumeCaption : kPauseCaption);
-}
+namespace {
 
 // The batch is over: after its last row (`complete`, power-off when ticked), or early
 // because nothing more can be written, with `status` saying why, or stopped by the user.
-void EndBatch(BatchControls& controls, bool complete, const std::string& status)
+void EndBatch(BatchEngine& engine, bool complete, const std::string& status)
 {
-    const std::string summary = controls.encoders.Estimate().Summary();
-    controls.encoders.Refusal().clear();
-    controls.model.EndRun();
-    ClearBatchProgress(controls);
-    if (complete)
-        controls.batchDisplay.NotifyIfAway(summary);
-    SetEditingButtonsEnabled(controls, true);
-    ShowPauseButton(controls, false, false);
-    if (complete && controls.shutDownWhenDone.Checked())
-        ShutdownComputer(kShutdownPowerOff, controls.loginManager, controls.quitRequest);
-    controls.statusLine.SetText(status);
-    StopBusyAnimation(controls);
-    controls.sleepInhibitor.SetHeld(false);
+    const std::string summary = engine.Encoders().Estimate().Summary();
+    engine.Encoders().Refusal().clear();
+    engine.Model().EndRun();
+    engine.Encoders().Estimate().Stop();
+    engine.View().BatchEnded(BatchEnd { complete, summary, status });
 }
 
 // Errors creating a file in the output folder that every later row would meet as well.
@@ -119,14 +89,6 @@ long long FileBytes(const std::string& path)
     struct stat status { };
     return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
-
-// Whether `path` itself (not what a link there points to) is a folder.
-bool IsFolder(const std::string& path)
-{
-    struct stat status { };
-    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -135,15 +97,15 @@ std::string FolderOf(const std::string& path)
 
 // The row of a job while the list still holds it (after Stop the user may delete or
 // clear rows while the encoder is finishing), or -1.
-int RowOfJob(const BatchControls& controls, const ConversionJob& job)
+int RowOfJob(const BatchEngine& engine, const ConversionJob& job)
 {
-    return controls.model.IndexOf(job.rowId).value_or(-1);
+    return engine.Model().IndexOf(job.rowId).value_or(-1);
 }
 
 // Renames the job's whole file to its final name. With "Keep both", a file that
 // appeared under that name while the encoder wrote (another program, another copy) is
 // not replaced: the file takes the row's next free name instead.
-void CommitOutput(BatchControls& controls, ConversionJob& job)
+void CommitOutput(BatchEngine& engine, ConversionJob& job)
 {
     if (!job.keepBoth) {
         job.output->Commit();
@@ -154,19 +116,19 @@ void CommitOutput(BatchControls& controls, ConversionJob& job)
             job.output->CommitWithoutReplacing();
             return;
         } catch (const EOSError& e) {
-            const int row = RowOfJob(controls, job);
+            const int row = RowOfJob(engine, job);
             if (e.Code() != EEXIST || row < 0 || tries >= 3)
                 throw;
-            job.output->Retarget(command_line::OutputFileName(controls, row, ExistingOutputs::KeepBoth));
-            controls.model.SetFiles(row, job.output->FinalPath(), job.output->Path(), controls.model.Row(row).partId);
+            job.output->Retarget(command_line::OutputFileName(engine, row, ExistingOutputs::KeepBoth));
+            engine.Model().SetFiles(row, job.output->FinalPath(), job.output->Path(), engine.Model().Row(row).partId);
         }
     }
 }
 
 // Judges the run that ended, keeps its file or removes it, and gives its row its phase.
-JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
+JobOutcome JudgeAndKeep(BatchEngine& engine, std::size_t slot, std::uint32_t exitCode)
 {
-    ConversionJob& job = controls.encoders.Job(slot);
+    ConversionJob& job = engine.Encoders().Job(slot);
     const bool stopped = WasStopped(job.life);
     const long long bytes = job.output ? job.output->Size() : 0;
     // The encoder's last progress line says how much it wrote; when that is enough, the
@@ -185,7 +147,7 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
         if (job.keepSourceDate)
             source_date::CopyModificationTime(job.source, job.output->Path());
         try {
-            CommitOutput(controls, job);
+            CommitOutput(engine, job);
         } catch (const EOSError& e) {
             outcome.keep = false;
             outcome.failed = true;
@@ -200,89 +162,67 @@ JobOutcome FinishJob(BatchControls& controls, std::size_t slot, std::uint32_t ex
     const bool skipped = !job.skippedOutput.empty();
     job.aim.passLog.reset();
     // A stopped encoder's end belongs to no running batch.
-    if (!stopped && controls.encoders.Estimate().Running()) {
+    if (!stopped && engine.Encoders().Estimate().Running()) {
         if (skipped)
-            controls.encoders.Estimate().RowSkipped(job.playingSeconds);
+            engine.Encoders().Estimate().RowSkipped(job.playingSeconds);
         else
-            controls.encoders.Estimate().RowEnded(job.playingSeconds, outcome.failed);
+            engine.Encoders().Estimate().RowEnded(job.playingSeconds, outcome.failed);
     }
-    if (const int row = RowOfJob(controls, job); row >= 0) {
+    if (const int row = RowOfJob(engine, job); row >= 0) {
         // A skipped row's output is whole, even when a Stop came before its end.
         const RowPhase phase = outcome.failed ? RowPhase::Failed
             : (stopped && !skipped)           ? RowPhase::Stopped
                                               : RowPhase::Converted;
-        ShowRowPhase(controls, row, phase, outcome.reason);
+        ShowRowPhase(engine, row, phase, outcome.reason);
         // A converted file is whole, however few progress lines its encoder printed (a
         // clip of one picture prints none with a time past zero).
         if (phase == RowPhase::Converted)
-            controls.fileList.SetSubItem(row, kPercentCell, "100%");
+            engine.View().RowPercent(row, 100);
     }
     job.rowId = 0;
-    controls.encoders.Move(slot, JobEvent::End);
+    engine.Encoders().Move(slot, JobEvent::End);
     return outcome;
 }
 
-std::size_t FilesAtOnce(BatchControls& controls)
+std::size_t FilesAtOnce(BatchEngine& engine)
 {
-    return controls.filesAtOnce ? static_cast<std::size_t>(std::max(1, controls.filesAtOnce())) : 1;
-}
-
-std::string HoursMinutesSeconds(long long milliseconds)
-{
-    const long long seconds = milliseconds / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    return text;
+    return static_cast<std::size_t>(std::max(1, engine.Choices().filesAtOnce));
 }
 
 // A source mended or replaced since it was listed (a failed row converted again) plays
 // what the query at its start says: the row's time and cells, and the batch's total,
 // follow it, so its percent and the time left are counted on what is converted.
-void TakeFreshLength(BatchControls& controls, int row, long long milliseconds, long long bytes)
+void TakeFreshLength(BatchEngine& engine, int row, long long milliseconds, long long bytes)
 {
-    const long long listed = controls.model.Row(row).playingMilliseconds;
+    const long long listed = engine.Model().Row(row).playingMilliseconds;
     if (milliseconds <= 0 || milliseconds / 1000 == listed / 1000)
         return;
-    controls.model.SetPlayingMilliseconds(row, milliseconds);
-    if (controls.encoders.Estimate().Running())
-        controls.encoders.Estimate().RowLengthChanged(listed / 1000, milliseconds / 1000);
-    controls.fileList.SetSubItem(row, kPlayingTimeCell, HoursMinutesSeconds(milliseconds));
-    if (bytes >= 0)
-        controls.fileList.SetSubItem(row, kSizeCell, MegabytesText(static_cast<unsigned long long>(bytes)));
-}
-
-// Starts `row` through the cursor: its change event starts the job; when the cursor
-// already names the row no event comes, and the job is started here.
-void StartRowAtCursor(BatchControls& controls, int row)
-{
-    const std::string text = std::to_string(row);
-    if (controls.cursor.Text() == text)
-        Dispatch([&controls] { StartJob(controls); });
-    else
-        controls.cursor.SetText(text);
+    engine.Model().SetPlayingMilliseconds(row, milliseconds);
+    if (engine.Encoders().Estimate().Running())
+        engine.Encoders().Estimate().RowLengthChanged(listed / 1000, milliseconds / 1000);
+    engine.View().RowLength(row, milliseconds, bytes);
 }
 
 // Starts the batch's next rows while encoders are free and the batch is not paused;
 // ends the batch once every row has been started and every encoder has ended. A row
 // whose start a lock held back waits at the front of the batch for the busy timer.
-void CarryOn(BatchControls& controls)
+void CarryOn(BatchEngine& engine)
 {
-    BatchModel& model = controls.model;
+    BatchModel& model = engine.Model();
     if (!model.Running())
         return;
     while (!model.Paused()) {
         // An encoder program unfit for the choices fails one row, and the batch ends with it.
-        if (!controls.encoders.Refusal().empty() && controls.encoders.AnyBusy())
+        if (!engine.Encoders().Refusal().empty() && engine.Encoders().AnyBusy())
             return;
         const std::optional<int> next = model.NextRow();
-        if (!next || !controls.encoders.FreeSlot(FilesAtOnce(controls)))
+        if (!next || !engine.Encoders().FreeSlot(FilesAtOnce(engine)))
             break;
-        StartRowAtCursor(controls, *next);
-        if (model.NextRow() == next)
-            return; // not taken: a lock held it back, or no encoder was free after all
+        if (StartJob(engine, *next) == StartOutcome::Held)
+            return; // the busy timer's next tick tries it again
     }
-    if (!model.NextRow() && !controls.encoders.AnyBusy())
-        EndBatch(controls, true, "");
+    if (!model.NextRow() && !engine.Encoders().AnyBusy())
+        EndBatch(engine, true, "");
 }
 
 // Why a start failed, as the row's hint says it.
@@ -300,21 +240,22 @@ std::string StartFailure(const std::exception& error)
 // batch, and the busy timer's next tick tries it again (RetryStalledStart). Any other
 // failure, and a lock that outlasts the tries, fails the row with the reason, on the
 // loop like an encoder's end, and the batch goes on.
-void StartFailed(BatchControls& controls, std::size_t slot, int row, const std::exception& error)
+StartOutcome StartFailed(BatchEngine& engine, std::size_t slot, int row, const std::exception& error)
 {
-    ConversionJob& job = controls.encoders.Job(slot);
+    ConversionJob& job = engine.Encoders().Job(slot);
     job.output.reset();
     const auto* database = dynamic_cast<const EUniError*>(&error);
-    if (database && IsLockError(*database) && ++controls.encoders.LockedStarts() < kLockedStartTries) {
+    if (database && IsLockError(*database) && ++engine.Encoders().LockedStarts() < kLockedStartTries) {
         job = ConversionJob {};
-        controls.model.Requeue(row); // it keeps its converting image meanwhile
-        controls.statusLine.SetText(std::string(kSettingsLockedStatus) + error.what());
-        return;
+        engine.Model().Requeue(row); // it keeps its converting phase meanwhile
+        engine.View().Status(std::string(kSettingsLockedStatus) + error.what());
+        return StartOutcome::Held;
     }
-    controls.encoders.LockedStarts() = 0;
+    engine.Encoders().LockedStarts() = 0;
     job.failureLine = StartFailure(error);
-    controls.encoders.Move(slot, JobEvent::Refuse);
-    controls.encoders.Runner(slot).PostEnd(1);
+    engine.Encoders().Move(slot, JobEvent::Refuse);
+    engine.Encoders().Runner(slot).PostEnd(1);
+    return StartOutcome::Ended;
 }
 
 // The source's picture and sound, each as long as the media library says it plays.
@@ -350,9 +291,9 @@ bool AimAtLimit(ConversionJob& job, std::vector<std::string> arguments, const si
 // Starts the row's next run on the same encoder and returns true; a run that cannot
 // start ends the row as failed (`exitCode` set). A run that ended as the batch was
 // paused goes on the same way, its next run held with the batch.
-bool AnotherRun(BatchControls& controls, std::size_t slot, std::uint32_t& exitCode)
+bool AnotherRun(BatchEngine& engine, std::size_t slot, std::uint32_t& exitCode)
 {
-    ConversionJob& job = controls.encoders.Job(slot);
+    ConversionJob& job = engine.Encoders().Job(slot);
     size_aim::Aim& aim = job.aim;
     if (aim.limitBytes == 0 || !job.output || (job.life != JobLife::Running && job.life != JobLife::Paused))
         return false;
@@ -381,7 +322,7 @@ bool AnotherRun(BatchControls& controls, std::size_t slot, std::uint32_t& exitCo
             return false;
         firstOfTry = true;
     }
-    TJvCreateProcess& encoder = controls.encoders.Runner(slot);
+    TJvCreateProcess& encoder = engine.Encoders().Runner(slot);
     try {
         encoder.SetCommandLine(size_aim::NextRun(job, firstOfTry));
         encoder.Run();
@@ -391,10 +332,10 @@ bool AnotherRun(BatchControls& controls, std::size_t slot, std::uint32_t& exitCo
         return false;
     }
     // A batch paused meanwhile holds the new run too.
-    if (controls.model.Paused() && encoder.Suspend())
-        controls.encoders.Move(slot, JobEvent::Pause);
+    if (engine.Model().Paused() && encoder.Suspend())
+        engine.Encoders().Move(slot, JobEvent::Pause);
     else if (job.life == JobLife::Paused)
-        controls.encoders.Move(slot, JobEvent::Resume);
+        engine.Encoders().Move(slot, JobEvent::Resume);
     return true;
 }
 
@@ -406,81 +347,96 @@ bool IsUsableOutputFolder(const std::string& folder)
     return !folder.empty() && folder.front() == '/';
 }
 
-// Why the encoder program cannot convert with the video and audio codecs chosen now, ""
-// when it can or when the choices cannot be read (the row's start reports that).
-std::string EncoderRefusal(BatchControls& controls)
-{
-    std::vector<EncoderCheck::Need> needs;
-    try {
-        const ISelector& video = *controls.video[0];
-        const ISelector& audio = *controls.audio[0];
-        const ISelector& size = *controls.video[2];
-        const std::string encoder = NamedEncoder(selectors::Fragment(controls.query, video, audio), 'v');
-        // A size the video encoder cannot write would fail every row in turn.
-        std::vector<std::string> takers;
-        for (int i = 0, n = video.ItemCount(); i < n; ++i) {
-            const std::string other = NamedEncoder(selectors::EntryFragment(controls.query, video, audio, i), 'v');
-            if (!other.empty() && TakesAnySize(other))
-                takers.push_back(video.Item(i));
-        }
-        const std::string sizeRefusal
-            = SizeRefusal(encoder, selectors::Fragment(controls.query, size, audio), size.Text(), takers);
-        if (!sizeRefusal.empty())
-            return sizeRefusal;
-        needs.push_back(
-            { NamedEncoder(selectors::Fragment(controls.query, video, audio), 'v'), "Video Codec", video.Text() });
-        needs.push_back(
-            { NamedEncoder(selectors::Fragment(controls.query, audio, audio), 'a'), "Audio Codec", audio.Text() });
-    } catch (const EUniError&) {
-        return "";
-    }
-    return controls.encoders.Check().Refusal(command_line::EncoderPath(), needs);
-}
-
 // Begins a batch over `rows`, in this order.
-void StartBatch(BatchControls& controls, const std::vector<int>& rows, RunScope scope)
+void StartBatch(BatchEngine& engine, const std::vector<int>& rows, RunScope scope)
 {
-    if (rows.empty() || controls.model.Running())
+    if (rows.empty() || engine.Model().Running())
         return;
-    if (!IsUsableOutputFolder(controls.outputFolder.Text())) {
-        controls.statusLine.SetText(kNoOutputFolderStatus);
-        return;
-    }
-    if (const std::string reason = output_folder::MakeDefault(controls.outputFolder.Text()); !reason.empty()) {
-        controls.statusLine.SetText(kOutputFolderNotMadeStatus + controls.outputFolder.Text() + ": " + reason);
+    const std::string& folder = engine.Choices().outputFolder;
+    if (!IsUsableOutputFolder(folder)) {
+        engine.View().Status(kNoOutputFolderStatus);
         return;
     }
-    controls.encoders.LockedStarts() = 0;
-    SetEditingButtonsEnabled(controls, false);
-    ShowPauseButton(controls, true, false);
-    controls.sleepInhibitor.SetHeld(true);
+    if (const std::string reason = output_folder::MakeDefault(folder); !reason.empty()) {
+        engine.View().Status(kOutputFolderNotMadeStatus + folder + ": " + reason);
+        return;
+    }
+    engine.Encoders().LockedStarts() = 0;
+    engine.View().BatchStarted();
     // Left by a run of the program that was killed; files another copy still writes
     // are held by it and stay.
-    PartialOutput::RemoveAbandoned(controls.outputFolder.Text());
-    if (controls.partFolders)
-        for (const std::string& folder : controls.partFolders())
-            PartialOutput::RemoveAbandoned(folder);
+    PartialOutput::RemoveAbandoned(folder);
+    if (engine.partFolders)
+        for (const std::string& earlier : engine.partFolders())
+            PartialOutput::RemoveAbandoned(earlier);
     PassLog::RemoveAbandoned();
     // The sources are looked up afresh: files may have been replaced since the last batch.
-    controls.encoders.Sources().Forget();
-    controls.model.StartRun(rows, scope);
-    controls.encoders.Estimate().Start(
-        BatchEstimate::Clock::now(), controls.model.RunMilliseconds() / 1000, controls.model.RunRows());
-    controls.batchDisplay.Show(0, controls.encoders.Estimate().Text());
+    engine.Encoders().Sources().Forget();
+    engine.Model().StartRun(rows, scope);
+    engine.Encoders().Estimate().Start(
+        BatchEstimate::Clock::now(), engine.Model().RunMilliseconds() / 1000, engine.Model().RunRows());
+    engine.View().BatchProgress(0, engine.Encoders().Estimate().Text());
     // Once per batch: an encoder program that lacks what the choices need fails the
     // first row with the reason, and the batch ends there.
-    controls.encoders.Refusal() = EncoderRefusal(controls);
-    CarryOn(controls);
-    if (controls.model.Running())
-        controls.busyTimer.SetEnabled(true);
+    engine.Encoders().Refusal() = EncoderRefusal(engine);
+    CarryOn(engine);
+}
+
+// Ends the job of `slot` without an encoder: its end comes on the loop like an
+// encoder's, so the batch goes on from there.
+StartOutcome EndWithoutEncoder(BatchEngine& engine, std::size_t slot, JobEvent event, std::uint32_t exitCode)
+{
+    engine.Encoders().Move(slot, event);
+    engine.Encoders().Runner(slot).PostEnd(exitCode);
+    return StartOutcome::Ended;
+}
+
+// The facts of the row's source, told to the view; its length and size follow them.
+long long TellFacts(BatchEngine& engine, int row, const std::string& source, long long bytes)
+{
+    SourceFacts facts = file_list::ReadFacts(source);
+    facts.bytes = bytes;
+    engine.View().RowFacts(row, facts);
+    TakeFreshLength(engine, row, facts.milliseconds, bytes);
+    return facts.milliseconds;
 }
 
 } // namespace
 
+std::string EncoderRefusal(BatchEngine& engine)
+{
+    const BatchChoices& choices = engine.Choices();
+    const SelectorChoice& video = choices.VideoCodec();
+    const SelectorChoice& audio = choices.AudioCodec();
+    const SelectorChoice& size = choices.selectors[2];
+    std::vector<EncoderCheck::Need> needs;
+    try {
+        TSqliteQuery& query = engine.Query();
+        const std::string encoder
+            = NamedEncoder(selectors::FragmentAt(query, 1, video.position, 0, "", video.entry), 'v');
+        // A size the video encoder cannot write would fail every row in turn.
+        std::vector<std::string> takers;
+        for (std::size_t i = 0; i < choices.videoCodecs.size(); ++i) {
+            const std::string other = NamedEncoder(
+                selectors::FragmentAt(query, 1, static_cast<int>(i), 0, "", choices.videoCodecs[i]), 'v');
+            if (!other.empty() && TakesAnySize(other))
+                takers.push_back(choices.videoCodecs[i]);
+        }
+        const std::string sizeRefusal = SizeRefusal(
+            encoder, selectors::FragmentAt(query, 3, size.position, 0, "", size.entry), size.entry, takers);
+        if (!sizeRefusal.empty())
+            return sizeRefusal;
+        needs.push_back({ encoder, "Video Codec", video.entry });
+        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 6, audio.position, 0, "", audio.entry), 'a'),
+            "Audio Codec", audio.entry });
+    } catch (const EUniError&) {
+        return "";
+    }
+    return engine.Encoders().Check().Refusal(command_line::EncoderPath(), needs);
+}
+
 const char* const kStopCommand = "q";
 const char* const kOutputIsSourceHint = "Not converted: the output file would replace its own source file";
-const char* const kPauseCaption = "Pause";
-const char* const kResumeCaption = "Resume";
 const char* const kGoOnHint = "\"Convert remaining rows\" in the list's menu goes on from there";
 const char* const kSettingsLockedStatus = "Waiting for the settings file, which another program holds: ";
 const char* const kSettingsUnreadableHint = "Not converted: the output parameters could not be read: ";
@@ -505,123 +461,81 @@ int PhaseImage(RowPhase phase)
     return kWaitingImage;
 }
 
-void ShowRowPhase(BatchControls& controls, int row, RowPhase phase, const std::string& reason)
+void ShowRowPhase(BatchEngine& engine, int row, RowPhase phase, const std::string& reason)
 {
-    controls.model.SetPhase(row, phase, reason);
-    controls.fileList.SetImageIndex(row, PhaseImage(phase));
-    controls.fileList.SetRowHint(row, reason);
+    engine.Model().SetPhase(row, phase, reason);
+    engine.View().RowPhaseChanged(row, phase, reason);
 }
 
-void SetEditingButtonsEnabled(BatchControls& controls, bool enabled)
+void ConvertRows(BatchEngine& engine, RunScope scope, const std::vector<int>& selected)
 {
-    for (IButton* button : controls.editingButtons)
-        button->SetEnabled(enabled);
-}
-
-void ConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
-{
-    if (!controls.AddButton().Enabled())
+    if (engine.Model().Running())
         return;
-    StartBatch(controls, controls.model.RowsOf(scope, selected), scope);
+    StartBatch(engine, engine.Model().RowsOf(scope, selected), scope);
 }
 
-bool CanConvertRows(BatchControls& controls, RunScope scope, const std::vector<int>& selected)
+bool CanConvertRows(BatchEngine& engine, RunScope scope, const std::vector<int>& selected)
 {
-    return controls.AddButton().Enabled() && !controls.model.Running()
-        && !controls.model.RowsOf(scope, selected).empty();
+    return !engine.Model().Running() && !engine.Model().RowsOf(scope, selected).empty();
 }
 
-void ConvertFiles(BatchControls& controls)
+StartOutcome StartJob(BatchEngine& engine, int row)
 {
-    if (controls.fileList.RowCount() == 0)
-        return;
-    ConvertRows(controls, RunScope::Whole, {});
-}
-
-void StartJob(BatchControls& controls)
-{
-    const int row = StrToInt(controls.cursor.Text());
-    if (row < 0 || row >= controls.fileList.RowCount() || row >= controls.model.Count())
-        return;
-    const std::string source = controls.model.Row(row).source;
+    BatchModel& model = engine.Model();
+    if (row < 0 || row >= model.Count())
+        return StartOutcome::NoRow;
+    const std::string source = model.Row(row).source;
     // Read at each start: a change during a batch applies from the next row on.
-    const ExistingOutputs existing = controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace;
-    const size_limit::Choice limit = controls.sizeLimit ? controls.sizeLimit() : size_limit::Choice {};
-    // One query shows the file's facts and gives its playing time. It takes a large
+    const BatchChoices& choices = engine.Choices();
+    const ExistingOutputs existing = choices.existing;
+    const size_limit::Choice limit = choices.sizeLimit;
+    // One query tells the file's facts and gives its playing time. It takes a large
     // file's header some milliseconds to read, so it runs once the encoder is under way
     // unless what to run depends on the length: skipping a whole output, or aiming at a
     // largest size.
     const bool lengthFirst = existing == ExistingOutputs::Skip || limit.kilobytes > 0;
     const long long sourceBytes = FileBytes(source);
-    const long long sourceMilliseconds = lengthFirst ? command_line::ShowSourceFacts(controls.details, source) : 0;
-    if (lengthFirst)
-        TakeFreshLength(controls, row, sourceMilliseconds, sourceBytes);
-    controls.model.RowStarted(row);
-    ShowRowPhase(controls, row, RowPhase::Converting, "");
-    controls.fileList.SetSubItem(row, kPercentCell, "0%");
+    const long long sourceMilliseconds = lengthFirst ? TellFacts(engine, row, source, sourceBytes) : 0;
     // A stopped encoder still finishing its file keeps its job until it ends: its file
     // is kept or removed then.
-    const std::optional<std::size_t> slot = controls.encoders.FreeSlot(FilesAtOnce(controls));
+    const std::optional<std::size_t> slot = engine.Encoders().FreeSlot(FilesAtOnce(engine));
     if (!slot)
         throw EJVCLException("Cannot perform this operation when process is running");
-    TJvCreateProcess& encoder = controls.encoders.Runner(*slot);
+    model.RowStarted(row);
+    ShowRowPhase(engine, row, RowPhase::Converting, "");
+    engine.View().RowStarted(row, *slot);
+    TJvCreateProcess& encoder = engine.Encoders().Runner(*slot);
 
-    ConversionJob& job = controls.encoders.Job(*slot);
+    ConversionJob& job = engine.Encoders().Job(*slot);
     job = ConversionJob {};
-    job.rowId = controls.model.Row(row).id;
+    job.rowId = model.Row(row).id;
     job.source = source;
-    job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
+    job.playingSeconds = static_cast<int>(model.Row(row).playingMilliseconds / 1000);
     job.sourceMilliseconds = sourceMilliseconds;
     job.sourceBytes = sourceBytes;
-    job.keepSourceDate = controls.keepSourceDate && controls.keepSourceDate();
-    // Shows the facts when they were not needed first; every way out below calls it, the
+    job.keepSourceDate = choices.keepSourceDate;
+    // Tells the facts when they were not needed first; every way out below calls it, the
     // row's end coming on the loop only after this returns.
-    const auto showFacts = [&] {
+    const auto tellFacts = [&](StartOutcome outcome) {
         if (lengthFirst)
-            return;
-        job.sourceMilliseconds = command_line::ShowSourceFacts(controls.details, source);
-        TakeFreshLength(controls, row, job.sourceMilliseconds, sourceBytes);
-        job.playingSeconds = static_cast<int>(controls.model.Row(row).playingMilliseconds / 1000);
+            return outcome;
+        job.sourceMilliseconds = TellFacts(engine, row, source, sourceBytes);
+        job.playingSeconds = static_cast<int>(model.Row(row).playingMilliseconds / 1000);
+        return outcome;
     };
-    if (!controls.encoders.Refusal().empty()) {
-        job.failureLine = controls.encoders.Refusal();
-        job.encoderUnfit = true;
-        controls.encoders.Move(*slot, JobEvent::Refuse);
-        encoder.PostEnd(1);
-        showFacts();
-        return;
+    const std::string output
+        = engine.Encoders().Refusal().empty() ? command_line::OutputFileName(engine, row, existing) : std::string();
+    const JobPlan plan = PlanJob(
+        { source, model.Row(row).again, existing, limit, output, sourceMilliseconds, engine.Encoders().Refusal() });
+    if (plan.kind == JobPlan::Kind::Refuse) {
+        job.failureLine = plan.reason;
+        job.encoderUnfit = plan.encoderUnfit;
+        return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
     }
-    const std::string output = command_line::OutputFileName(controls, row, existing);
-    // The encoder, told to overwrite, would destroy the file it is reading; reading a
-    // named pipe or a device, it would wait or read for ever, holding the batch.
-    const std::string notAFile = file_list::NotAFileKind(source);
-    if (!notAFile.empty() || command_line::SameFile(source, output)) {
-        job.failureLine
-            = notAFile.empty() ? kOutputIsSourceHint : "Not converted: " + source + " is " + notAFile + ", not a file";
-        controls.encoders.Move(*slot, JobEvent::Refuse);
-        encoder.PostEnd(1);
-        showFacts();
-        return;
-    }
-    // A folder under the output's name would refuse the rename only after the whole
-    // encode. A symbolic link there is replaced as a file is, whatever it points to.
-    if (IsFolder(output)) {
-        job.failureLine = output + ": " + std::strerror(EISDIR);
-        controls.encoders.Move(*slot, JobEvent::Refuse);
-        encoder.PostEnd(1);
-        showFacts();
-        return;
-    }
-    // A whole earlier output is kept as it is; its end comes on the loop like an
-    // encoder's, so the batch goes on from there. A row the user chose to convert again
-    // is converted, and so is one whose earlier output is over the largest size.
-    if (existing == ExistingOutputs::Skip && !controls.model.Row(row).again
-        && (limit.kilobytes == 0 || FileBytes(output) <= limit.Bytes()) && IsWholeOutput(output, sourceMilliseconds)) {
+    if (plan.kind == JobPlan::Kind::Skip) {
         job.skippedOutput = output;
-        controls.fileList.SetSubItem(row, kPercentCell, "100%");
-        controls.encoders.Move(*slot, JobEvent::Refuse);
-        encoder.PostEnd(0);
-        return;
+        engine.View().RowPercent(row, 100);
+        return EndWithoutEncoder(engine, *slot, JobEvent::Skip, 0);
     }
     job.keepBoth = existing == ExistingOutputs::KeepBoth;
     try {
@@ -629,24 +543,18 @@ void StartJob(BatchControls& controls)
     } catch (const EOSError& e) {
         job.outputBlocked = BlocksTheFolder(e.Code(), FolderOf(output));
         job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
-        controls.encoders.Move(*slot, JobEvent::Refuse);
-        encoder.PostEnd(1);
-        showFacts();
-        return;
+        return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
     }
-    controls.model.SetFiles(row, output, job.output->Path(), PartialOutput::IdentityOf(job.output->Path()));
+    model.SetFiles(row, output, job.output->Path(), PartialOutput::IdentityOf(job.output->Path()));
     try {
-        std::vector<std::string> arguments = command_line::BuildCommandLine(controls, job.output->Path());
+        std::vector<std::string> arguments = command_line::BuildCommandLine(engine, row, job.output->Path());
         if (limit.kilobytes > 0) {
             job.aim.outputPath = output;
             if (!AimAtLimit(job, std::move(arguments), limit)) {
                 // Refused before encoding: no temporary file is left.
                 job.output.reset();
                 job.failureLine = job.aim.plan.reason;
-                controls.encoders.Move(*slot, JobEvent::Refuse);
-                encoder.PostEnd(1);
-                showFacts();
-                return;
+                return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
             }
             arguments = size_aim::NextRun(job, true);
         }
@@ -656,110 +564,98 @@ void StartJob(BatchControls& controls)
         encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
         encoder.Run();
     } catch (const std::exception& error) {
-        StartFailed(controls, *slot, row, error);
-        showFacts();
-        return;
+        return tellFacts(StartFailed(engine, *slot, row, error));
     }
-    controls.encoders.LockedStarts() = 0;
-    controls.encoders.Move(*slot, JobEvent::Start);
-    showFacts();
+    engine.Encoders().LockedStarts() = 0;
+    engine.Encoders().Move(*slot, JobEvent::Start);
+    return tellFacts(StartOutcome::Started);
 }
 
-void JobEnded(BatchControls& controls, std::size_t slot, std::uint32_t exitCode)
+void JobEnded(BatchEngine& engine, std::size_t slot, std::uint32_t exitCode)
 {
-    if (AnotherRun(controls, slot, exitCode))
+    if (AnotherRun(engine, slot, exitCode))
         return;
-    const JobOutcome outcome = FinishJob(controls, slot, exitCode);
-    if (!controls.model.Running())
+    const JobOutcome outcome = JudgeAndKeep(engine, slot, exitCode);
+    if (!engine.Model().Running())
         return;
-    ShowBatchProgress(controls);
+    ShowBatchProgress(engine);
     if (outcome.stopBatch) {
         // Every other row would meet the same full or missing folder.
-        for (std::size_t other = 0; other < controls.encoders.Count(); ++other)
-            AskEncoderToFinish(controls, other);
-        EndBatch(controls, false, "Conversion stopped: " + outcome.reason);
+        for (std::size_t other = 0; other < engine.Encoders().Count(); ++other)
+            AskEncoderToFinish(engine, other);
+        EndBatch(engine, false, "Conversion stopped: " + outcome.reason);
         return;
     }
-    CarryOn(controls);
+    CarryOn(engine);
 }
 
-void StopConversion(BatchControls& controls)
+void StopConversion(BatchEngine& engine)
 {
-    if (!controls.model.Running())
+    if (!engine.Model().Running())
         return;
-    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
-        const int row = RowOfJob(controls, controls.encoders.Job(slot));
-        if (AskEncoderToFinish(controls, slot) && row >= 0)
-            ShowRowPhase(controls, row, RowPhase::Stopped, "");
+    for (std::size_t slot = 0; slot < engine.Encoders().Count(); ++slot) {
+        const int row = RowOfJob(engine, engine.Encoders().Job(slot));
+        if (AskEncoderToFinish(engine, slot) && row >= 0)
+            ShowRowPhase(engine, row, RowPhase::Stopped, "");
     }
     // A row whose start failed holds no encoder.
-    for (int row = 0; row < controls.model.Count(); ++row)
-        if (controls.model.Row(row).phase == RowPhase::Converting
-            && !controls.encoders.SlotOfRow(controls.model.Row(row).id))
-            ShowRowPhase(controls, row, RowPhase::Stopped, "");
-    EndBatch(controls, false, std::string("Stopped. ") + kGoOnHint + ".");
+    for (int row = 0; row < engine.Model().Count(); ++row)
+        if (engine.Model().Row(row).phase == RowPhase::Converting
+            && !engine.Encoders().SlotOfRow(engine.Model().Row(row).id))
+            ShowRowPhase(engine, row, RowPhase::Stopped, "");
+    EndBatch(engine, false, std::string("Stopped. ") + kGoOnHint + ".");
 }
 
-void PauseOrResume(BatchControls& controls)
+void PauseOrResume(BatchEngine& engine)
 {
-    BatchModel& model = controls.model;
+    BatchModel& model = engine.Model();
     if (!model.Running())
         return;
     const bool pause = !model.Paused();
     model.SetPaused(pause);
-    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
-        if (controls.encoders.Job(slot).life != (pause ? JobLife::Running : JobLife::Paused))
+    for (std::size_t slot = 0; slot < engine.Encoders().Count(); ++slot) {
+        if (engine.Encoders().Job(slot).life != (pause ? JobLife::Running : JobLife::Paused))
             continue;
-        TJvCreateProcess& encoder = controls.encoders.Runner(slot);
+        TJvCreateProcess& encoder = engine.Encoders().Runner(slot);
         if (pause ? encoder.Suspend() : encoder.Resume())
-            controls.encoders.Move(slot, pause ? JobEvent::Pause : JobEvent::Resume);
+            engine.Encoders().Move(slot, pause ? JobEvent::Pause : JobEvent::Resume);
     }
-    ShowPauseButton(controls, true, pause);
-    controls.encoders.Estimate().SetPaused(BatchEstimate::Clock::now(), pause);
-    controls.batchDisplay.SetPaused(pause);
-    controls.sleepInhibitor.SetHeld(!pause);
-    controls.busyTimer.SetEnabled(!pause);
-    if (pause)
-        controls.trayIcon.SetImageIndex(kIdleTrayImage);
-    ShowBatchProgress(controls);
+    engine.Encoders().Estimate().SetPaused(BatchEstimate::Clock::now(), pause);
+    engine.View().BatchPaused(pause);
+    ShowBatchProgress(engine);
     if (!pause)
-        CarryOn(controls);
+        CarryOn(engine);
 }
 
-void ShowProgressOfBatch(BatchControls& controls)
+void FilesAtOnceChanged(BatchEngine& engine)
 {
-    ShowBatchProgress(controls);
+    CarryOn(engine);
 }
 
-void FilesAtOnceChanged(BatchControls& controls)
+void RowsAppended(BatchEngine& engine, int first)
 {
-    CarryOn(controls);
-}
-
-void RowsAppended(BatchControls& controls, int first)
-{
-    BatchModel& model = controls.model;
+    BatchModel& model = engine.Model();
     if (!model.Running())
         return;
     for (int row = first; row < model.Count(); ++row)
-        controls.encoders.Estimate().RowAdded(model.Row(row).playingMilliseconds / 1000);
-    ShowBatchProgress(controls);
-    CarryOn(controls);
+        engine.Encoders().Estimate().RowAdded(model.Row(row).playingMilliseconds / 1000);
+    ShowBatchProgress(engine);
+    CarryOn(engine);
 }
 
-bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)
+bool AskEncoderToFinish(BatchEngine& engine, std::size_t slot)
 {
-    TJvCreateProcess& encoder = controls.encoders.Runner(slot);
+    TJvCreateProcess& encoder = engine.Encoders().Runner(slot);
     if (encoder.State() != TJvProcessState::psWaiting) {
-        // A refused row whose end is still on its way gives up its slot.
-        if (controls.encoders.Job(slot).life == JobLife::Refused)
-            controls.encoders.Move(slot, JobEvent::Stop);
+        // A row without an encoder whose end is still on its way gives up its slot.
+        if (engine.Encoders().Job(slot).life == JobLife::EndPosted)
+            engine.Encoders().Move(slot, JobEvent::Stop);
         return false;
     }
     // A suspended encoder must run again to read the stop command.
-    if (controls.encoders.Job(slot).life == JobLife::Paused)
+    if (engine.Encoders().Job(slot).life == JobLife::Paused)
         encoder.Resume();
-    controls.encoders.Move(slot, JobEvent::Stop);
+    engine.Encoders().Move(slot, JobEvent::Stop);
     if (encoder.Write(kStopCommand))
         encoder.ScheduleEnd(kStoppedEncoderGrace, kTerminatedEncoderGrace);
     else
@@ -767,24 +663,18 @@ bool AskEncoderToFinish(BatchControls& controls, std::size_t slot)
     return true;
 }
 
-bool AskEncodersToFinish(BatchControls& controls)
+bool AskEncodersToFinish(BatchEngine& engine)
 {
     bool any = false;
-    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot)
-        any = AskEncoderToFinish(controls, slot) || any;
+    for (std::size_t slot = 0; slot < engine.Encoders().Count(); ++slot)
+        any = AskEncoderToFinish(engine, slot) || any;
     return any;
 }
 
-void RetryStalledStart(BatchControls& controls)
+void RetryStalledStart(BatchEngine& engine)
 {
     // A row a lock held back went back to the front of the batch; a paused batch waits.
-    CarryOn(controls);
-}
-
-void ToggleTrayIcon(BatchControls& controls)
-{
-    ITrayIcon& tray = controls.trayIcon;
-    tray.SetImageIndex(tray.ImageIndex() == kIdleTrayImage ? kBusyTrayImage : kIdleTrayImage);
+    CarryOn(engine);
 }
 
 } // namespace ondrevo::batch

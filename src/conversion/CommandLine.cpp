@@ -1,9 +1,7 @@
 #include "conversion/CommandLine.h"
 
-#include "base/Controls.h"
-#include "base/IntegerText.h"
 #include "base/ProgramFolder.h"
-#include "conversion/BatchControls.h"
+#include "conversion/BatchEngine.h"
 #include "conversion/EncoderArguments.h"
 #include "conversion/EncoderCheck.h"
 #include "conversion/EncoderPool.h"
@@ -40,13 +38,6 @@ bool IsContinuationByte(char c)
 }
 
 } // namespace
-
-long long ShowSourceFacts(IDetailsPanel& panel, const std::string& path)
-{
-    long long milliseconds = 0;
-    file_list::ShowFileInfo(panel, path, milliseconds);
-    return milliseconds;
-}
 
 long long PlayingMilliseconds(const std::string& path)
 {
@@ -98,7 +89,7 @@ std::string BaseName(const std::string& path)
 }
 
 std::string UniqueOutputName(
-    const IFileList& list, int row, const std::string& name, std::size_t limit, const NameTaken& taken)
+    const BatchModel& model, int row, const std::string& name, std::size_t limit, const NameTaken& taken)
 {
     std::unordered_set<std::string> used;
     // The lowest number worth trying for a name: every lower one is taken, and taken
@@ -121,35 +112,34 @@ std::string UniqueOutputName(
     // Every row has a name of its own, a file listed twice too: two rows of one batch
     // converted at once never write to one name.
     for (int earlier = 0; earlier < row; ++earlier)
-        assign(BaseName(list.Caption(earlier)));
+        assign(BaseName(model.Row(earlier).source));
     return assign(name);
 }
 
-std::string OutputFileName(BatchControls& controls, int row)
+std::string OutputFileName(BatchEngine& engine, int row)
 {
-    return OutputFileName(
-        controls, row, controls.existingOutputs ? controls.existingOutputs() : ExistingOutputs::Replace);
+    return OutputFileName(engine, row, engine.Choices().existing);
 }
 
-std::string OutputFileName(BatchControls& controls, int row, ExistingOutputs existing)
+std::string OutputFileName(BatchEngine& engine, int row, ExistingOutputs existing)
 {
     // The name comes from the path, not from the media library: the library reports a
     // name as it shows it (a line break becomes " / ", which would reach into a folder
     // that does not exist) and none at all for a file it cannot open.
-    const std::string name = BaseName(controls.fileList.Caption(row));
-    const std::string folder = controls.outputFolder.Text();
-    SourceIdentities& sources = controls.encoders.Sources();
-    sources.Update(controls.fileList);
+    const std::string name = BaseName(engine.Model().Row(row).source);
+    const std::string& folder = engine.Choices().outputFolder;
+    SourceIdentities& sources = engine.Encoders().Sources();
+    sources.Update(engine.Model());
     const auto path = [&](const std::string& candidate) { return folder + "/" + candidate + ".3gp"; };
     const auto isSource = [&](const std::string& candidate) { return sources.IsSource(path(candidate)); };
     const std::size_t limit = OutputNameLimit(folder);
-    const std::string given = UniqueOutputName(controls.fileList, row, name, limit, isSource);
+    const std::string given = UniqueOutputName(engine.Model(), row, name, limit, isSource);
     if (existing != ExistingOutputs::KeepBoth)
         return path(given);
     // The names other jobs write to are not on the disk until their ends.
     std::unordered_set<std::string> pending;
-    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot)
-        if (const ConversionJob& job = controls.encoders.Job(slot); job.output)
+    for (std::size_t slot = 0; slot < engine.Encoders().Count(); ++slot)
+        if (const ConversionJob& job = engine.Encoders().Job(slot); job.output)
             pending.insert(job.output->FinalPath());
     const auto inUse = [&](const std::string& candidate) {
         struct stat status { };
@@ -164,38 +154,35 @@ std::string OutputFileName(BatchControls& controls, int row, ExistingOutputs exi
             return path(numbered);
 }
 
-std::vector<std::string> BuildCommandLine(BatchControls& controls)
+std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const std::string& writeTo)
 {
-    return BuildCommandLine(controls, OutputFileName(controls, StrToInt(controls.cursor.Text())));
-}
-
-std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::string& writeTo)
-{
+    const BatchChoices& choices = engine.Choices();
+    TSqliteQuery& query = engine.Query();
+    const std::string& source = engine.Model().Row(row).source;
     std::vector<std::string> arguments { EncoderPath() };
-    const int row = StrToInt(controls.cursor.Text());
-    const std::string source = controls.fileList.Caption(row);
     arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(source) });
     const auto addFragment = [&](const std::string& fragment) {
         for (std::string& argument : EncoderArguments(fragment))
             arguments.push_back(std::move(argument));
     };
-    std::array<std::string, 5> video;
-    for (std::size_t i = 0; i < video.size(); ++i)
-        video[i] = selectors::Fragment(controls.query, *controls.video[i], *controls.audio[0]);
+    const int codec = choices.AudioCodec().position;
+    std::array<std::string, 9> fragments;
+    for (std::size_t i = 0; i < fragments.size(); ++i) {
+        const SelectorChoice& choice = choices.selectors[i];
+        fragments[i] = selectors::FragmentAt(
+            query, static_cast<int>(i) + 1, choice.position, codec, choices.AudioCodec().entry, choice.entry);
+    }
     // "Fit with black bars" and "Fill (crop)" shape the picture for the chosen size.
-    video[4] = width_ratio::ForSize(video[4], video[2]);
-    for (const std::string& fragment : video)
-        addFragment(fragment);
-    std::array<std::string, 4> audio;
-    for (std::size_t i = 0; i < audio.size(); ++i)
-        audio[i] = selectors::Fragment(controls.query, *controls.audio[i], *controls.audio[0]);
+    fragments[4] = width_ratio::ForSize(fragments[4], fragments[2]);
+    for (std::size_t i = 0; i < 5; ++i)
+        addFragment(fragments[i]);
     // The level the picture declares, and the peak rate that keeps to it.
-    for (std::string& argument : video_level::Arguments(arguments, NamedEncoder(audio[0], 'a')))
+    for (std::string& argument : video_level::Arguments(arguments, NamedEncoder(fragments[5], 'a')))
         arguments.push_back(std::move(argument));
-    for (const std::string& fragment : audio)
-        addFragment(fragment);
+    for (std::size_t i = 5; i < fragments.size(); ++i)
+        addFragment(fragments[i]);
     // The encoder drops the source's creation time unless told to copy the metadata.
-    if (controls.keepSourceDate && controls.keepSourceDate())
+    if (choices.keepSourceDate)
         for (std::string& argument : source_date::ContainerDateArguments(EncoderPath(), AsEncoderPath(source)))
             arguments.push_back(std::move(argument));
     arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });

@@ -1,7 +1,7 @@
 #pragma once
-// The encoder's command line for the row at the conversion cursor, and the name of the
-// file it writes. Everything is read afresh for every job, so a choice changed during a
-// batch applies from the next job on. UI thread.
+// The encoder's command line for a row of the batch, and the name of the file it
+// writes, from the engine's model and choices. Everything is read afresh for every job,
+// so a choice changed during a batch applies from the next job on. UI thread.
 
 #include "parameters/ExistingOutputs.h"
 
@@ -11,39 +11,29 @@
 
 namespace ondrevo {
 
-class IDetailsPanel;
-class IFileList;
-struct BatchControls;
+class BatchEngine;
+class BatchModel;
 
 namespace command_line {
 
 // The encoder program: bin/ffmpeg in the program's folder.
 std::string EncoderPath();
 
-// The arguments for the row at the cursor: the encoder's path, "-y", "-i", the source
-// path, the nine fragments of the selectors' current entries (each split into whole
-// arguments; an empty fragment gives none; the Width Ratio's is filled in for the Video
-// Size's, width_ratio::ForSize) with the picture's level after the video ones
-// (video_level::Arguments), "-map_metadata 0" when "Keep the source's date" is
-// ticked (the container's creation time, when the source has one; with
-// "-metadata creation_time=" after it when a 3GP file cannot hold that time,
-// source_date::ContainerDateArguments), "-f 3gp" and the
-// output path. Each path is
-// one argument whatever it holds. Reads, in this order: the program folder, the cursor
-// and the row's caption, the output path, the nine fragments. Raises EConvertError for
-// a cursor that is not a number and EUniError for a failing fragment query.
-std::vector<std::string> BuildCommandLine(BatchControls& controls);
-// The same, writing to `writeTo` instead of the row's output path. The muxer is named,
-// so the name's extension does not matter.
-std::vector<std::string> BuildCommandLine(BatchControls& controls, const std::string& writeTo);
+// The arguments for `row`: the encoder's path, "-y", "-i", the source path, the nine
+// fragments of the chosen entries (each split into whole arguments; an empty fragment
+// gives none; the Width Ratio's is filled in for the Video Size's, width_ratio::ForSize)
+// with the picture's level after the video ones (video_level::Arguments), "-map_metadata
+// 0" when "Keep the source's date" is chosen (the container's creation time, when the
+// source has one; with "-metadata creation_time=" after it when a 3GP file cannot hold
+// that time, source_date::ContainerDateArguments), "-f 3gp" and `writeTo`. Each path is one argument
+// whatever it holds. The muxer is named, so the name's extension does not matter.
+// Raises EUniError for a failing fragment query.
+std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const std::string& writeTo);
 
-// Shows the source's facts in the details panel (file_list::ShowFileInfo) and returns
-// its playing time in milliseconds from the same query (0 when unknown).
-long long ShowSourceFacts(IDetailsPanel& panel, const std::string& path);
 // The playing time of a media file in milliseconds, 0 when the library cannot tell.
 long long PlayingMilliseconds(const std::string& path);
 
-// The output path for the source of `row`: the output folder's text, "/", the output
+// The output path for the source of `row`: the output folder, "/", the output
 // name and ".3gp". The output name is the source's file name without folder and
 // extension. When an earlier row has the same output name (another source, or the
 // same file listed again), or when the path would be the file of any row in the list
@@ -53,9 +43,9 @@ long long PlayingMilliseconds(const std::string& path);
 // shortened first (FitName). With "Keep both" (`existing`), a name that a file (of any
 // kind) already has, or that a running job of the batch writes to, is not given either:
 // the row then gets the output name with the lowest free number, "name (2)" and up.
-// The two-argument form takes the choice from the controls.
-std::string OutputFileName(BatchControls& controls, int row);
-std::string OutputFileName(BatchControls& controls, int row, ExistingOutputs existing);
+// The two-argument form takes the choice from the engine's choices.
+std::string OutputFileName(BatchEngine& engine, int row);
+std::string OutputFileName(BatchEngine& engine, int row, ExistingOutputs existing);
 
 // `name` shortened in its middle, at character boundaries, to at most `limit` bytes;
 // unchanged when it fits. Output names are cut so that the name with a number suffix,
@@ -70,11 +60,12 @@ constexpr std::size_t kNoNameLimit = static_cast<std::size_t>(-1);
 using NameTaken = std::function<bool(const std::string& name)>;
 
 // The output names of rows 0..row-1 as OutputFileName gives them, and the one `row`
-// gets when its own name is `name`; each row's name differs from every earlier row's. Earlier rows are named from their
-// paths, without a media query, so this stays cheap for thousands of rows. Every name is first fitted to `limit` bytes.
-// A name that `taken` refuses goes to the next number as one that an earlier row uses.
-std::string UniqueOutputName(const IFileList& list, int row, const std::string& name, std::size_t limit = kNoNameLimit,
-    const NameTaken& taken = nullptr);
+// gets when its own name is `name`; each row's name differs from every earlier row's.
+// Earlier rows are named from their paths, without a media query, so this stays cheap
+// for thousands of rows. Every name is first fitted to `limit` bytes. A name that
+// `taken` refuses goes to the next number as one that an earlier row uses.
+std::string UniqueOutputName(const BatchModel& model, int row, const std::string& name,
+    std::size_t limit = kNoNameLimit, const NameTaken& taken = nullptr);
 
 // The file name of `path` without folder and extension ("a/b.c.mp4" -> "b.c").
 std::string BaseName(const std::string& path);

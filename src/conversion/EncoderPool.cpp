@@ -11,6 +11,14 @@ EncoderPool::EncoderPool(TJvCreateProcess& first, RunnerMaker makeRunner)
     slots_.back()->runner = &first;
 }
 
+EncoderPool::EncoderPool(RunnerMaker makeRunner)
+    : makeRunner_(std::move(makeRunner))
+{
+    slots_.push_back(std::make_unique<Slot>());
+    slots_.back()->owned = makeRunner_(0);
+    slots_.back()->runner = slots_.back()->owned.get();
+}
+
 EncoderPool::~EncoderPool()
 {
     // Runners first (their destructors let go of the encoders), then the jobs.

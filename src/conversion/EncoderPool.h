@@ -1,6 +1,6 @@
 #pragma once
 // The encoders a batch runs at once: one slot per encoder, each with its runner and the
-// job it converts. Slot 0 is the window's own runner; further slots are made when a
+// job it converts. Slot 0's runner is made with the pool (or is a runner given to it); further slots are made when a
 // batch first needs them and kept for the program's life, so the runners of stopped
 // encoders can still report their ends. UI thread.
 
@@ -26,6 +26,8 @@ public:
     using RunnerMaker = std::function<std::unique_ptr<TJvCreateProcess>(std::size_t slot)>;
 
     EncoderPool(TJvCreateProcess& first, RunnerMaker makeRunner);
+    // Every slot's runner made by `makeRunner`, slot 0's at once.
+    explicit EncoderPool(RunnerMaker makeRunner);
     ~EncoderPool();
     EncoderPool(const EncoderPool&) = delete;
     EncoderPool& operator=(const EncoderPool&) = delete;

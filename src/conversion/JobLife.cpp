@@ -8,7 +8,8 @@ JobLife NextLife(JobLife life, JobEvent event)
     case JobEvent::Start:
         return life == JobLife::Free || life == JobLife::Abandoned ? JobLife::Running : life;
     case JobEvent::Refuse:
-        return life == JobLife::Free || life == JobLife::Abandoned ? JobLife::Refused : life;
+    case JobEvent::Skip:
+        return life == JobLife::Free || life == JobLife::Abandoned ? JobLife::EndPosted : life;
     case JobEvent::Pause:
         return life == JobLife::Running ? JobLife::Paused : life;
     case JobEvent::Resume:
@@ -16,7 +17,7 @@ JobLife NextLife(JobLife life, JobEvent event)
     case JobEvent::Stop:
         if (life == JobLife::Running || life == JobLife::Paused)
             return JobLife::Stopping;
-        return life == JobLife::Refused ? JobLife::Abandoned : life;
+        return life == JobLife::EndPosted ? JobLife::Abandoned : life;
     case JobEvent::End:
         return JobLife::Free;
     }

@@ -9,13 +9,14 @@ enum class JobLife {
     Running, // its encoder runs
     Paused, // its encoder is suspended (SIGSTOP)
     Stopping, // asked to finish its file; its end is on its way
-    Refused, // no encoder ran (the row could not start): its end is posted
-    Abandoned, // refused, then stopped: the slot is free, and a new start drops the posted end
+    EndPosted, // no encoder ran (the row was skipped or could not start): its end is posted
+    Abandoned, // its end posted, then stopped: the slot is free, and a new start drops the posted end
 };
 
 enum class JobEvent {
     Start, // an encoder was started for the slot's row
-    Refuse, // the row runs no encoder; its end is posted as an encoder's would be
+    Refuse, // the row cannot start: it fails without an encoder, its end posted as an encoder's would be
+    Skip, // the row's whole output is already there: it is kept, its end posted likewise
     Pause,
     Resume,
     Stop, // Stop, closing or ending the program asked it to finish

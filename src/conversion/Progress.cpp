@@ -1,9 +1,8 @@
 #include "conversion/Progress.h"
 
-#include "base/Controls.h"
 #include "base/Errors.h"
 #include "base/IntegerText.h"
-#include "conversion/BatchControls.h"
+#include "conversion/BatchEngine.h"
 #include "conversion/BatchModel.h"
 #include "conversion/ConversionJob.h"
 #include "conversion/EncoderPool.h"
@@ -15,9 +14,6 @@
 
 namespace ondrevo::progress {
 namespace {
-
-constexpr int kPlayingTimeCell = 2;
-constexpr int kPercentCell = 3;
 
 // Up to `count` characters from `position` (0-based); fewer, or none, past the end.
 std::string_view Take(std::string_view text, std::size_t position, std::size_t count)
@@ -38,35 +34,22 @@ bool StartsWith(const std::string& line, const char* prefix)
     return line.rfind(prefix, 0) == 0;
 }
 
-// The row at the cursor, or -1 when the cursor names none (a stopped encoder that is
-// still ending after the list was cleared or shortened).
-int RowAtCursor(const BatchControls& controls)
+// The row that slot's lines belong to: its job's row while the model still holds it.
+int RowOfSlot(BatchEngine& engine, std::size_t slot)
 {
-    int row = -1;
-    try {
-        row = StrToInt(controls.cursor.Text());
-    } catch (const EConvertError&) {
-        return -1;
-    }
-    return row >= 0 && row < controls.fileList.RowCount() ? row : -1;
-}
-
-// The row that slot's lines belong to: its job's row while the list still shows the
-// job's file there; without a job (slot 0 only), the row at the cursor.
-int RowOfSlot(BatchControls& controls, std::size_t slot)
-{
-    const ConversionJob& job = controls.encoders.Job(slot);
+    const ConversionJob& job = engine.Encoders().Job(slot);
     if (job.rowId == 0)
-        return slot == 0 ? RowAtCursor(controls) : -1;
-    return controls.model.IndexOf(job.rowId).value_or(-1);
+        return -1;
+    return engine.Model().IndexOf(job.rowId).value_or(-1);
 }
 
 // Whether `row` is the lowest row an encoder works on now: the status line follows it.
-bool LowestRunningRow(BatchControls& controls, int row)
+bool LowestRunningRow(BatchEngine& engine, int row)
 {
-    for (std::size_t slot = 0; slot < controls.encoders.Count(); ++slot) {
-        const int other = controls.model.IndexOf(controls.encoders.Job(slot).rowId).value_or(-1);
-        if (other >= 0 && other < row && controls.encoders.Busy(slot))
+    EncoderPool& encoders = engine.Encoders();
+    for (std::size_t slot = 0; slot < encoders.Count(); ++slot) {
+        const int other = engine.Model().IndexOf(encoders.Job(slot).rowId).value_or(-1);
+        if (other >= 0 && other < row && encoders.Busy(slot))
             return false;
     }
     return true;
@@ -75,21 +58,6 @@ bool LowestRunningRow(BatchControls& controls, int row)
 } // namespace
 
 const char* const kConversionFailed = "Conversion failed!";
-
-int PlayingSeconds(const BatchControls& controls)
-{
-    return PlayingSeconds(controls, StrToInt(controls.cursor.Text()));
-}
-
-int PlayingSeconds(const BatchControls& controls, int row)
-{
-    const std::string cell = controls.fileList.SubItem(row, kPlayingTimeCell);
-    // hh:mm:ss, seconds first; the separators are not looked at.
-    const int seconds = StrToInt(Take(cell, 6, 2));
-    const int minutes = StrToInt(Take(cell, 3, 2));
-    const int hours = StrToInt(Take(cell, 0, 2));
-    return hours * 3600 + minutes * 60 + seconds;
-}
 
 int ElapsedSeconds(const std::string& line)
 {
@@ -215,19 +183,14 @@ bool TimeUnknown(const std::string& line)
     return found != std::string::npos && line.compare(found + 5, 3, "N/A") == 0;
 }
 
-void ShowProgress(BatchControls& controls, const std::string& line)
-{
-    ShowProgress(controls, 0, line);
-}
-
-void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& line)
+void ShowProgress(BatchEngine& engine, std::size_t slot, const std::string& line)
 {
     if (line.empty())
         return;
-    const int row = RowOfSlot(controls, slot);
+    const int row = RowOfSlot(engine, slot);
     if (row < 0)
         return;
-    ConversionJob& job = controls.encoders.Job(slot);
+    ConversionJob& job = engine.Encoders().Job(slot);
     if (const long long written = WrittenMilliseconds(line); written >= 0)
         job.writtenMilliseconds = written;
     if (!StartsWith(line, "frame=")) {
@@ -277,10 +240,10 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
         }
         return;
     }
-    const bool shown = LowestRunningRow(controls, row);
+    const bool shown = LowestRunningRow(engine, row);
     if (TimeUnknown(line)) {
         if (shown)
-            controls.statusLine.SetText(line);
+            engine.View().Status(line);
         return;
     }
     // The runner hands on a line as far as it has been read: a progress line cut before
@@ -291,16 +254,13 @@ void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& 
     if (elapsed < 0) {
         // Before the start: no progress yet, as with an unknown time.
         if (shown)
-            controls.statusLine.SetText(line);
+            engine.View().Status(line);
         return;
     }
-    // A job knows its row's playing time; lines of the window's encoder run outside a
-    // batch belong to the row at the cursor, whose cell shows its playing time.
-    const int duration = job.rowId != 0 ? job.playingSeconds : PlayingSeconds(controls, row);
     job.elapsedSeconds = elapsed;
-    controls.fileList.SetSubItem(row, kPercentCell, std::to_string(size_aim::RowPercent(job, elapsed, duration)) + "%");
+    engine.View().RowPercent(row, size_aim::RowPercent(job, elapsed, job.playingSeconds));
     if (shown)
-        controls.statusLine.SetText(line);
+        engine.View().Status(line);
 }
 
 } // namespace ondrevo::progress

@@ -1,7 +1,7 @@
 #pragma once
 // The encoder's progress lines ("frame= ... time=hh:mm:ss.cc ...") as a whole
-// percentage of the source's playing time in the row's Percent cell, and the raw line
-// in the status line. Other lines say what the encoder is doing; the last of them is
+// percentage of the source's playing time, told to the view as the row's percent, and
+// the raw line as the status line. Other lines say what the encoder is doing; the last of them is
 // kept as the row's hint, so a failed job tells why. UI thread.
 
 #include <cstddef>
@@ -9,36 +9,28 @@
 
 namespace ondrevo {
 
-struct BatchControls;
+class BatchEngine;
 
 namespace progress {
 
 // The closing line of an encoder that failed; it repeats nothing the hint needs.
 extern const char* const kConversionFailed;
 
-// Handles one output line of the encoder. A progress line updates the Percent cell of
-// the row at the cursor (at most "100%": a source still growing is read past the length
-// the row shows) and the status line; a line whose time is "N/A" (no output
-// written yet) or negative (before the start) only shows in the status line, and one cut before its time is complete
-// (read while the encoder was writing it) changes nothing. Any other non-empty line is noted in the
-// slot's job: the last line, the last one that says what went wrong (the row's hint if
-// the job fails; a line that says the file could not be written stays over later ones
-// that do not, and one whose detail is empty, "... --", replaces no earlier reason),
-// whether it reports a write error or a full disk, and the input's "Duration:" when the
-// job does not know the source's length; the closing "Conversion failed!" is passed
-// over. Nothing happens while the cursor
-// names no row. A progress line whose fields are not numbers raises EConvertError
-// before anything is written; the caller reports it.
-void ShowProgress(BatchControls& controls, const std::string& line);
-// The same for the encoder of `slot`: its lines belong to its job's row (nothing when
-// the list no longer shows that file there), and the status line shows the lines of
-// the lowest row being converted.
-void ShowProgress(BatchControls& controls, std::size_t slot, const std::string& line);
-
-// The playing time of the row at the cursor ("hh:mm:ss" in its third cell) in seconds.
-// Raises EConvertError when a field is not a number.
-int PlayingSeconds(const BatchControls& controls);
-int PlayingSeconds(const BatchControls& controls, int row);
+// Handles one output line of the encoder of `slot`; its lines belong to its job's row
+// (nothing without a job, or when the model no longer holds that row). A progress line
+// tells the view the row's percent of the playing time the job knows (at most 100: a
+// source still growing is read past the length the row shows) and, for the lowest row
+// being converted, the line as the status; a line whose time is "N/A" (no output
+// written yet) or negative (before the start) is only the status, and one cut before
+// its time is complete (read while the encoder was writing it) changes nothing. Any
+// other non-empty line is noted in the slot's job: the last line, the last one that says
+// what went wrong (the row's reason if the job fails; a line that says the file could
+// not be written stays over later ones that do not, and one whose detail is empty,
+// "... --", replaces no earlier reason), whether it reports a write error or a full
+// disk, and the input's "Duration:" when the job does not know the source's length; the
+// closing "Conversion failed!" is passed over. A progress line whose fields are not
+// numbers raises EConvertError before anything is told; the caller reports it.
+void ShowProgress(BatchEngine& engine, std::size_t slot, const std::string& line);
 
 // The seconds a progress line reports after "time=" (read as hh:mm:ss, with more hour
 // digits from 100 hours on; the fraction of a second is ignored), or -1 for a negative

@@ -1,6 +1,6 @@
 #include "conversion/SourceIdentities.h"
 
-#include "base/Controls.h"
+#include "conversion/BatchModel.h"
 
 #include <sys/stat.h>
 
@@ -23,19 +23,19 @@ bool SourceIdentities::LookUp(const std::string& path, Identity& identity)
     return true;
 }
 
-void SourceIdentities::Update(const IFileList& list)
+void SourceIdentities::Update(const BatchModel& model)
 {
-    const std::size_t rows = static_cast<std::size_t>(list.RowCount());
+    const std::size_t rows = static_cast<std::size_t>(model.Count());
     bool same = captions_.size() == rows;
     for (std::size_t row = 0; same && row < rows; ++row)
-        same = captions_[row] == list.Caption(static_cast<int>(row));
+        same = captions_[row] == model.Row(static_cast<int>(row)).source;
     if (same)
         return;
     captions_.resize(rows);
     sources_.clear();
     answers_.clear();
     for (std::size_t row = 0; row < rows; ++row) {
-        captions_[row] = list.Caption(static_cast<int>(row));
+        captions_[row] = model.Row(static_cast<int>(row)).source;
         auto [entry, added] = known_.try_emplace(captions_[row]);
         if (added)
             entry->second.first = LookUp(captions_[row], entry->second.second);

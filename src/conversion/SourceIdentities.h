@@ -14,7 +14,7 @@
 
 namespace ondrevo {
 
-class IFileList;
+class BatchModel;
 
 class SourceIdentities {
 public:
@@ -22,7 +22,7 @@ public:
     void Forget();
     // Follows the list's rows: looks up the rows it has not seen yet. Cheap when the
     // list is as it was.
-    void Update(const IFileList& list);
+    void Update(const BatchModel& model);
     // Whether `path`, its links followed, is the file of one of the rows. A path that does
     // not exist is none. The answer is kept until Forget or a change of the list.
     bool IsSource(const std::string& path);

@@ -22,7 +22,8 @@ constexpr bool IsHeadingRow(int row)
     return row == 0 || row == 5 || row == 11;
 }
 
-using DetailValues = std::array<std::string, kLastDetailRow + 1>;
+using DetailValues = decltype(SourceFacts::details);
+static_assert(std::tuple_size_v<DetailValues> == kLastDetailRow + 1);
 
 void FillDetailRows(IDetailsPanel& panel, const DetailValues& values)
 {
@@ -121,36 +122,51 @@ void ShowFileInfo(IDetailsPanel& panel, const std::string& path)
     ShowFileInfo(panel, path, milliseconds);
 }
 
+SourceFacts ReadFacts(const std::string& path)
+{
+    SourceFacts facts;
+    DetailValues& values = facts.details;
+    std::optional<MediaQuery> query = MediaQuery::Start(path);
+    if (!query)
+        return facts;
+    facts.known = true;
+    const std::string fileName = query->Get(Stream_General, "FileName");
+    facts.milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
+    const std::string fileExtension = query->Get(Stream_General, "FileExtension");
+    values[2] = query->Get(Stream_General, "FileExtension");
+    const std::string fileSize = query->Get(Stream_General, "FileSize/String4");
+    values[3] = QuerySizeText(*query, fileSize);
+    values[4] = PlayingTimeText(query->Get(Stream_General, "Duration/String3"), kDetailsPlayingTimeDefault);
+    values[1] = fileName + "." + fileExtension;
+
+    values[6] = QueryCodecText(*query, Stream_Video);
+    values[7] = query->Get(Stream_Video, "BitRate/String");
+    const std::string width = query->Get(Stream_Video, "Width");
+    const std::string height = query->Get(Stream_Video, "Height");
+    values[8] = width + "x" + height;
+    values[9] = query->Get(Stream_Video, "FrameRate/String");
+    values[10] = query->Get(Stream_Video, "DisplayAspectRatio/String");
+
+    values[12] = QueryCodecText(*query, Stream_Audio);
+    values[13] = query->Get(Stream_Audio, "BitRate/String");
+    values[14] = query->Get(Stream_Audio, "Channel(s)/String");
+    values[15] = query->Get(Stream_Audio, "SamplingRate/String");
+    return facts;
+}
+
+void ShowFacts(IDetailsPanel& panel, const SourceFacts& facts)
+{
+    if (facts.known)
+        FillDetailRows(panel, facts.details);
+}
+
 bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, long long& milliseconds)
 {
-    DetailValues values;
-    {
-        std::optional<MediaQuery> query = MediaQuery::Start(path);
-        if (!query)
-            return false;
-        const std::string fileName = query->Get(Stream_General, "FileName");
-        milliseconds = MillisecondsText(query->Get(Stream_General, "Duration"));
-        const std::string fileExtension = query->Get(Stream_General, "FileExtension");
-        values[2] = query->Get(Stream_General, "FileExtension");
-        const std::string fileSize = query->Get(Stream_General, "FileSize/String4");
-        values[3] = QuerySizeText(*query, fileSize);
-        values[4] = PlayingTimeText(query->Get(Stream_General, "Duration/String3"), kDetailsPlayingTimeDefault);
-        values[1] = fileName + "." + fileExtension;
-
-        values[6] = QueryCodecText(*query, Stream_Video);
-        values[7] = query->Get(Stream_Video, "BitRate/String");
-        const std::string width = query->Get(Stream_Video, "Width");
-        const std::string height = query->Get(Stream_Video, "Height");
-        values[8] = width + "x" + height;
-        values[9] = query->Get(Stream_Video, "FrameRate/String");
-        values[10] = query->Get(Stream_Video, "DisplayAspectRatio/String");
-
-        values[12] = QueryCodecText(*query, Stream_Audio);
-        values[13] = query->Get(Stream_Audio, "BitRate/String");
-        values[14] = query->Get(Stream_Audio, "Channel(s)/String");
-        values[15] = query->Get(Stream_Audio, "SamplingRate/String");
-    }
-    FillDetailRows(panel, values);
+    const SourceFacts facts = ReadFacts(path);
+    if (!facts.known)
+        return false;
+    milliseconds = facts.milliseconds;
+    ShowFacts(panel, facts);
     return true;
 }
 

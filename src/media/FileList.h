@@ -3,6 +3,8 @@
 // showing one file's facts from a media query. When the media information library
 // cannot be loaded, adding adds nothing and the panel keeps what it shows. UI thread.
 
+#include "media/SourceFacts.h"
+
 #include <string>
 #include <vector>
 
@@ -50,6 +52,11 @@ void ShowFileInfo(IDetailsPanel& panel, const std::string& path);
 // The same, handing back from the same query the file's playing time in milliseconds
 // (0 when unknown). False, with the panel untouched, when the library cannot be loaded.
 bool ShowFileInfo(IDetailsPanel& panel, const std::string& path, long long& milliseconds);
+// The facts of the file at `path` from one media query, nothing known when the library
+// cannot be loaded. Reads only the file: safe on any thread.
+SourceFacts ReadFacts(const std::string& path);
+// Fills the panel's rows 1..15 with `facts`; the panel stays as it was when nothing is known.
+void ShowFacts(IDetailsPanel& panel, const SourceFacts& facts);
 // Blanks the panel's rows 1..15 (one empty value each, none for the headings).
 void ClearFileInfo(IDetailsPanel& panel);
 

@@ -117,6 +117,18 @@ void AppendMissing(ISelector& selector, const ISelector& audioCodec)
             selector.AppendItem(entry.name);
 }
 
+std::optional<std::string> FragmentOf(int tag, const std::string& codecEntry, const std::string& entry)
+{
+    for (const AddedList& list : Lists()) {
+        if (list.tag != tag || (list.audioCodec && codecEntry != list.audioCodec))
+            continue;
+        for (const Entry& added : list.entries)
+            if (entry == added.name)
+                return std::string(added.fragment);
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> Fragment(const ISelector& selector, const ISelector& audioCodec, int position)
 {
     if (position < 0 || position >= selector.ItemCount())

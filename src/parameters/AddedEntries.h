@@ -44,6 +44,9 @@ void AppendMissing(ISelector& selector, const ISelector& audioCodec);
 // The fragment of the selector's entry at `position` when that entry is an added one;
 // none for any other entry.
 std::optional<std::string> Fragment(const ISelector& selector, const ISelector& audioCodec, int position);
+// The same by names: the fragment of the added entry `entry` of the list with `tag`
+// (for tags 7..9, the one of the audio codec entry `codecEntry`).
+std::optional<std::string> FragmentOf(int tag, const std::string& codecEntry, const std::string& entry);
 // The position in the filled selector of the first choice of its added list; none when
 // the selector's list has no added entries or the first choice is not listed.
 std::optional<int> FirstChoice(const ISelector& selector, const ISelector& audioCodec);

@@ -36,6 +36,13 @@ std::string MakeDefault(const std::string& folder)
     return error ? error.message() : "";
 }
 
+std::string Read(TSqliteQuery& query)
+{
+    RunStatement(query, OutputFolderStatement());
+    const std::string stored = query.FieldAsString(0);
+    return stored.empty() ? Default() : stored;
+}
+
 void Load(TSqliteQuery& query, IEdit& folderEdit)
 {
     try {

@@ -24,6 +24,8 @@ std::string MakeDefault(const std::string& folder);
 // Shows the stored folder, or the default when none is stored or the stored one cannot
 // be read (the error is raised then).
 void Load(TSqliteQuery& query, IEdit& folderEdit);
+// The stored folder, or the default when none is stored. Raises EUniError.
+std::string Read(TSqliteQuery& query);
 // Lets the user pick a folder; stores it, then shows it, so a failing update leaves the
 // stored folder shown. Cancelling changes nothing; an answer that is no folder shows the
 // default and stores nothing. Returns whether a folder was stored.

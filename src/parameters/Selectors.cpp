@@ -82,11 +82,20 @@ std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISele
 std::string EntryFragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec, int position)
 {
     const int tag = selector.Tag();
-    const int codec = IsAudioSubTag(tag) ? audioCodec.ItemIndex() : 0;
+    const std::string entry = position >= 0 && position < selector.ItemCount() ? selector.Item(position) : "";
+    const int codec = audioCodec.ItemIndex();
+    const std::string codecEntry = codec >= 0 && codec < audioCodec.ItemCount() ? audioCodec.Item(codec) : "";
+    return FragmentAt(query, tag, position, IsAudioSubTag(tag) ? codec : 0, codecEntry, entry);
+}
+
+std::string FragmentAt(TSqliteQuery& query, int tag, int position, int codecPosition, const std::string& codecEntry,
+    const std::string& entry)
+{
+    const int codec = IsAudioSubTag(tag) ? codecPosition : 0;
     RunStatement(query, FragmentStatement(tag, position, codec));
     // An entry that the catalogue lacks was added to the list by Fill.
-    if (query.RecordCount() == 0)
-        if (const auto fragment = added_entries::Fragment(selector, audioCodec, position))
+    if (query.RecordCount() == 0 && position >= 0 && !entry.empty())
+        if (const auto fragment = added_entries::FragmentOf(tag, IsAudioSubTag(tag) ? codecEntry : "", entry))
             return *fragment;
     return query.FieldAsString(0);
 }

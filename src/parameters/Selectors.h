@@ -34,6 +34,11 @@ void SaveAudioPosition(TSqliteQuery& query, const ISelector& selector, const ISe
 std::string Fragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec);
 // The same for the entry at `position` of the selector's list.
 std::string EntryFragment(TSqliteQuery& query, const ISelector& selector, const ISelector& audioCodec, int position);
+// The same from plain values: the selector's tag, its position, the audio codec's
+// position and entry name (for tags 7..9) and the entry's name at that position ("" for
+// none).
+std::string FragmentAt(TSqliteQuery& query, int tag, int position, int codecPosition, const std::string& codecEntry,
+    const std::string& entry);
 
 } // namespace selectors
 } // namespace ondrevo

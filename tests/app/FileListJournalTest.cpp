@@ -190,10 +190,10 @@ TEST_F(FileListJournal, ProgressLinesWriteNothingAndThePercentGoesWithTheRowsNex
     Session s(db);
     s.Show();
     s.window.fileList.AppendRow("/clips/a.mp4", 3, { "mp4", "1 MiB", "00:00:10", "0%" });
-    s.window.jvEditNumb.OnChange = nullptr; // the cursor names row 0 without starting an encoder
-    s.window.jvEditNumb.SetText("0");
+    s.window.batch.Append("/clips/a.mp4", 10000);
+    GiveJob(s.window, 0, 0); // row 0 on slot 0, without an encoder
     const auto read = [&](const std::string& line) {
-        s.Event([&](TFFmpegFrmHandlers& h) { h.JvCreateProcessRead(line, true); });
+        s.window.Engine().EncoderLine(0, line);
         s.dataModule.Journal().Flush();
     };
     const unsigned before = WriteTransactions(db);

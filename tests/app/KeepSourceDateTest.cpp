@@ -49,8 +49,7 @@ TEST_F(KeepSourceDate, TheOutputTakesTheSourcesTimesOnlyWhenTicked)
     }
     session.Add(stamped);
     session.Add(plain);
-    session.window.jvEditNumb.SetText("0");
-    const std::vector<std::string> unticked = TFFmpegFunc().BuildCommandLine();
+    const std::vector<std::string> unticked = TFFmpegFunc().BuildCommandLine(0);
 
     struct Row {
         bool ticked;
@@ -60,11 +59,10 @@ TEST_F(KeepSourceDate, TheOutputTakesTheSourcesTimesOnlyWhenTicked)
         const std::string where = std::string(row.ticked ? "ticked" : "unticked") + (row.stopped ? ", stopped" : "");
         if (session.window.keepDate.checked != row.ticked)
             session.window.keepDate.UserClick();
-        session.window.jvEditNumb.SetText("0");
         std::vector<std::string> line = unticked;
         if (row.ticked)
             line.insert(line.end() - 3, { "-map_metadata", "0" });
-        EXPECT_EQ(TFFmpegFunc().BuildCommandLine(), line) << where;
+        EXPECT_EQ(TFFmpegFunc().BuildCommandLine(0), line) << where;
         if (row.stopped) {
             session.EncodeUntilStopped();
             session.Convert();

@@ -159,7 +159,6 @@ TEST_F(PictureShape, TheOlderEntriesKeepTheirCommandLinesAndTheShapesTakeTheChos
 {
     ConversionSession session(dir);
     session.Add(session.Clip("a.mp4", 0.2));
-    session.window.jvEditNumb.SetText("0");
     const std::vector<std::string> autoLine = { session.programFolder + "/bin/ffmpeg", "-y", "-i",
         session.testFolder / "a.mp4", "-c:v", "mpeg4", "-pix_fmt", "yuv420p", "-b:v", "256k", "-s", "176x144", "-r",
         "15", "-level", "3", "-maxrate", "384000", "-bufsize", "655360", "-c:a", "aac", "-b:a", "64k", "-ac", "2",
@@ -184,7 +183,7 @@ TEST_F(PictureShape, TheOlderEntriesKeepTheirCommandLinesAndTheShapesTakeTheChos
     for (const Row& row : rows) {
         session.Selector(5).UserPick(row.ratio);
         session.Selector(3).UserType(row.size);
-        std::vector<std::string> line = TFFmpegFunc().BuildCommandLine();
+        std::vector<std::string> line = TFFmpegFunc().BuildCommandLine(0);
         const auto rate = std::find(line.begin(), line.end(), "-r") + 2;
         const auto audio
             = std::find_if(rate, line.end(), [](const std::string& a) { return a == "-level" || a == "-c:a"; });

@@ -1,8 +1,8 @@
 // The encoder's output lines as the row's percentage, the status line and the row's
-// hint, on lines the real encoder prints.
+// reason, on lines the real encoder prints, fed to the engine as its runner feeds them.
 
 #include "conversion/Progress.h"
-#include "app/TFFmpegFunc.h"
+#include "conversion/BatchEngine.h"
 #include "conversion/CommandLine.h"
 #include "conversion/EncoderPool.h"
 #include "support/MemoryControls.h"
@@ -27,11 +27,20 @@ protected:
         : session(dir.File("LibFFmpeg.Dat"))
         , list(session.window.fileList)
     {
-        // The cursor first: with no row its change event starts no job.
-        session.window.jvEditNumb.SetText("0");
         list.AppendRow("/clips/a.mp4", 3, { "mp4", "1.00MB", "00:01:00", "0%" });
+        session.window.batch.Append("/clips/a.mp4", 60000);
+        GiveJob(session.window, 0, 0);
     }
-    void Show(const std::string& line) { TFFmpegFunc().ShowProgress(line); }
+    void Show(const std::string& line) { session.window.Engine().EncoderLine(0, line); }
+    // The row's playing time as its job knows it.
+    void PlayingSeconds(int seconds) { session.window.encoders.Job(0).playingSeconds = seconds; }
+    // A job of row 0 on slot 0 as it was before any line.
+    ConversionJob& FreshJob()
+    {
+        session.window.encoders.Job(0) = ConversionJob {};
+        GiveJob(session.window, 0, 0);
+        return session.window.encoders.Job(0);
+    }
     std::string Percent() const { return list.rows[0].subItems[3]; }
     std::string Status() const { return session.window.jvEditCmdMsg.Text(); }
 
@@ -51,7 +60,7 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     EXPECT_EQ(Status(), kLastLine);
     // Past the playing time the row shows (a source still being recorded, a default
     // shorter than the file) the percentage stops at 100.
-    list.rows[0].subItems[2] = "00:00:50";
+    PlayingSeconds(50);
     Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:00:52.00 bitrate= 187.6kbits/s speed=40x");
     EXPECT_EQ(Percent(), "100%");
     Show("frame=  780 fps=0.0 q=2.0 size=     900kB time=00:01:04.00 bitrate= 187.6kbits/s speed=40x");
@@ -59,15 +68,15 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     // Exact arithmetic: a quotient in floating point times 100 would truncate these to
     // one less. A negative time (the first frames, before the start) is no progress and
     // no error; past 99 hours the encoder prints more hour digits.
-    for (const auto& [playing, time, percent] : { std::tuple { "00:01:40", "00:00:29.00", "29%" },
-             std::tuple { "00:01:40", "00:00:57.00", "57%" }, std::tuple { "00:01:40", "-00:00:00.04", "57%" },
-             std::tuple { "00:00:03", "00:00:03.00", "100%" }, std::tuple { "99:00:00", "100:00:00.00", "100%" } }) {
-        list.rows[0].subItems[2] = playing;
+    for (const auto& [playing, time, percent] : { std::tuple { 100, "00:00:29.00", "29%" },
+             std::tuple { 100, "00:00:57.00", "57%" }, std::tuple { 100, "-00:00:00.04", "57%" },
+             std::tuple { 3, "00:00:03.00", "100%" }, std::tuple { 99 * 3600, "100:00:00.00", "100%" } }) {
+        PlayingSeconds(playing);
         Show(std::string("frame=  780 fps=0.0 q=2.0 size=     900kB time=") + time + " bitrate= 187.6kbits/s");
         EXPECT_EQ(Percent(), percent) << time << " of " << playing;
     }
     // A source shorter than a second has a playing time of 0: no division, no report.
-    list.rows[0].subItems[2] = "00:00:00";
+    PlayingSeconds(0);
     Show(kLastLine);
     EXPECT_EQ(Percent(), "0%");
     EXPECT_TRUE(reports.messages.empty());
@@ -108,8 +117,7 @@ TEST_F(Progress, TheLineThatSaysWhyAWriteFailedStaysTheReasonAndNoLineWritesTheR
             false },
     };
     for (const auto& c : cases) {
-        ConversionJob& job = session.window.encoders.Job(0);
-        job = ConversionJob {};
+        ConversionJob& job = FreshJob();
         for (const char* line : c.lines)
             Show(line);
         EXPECT_EQ(job.failureLine, c.reason) << c.what;
@@ -141,8 +149,7 @@ TEST_F(Progress, TheEncodersDurationOfItsInputIsTheSourcesLengthOnlyWhenNothingB
         { "read in two pieces", 0, { "  Duration: 00:00:2", input }, 20000 },
     };
     for (const auto& c : cases) {
-        ConversionJob& job = session.window.encoders.Job(0);
-        job = ConversionJob {};
+        ConversionJob& job = FreshJob();
         job.sourceMilliseconds = c.known;
         for (const char* line : c.lines)
             Show(line);
@@ -223,11 +230,14 @@ TEST_F(Progress, TheLengthTheEncoderReportsWrittenIsReadToTheMillisecondOrNotAtA
     EXPECT_EQ(session.window.encoders.Job(0).writtenMilliseconds, 960);
 }
 
-TEST_F(Progress, NothingChangesWhileTheCursorNamesNoRow)
+TEST_F(Progress, NothingChangesWhileTheEncoderHasNoRow)
 {
-    for (const char* cursor : { "-1", "1" }) {
-        session.window.jvEditNumb.OnChange = nullptr; // no job is started here
-        session.window.jvEditNumb.SetText(cursor);
+    // No job, and a job whose row has left the list since it started.
+    const std::uint64_t gone = session.window.batch.Append("/clips/gone.mp4", 1000);
+    session.window.batch.Remove(1);
+    for (const std::uint64_t rowId : { std::uint64_t { 0 }, gone }) {
+        session.window.encoders.Job(0) = ConversionJob {};
+        session.window.encoders.Job(0).rowId = rowId;
         Show(kLastLine);
         Show("frame=   12 fps=0.0 q=2.0 size=      70kB");
         Show("an error");
@@ -251,12 +261,13 @@ TEST(OutputNames, ALaterRowWithTheSameNameGetsTheLowestFreeNumber)
         { { "/l/" + longName + ".mp4", "/m/" + longName + ".avi" }, { cut, cut + " (2)" } },
     };
     for (const auto& [paths, expected] : cases) {
-        MemoryFileList list;
+        BatchModel model;
         for (const std::string& path : paths)
-            list.AppendRow(path, 15, {});
+            model.Append(path, 0);
         Names names;
-        for (int row = 0; row < list.RowCount(); ++row)
-            names.push_back(command_line::UniqueOutputName(list, row, command_line::BaseName(list.Caption(row)), 208));
+        for (int row = 0; row < model.Count(); ++row)
+            names.push_back(
+                command_line::UniqueOutputName(model, row, command_line::BaseName(model.Row(row).source), 208));
         EXPECT_EQ(names, expected);
     }
     // A name exactly at the limit is whole; a byte more is cut, never inside a character.

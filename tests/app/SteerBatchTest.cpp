@@ -2,6 +2,7 @@
 // rows again once their sources are mended, converting chosen rows again, and pausing.
 
 #include "app/ConversionTestSupport.h"
+#include "app/WindowBatchView.h"
 #include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
@@ -127,7 +128,7 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
     const pid_t encoder = window.runner.ProcessId();
 
     Pause();
-    EXPECT_EQ(window.pauseConvBtn.caption, batch::kResumeCaption);
+    EXPECT_EQ(window.pauseConvBtn.caption, window_view::kResumeCaption);
     EXPECT_TRUE(window.batchDisplay.paused);
     EXPECT_NE(window.batchDisplay.text.find("paused"), std::string::npos) << window.batchDisplay.text;
     EXPECT_FALSE(window.sleepInhibitor.Held());
@@ -135,7 +136,7 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
 
     // Resumed, it runs again and takes the machine's wakefulness again.
     Pause();
-    EXPECT_EQ(window.pauseConvBtn.caption, batch::kPauseCaption);
+    EXPECT_EQ(window.pauseConvBtn.caption, window_view::kPauseCaption);
     EXPECT_TRUE(window.sleepInhibitor.Held());
     EXPECT_FALSE(window.batchDisplay.paused);
     ASSERT_TRUE(session.RunUntil([&] { return ProcessState(encoder) != 'T'; }, std::chrono::seconds(10)));
@@ -152,7 +153,7 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
     EXPECT_EQ(window.batch.Row(0).phase, RowPhase::Stopped);
     EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Waiting);
     EXPECT_FALSE(window.pauseConvBtn.enabled);
-    EXPECT_EQ(window.pauseConvBtn.caption, batch::kPauseCaption);
+    EXPECT_EQ(window.pauseConvBtn.caption, window_view::kPauseCaption);
     EXPECT_TRUE(reports.messages.empty());
 }
 

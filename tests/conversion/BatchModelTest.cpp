@@ -108,7 +108,8 @@ TEST(JobLife, EveryEventInEveryLife)
     };
     const Move moves[] = {
         { L::Free, E::Start, L::Running },
-        { L::Free, E::Refuse, L::Refused },
+        { L::Free, E::Refuse, L::EndPosted },
+        { L::Free, E::Skip, L::EndPosted },
         { L::Free, E::Pause, L::Free },
         { L::Free, E::Stop, L::Free },
         { L::Free, E::End, L::Free },
@@ -126,11 +127,11 @@ TEST(JobLife, EveryEventInEveryLife)
         { L::Stopping, E::Resume, L::Stopping },
         { L::Stopping, E::Start, L::Stopping },
         { L::Stopping, E::End, L::Free },
-        { L::Refused, E::Stop, L::Abandoned },
-        { L::Refused, E::Start, L::Refused },
-        { L::Refused, E::End, L::Free },
+        { L::EndPosted, E::Stop, L::Abandoned },
+        { L::EndPosted, E::Start, L::EndPosted },
+        { L::EndPosted, E::End, L::Free },
         { L::Abandoned, E::Start, L::Running },
-        { L::Abandoned, E::Refuse, L::Refused },
+        { L::Abandoned, E::Refuse, L::EndPosted },
         { L::Abandoned, E::End, L::Free },
     };
     for (const Move& m : moves)
@@ -138,7 +139,7 @@ TEST(JobLife, EveryEventInEveryLife)
 
     EXPECT_FALSE(HoldsSlot(L::Free));
     EXPECT_FALSE(HoldsSlot(L::Abandoned));
-    for (L held : { L::Running, L::Paused, L::Stopping, L::Refused })
+    for (L held : { L::Running, L::Paused, L::Stopping, L::EndPosted })
         EXPECT_TRUE(HoldsSlot(held));
     EXPECT_TRUE(WasStopped(L::Stopping));
     EXPECT_TRUE(WasStopped(L::Abandoned));

@@ -2,6 +2,7 @@
 // Shared by the widget tests: a main window on a copy of the shipped parameter
 // database, with a recording desktop and open dialog, and helpers for modal dialogs.
 
+#include "app/ProgramGraph.h"
 #include "app/qt/QtEventLoop.h"
 #include "app/qt/TFFmpegFrm.h"
 #include "parameters/TSqlDatMod.h"
@@ -60,13 +61,15 @@ protected:
         std::filesystem::copy_file(ONDREVO_SHIPPED_DB, Database());
         dataModule = std::make_unique<TSqlDatMod>(Database());
         SqlDatMod = dataModule.get();
-        window = std::make_unique<TFFmpegFrm>(loop, &desktop, &openDialog);
+        graph = std::make_unique<ProgramGraph>(loop);
+        window = std::make_unique<TFFmpegFrm>(loop, *graph, &desktop, &openDialog);
         window->SetEventObserver([this](const std::string& handler) { routed.push_back(handler); });
     }
 
     void TearDown() override
     {
         window.reset();
+        graph.reset();
         SqlDatMod = nullptr;
         dataModule.reset();
     }
@@ -97,6 +100,7 @@ protected:
     MemoryDesktop desktop;
     MemoryOpenDialog openDialog;
     std::unique_ptr<TSqlDatMod> dataModule;
+    std::unique_ptr<ProgramGraph> graph;
     std::unique_ptr<TFFmpegFrm> window;
     std::vector<std::string> routed;
 };

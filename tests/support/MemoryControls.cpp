@@ -146,13 +146,10 @@ std::optional<std::string> MemoryDesktop::ChooseFile(const std::string&, bool, c
 MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     : loop(eventLoop)
     , handlers(eventLoop)
-    , runner(eventLoop)
-    , encoders(runner,
-          [this](std::size_t slot) {
-              auto made = std::make_unique<TJvCreateProcess>(loop);
-              handlers.WireEncoder(*made, slot);
-              return made;
-          })
+    , graph(eventLoop)
+    , runner(graph.Engine().Encoders().Runner(0))
+    , encoders(graph.Engine().Encoders())
+    , batch(graph.Engine().Model())
     , timer(eventLoop)
 {
     pauseConvBtn.enabled = false; // as the window shows it before any batch
@@ -167,19 +164,28 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
         else
             audio.back()->OnChange = [this, n] { handlers.JvCmbAdoChange(n); };
     }
-    runner.SetConsoleOptions(coOwnerData | coRedirect);
-    handlers.WireNonVisualEvents(jvEditNumb, runner, timer);
+    handlers.WireNonVisualEvents(timer);
     spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
     cmbExisting.OnChange = [this] { handlers.JvCmbExistingChange(); };
     keepDate.OnChange = [this] { handlers.JvCheckKeepDateChange(); };
     sizeLimit.OnChange = [this] { handlers.JvCmbSizeLimitChange(); };
     cutToFit.OnChange = [this] { handlers.JvCheckCutToFitClick(); };
+    graph.AttachWindow(*this);
     madeFor.OnChange = [this] { handlers.MadeForChoiceChange(); };
     FFmpegFrm = this;
 }
 
+void GiveJob(MemoryMainWindow& window, std::size_t slot, int row)
+{
+    ConversionJob& job = window.encoders.Job(slot);
+    job.rowId = window.batch.Row(row).id;
+    job.source = window.batch.Row(row).source;
+    job.playingSeconds = static_cast<int>(window.batch.Row(row).playingMilliseconds / 1000);
+}
+
 MemoryMainWindow::~MemoryMainWindow()
 {
+    graph.DetachWindow();
     if (FFmpegFrm == this)
         FFmpegFrm = nullptr;
 }

@@ -5,13 +5,14 @@
 
 #include "app/ErrorReport.h"
 #include "app/MainWindow.h"
+#include "app/ProgramGraph.h"
 #include "app/TFFmpegFrmHandlers.h"
 #include "app/TJvTimer.h"
 #include "base/Controls.h"
 #include "base/HandlerDispatch.h"
 #include "base/PlainEventLoop.h"
 #include "conversion/EncoderPool.h"
-#include "conversion/SleepInhibitor.h"
+#include "desktop/SleepInhibitor.h"
 #include "media/FileAdder.h"
 #include "parameters/TSqlDatMod.h"
 #include "player/MplayerWindow.h"
@@ -249,6 +250,11 @@ public:
 
 // The main window with in-memory controls, the real runner and timer on a plain loop,
 // and its events routed to the real handlers through Dispatch.
+class MemoryMainWindow;
+// Gives the job of encoder `slot` the model's `row`, as its start would, without
+// running an encoder: its lines then belong to that row.
+void GiveJob(MemoryMainWindow& window, std::size_t slot, int row);
+
 class MemoryMainWindow : public IMainWindow {
 public:
     explicit MemoryMainWindow(PlainEventLoop& loop);
@@ -267,9 +273,7 @@ public:
     IEdit& JvEditNumb() override { return jvEditNumb; }
     IEdit& JvEditCmdMsg() override { return jvEditCmdMsg; }
     ICheckBox& JvCheckBox() override { return checkBox; }
-    TJvCreateProcess& JvCreateProcess() override { return runner; }
-    EncoderPool& Encoders() override { return encoders; }
-    BatchModel& Batch() override { return batch; }
+    BatchEngine& Engine() override { return graph.Engine(); }
     INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
     ISelector& JvCmbExisting() override { return cmbExisting; }
     ICheckBox& JvCheckKeepDate() override { return keepDate; }
@@ -288,6 +292,7 @@ public:
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
     void QuitRequest() override { ++quitRequests; }
+    void EncoderEnded(bool anyBusy) override { handlers.EncoderEnded(anyBusy); }
 
     // Runs a window event the way the toolkit would: through Dispatch.
     void Event(const std::function<void(TFFmpegFrmHandlers&)>& handler);
@@ -301,9 +306,11 @@ public:
     MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, pauseConvBtn, playBtn;
     MemoryEdit jvEditDir, jvEditNumb { "-1" }, jvEditCmdMsg;
     MemoryCheckBox checkBox;
-    TJvCreateProcess runner;
-    EncoderPool encoders;
-    BatchModel batch;
+    // The batch engine, built as the program builds it; the window is its view.
+    ProgramGraph graph;
+    TJvCreateProcess& runner; // the encoder of slot 0
+    EncoderPool& encoders;
+    BatchModel& batch;
     MemoryNumberEdit spinAtOnce;
     MemorySelector cmbExisting { 0 };
     MemoryCheckBox keepDate;

@@ -3,7 +3,7 @@
 // and answers as told; the machine is never powered off from a test.
 
 #include "base/Errors.h"
-#include "conversion/LoginManager.h"
+#include "desktop/LoginManager.h"
 
 #include <fcntl.h>
 #include <string>

@@ -1,6 +1,7 @@
 #include "app/qt/QtProgram.h"
 
 #include "app/ErrorReport.h"
+#include "app/ProgramGraph.h"
 #include "app/Startup.h"
 #include "app/TFFmpegFunc.h"
 #include "app/qt/EndSignalWatcher.h"
@@ -155,8 +156,19 @@ int RunQtProgram(int argc, char** argv)
         // it takes its window's: made while that font is the window's own face, the window
         // loads no other face. Dialogs, menus and tooltips keep the desktop's font.
         const WindowFontWhileMaking windowFont;
-        auto window = std::make_shared<TFFmpegFrm>(loop);
-        mainWindow = window.get();
+        // The batch engine first; the window is its view while it lives.
+        struct Parts {
+            ProgramGraph graph;
+            std::unique_ptr<TFFmpegFrm> window;
+            explicit Parts(IEventLoop& loop)
+                : graph(loop)
+            {
+            }
+        };
+        auto parts = std::make_shared<Parts>(loop);
+        parts->window = std::make_unique<TFFmpegFrm>(loop, parts->graph);
+        TFFmpegFrm* window = parts->window.get();
+        mainWindow = window;
         window->show();
         if (!given.empty())
             loop.Post([given] { Dispatch([&given] { TFFmpegFunc().AddDroppedFiles(given); }); });
@@ -169,7 +181,7 @@ int RunQtProgram(int argc, char** argv)
                 });
             window->installEventFilter(handOver.get());
         }
-        return window;
+        return parts;
     };
     environment.showApplicationError = [&listener](const std::string& className, const std::string& message) {
         // A start meanwhile is refused, and runs on its own.

@@ -1,5 +1,7 @@
 #include "app/qt/TFFmpegFrm.h"
 
+#include "app/ProgramGraph.h"
+
 #include "app/qt/EtchedGroupBox.h"
 #include "app/qt/FlatTreeAccessible.h"
 #include "app/qt/QtCheckBox.h"
@@ -15,8 +17,8 @@
 #include "base/HandlerDispatch.h"
 #include "base/UsableCores.h"
 #include "base/qt/WindowFont.h"
-#include "conversion/DesktopNotification.h"
-#include "conversion/SystemLoginManager.h"
+#include "desktop/DesktopNotification.h"
+#include "desktop/SystemLoginManager.h"
 #include "player/qt/TMplayerFrm.h"
 
 #include <QAbstractItemView>
@@ -57,8 +59,8 @@ constexpr int kPresetButtonWidth = 80;
 
 } // namespace
 
-TFFmpegFrm::TFFmpegFrm(
-    IEventLoop& loop, IDesktop* desktop, IOpenDialog* openDialog, std::unique_ptr<ILoginManager> loginManager)
+TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, ProgramGraph& graph, IDesktop* desktop, IOpenDialog* openDialog,
+    std::unique_ptr<ILoginManager> loginManager)
     : QWidget(nullptr,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
@@ -66,13 +68,7 @@ TFFmpegFrm::TFFmpegFrm(
     , handlers_(loop)
     , loginManager_(loginManager ? std::move(loginManager) : CreateSystemLoginManager())
     , sleepInhibitor_(*loginManager_)
-    , jvCreateProcess_(loop)
-    , encoders_(jvCreateProcess_,
-          [this, &loop](std::size_t slot) {
-              auto made = std::make_unique<TJvCreateProcess>(loop);
-              handlers_.WireEncoder(*made, slot);
-              return made;
-          })
+    , graph_(graph)
     , adder_(loop, UsableCores())
     , jvTimer_(loop)
     , openDialog1_(this)
@@ -148,8 +144,7 @@ TFFmpegFrm::TFFmpegFrm(
         kClientWidth - kBatchBarWidth, kClientHeight - kStatusLineHeight, kBatchBarWidth, kStatusLineHeight);
     batchBar_->hide();
 
-    jvCreateProcess_.SetConsoleOptions(coOwnerData | coRedirect);
-    handlers_.WireNonVisualEvents(*jvEditNumb_, jvCreateProcess_, jvTimer_);
+    handlers_.WireNonVisualEvents(jvTimer_);
 
     jvTrayIcon_ = std::make_unique<QtTrayIcon>(imageList_);
     jvTrayIcon_->OnRestore = [this] { RestoreFromTray(); };
@@ -168,11 +163,13 @@ TFFmpegFrm::TFFmpegFrm(
         move(topLeft);
     }
 
+    graph_.AttachWindow(*this);
     FFmpegFrm = this;
 }
 
 TFFmpegFrm::~TFFmpegFrm()
 {
+    graph_.DetachWindow();
     if (FFmpegFrm == this)
         FFmpegFrm = nullptr;
     jvTimer_.SetEnabled(false);
@@ -673,6 +670,11 @@ ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)
 void TFFmpegFrm::Close()
 {
     close();
+}
+
+BatchEngine& TFFmpegFrm::Engine()
+{
+    return graph_.Engine();
 }
 
 void TFFmpegFrm::QuitRequest()

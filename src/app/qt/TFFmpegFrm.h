@@ -12,11 +12,9 @@
 #include "app/qt/QtDesktop.h"
 #include "app/qt/QtOpenDialog.h"
 #include "conversion/BatchModel.h"
-#include "conversion/EncoderPool.h"
-#include "conversion/LoginManager.h"
-#include "conversion/SleepInhibitor.h"
+#include "desktop/LoginManager.h"
+#include "desktop/SleepInhibitor.h"
 #include "media/FileAdder.h"
-#include "process/TJvCreateProcess.h"
 
 #include <QString>
 #include <QWidget>
@@ -36,6 +34,7 @@ class QToolButton;
 
 namespace ondrevo {
 
+class ProgramGraph;
 class QtCheckBox;
 class QtChoice;
 class QtDetailsPanel;
@@ -52,7 +51,9 @@ public:
     // `desktop` and `openDialog`, when given, stand in for the window's own (tests pass
     // recording ones); they must outlive the window.
     // `loginManager`, when given, replaces the system's (tests pass one on a private bus).
-    explicit TFFmpegFrm(IEventLoop& loop, IDesktop* desktop = nullptr, IOpenDialog* openDialog = nullptr,
+    // The window is the view of `graph`'s batch engine while it lives; the graph
+    // outlives it.
+    TFFmpegFrm(IEventLoop& loop, ProgramGraph& graph, IDesktop* desktop = nullptr, IOpenDialog* openDialog = nullptr,
         std::unique_ptr<ILoginManager> loginManager = nullptr);
     ~TFFmpegFrm() override;
 
@@ -69,9 +70,7 @@ public:
     IEdit& JvEditNumb() override;
     IEdit& JvEditCmdMsg() override;
     ICheckBox& JvCheckBox() override;
-    TJvCreateProcess& JvCreateProcess() override { return jvCreateProcess_; }
-    EncoderPool& Encoders() override { return encoders_; }
-    BatchModel& Batch() override { return batch_; }
+    BatchEngine& Engine() override;
     INumberEdit& JvSpinAtOnce() override;
     ISelector& JvCmbExisting() override;
     ICheckBox& JvCheckKeepDate() override;
@@ -90,6 +89,7 @@ public:
     ISelector* FindSelector(const std::string& componentName) override;
     void Close() override;
     void QuitRequest() override;
+    void EncoderEnded(bool anyBusy) override { handlers_.EncoderEnded(anyBusy); }
 
     // Files and folders another start of the program was given (none: it was started
     // bare): the window comes to the front, from the tray too, and they are added as
@@ -139,9 +139,7 @@ private:
     std::unique_ptr<ILoginManager> loginManager_;
     ondrevo::SleepInhibitor sleepInhibitor_;
     ImageList imageList_;
-    TJvCreateProcess jvCreateProcess_;
-    EncoderPool encoders_;
-    BatchModel batch_;
+    ProgramGraph& graph_;
     // What the batch display shows: whether it is paused, its percent and its text.
     bool batchPaused_ = false;
     int batchPercent_ = 0;

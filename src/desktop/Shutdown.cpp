@@ -1,6 +1,6 @@
-#include "conversion/Shutdown.h"
+#include "desktop/Shutdown.h"
 
-#include "conversion/LoginManager.h"
+#include "desktop/LoginManager.h"
 
 #include <exception>
 

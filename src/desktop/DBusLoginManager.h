@@ -3,7 +3,7 @@
 // and every call are bounded by a timeout, so a hung manager or bus costs the window a
 // few seconds at most instead of freezing it. Not thread-safe: UI thread only.
 
-#include "conversion/LoginManager.h"
+#include "desktop/LoginManager.h"
 
 #include <chrono>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "conversion/DBusLoginManager.h"
+#include "desktop/DBusLoginManager.h"
 
 #include "base/Errors.h"
 

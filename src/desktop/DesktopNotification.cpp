@@ -1,4 +1,4 @@
-#include "conversion/DesktopNotification.h"
+#include "desktop/DesktopNotification.h"
 
 #include <systemd/sd-bus.h>
 

@@ -1,6 +1,6 @@
-#include "conversion/SystemLoginManager.h"
+#include "desktop/SystemLoginManager.h"
 
-#include "conversion/DBusLoginManager.h"
+#include "desktop/DBusLoginManager.h"
 
 namespace ondrevo {
 

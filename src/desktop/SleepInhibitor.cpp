@@ -1,6 +1,6 @@
-#include "conversion/SleepInhibitor.h"
+#include "desktop/SleepInhibitor.h"
 
-#include "conversion/LoginManager.h"
+#include "desktop/LoginManager.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The login manager of the machine the program runs on (on the system bus).
 
-#include "conversion/LoginManager.h"
+#include "desktop/LoginManager.h"
 
 #include <memory>
 
