@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <limits>
 
 namespace ondrevo::progress {
 namespace {
@@ -137,7 +138,9 @@ int Percent(int elapsed, int duration)
         return 0;
     // Exact: 29 s of 100 s is 29 %, which the product of a floating-point quotient
     // would truncate to 28.
-    return static_cast<int>(static_cast<std::int64_t>(elapsed) * 100 / duration);
+    // A time of many hours over a short playing time stays within an int.
+    return static_cast<int>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(elapsed) * 100 / duration, std::numeric_limits<int>::max()));
 }
 
 bool SaysWhatWentWrong(const std::string& line)

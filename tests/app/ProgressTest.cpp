@@ -68,9 +68,10 @@ TEST_F(Progress, ProgressLinesSetThePercentAndTheStatusLine)
     // Exact arithmetic: a quotient in floating point times 100 would truncate these to
     // one less. A negative time (the first frames, before the start) is no progress and
     // no error; past 99 hours the encoder prints more hour digits.
-    for (const auto& [playing, time, percent] : { std::tuple { 100, "00:00:29.00", "29%" },
-             std::tuple { 100, "00:00:57.00", "57%" }, std::tuple { 100, "-00:00:00.04", "57%" },
-             std::tuple { 3, "00:00:03.00", "100%" }, std::tuple { 99 * 3600, "100:00:00.00", "100%" } }) {
+    for (const auto& [playing, time, percent] :
+        { std::tuple { 100, "00:00:29.00", "29%" }, std::tuple { 100, "00:00:57.00", "57%" },
+            std::tuple { 100, "-00:00:00.04", "57%" }, std::tuple { 3, "00:00:03.00", "100%" },
+            std::tuple { 99 * 3600, "100:00:00.00", "100%" }, std::tuple { 60, "555555555:55:55.00", "100%" } }) {
         PlayingSeconds(playing);
         Show(std::string("frame=  780 fps=0.0 q=2.0 size=     900kB time=") + time + " bitrate= 187.6kbits/s");
         EXPECT_EQ(Percent(), percent) << time << " of " << playing;
