@@ -327,7 +327,7 @@ TEST(ShippedDatabase, EveryPairOfChoicesConvertsToAPlayable3gp)
     WorkingDirectory cwd(dir.Path());
     CopyShippedDatabase("LibFFmpeg.Dat");
     const std::string source = dir.File("source clip.mkv");
-    GenerateClip(source, 2.0);
+    GenerateClip(source, 1.0);
     ErrorReports reports;
     Session s;
     // Only this scratch copy: over a thousand picks are saved, each would wait for the disk.
