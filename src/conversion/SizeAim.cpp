@@ -1,6 +1,7 @@
 #include "conversion/SizeAim.h"
 
 #include "conversion/ConversionJob.h"
+#include "conversion/EncoderValues.h"
 #include "conversion/Progress.h"
 #include "parameters/SizeLimit.h"
 
@@ -11,6 +12,9 @@
 
 namespace ondrevo::size_aim {
 namespace {
+
+using encoder_values::BitrateValue;
+using encoder_values::RateValue;
 
 // The share of the limit a plan aims at: the encoders' rate control lands within a few
 // per cent of its target over a whole file, mostly under.
@@ -51,35 +55,6 @@ constexpr long long kReadSlackPercent = 102;
 constexpr long long kReadSlackMilliseconds = 200;
 // No cut shorter than this is worth sending.
 constexpr long long kShortestCutMilliseconds = 1000;
-
-// "256k", "1M", "96000" in bits a second; -1 for anything else.
-long long BitrateValue(const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || value <= 0)
-        return -1;
-    double scale = 1;
-    if (*end == 'k' || *end == 'K')
-        scale = 1000, ++end;
-    else if (*end == 'M' || *end == 'm')
-        scale = 1000000, ++end;
-    return *end == '\0' ? static_cast<long long>(value * scale) : -1;
-}
-
-// "15", "30000/1001"; 0 for anything else.
-double RateValue(const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || value <= 0)
-        return 0;
-    if (*end == '/') {
-        const double divisor = std::strtod(end + 1, &end);
-        return divisor > 0 && *end == '\0' ? value / divisor : 0;
-    }
-    return *end == '\0' ? value : 0;
-}
 
 double Seconds(long long milliseconds)
 {

@@ -1,11 +1,16 @@
 #include "conversion/VideoLevel.h"
 
+#include "conversion/EncoderValues.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
 namespace ondrevo::video_level {
 namespace {
+
+using encoder_values::BitrateValue;
+using encoder_values::RateValue;
 
 constexpr long long kVbvUnitBits = 16384;
 
@@ -46,35 +51,6 @@ bool Holds(const Level& level, const Picture& picture)
     return blocks <= level.macroblocksPerFrame
         && static_cast<double>(blocks) * picture.framesPerSecond <= level.macroblocksPerSecond + 1e-6
         && picture.bitsPerSecond <= level.peakBps;
-}
-
-// "256k", "1M", "96000" in bits a second; -1 for anything else.
-long long BitrateValue(const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || value <= 0)
-        return -1;
-    double scale = 1;
-    if (*end == 'k' || *end == 'K')
-        scale = 1000, ++end;
-    else if (*end == 'M' || *end == 'm')
-        scale = 1000000, ++end;
-    return *end == '\0' ? static_cast<long long>(value * scale) : -1;
-}
-
-// "15", "30000/1001"; 0 for anything else.
-double RateValue(const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || value <= 0)
-        return 0;
-    if (*end == '/') {
-        const double divisor = std::strtod(end + 1, &end);
-        return divisor > 0 && *end == '\0' ? value / divisor : 0;
-    }
-    return *end == '\0' ? value : 0;
 }
 
 } // namespace
