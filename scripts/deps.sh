@@ -29,6 +29,7 @@ test_packages=(
   "clang-$clang_version" "libclang-rt-$clang_version-dev"
   imagemagick
   desktop-file-utils appstream
+  parallel
 )
 
 packages=()

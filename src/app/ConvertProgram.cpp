@@ -235,7 +235,9 @@ int RunConvertProgram(int argc, char** argv)
         return SetUpError("no video file among the files and folders given");
 
     PlainEventLoop loop;
-    BatchEngine engine(loop, [&settings]() -> TSqliteQuery& { return settings->Query(); });
+    BatchEngine engine(
+        loop, [&settings]() -> TSqliteQuery& { return settings->Query(); },
+        [&o] { return SettingsPlace { o.settingsFile }; });
     for (const std::string& file : files)
         engine.Model().Append(file, file_list::ReadFacts(file).milliseconds);
     engine.SetChoices(ChoicesOf(values, catalogues, folder));

@@ -15,12 +15,21 @@ TSqliteQuery& DataModuleQuery()
     return SqlDatMod->SqliteQuery();
 }
 
+// The data module's file, which the engine's worker thread opens for itself, waiting for
+// a lock as long as the data module does.
+SettingsPlace DataModulePlace()
+{
+    if (!SqlDatMod)
+        throw Exception("The data module does not exist");
+    return SettingsPlace { SqlDatMod->FileName(), SqlDatMod->BusyTimeout() };
+}
+
 } // namespace
 
 ProgramGraph::ProgramGraph(IEventLoop& loop)
-    : engine_(loop, DataModuleQuery)
+    : engine_(loop, DataModuleQuery, DataModulePlace)
 {
-    engine_.partFolders = [] { return SqlDatMod ? SqlDatMod->Journal().PartFolders() : std::vector<std::string> {}; };
+    engine_.partFolders = []() -> ListJournal* { return SqlDatMod ? &SqlDatMod->Journal() : nullptr; };
 }
 
 ProgramGraph::~ProgramGraph()

@@ -12,6 +12,7 @@
 #include "conversion/Progress.h"
 #include "conversion/SizeAim.h"
 #include "conversion/SourceDate.h"
+#include "conversion/StartPreparation.h"
 #include "conversion/WholeOutput.h"
 #include "media/FileList.h"
 #include "media/MediaQuery.h"
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 
 namespace ondrevo::batch {
 namespace {
@@ -68,6 +70,7 @@ void EndBatch(BatchEngine& engine, bool complete, const std::string& status)
     engine.Encoders().Refusal().clear();
     engine.Model().EndRun();
     engine.Encoders().Estimate().Stop();
+    engine.BatchOver();
     engine.View().BatchEnded(BatchEnd { complete, summary, status });
 }
 
@@ -203,27 +206,34 @@ void TakeFreshLength(BatchEngine& engine, int row, long long milliseconds, long 
     engine.View().RowLength(row, milliseconds, bytes);
 }
 
-// Starts the batch's next rows while encoders are free and the batch is not paused;
-// ends the batch once every row has been started and every encoder has ended. A row
-// whose start a lock held back waits at the front of the batch for the busy timer.
+} // namespace
+
 void CarryOn(BatchEngine& engine)
 {
     BatchModel& model = engine.Model();
     if (!model.Running())
         return;
     while (!model.Paused()) {
+        // One start is read at a time; the first asks the encoder program what it has.
+        if (engine.Preparing())
+            return;
         // An encoder program unfit for the choices fails one row, and the batch ends with it.
         if (!engine.Encoders().Refusal().empty() && engine.Encoders().AnyBusy())
             return;
         const std::optional<int> next = model.NextRow();
         if (!next || !engine.Encoders().FreeSlot(FilesAtOnce(engine)))
             break;
-        if (StartJob(engine, *next) == StartOutcome::Held)
+        const StartOutcome outcome = StartJob(engine, *next);
+        if (outcome == StartOutcome::Held)
             return; // the busy timer's next tick tries it again
+        if (outcome == StartOutcome::Preparing)
+            return; // FinishStart carries on
     }
     if (!model.NextRow() && !engine.Encoders().AnyBusy())
         EndBatch(engine, true, "");
 }
+
+namespace {
 
 // Why a start failed, as the row's hint says it.
 std::string StartFailure(const std::exception& error)
@@ -256,31 +266,6 @@ StartOutcome StartFailed(BatchEngine& engine, std::size_t slot, int row, const s
     engine.Encoders().Move(slot, JobEvent::Refuse);
     engine.Encoders().Runner(slot).PostEnd(1);
     return StartOutcome::Ended;
-}
-
-// The source's picture and sound, each as long as the media library says it plays.
-size_aim::Lengths SourceLengths(const std::string& source, long long milliseconds)
-{
-    std::optional<MediaQuery> query = MediaQuery::Start(source);
-    if (!query)
-        return size_aim::StreamLengths(milliseconds, 0, 0);
-    return size_aim::StreamLengths(milliseconds, MillisecondsText(query->Get(Stream_Video, "Duration")),
-        MillisecondsText(query->Get(Stream_Audio, "Duration")));
-}
-
-// Plans the row's runs under the largest file size from its arguments as they would be
-// without one; whether it fits (its plan says why not).
-bool AimAtLimit(ConversionJob& job, std::vector<std::string> arguments, const size_limit::Choice& limit)
-{
-    size_aim::Aim& aim = job.aim;
-    aim.limitBytes = limit.Bytes();
-    aim.cutToFit = limit.cutToFit;
-    aim.sourceMilliseconds = job.sourceMilliseconds;
-    aim.lengths = SourceLengths(job.source, job.sourceMilliseconds);
-    aim.traits = size_aim::ReadTraits(arguments);
-    aim.plan = size_aim::MakePlan(aim.traits, aim.limitBytes, aim.lengths, limit.cutToFit);
-    aim.arguments = std::move(arguments);
-    return aim.plan.fits;
 }
 
 // Under a limit, the end of a run that is not the row's last: a first pass that
@@ -363,22 +348,18 @@ void StartBatch(BatchEngine& engine, const std::vector<int>& rows, RunScope scop
     }
     engine.Encoders().LockedStarts() = 0;
     engine.View().BatchStarted();
-    // Left by a run of the program that was killed; files another copy still writes
-    // are held by it and stay.
-    PartialOutput::RemoveAbandoned(folder);
-    if (engine.partFolders)
-        for (const std::string& earlier : engine.partFolders())
-            PartialOutput::RemoveAbandoned(earlier);
-    PassLog::RemoveAbandoned();
+    // Left by a run of the program that was killed; removed before the first row starts.
+    engine.RemoveAbandonedParts(folder);
     // The sources are looked up afresh: files may have been replaced since the last batch.
     engine.Encoders().Sources().Forget();
     engine.Model().StartRun(rows, scope);
     engine.Encoders().Estimate().Start(
         BatchEstimate::Clock::now(), engine.Model().RunMilliseconds() / 1000, engine.Model().RunRows());
     engine.View().BatchProgress(0, engine.Encoders().Estimate().Text());
-    // Once per batch: an encoder program that lacks what the choices need fails the
-    // first row with the reason, and the batch ends there.
-    engine.Encoders().Refusal() = EncoderRefusal(engine);
+    // Once per batch, by the first row's start: an encoder program that lacks what the
+    // choices need fails that row with the reason, and the batch ends there.
+    engine.Encoders().Refusal().clear();
+    engine.SetEncoderChecked(false);
     CarryOn(engine);
 }
 
@@ -391,48 +372,88 @@ StartOutcome EndWithoutEncoder(BatchEngine& engine, std::size_t slot, JobEvent e
     return StartOutcome::Ended;
 }
 
-// The facts of the row's source, told to the view; its length and size follow them.
-long long TellFacts(BatchEngine& engine, int row, const std::string& source, long long bytes)
+// The facts of the job's source, told to the view; its length and size follow them, and
+// the job takes the length.
+void TellFacts(BatchEngine& engine, ConversionJob& job, int row, SourceFacts facts)
 {
-    SourceFacts facts = file_list::ReadFacts(source);
-    facts.bytes = bytes;
+    facts.bytes = job.sourceBytes;
     engine.View().RowFacts(row, facts);
-    TakeFreshLength(engine, row, facts.milliseconds, bytes);
-    return facts.milliseconds;
+    TakeFreshLength(engine, row, facts.milliseconds, job.sourceBytes);
+    job.sourceMilliseconds = facts.milliseconds;
+    job.playingSeconds = static_cast<int>(engine.Model().Row(row).playingMilliseconds / 1000);
+}
+
+// Runs the row's encoder on what its start read, or ends the row without one: refused
+// (with the reason), skipped, its temporary file not made, its settings not read (a
+// lock holds it back for the busy timer), or its size plan unfit.
+StartOutcome Launch(BatchEngine& engine, std::size_t slot, int row, PreparedStart& prepared)
+{
+    ConversionJob& job = engine.Encoders().Job(slot);
+    const std::string& output = prepared.output;
+    if (prepared.plan.kind == JobPlan::Kind::Refuse) {
+        job.failureLine = prepared.plan.reason;
+        job.encoderUnfit = prepared.plan.encoderUnfit;
+        return EndWithoutEncoder(engine, slot, JobEvent::Refuse, 1);
+    }
+    if (prepared.plan.kind == JobPlan::Kind::Skip) {
+        job.skippedOutput = output;
+        engine.View().RowPercent(row, 100);
+        return EndWithoutEncoder(engine, slot, JobEvent::Skip, 0);
+    }
+    try {
+        job.output = std::make_unique<PartialOutput>(output);
+    } catch (const EOSError& e) {
+        job.outputBlocked = BlocksTheFolder(e.Code(), FolderOf(output));
+        job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
+        return EndWithoutEncoder(engine, slot, JobEvent::Refuse, 1);
+    }
+    engine.Model().SetFiles(row, output, job.output->Path(), PartialOutput::IdentityOf(job.output->Path()));
+    TJvCreateProcess& encoder = engine.Encoders().Runner(slot);
+    try {
+        if (prepared.error)
+            std::rethrow_exception(prepared.error);
+        // Built to write the output's final name; the encoder writes its temporary file.
+        std::vector<std::string> arguments = std::move(prepared.arguments);
+        arguments.back() = job.output->Path();
+        if (prepared.limit.kilobytes > 0) {
+            size_aim::Aim& aim = job.aim;
+            aim.outputPath = output;
+            aim.limitBytes = prepared.limit.Bytes();
+            aim.cutToFit = prepared.limit.cutToFit;
+            aim.sourceMilliseconds = job.sourceMilliseconds;
+            aim.lengths = prepared.lengths;
+            aim.traits = prepared.traits;
+            aim.plan = prepared.aimPlan;
+            aim.arguments = std::move(arguments);
+            if (!aim.plan.fits) {
+                // Refused before encoding: no temporary file is left.
+                job.output.reset();
+                job.failureLine = aim.plan.reason;
+                return EndWithoutEncoder(engine, slot, JobEvent::Refuse, 1);
+            }
+            arguments = size_aim::NextRun(job, true);
+        }
+        encoder.SetCommandLine(std::move(arguments));
+        // Written through to the disk on the runner's thread before the end reaches the
+        // batch: a power cut after the rename then finds the whole file under its name.
+        encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
+        encoder.Run();
+    } catch (const std::exception& error) {
+        return StartFailed(engine, slot, row, error);
+    }
+    engine.Encoders().LockedStarts() = 0;
+    engine.Encoders().Move(slot, JobEvent::Start);
+    // A batch paused while the start was read holds its encoder too.
+    if (engine.Model().Paused() && encoder.Suspend())
+        engine.Encoders().Move(slot, JobEvent::Pause);
+    return StartOutcome::Started;
 }
 
 } // namespace
 
 std::string EncoderRefusal(BatchEngine& engine)
 {
-    const BatchChoices& choices = engine.Choices();
-    const SelectorChoice& video = choices.VideoCodec();
-    const SelectorChoice& audio = choices.AudioCodec();
-    const SelectorChoice& size = choices.selectors[2];
-    std::vector<EncoderCheck::Need> needs;
-    try {
-        TSqliteQuery& query = engine.Query();
-        const std::string encoder
-            = NamedEncoder(selectors::FragmentAt(query, 1, video.position, 0, "", video.entry), 'v');
-        // A size the video encoder cannot write would fail every row in turn.
-        std::vector<std::string> takers;
-        for (std::size_t i = 0; i < choices.videoCodecs.size(); ++i) {
-            const std::string other = NamedEncoder(
-                selectors::FragmentAt(query, 1, static_cast<int>(i), 0, "", choices.videoCodecs[i]), 'v');
-            if (!other.empty() && TakesAnySize(other))
-                takers.push_back(choices.videoCodecs[i]);
-        }
-        const std::string sizeRefusal = SizeRefusal(
-            encoder, selectors::FragmentAt(query, 3, size.position, 0, "", size.entry), size.entry, takers);
-        if (!sizeRefusal.empty())
-            return sizeRefusal;
-        needs.push_back({ encoder, "Video Codec", video.entry });
-        needs.push_back({ NamedEncoder(selectors::FragmentAt(query, 6, audio.position, 0, "", audio.entry), 'a'),
-            "Audio Codec", audio.entry });
-    } catch (const EUniError&) {
-        return "";
-    }
-    return engine.Encoders().Check().Refusal(command_line::EncoderPath(), needs);
+    return EncoderRefusalFor(engine.Query(), engine.Choices(), engine.Encoders().Check());
 }
 
 const char* const kStopCommand = "q";
@@ -484,18 +505,8 @@ StartOutcome StartJob(BatchEngine& engine, int row)
     BatchModel& model = engine.Model();
     if (row < 0 || row >= model.Count())
         return StartOutcome::NoRow;
-    const std::string source = model.Row(row).source;
-    // Read at each start: a change during a batch applies from the next row on.
+    // Taken at each start: a change during a batch applies from the next row on.
     const BatchChoices& choices = engine.Choices();
-    const ExistingOutputs existing = choices.existing;
-    const size_limit::Choice limit = choices.sizeLimit;
-    // One query tells the file's facts and gives its playing time. It takes a large
-    // file's header some milliseconds to read, so it runs once the encoder is under way
-    // unless what to run depends on the length: skipping a whole output, or aiming at a
-    // largest size.
-    const bool lengthFirst = existing == ExistingOutputs::Skip || limit.kilobytes > 0;
-    const long long sourceBytes = FileBytes(source);
-    const long long sourceMilliseconds = lengthFirst ? TellFacts(engine, row, source, sourceBytes) : 0;
     // A stopped encoder still finishing its file keeps its job until it ends: its file
     // is kept or removed then.
     const std::optional<std::size_t> slot = engine.Encoders().FreeSlot(FilesAtOnce(engine));
@@ -504,71 +515,83 @@ StartOutcome StartJob(BatchEngine& engine, int row)
     model.RowStarted(row);
     ShowRowPhase(engine, row, RowPhase::Converting, "");
     engine.View().RowStarted(row, *slot);
-    TJvCreateProcess& encoder = engine.Encoders().Runner(*slot);
 
     ConversionJob& job = engine.Encoders().Job(*slot);
     job = ConversionJob {};
+    job.ticket = engine.NextTicket();
     job.rowId = model.Row(row).id;
-    job.source = source;
+    job.source = model.Row(row).source;
     job.playingSeconds = static_cast<int>(model.Row(row).playingMilliseconds / 1000);
-    job.sourceMilliseconds = sourceMilliseconds;
-    job.sourceBytes = sourceBytes;
     job.keepSourceDate = choices.keepSourceDate;
-    // Tells the facts when they were not needed first; every way out below calls it, the
-    // row's end coming on the loop only after this returns.
-    const auto tellFacts = [&](StartOutcome outcome) {
-        if (lengthFirst)
-            return outcome;
-        job.sourceMilliseconds = TellFacts(engine, row, source, sourceBytes);
-        job.playingSeconds = static_cast<int>(model.Row(row).playingMilliseconds / 1000);
-        return outcome;
-    };
-    const std::string output
-        = engine.Encoders().Refusal().empty() ? command_line::OutputFileName(engine, row, existing) : std::string();
-    const JobPlan plan = PlanJob(
-        { source, model.Row(row).again, existing, limit, output, sourceMilliseconds, engine.Encoders().Refusal() });
-    if (plan.kind == JobPlan::Kind::Refuse) {
-        job.failureLine = plan.reason;
-        job.encoderUnfit = plan.encoderUnfit;
-        return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
+    job.keepBoth = choices.existing == ExistingOutputs::KeepBoth;
+
+    StartRequest request;
+    request.ticket = job.ticket;
+    request.slot = *slot;
+    request.source = job.source;
+    request.again = model.Row(row).again;
+    request.choices = choices;
+    request.refusal = engine.Encoders().Refusal();
+    request.checkEncoder = !engine.EncoderChecked();
+    request.output = request.refusal.empty() ? command_line::OutputFileName(engine, row, choices.existing) : "";
+    // One query tells the file's facts and gives its playing time. It takes a large
+    // file's header some milliseconds to read, so it is read once the encoder is under
+    // way unless what to run depends on the length: skipping a whole output, or aiming
+    // at a largest size.
+    request.factsFirst = choices.existing == ExistingOutputs::Skip || choices.sizeLimit.kilobytes > 0;
+    engine.Encoders().Move(*slot, JobEvent::Prepare);
+    engine.PrepareStart(std::move(request));
+    return StartOutcome::Preparing;
+}
+
+void FinishStart(BatchEngine& engine, PreparedStart& prepared)
+{
+    if (prepared.slot >= engine.Encoders().Count())
+        return;
+    ConversionJob& job = engine.Encoders().Job(prepared.slot);
+    // Stopped meanwhile, the slot was given up (and maybe claimed again): nothing starts.
+    if (job.ticket != prepared.ticket || job.life != JobLife::Preparing) {
+        if (job.ticket == prepared.ticket && job.life == JobLife::Abandoned)
+            engine.Encoders().Move(prepared.slot, JobEvent::End);
+        return;
     }
-    if (plan.kind == JobPlan::Kind::Skip) {
-        job.skippedOutput = output;
-        engine.View().RowPercent(row, 100);
-        return EndWithoutEncoder(engine, *slot, JobEvent::Skip, 0);
+    if (prepared.encoderChecked) {
+        engine.Encoders().Refusal() = prepared.refusal;
+        engine.SetEncoderChecked(true);
     }
-    job.keepBoth = existing == ExistingOutputs::KeepBoth;
-    try {
-        job.output = std::make_unique<PartialOutput>(output);
-    } catch (const EOSError& e) {
-        job.outputBlocked = BlocksTheFolder(e.Code(), FolderOf(output));
-        job.failureLine = (job.outputBlocked ? FolderOf(output) : output) + ": " + std::strerror(e.Code());
-        return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
+    const int row = RowOfJob(engine, job);
+    if (row < 0) {
+        engine.Encoders().Move(prepared.slot, JobEvent::End);
+        return;
     }
-    model.SetFiles(row, output, job.output->Path(), PartialOutput::IdentityOf(job.output->Path()));
-    try {
-        std::vector<std::string> arguments = command_line::BuildCommandLine(engine, row, job.output->Path());
-        if (limit.kilobytes > 0) {
-            job.aim.outputPath = output;
-            if (!AimAtLimit(job, std::move(arguments), limit)) {
-                // Refused before encoding: no temporary file is left.
-                job.output.reset();
-                job.failureLine = job.aim.plan.reason;
-                return tellFacts(EndWithoutEncoder(engine, *slot, JobEvent::Refuse, 1));
-            }
-            arguments = size_aim::NextRun(job, true);
-        }
-        encoder.SetCommandLine(std::move(arguments));
-        // Written through to the disk on the runner's thread before the end reaches the
-        // batch: a power cut after the rename then finds the whole file under its name.
-        encoder.AfterExit = [path = job.output->Path()] { PartialOutput::MakeDurable(path); };
-        encoder.Run();
-    } catch (const std::exception& error) {
-        return tellFacts(StartFailed(engine, *slot, row, error));
+    job.sourceBytes = prepared.sourceBytes;
+    const bool factsKnown = prepared.facts.has_value();
+    if (factsKnown)
+        TellFacts(engine, job, row, *prepared.facts);
+    const std::uint64_t ticket = job.ticket;
+    if (Launch(engine, prepared.slot, row, prepared) == StartOutcome::Held)
+        return; // the busy timer's next tick tries it again
+    if (!factsKnown) {
+        // The end waits for the facts: its judgement needs the source's length.
+        job.factsPending = true;
+        engine.ReadFacts(ticket, prepared.slot, job.source);
     }
-    engine.Encoders().LockedStarts() = 0;
-    engine.Encoders().Move(*slot, JobEvent::Start);
-    return tellFacts(StartOutcome::Started);
+    CarryOn(engine);
+}
+
+void FactsRead(BatchEngine& engine, std::uint64_t ticket, std::size_t slot, const SourceFacts& facts)
+{
+    if (slot >= engine.Encoders().Count())
+        return;
+    ConversionJob& job = engine.Encoders().Job(slot);
+    if (job.ticket != ticket || !job.factsPending)
+        return;
+    job.factsPending = false;
+    if (const int row = RowOfJob(engine, job); row >= 0)
+        TellFacts(engine, job, row, facts);
+    if (const std::optional<std::uint32_t> exitCode = std::exchange(job.endWaiting, std::nullopt))
+        if (engine.EncoderEnded(slot, *exitCode))
+            engine.View().EncoderEnded(slot, engine.Encoders().AnyBusy());
 }
 
 void JobEnded(BatchEngine& engine, std::size_t slot, std::uint32_t exitCode)
@@ -647,8 +670,10 @@ bool AskEncoderToFinish(BatchEngine& engine, std::size_t slot)
 {
     TJvCreateProcess& encoder = engine.Encoders().Runner(slot);
     if (encoder.State() != TJvProcessState::psWaiting) {
-        // A row without an encoder whose end is still on its way gives up its slot.
-        if (engine.Encoders().Job(slot).life == JobLife::EndPosted)
+        // A row without an encoder whose end is still on its way, or whose start is still
+        // being read, gives up its slot.
+        if (const JobLife life = engine.Encoders().Job(slot).life;
+            life == JobLife::EndPosted || life == JobLife::Preparing)
             engine.Encoders().Move(slot, JobEvent::Stop);
         return false;
     }

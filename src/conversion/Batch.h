@@ -16,6 +16,8 @@
 
 namespace ondrevo {
 
+struct PreparedStart;
+
 namespace batch {
 
 // Row images.
@@ -62,20 +64,35 @@ void PauseOrResume(BatchEngine& engine);
 // free. A stopped encoder still finishing its file keeps its slot: the batch starts
 // there once it has ended. An output folder that is empty or not a full path (none the
 // user chose) starts nothing: the status line says so.
-// Starts the encoder for `row` (NoRow for an index past the last row). The row's
-// percent goes back to 0. The encoder
-// writes to a temporary file beside the output (PartialOutput). A row whose source is
-// no regular file (a named pipe, a device, a folder), whose output file is its own source, whose temporary file cannot
-// be created, whose parameters cannot be read or whose encoder cannot be started runs no encoder: it ends as a failed
-// job with the reason, reported on the loop like an encoder's end, and leaves no temporary file. Parameters that
-// another program's lock on the settings file keeps from being read are tried again (RetryStalledStart) a few times
-// before the row fails; meanwhile the row shows the converting image and the status line says what it waits for. Raises
-// the runner's busy error when no encoder is free (a stopped one still finishing).
-// "Existing output files", read at each start: with Skip, a row whose output name
+// Starts `row` (NoRow for an index past the last row) on a free encoder slot: the row
+// shows converting and its percent goes back to 0 at once, and what its start needs is
+// read on the engine's worker thread (Preparing); FinishStart then runs its encoder.
+// The encoder writes to a temporary file beside the output (PartialOutput). A row whose
+// source is no regular file (a named pipe, a device, a folder), whose output file is its
+// own source, whose temporary file cannot be created, whose parameters cannot be read or
+// whose encoder cannot be started runs no encoder: it ends as a failed job with the
+// reason, reported on the loop like an encoder's end, and leaves no temporary file.
+// Parameters that another program's lock on the settings file keeps from being read are
+// tried again (RetryStalledStart) a few times before the row fails; meanwhile the row
+// shows the converting image and the status line says what it waits for. Raises the
+// runner's busy error when no encoder is free (a stopped one still finishing).
+// "Existing output files", taken at each start: with Skip, a row whose output name
 // already holds a whole output (IsWholeOutput) runs no encoder and ends converted, at
 // "100%", its hint "Skipped: NAME already exists", the file untouched; with Keep both,
 // the output takes a name no file has (OutputFileName) and never replaces one.
 StartOutcome StartJob(BatchEngine& engine, int row);
+// What the worker thread read for a row's start, on the loop: its encoder runs, or the
+// row ends without one; then the batch carries on. A start given up meanwhile (Stop)
+// starts nothing.
+void FinishStart(BatchEngine& engine, PreparedStart& prepared);
+// A started row's facts, read after its encoder started: told to the view, and an end
+// that waited for them is handled now.
+void FactsRead(BatchEngine& engine, std::uint64_t ticket, std::size_t slot, const SourceFacts& facts);
+// Starts the batch's next rows while encoders are free and the batch is not paused, one
+// start read at a time; ends the batch once every row has been started and every encoder
+// has ended. A row whose start a lock held back waits at the front of the batch for the
+// busy timer.
+void CarryOn(BatchEngine& engine);
 
 // The encoder's end: tries the row's next run under a largest size (AnotherRun), or judges the run (JudgeJob), renames
 // its file over the final name or removes it, and marks the job's row converted or failed with the reason as its hint;

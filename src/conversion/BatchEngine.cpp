@@ -2,11 +2,18 @@
 
 #include "base/Errors.h"
 #include "base/HandlerDispatch.h"
+#include "base/WorkerThread.h"
 #include "conversion/Batch.h"
 #include "conversion/CommandLine.h"
+#include "conversion/PartialOutput.h"
+#include "conversion/PassLog.h"
 #include "conversion/Progress.h"
+#include "conversion/StartPreparation.h"
+#include "media/FileList.h"
+#include "parameters/ListJournal.h"
 #include "process/TJvCreateProcess.h"
 
+#include <optional>
 #include <utility>
 
 namespace ondrevo {
@@ -32,9 +39,27 @@ SilentView silentView;
 
 } // namespace
 
-BatchEngine::BatchEngine(IEventLoop& loop, std::function<TSqliteQuery&()> query)
+// What only the worker thread touches: its own connection to the settings file, opened
+// at the first read of a batch and closed after it.
+struct BatchEngine::WorkerSide {
+    SettingsPlace place;
+    std::unique_ptr<ReadOnlySettings> settings;
+    const std::atomic<bool>* giveUp = nullptr;
+
+    TSqliteQuery& Query()
+    {
+        if (!settings)
+            settings = std::make_unique<ReadOnlySettings>(place.path, place.busyTimeout, giveUp);
+        return settings->Query();
+    }
+};
+
+BatchEngine::BatchEngine(
+    IEventLoop& loop, std::function<TSqliteQuery&()> query, std::function<SettingsPlace()> settingsPlace)
     : loop_(loop)
     , query_(std::move(query))
+    , settingsPlace_(std::move(settingsPlace))
+    , alive_(std::make_shared<bool>(true))
     , view_(&silentView)
     , encoders_([this](std::size_t slot) {
         auto runner = std::make_unique<TJvCreateProcess>(loop_);
@@ -44,15 +69,91 @@ BatchEngine::BatchEngine(IEventLoop& loop, std::function<TSqliteQuery&()> query)
         };
         runner->OnTerminate = [this, slot](TJvCreateProcess&, std::uint32_t exitCode) {
             // The end is handled even while the program is closing: it keeps the stopped file.
-            Dispatch([this, slot, exitCode] { EncoderEnded(slot, exitCode); });
-            view_->EncoderEnded(slot, encoders_.AnyBusy());
+            bool handled = true;
+            Dispatch([this, slot, exitCode, &handled] { handled = EncoderEnded(slot, exitCode); });
+            if (handled)
+                view_->EncoderEnded(slot, encoders_.AnyBusy());
         };
         return runner;
     })
+    , workerSide_(std::make_unique<WorkerSide>())
+    , worker_(std::make_unique<WorkerThread>())
 {
+    workerSide_->giveUp = &worker_->GivingUp();
 }
 
-BatchEngine::~BatchEngine() = default;
+BatchEngine::~BatchEngine()
+{
+    *alive_ = false;
+    worker_.reset();
+}
+
+void BatchEngine::Deliver(std::function<void()> done)
+{
+    loop_.Post([alive = alive_, done = std::move(done)] {
+        if (*alive)
+            done();
+    });
+}
+
+void BatchEngine::PrepareStart(StartRequest request)
+{
+    // The batch's first start opens the settings file where it is now.
+    std::optional<SettingsPlace> place;
+    if (!encoderChecked_ && settingsPlace_)
+        place = settingsPlace_();
+    worker_->Post([this, place = std::move(place), request = std::move(request)]() mutable {
+        if (place) {
+            workerSide_->settings.reset();
+            workerSide_->place = std::move(*place);
+        }
+        if (request.checkEncoder) {
+            try {
+                request.refusal = EncoderRefusalFor(workerSide_->Query(), request.choices, encoders_.Check());
+            } catch (const EUniError&) {
+                // The settings cannot be opened: the start below says so.
+            }
+        }
+        auto prepared = std::make_shared<PreparedStart>(
+            ondrevo::PrepareStart(request, [this]() -> TSqliteQuery& { return workerSide_->Query(); }));
+        Deliver([this, prepared] { batch::FinishStart(*this, *prepared); });
+    });
+}
+
+void BatchEngine::RemoveAbandonedParts(const std::string& folder)
+{
+    ListJournal* journal = partFolders ? partFolders() : nullptr;
+    worker_->Post([folder, journal] {
+        // Files another copy of the program still writes are held by it and stay.
+        PartialOutput::RemoveAbandoned(folder);
+        if (journal)
+            for (const std::string& earlier : journal->PartFolders())
+                PartialOutput::RemoveAbandoned(earlier);
+        PassLog::RemoveAbandoned();
+    });
+}
+
+void BatchEngine::ReadFacts(std::uint64_t ticket, std::size_t slot, const std::string& source)
+{
+    worker_->Post([this, ticket, slot, source] {
+        auto facts = std::make_shared<SourceFacts>(file_list::ReadFacts(source));
+        Deliver([this, ticket, slot, facts] { batch::FactsRead(*this, ticket, slot, *facts); });
+    });
+}
+
+bool BatchEngine::Preparing() const
+{
+    for (std::size_t slot = 0; slot < encoders_.Count(); ++slot)
+        if (encoders_.Job(slot).life == JobLife::Preparing)
+            return true;
+    return false;
+}
+
+void BatchEngine::BatchOver()
+{
+    encoderChecked_ = false;
+    worker_->Post([this] { workerSide_->settings.reset(); });
+}
 
 void BatchEngine::SetView(IBatchView* view)
 {
@@ -129,9 +230,15 @@ void BatchEngine::EncoderLine(std::size_t slot, const std::string& line)
     }
 }
 
-void BatchEngine::EncoderEnded(std::size_t slot, std::uint32_t exitCode)
+bool BatchEngine::EncoderEnded(std::size_t slot, std::uint32_t exitCode)
 {
+    ConversionJob& job = encoders_.Job(slot);
+    if (job.factsPending) {
+        job.endWaiting = exitCode;
+        return false;
+    }
     batch::JobEnded(*this, slot, exitCode);
+    return true;
 }
 
 } // namespace ondrevo

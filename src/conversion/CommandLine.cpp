@@ -154,17 +154,8 @@ std::string OutputFileName(BatchEngine& engine, int row, ExistingOutputs existin
             return path(numbered);
 }
 
-std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const std::string& writeTo)
+std::array<std::string, 9> ChosenFragments(TSqliteQuery& query, const BatchChoices& choices)
 {
-    const BatchChoices& choices = engine.Choices();
-    TSqliteQuery& query = engine.Query();
-    const std::string& source = engine.Model().Row(row).source;
-    std::vector<std::string> arguments { EncoderPath() };
-    arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(source) });
-    const auto addFragment = [&](const std::string& fragment) {
-        for (std::string& argument : EncoderArguments(fragment))
-            arguments.push_back(std::move(argument));
-    };
     const int codec = choices.AudioCodec().position;
     std::array<std::string, 9> fragments;
     for (std::size_t i = 0; i < fragments.size(); ++i) {
@@ -174,6 +165,18 @@ std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const st
     }
     // "Fit with black bars" and "Fill (crop)" shape the picture for the chosen size.
     fragments[4] = width_ratio::ForSize(fragments[4], fragments[2]);
+    return fragments;
+}
+
+std::vector<std::string> BuildCommandLine(const std::array<std::string, 9>& fragments, bool keepSourceDate,
+    const std::string& source, const std::string& writeTo)
+{
+    std::vector<std::string> arguments { EncoderPath() };
+    arguments.insert(arguments.end(), { "-y", "-i", AsEncoderPath(source) });
+    const auto addFragment = [&](const std::string& fragment) {
+        for (std::string& argument : EncoderArguments(fragment))
+            arguments.push_back(std::move(argument));
+    };
     for (std::size_t i = 0; i < 5; ++i)
         addFragment(fragments[i]);
     // The level the picture declares, and the peak rate that keeps to it.
@@ -182,11 +185,17 @@ std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const st
     for (std::size_t i = 5; i < fragments.size(); ++i)
         addFragment(fragments[i]);
     // The encoder drops the source's creation time unless told to copy the metadata.
-    if (choices.keepSourceDate)
+    if (keepSourceDate)
         for (std::string& argument : source_date::ContainerDateArguments(EncoderPath(), AsEncoderPath(source)))
             arguments.push_back(std::move(argument));
     arguments.insert(arguments.end(), { "-f", "3gp", AsEncoderPath(writeTo) });
     return arguments;
+}
+
+std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const std::string& writeTo)
+{
+    return BuildCommandLine(ChosenFragments(engine.Query(), engine.Choices()), engine.Choices().keepSourceDate,
+        engine.Model().Row(row).source, writeTo);
 }
 
 bool SameFile(const std::string& a, const std::string& b)

@@ -1,10 +1,13 @@
 #pragma once
 // The encoder's command line for a row of the batch, and the name of the file it
 // writes, from the engine's model and choices. Everything is read afresh for every job,
-// so a choice changed during a batch applies from the next job on. UI thread.
+// so a choice changed during a batch applies from the next job on. UI thread; the
+// fragments (ChosenFragments) and the arguments built from them also on the batch
+// engine's worker thread, which reads a row's start.
 
 #include "parameters/ExistingOutputs.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +16,8 @@ namespace ondrevo {
 
 class BatchEngine;
 class BatchModel;
+class TSqliteQuery;
+struct BatchChoices;
 
 namespace command_line {
 
@@ -29,6 +34,13 @@ std::string EncoderPath();
 // whatever it holds. The muxer is named, so the name's extension does not matter.
 // Raises EUniError for a failing fragment query.
 std::vector<std::string> BuildCommandLine(BatchEngine& engine, int row, const std::string& writeTo);
+// The same from the chosen fragments (ChosenFragments): what the engine's worker thread
+// builds a row's start from.
+std::vector<std::string> BuildCommandLine(const std::array<std::string, 9>& fragments, bool keepSourceDate,
+    const std::string& source, const std::string& writeTo);
+// The fragments of the nine chosen entries, in the selectors' order, the Width Ratio's
+// filled in for the Video Size's. Raises EUniError for a failing fragment query.
+std::array<std::string, 9> ChosenFragments(TSqliteQuery& query, const BatchChoices& choices);
 
 // The playing time of a media file in milliseconds, 0 when the library cannot tell.
 long long PlayingMilliseconds(const std::string& path);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace ondrevo {
@@ -18,6 +19,14 @@ namespace ondrevo {
 struct ConversionJob {
     // Where the job is in its life (running, paused, stopping, ...).
     JobLife life = JobLife::Free;
+    // Which claim of its slot this job is: what the worker thread reads for an earlier
+    // claim is dropped.
+    std::uint64_t ticket = 0;
+    // The source's facts are still being read after its encoder started: the encoder's
+    // end waits for them (`endWaiting` holds its exit code), as its judgement needs the
+    // source's length.
+    bool factsPending = false;
+    std::optional<std::uint32_t> endWaiting;
     // The batch model's row it converts (0: none); its position may move once the batch
     // has ended and the user deletes rows.
     std::uint64_t rowId = 0;

@@ -4,12 +4,15 @@ namespace ondrevo {
 
 JobLife NextLife(JobLife life, JobEvent event)
 {
+    const bool startable = life == JobLife::Free || life == JobLife::Abandoned || life == JobLife::Preparing;
     switch (event) {
+    case JobEvent::Prepare:
+        return life == JobLife::Free || life == JobLife::Abandoned ? JobLife::Preparing : life;
     case JobEvent::Start:
-        return life == JobLife::Free || life == JobLife::Abandoned ? JobLife::Running : life;
+        return startable ? JobLife::Running : life;
     case JobEvent::Refuse:
     case JobEvent::Skip:
-        return life == JobLife::Free || life == JobLife::Abandoned ? JobLife::EndPosted : life;
+        return startable ? JobLife::EndPosted : life;
     case JobEvent::Pause:
         return life == JobLife::Running ? JobLife::Paused : life;
     case JobEvent::Resume:
@@ -17,7 +20,8 @@ JobLife NextLife(JobLife life, JobEvent event)
     case JobEvent::Stop:
         if (life == JobLife::Running || life == JobLife::Paused)
             return JobLife::Stopping;
-        return life == JobLife::EndPosted ? JobLife::Abandoned : life;
+        // A start still being read, or an end without an encoder, gives up the slot.
+        return life == JobLife::EndPosted || life == JobLife::Preparing ? JobLife::Abandoned : life;
     case JobEvent::End:
         return JobLife::Free;
     }

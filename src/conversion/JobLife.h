@@ -6,6 +6,7 @@ namespace ondrevo {
 
 enum class JobLife {
     Free, // no job: the slot may start one
+    Preparing, // its row's start is read on the engine's worker thread; no encoder yet
     Running, // its encoder runs
     Paused, // its encoder is suspended (SIGSTOP)
     Stopping, // asked to finish its file; its end is on its way
@@ -14,6 +15,7 @@ enum class JobLife {
 };
 
 enum class JobEvent {
+    Prepare, // the slot's row claimed it; its start is being read
     Start, // an encoder was started for the slot's row
     Refuse, // the row cannot start: it fails without an encoder, its end posted as an encoder's would be
     Skip, // the row's whole output is already there: it is kept, its end posted likewise

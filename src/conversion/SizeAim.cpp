@@ -1,6 +1,7 @@
 #include "conversion/SizeAim.h"
 
 #include "conversion/ConversionJob.h"
+#include "conversion/EncoderArguments.h"
 #include "conversion/EncoderValues.h"
 #include "conversion/Progress.h"
 #include "parameters/SizeLimit.h"
@@ -180,6 +181,15 @@ OutputTraits ReadTraits(const std::vector<std::string>& arguments)
         traits.audioFrameBps = 0;
     }
     return traits;
+}
+
+OutputTraits TraitsOf(const std::array<std::string, 9>& fragments)
+{
+    std::vector<std::string> options;
+    for (const std::string& fragment : fragments)
+        for (std::string& argument : EncoderArguments(fragment))
+            options.push_back(std::move(argument));
+    return ReadTraits(options);
 }
 
 Lengths Lengths::Cut(long long milliseconds) const

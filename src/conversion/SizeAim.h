@@ -10,6 +10,7 @@
 
 #include "conversion/PassLog.h"
 
+#include <array>
 #include <memory>
 #include <span>
 #include <string>
@@ -41,7 +42,10 @@ struct OutputTraits {
     // within 1 %); MPEG-4 and H.263 land 12 to 38 % over in one and within 5 % in two.
     bool sharpInOneRun = false;
 };
+// The traits the encoder options in `arguments` fix.
 OutputTraits ReadTraits(const std::vector<std::string>& arguments);
+// The traits of the nine chosen fragments (command_line::ChosenFragments).
+OutputTraits TraitsOf(const std::array<std::string, 9>& fragments);
 
 // How long each stream of an output plays, in milliseconds: a sound longer than the
 // picture (a recording whose camera stopped first) takes its share for its own length.

@@ -8,7 +8,22 @@
 
 namespace ondrevo {
 
+namespace {
+
+// How long a lock is waited for between looks at whether to give up.
+constexpr int kLockStepMilliseconds = 10;
+
+} // namespace
+
 ReadOnlySettings::ReadOnlySettings(const std::string& path)
+    : ReadOnlySettings(path, kBusyTimeout)
+{
+}
+
+ReadOnlySettings::ReadOnlySettings(
+    const std::string& path, std::chrono::milliseconds busyTimeout, const std::atomic<bool>* giveUp)
+    : busyTimeout_(busyTimeout)
+    , giveUp_(giveUp)
 {
     const int rc = sqlite3_open_v2(path.c_str(), &dataBase_, SQLITE_OPEN_READONLY, nullptr);
     if (rc != SQLITE_OK) {
@@ -17,8 +32,19 @@ ReadOnlySettings::ReadOnlySettings(const std::string& path)
         dataBase_ = nullptr;
         throw EUniError(rc, message);
     }
-    sqlite3_busy_timeout(dataBase_, static_cast<int>(kBusyTimeout.count()));
+    sqlite3_busy_handler(dataBase_, WaitForLock, this);
     query_ = std::make_unique<TSqliteQuery>(dataBase_);
+}
+
+int ReadOnlySettings::WaitForLock(void* self, int tries)
+{
+    const auto& settings = *static_cast<ReadOnlySettings*>(self);
+    if (settings.giveUp_ && *settings.giveUp_)
+        return 0;
+    if (static_cast<long long>(tries) * kLockStepMilliseconds >= settings.busyTimeout_.count())
+        return 0;
+    sqlite3_sleep(kLockStepMilliseconds);
+    return 1;
 }
 
 ReadOnlySettings::~ReadOnlySettings()

@@ -41,6 +41,7 @@ std::string TSqlDatMod::FileName() const
 
 void TSqlDatMod::SetBusyTimeout(std::chrono::milliseconds timeout)
 {
+    busyTimeout_ = timeout;
     sqlite3_busy_timeout(dataBase_, static_cast<int>(timeout.count()));
     journal_->SetBusyTimeout(timeout);
 }

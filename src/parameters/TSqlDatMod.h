@@ -35,6 +35,7 @@ public:
     ListJournal& Journal() { return *journal_; }
     // The lock wait of the connection and of the journal's; kBusyTimeout unless changed.
     void SetBusyTimeout(std::chrono::milliseconds timeout);
+    std::chrono::milliseconds BusyTimeout() const { return busyTimeout_; }
 
     // A choice the database refuses to store is reported once: further refusals stay
     // silent until a choice is stored again, so a lasting lock does not bring a box for
@@ -47,6 +48,7 @@ private:
     std::unique_ptr<TSqliteQuery> query_;
     std::unique_ptr<ListJournal> journal_;
     bool saveFailureReported_ = false;
+    std::chrono::milliseconds busyTimeout_ = kBusyTimeout;
 };
 
 // The program-wide data module; null before start-up creates it.

@@ -8,6 +8,7 @@
 #include "app/TFFmpegFunc.h"
 #include "conversion/Batch.h"
 #include "conversion/BatchEngine.h"
+#include "support/DatabaseFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -103,8 +104,8 @@ TEST_F(BatchEngineTold, EachStartAndEndIsToldInTheOrderItHappened)
         { "a clip converted: its facts once the encoder runs", clip, ExistingOutputs::Replace, "",
             { "started", "row 0 converting", "row 0 on 0", "facts 0", "row 0 converted", "ended 1 file converted",
                 "encoder 0 ended" } },
-        { "skipped: the facts first, since the length decides", clip, ExistingOutputs::Skip, "",
-            { "started", "facts 0", "row 0 converting", "row 0 on 0", "row 0 converted: Skipped: a.3gp already exists",
+        { "skipped: the facts read first, since the length decides", clip, ExistingOutputs::Skip, "",
+            { "started", "row 0 converting", "row 0 on 0", "facts 0", "row 0 converted: Skipped: a.3gp already exists",
                 "ended 0 files converted, 1 skipped", "encoder 0 ended" } },
     };
     for (const Step& step : steps) {
@@ -140,6 +141,46 @@ TEST_F(BatchEngineTold, AStopTellsTheRowStoppedAndTheBatchEndedBeforeTheEncoderH
     EXPECT_EQ(Told(), (std::vector<std::string> { "row 0 stopped", "encoder 0 ended" }));
     EXPECT_EQ(engine.Model().Row(1).phase, RowPhase::Waiting);
     EXPECT_TRUE(std::filesystem::exists(session.Output("a.3gp")));
+}
+
+// A start waits for a settings file another program holds on the engine's worker
+// thread: the loop goes on meanwhile, and a Stop then gives the start up for good.
+TEST_F(BatchEngineTold, AStartWaitingForAHeldSettingsFileLeavesTheLoopFreeAndAStopGivesItUp)
+{
+    session.dataModule.SetBusyTimeout(std::chrono::seconds(30));
+    engine.Model().Append(session.Clip("a.mp4", 0.5), 500);
+    engine.SetChoices(choices);
+    for (const bool stop : { true, false }) {
+        SCOPED_TRACE(stop ? "stopped while it waits" : "released");
+        LockHolder lock(session.programFolder + "/LibFFmpeg.Dat", 600, true);
+        engine.Convert(RunScope::Whole);
+        bool ran = false;
+        session.loop.Post([&] { ran = true; });
+        // Returned, the row shown converting, and the loop runs: a start read on this
+        // thread would have waited out the 30 s lock before any of it.
+        ASSERT_TRUE(session.RunUntil([&] { return ran; }, std::chrono::seconds(10)));
+        EXPECT_EQ(Told(), (std::vector<std::string> { "started", "row 0 converting", "row 0 on 0" }));
+        EXPECT_TRUE(engine.Preparing());
+        if (stop) {
+            engine.Stop();
+            lock.Release();
+            ASSERT_TRUE(Idle());
+            session.loop.Drain(std::chrono::milliseconds(300));
+            EXPECT_EQ(Told(),
+                (std::vector<std::string> {
+                    "row 0 stopped", std::string("ended early: Stopped. ") + batch::kGoOnHint + "." }));
+            EXPECT_FALSE(std::filesystem::exists(session.Output("a.3gp")));
+            EXPECT_FALSE(engine.Preparing());
+        } else {
+            lock.Release();
+            ASSERT_TRUE(Idle());
+            EXPECT_EQ(Told(),
+                (std::vector<std::string> {
+                    "facts 0", "row 0 converted", "ended 1 file converted", "encoder 0 ended" }));
+            EXPECT_TRUE(std::filesystem::exists(session.Output("a.3gp")));
+        }
+    }
+    EXPECT_TRUE(reports.messages.empty());
 }
 
 } // namespace

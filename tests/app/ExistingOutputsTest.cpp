@@ -243,6 +243,8 @@ TEST(ExistingOutputs, ARowSkippedJustBeforeAStopStaysConverted)
     const FileState one = EarlierOutput(session.Output("one.3gp"), 2);
     session.window.cmbExisting.UserPick(1);
     session.Convert();
+    // Once the skip is decided, before its end has come.
+    ASSERT_TRUE(session.RunUntil([&] { return session.window.encoders.Job(0).life == JobLife::EndPosted; }));
     session.Stop();
     // The row's end is still on its way; the stop has already given up its slot.
     ASSERT_TRUE(session.RunUntil([&] { return session.window.encoders.Job(0).life == JobLife::Free; }));

@@ -347,7 +347,11 @@ TEST(FileListJournalBatch, AFailedRowsReasonAndAStoppedRowsStateComeBackAfterAKi
             WriteScript(session.programFolder + "/bin/ffmpeg",
                 "case \"$*\" in *stopped.mp4*) head -c 1 >/dev/null; exit 0;; esac\nexec " ONDREVO_FFMPEG " \"$@\"");
             session.Convert();
-            session.RunUntil([&] { return session.Image(1) == batch::kConvertingImage; });
+            // Once its encoder runs (the start is read first).
+            session.RunUntil([&] {
+                return session.Image(1) == batch::kConvertingImage
+                    && session.window.encoders.Job(0).life == JobLife::Running;
+            });
             session.Stop();
             session.WaitUntilIdle();
             session.dataModule.Journal().Flush();

@@ -58,10 +58,11 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
     session->Convert();
     EXPECT_TRUE(window.batchDisplay.shown);
     EXPECT_EQ(window.batchDisplay.text, "0 of 4 files");
+    // Each start is read off the loop, one after the other.
+    ASSERT_TRUE(session->RunUntil([&] { return Running() == 2; }));
     EXPECT_EQ(session->Image(0), batch::kConvertingImage);
     EXPECT_EQ(session->Image(1), batch::kConvertingImage);
     EXPECT_EQ(session->Image(2), batch::kWaitingImage);
-    EXPECT_EQ(Running(), 2);
     EXPECT_EQ(window.jvEditNumb.Text(), "1");
     ASSERT_TRUE(session->WaitUntilIdle());
 
@@ -93,10 +94,12 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
         // second row there and then.
         window.spinAtOnce.UserSets(close ? 2 : 1);
         session->Convert();
+        ASSERT_TRUE(session->RunUntil([&] { return Running() == (close ? 2 : 1); }));
+        session->loop.Drain(std::chrono::milliseconds(200));
         EXPECT_EQ(Running(), close ? 2 : 1);
         window.spinAtOnce.UserSets(2);
-        EXPECT_EQ(Running(), 2);
         EXPECT_EQ(session->Image(1), batch::kConvertingImage);
+        ASSERT_TRUE(session->RunUntil([&] { return Running() == 2; }));
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
         if (close) {
             window.Close();

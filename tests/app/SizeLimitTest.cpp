@@ -347,8 +347,8 @@ TEST_F(SizeLimitBatch, ARunThatStartsWhileTheBatchIsPausedIsHeldWithIt)
     window.sizeLimit.UserType("60");
     session->Add(session->Clip("clip.mp4", 3));
     session->Convert();
+    ASSERT_TRUE(session->RunUntil([&] { return window.runner.ProcessId() > 0; }));
     const pid_t first = window.runner.ProcessId();
-    ASSERT_GT(first, 0);
     // Pause comes after the first pass ended and before the batch learns of it.
     for (int waited = 0; ProcessState(first) != 0 && ProcessState(first) != 'Z'; ++waited) {
         ASSERT_LT(waited, 6000);

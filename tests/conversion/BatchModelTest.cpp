@@ -133,17 +133,31 @@ TEST(JobLife, EveryEventInEveryLife)
         { L::Abandoned, E::Start, L::Running },
         { L::Abandoned, E::Refuse, L::EndPosted },
         { L::Abandoned, E::End, L::Free },
+        // A start read on the worker thread: it runs, ends without an encoder, or is
+        // given up by a Stop; nothing else moves it, and a second claim is refused.
+        { L::Free, E::Prepare, L::Preparing },
+        { L::Abandoned, E::Prepare, L::Preparing },
+        { L::Running, E::Prepare, L::Running },
+        { L::EndPosted, E::Prepare, L::EndPosted },
+        { L::Preparing, E::Prepare, L::Preparing },
+        { L::Preparing, E::Start, L::Running },
+        { L::Preparing, E::Refuse, L::EndPosted },
+        { L::Preparing, E::Skip, L::EndPosted },
+        { L::Preparing, E::Pause, L::Preparing },
+        { L::Preparing, E::Stop, L::Abandoned },
+        { L::Preparing, E::End, L::Free },
     };
     for (const Move& m : moves)
         EXPECT_EQ(NextLife(m.from, m.event), m.to) << int(m.from) << " " << int(m.event);
 
     EXPECT_FALSE(HoldsSlot(L::Free));
     EXPECT_FALSE(HoldsSlot(L::Abandoned));
-    for (L held : { L::Running, L::Paused, L::Stopping, L::EndPosted })
+    for (L held : { L::Preparing, L::Running, L::Paused, L::Stopping, L::EndPosted })
         EXPECT_TRUE(HoldsSlot(held));
     EXPECT_TRUE(WasStopped(L::Stopping));
     EXPECT_TRUE(WasStopped(L::Abandoned));
     EXPECT_FALSE(WasStopped(L::Paused));
+    EXPECT_FALSE(WasStopped(L::Preparing));
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# ondrevo-convert at two files at once against xargs -P 2 replaying the same encoder
+# argument lists, measured from outside, in alternating rounds; and ondrevo-convert's own
+# CPU time against its encoders'. A stand-in bin/ffmpeg notes each run's arguments and
+# CPU time. Asserts nothing.
+#   bench/convert_outside.sh build/program/ondrevo-convert [clips] [rounds]
+# Defaults: 8 clips of 15 s at 1280x720, 5 rounds.
+set -euo pipefail
+built=$(cd "$(dirname "$1")" && pwd)
+count=${2:-8}
+rounds=${3:-5}
+work=$(mktemp -d /tmp/ondrevo-convert-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/program/bin" "$work/clips" "$work/out"
+cp "$built/ondrevo-convert" "$work/program/"
+cp "$built/../LibFFmpeg.Dat.built" "$work/program/LibFFmpeg.Dat"
+real=$(readlink -f "$built/bin/ffmpeg")
+ffmpeg -v error -f lavfi -i testsrc2=size=1280x720:rate=25:duration=15 \
+  -f lavfi -i sine=frequency=440:sample_rate=44100:duration=15 \
+  -c:v libx264 -preset veryfast -c:a aac "$work/clip.mp4"
+for i in $(seq 1 "$count"); do ln "$work/clip.mp4" "$work/clips/clip $i.mp4"; done
+cat >"$work/program/bin/ffmpeg" <<WRAP
+#!/bin/bash
+# The batch's look at the encoder's list, and a source's creation time, are no conversion.
+case "\$*" in *-encoders*|*-hide_banner*) exec "$real" "\$@" ;; esac
+[ -n "\${ONDREVO_ARGS_DIR:-}" ] && printf '%s\0' "\$@" >"\$ONDREVO_ARGS_DIR/args.\$\$"
+"$real" "\$@"
+status=\$?
+times >>"$work/encoder-times"
+exit \$status
+WRAP
+chmod +x "$work/program/bin/ffmpeg"
+seconds() { awk -v m="${1%m*}" -v s="${1#*m}" 'BEGIN { sub("s", "", s); print m * 60 + s }'; }
+# The CPU seconds the encoders took, from the second line `times` printed for each.
+encoder_cpu() {
+  awk 'NR % 2 == 0 { for (i = 1; i <= 2; i++) { split($i, t, "m"); sub("s", "", t[2]); sum += t[1] * 60 + t[2] } }
+       END { printf "%.3f", sum }' "$work/encoder-times"
+}
+cd "$work/program"
+ratios=() own=()
+for round in $(seq 1 "$rounds"); do
+  rm -f "$work/out"/* "$work/encoder-times"; mkdir -p "$work/args"; rm -f "$work/args"/*
+  start=$(date +%s.%N)
+  ONDREVO_ARGS_DIR=$work/args /usr/bin/time -f '%U %S' -o "$work/cli-time" \
+    ./ondrevo-convert -o "$work/out" --set "Files converted at once=2" "$work/clips" </dev/null 2>/dev/null
+  cli=$(echo "$(date +%s.%N) - $start" | bc)
+  total_cpu=$(awk '{ print $1 + $2 }' "$work/cli-time")
+  enc_cpu=$(encoder_cpu)
+  # The same argument lists, each with its encoder's own temporary name, two at a time.
+  rm -f "$work/out"/*
+  start=$(date +%s.%N)
+  ls "$work/args"/args.* | xargs -P 2 -I{} sh -c 'xargs -0 -a "$1" "$2"' _ {} "$real" >/dev/null 2>&1
+  bare=$(echo "$(date +%s.%N) - $start" | bc)
+  ratio=$(echo "scale=4; $cli / $bare" | bc)
+  share=$(echo "scale=3; 100 * ($total_cpu - $enc_cpu) / $enc_cpu" | bc)
+  ratios+=("$ratio") own+=("$share")
+  printf 'round %d: ondrevo-convert %.2f s, xargs -P 2 %.2f s, ratio %s; own CPU %s %% of the encoders'\''\n' \
+    "$round" "$cli" "$bare" "$ratio" "$share"
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+echo "median ratio $(median "${ratios[@]}") (target at most 1.02); median own CPU $(median "${own[@]}") % (target under 1 %)"
