@@ -2,6 +2,8 @@
 // parameters/SizeLimit and, for each row, conversion/SizeAim.
 
 #include "app/TFFmpegFunc.h"
+#include "base/Errors.h"
+#include "conversion/BatchEngine.h"
 #include "parameters/SizeLimit.h"
 
 namespace ondrevo {
@@ -26,7 +28,18 @@ void ShowSizeLimit(ISelector& selector, ICheckBox& cutToFit, const size_limit::C
 
 void TFFmpegFunc::LoadSizeLimit()
 {
-    ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_));
+    size_limit::Choice stored;
+    try {
+        stored = size_limit::Read(sqliteQuery_);
+    } catch (const EUniError&) {
+        // What is shown stays; an empty selector gets its entries with none picked.
+        if (jvCmbSizeLimit_.ItemCount() == 0) {
+            ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, {});
+            jvCmbSizeLimit_.SetItemIndex(-1);
+        }
+        throw;
+    }
+    ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, stored);
 }
 
 void TFFmpegFunc::SaveSizeLimit()
@@ -35,7 +48,14 @@ void TFFmpegFunc::SaveSizeLimit()
     const std::optional<long long> kilobytes = size_limit::ParseKilobytes(typed);
     if (!kilobytes) {
         // Calmly: the choice in force comes back, and the status line says what to type.
-        ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_));
+        // Unless the settings file can be read, that is the one the batch was last
+        // handed: the typed text must not stand as no limit.
+        size_limit::Choice inForce = engine_.Choices().sizeLimit;
+        try {
+            inForce = size_limit::Read(sqliteQuery_);
+        } catch (const EUniError&) {
+        }
+        ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, inForce);
         jvEditCmdMsg_.SetText(size_limit::RefusalText(typed));
         return;
     }
