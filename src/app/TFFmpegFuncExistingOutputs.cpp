@@ -11,23 +11,23 @@ namespace ondrevo {
 void TFFmpegFunc::LoadExistingOutputs()
 {
     const auto fill = [this] {
-        jvCmbExisting_.ClearItems();
+        existingOutputsCombo_.ClearItems();
         for (const std::string& name : existing_outputs::Names())
-            jvCmbExisting_.AppendItem(name);
+            existingOutputsCombo_.AppendItem(name);
     };
     ExistingOutputs stored {};
     try {
         stored = existing_outputs::Read(sqliteQuery_);
     } catch (const EUniError&) {
         // What is shown stays; an empty selector gets its entries with none picked.
-        if (jvCmbExisting_.ItemCount() == 0) {
+        if (existingOutputsCombo_.ItemCount() == 0) {
             fill();
-            jvCmbExisting_.SetItemIndex(-1);
+            existingOutputsCombo_.SetItemIndex(-1);
         }
         throw;
     }
     fill();
-    jvCmbExisting_.SetItemIndex(existing_outputs::IndexOf(stored));
+    existingOutputsCombo_.SetItemIndex(existing_outputs::IndexOf(stored));
 }
 
 void TFFmpegFunc::SaveExistingOutputs()
@@ -37,7 +37,7 @@ void TFFmpegFunc::SaveExistingOutputs()
             existing_outputs::Save(sqliteQuery_, ExistingOutputsChoice());
             return true;
         },
-        [this] { jvCmbExisting_.SetItemIndex(existing_outputs::IndexOf(existing_outputs::Read(sqliteQuery_))); });
+        [this] { existingOutputsCombo_.SetItemIndex(existing_outputs::IndexOf(existing_outputs::Read(sqliteQuery_))); });
 }
 
 ExistingOutputs TFFmpegFunc::ExistingOutputsChoice()
@@ -46,7 +46,7 @@ ExistingOutputs TFFmpegFunc::ExistingOutputsChoice()
     // it); reading the control keeps a lock on the settings file from holding up a start.
     // With none shown, as when the stored choice could not be read, earlier outputs are
     // kept rather than replaced.
-    const int index = jvCmbExisting_.ItemIndex();
+    const int index = existingOutputsCombo_.ItemIndex();
     return index < 0 ? ExistingOutputs::Skip : existing_outputs::AtIndex(index);
 }
 

@@ -33,18 +33,18 @@ void TFFmpegFunc::LoadSizeLimit()
         stored = size_limit::Read(sqliteQuery_);
     } catch (const EUniError&) {
         // What is shown stays; an empty selector gets its entries with none picked.
-        if (jvCmbSizeLimit_.ItemCount() == 0) {
-            ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, {});
-            jvCmbSizeLimit_.SetItemIndex(-1);
+        if (sizeLimitCombo_.ItemCount() == 0) {
+            ShowSizeLimit(sizeLimitCombo_, cutToFitCheck_, {});
+            sizeLimitCombo_.SetItemIndex(-1);
         }
         throw;
     }
-    ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, stored);
+    ShowSizeLimit(sizeLimitCombo_, cutToFitCheck_, stored);
 }
 
 void TFFmpegFunc::SaveSizeLimit()
 {
-    const std::string typed = jvCmbSizeLimit_.Text();
+    const std::string typed = sizeLimitCombo_.Text();
     const std::optional<long long> kilobytes = size_limit::ParseKilobytes(typed);
     if (!kilobytes) {
         // Calmly: the choice in force comes back, and the status line says what to type.
@@ -55,20 +55,20 @@ void TFFmpegFunc::SaveSizeLimit()
             inForce = size_limit::Read(sqliteQuery_);
         } catch (const EUniError&) {
         }
-        ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, inForce);
+        ShowSizeLimit(sizeLimitCombo_, cutToFitCheck_, inForce);
         jvEditCmdMsg_.SetText(size_limit::RefusalText(typed));
         return;
     }
-    const size_limit::Choice choice { *kilobytes, jvCheckCutToFit_.Checked() };
+    const size_limit::Choice choice { *kilobytes, cutToFitCheck_.Checked() };
     const bool stored = StoreChoice(
         [this, choice] {
             size_limit::Save(sqliteQuery_, choice);
             return true;
         },
-        [this] { ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, size_limit::Read(sqliteQuery_)); });
+        [this] { ShowSizeLimit(sizeLimitCombo_, cutToFitCheck_, size_limit::Read(sqliteQuery_)); });
     if (!stored)
         return;
-    ShowSizeLimit(jvCmbSizeLimit_, jvCheckCutToFit_, choice);
+    ShowSizeLimit(sizeLimitCombo_, cutToFitCheck_, choice);
     // An earlier refusal no longer holds; anything else the status line says stays.
     if (size_limit::IsRefusalText(jvEditCmdMsg_.Text()))
         jvEditCmdMsg_.SetText("");
@@ -77,9 +77,9 @@ void TFFmpegFunc::SaveSizeLimit()
 size_limit::Choice TFFmpegFunc::SizeLimit()
 {
     // Read from the controls, not the settings file: every row asks.
-    const int index = jvCmbSizeLimit_.ItemIndex();
-    const std::string text = index >= 0 ? jvCmbSizeLimit_.Item(index) : jvCmbSizeLimit_.Text();
-    return size_limit::Choice { size_limit::ParseKilobytes(text).value_or(0), jvCheckCutToFit_.Checked() };
+    const int index = sizeLimitCombo_.ItemIndex();
+    const std::string text = index >= 0 ? sizeLimitCombo_.Item(index) : sizeLimitCombo_.Text();
+    return size_limit::Choice { size_limit::ParseKilobytes(text).value_or(0), cutToFitCheck_.Checked() };
 }
 
 } // namespace ondrevo

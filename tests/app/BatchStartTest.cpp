@@ -192,7 +192,7 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     EXPECT_NE(reports.messages[0].find("LibFFmpeg.Dat"), std::string::npos) << reports.messages[0];
     // The steps after the failing one still ran.
     EXPECT_EQ(session.window.jvEditDir.Text(), session.outputFolder);
-    EXPECT_EQ(session.window.spinAtOnce.maximum, static_cast<int>(UsableCores()));
+    EXPECT_EQ(session.window.filesAtOnceSpin.maximum, static_cast<int>(UsableCores()));
 
     session.Add(session.Clip("one.mp4", 1));
     session.Add(session.Clip("two.mp4", 1));
@@ -205,11 +205,11 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     EXPECT_EQ(FolderNames(session.outputFolder), std::vector<std::string> {});
     // Choices that cannot be kept bring no further box.
     session.Selector(1).UserPick(1);
-    session.window.spinAtOnce.UserSets(2);
+    session.window.filesAtOnceSpin.UserSets(2);
     // "Existing output files" has its entries all the same, and falls back to Replace.
-    EXPECT_EQ(session.window.cmbExisting.ItemCount(), 3);
-    session.window.cmbExisting.UserPick(1);
-    EXPECT_EQ(session.window.cmbExisting.ItemIndex(), 0);
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemCount(), 3);
+    session.window.existingOutputsCombo.UserPick(1);
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemIndex(), 0);
     EXPECT_EQ(reports.messages.size(), 1u) << reports.messages.back();
     session.dataModule.Journal().Flush();
     EXPECT_TRUE(FileBytes(session.programFolder + "/LibFFmpeg.Dat") == bytes);

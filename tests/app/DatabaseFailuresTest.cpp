@@ -300,28 +300,28 @@ TEST_F(MissingTable, ColumnsOfAOneRowSettingAreReportedAndNoDefaultTakesTheirPla
         Session& s = Start();
         ExpectSettingsFileReport(reports, c.said);
         EXPECT_EQ(s.Selector(1).ItemIndex(), 1) << "the selectors show what is stored";
-        EXPECT_EQ(s.window.spinAtOnce.Value(), c.atOnce);
-        EXPECT_EQ(s.window.cmbExisting.ItemCount(), 3);
-        EXPECT_EQ(s.window.cmbExisting.ItemIndex(), c.existing);
-        EXPECT_EQ(s.window.keepDate.Checked(), c.keepDate);
-        EXPECT_EQ(s.window.sizeLimit.ItemCount(), 4);
-        EXPECT_EQ(s.window.sizeLimit.ItemIndex(), c.sizeLimit);
+        EXPECT_EQ(s.window.filesAtOnceSpin.Value(), c.atOnce);
+        EXPECT_EQ(s.window.existingOutputsCombo.ItemCount(), 3);
+        EXPECT_EQ(s.window.existingOutputsCombo.ItemIndex(), c.existing);
+        EXPECT_EQ(s.window.keepDateCheck.Checked(), c.keepDate);
+        EXPECT_EQ(s.window.sizeLimitCombo.ItemCount(), 4);
+        EXPECT_EQ(s.window.sizeLimitCombo.ItemIndex(), c.sizeLimit);
         const BatchChoices shown = TFFmpegFunc().Choices();
         EXPECT_EQ(shown.existing, c.existing < 0 ? ExistingOutputs::Skip : ExistingOutputs::KeepBoth);
         EXPECT_EQ(shown.sizeLimit, size_limit::Choice {});
 
         // Picks that cannot be stored stay; the report at the start covers them.
         if (c.existing < 0) {
-            s.window.cmbExisting.UserPick(0);
-            EXPECT_EQ(s.window.cmbExisting.ItemIndex(), 0);
+            s.window.existingOutputsCombo.UserPick(0);
+            EXPECT_EQ(s.window.existingOutputsCombo.ItemIndex(), 0);
             EXPECT_EQ(TFFmpegFunc().Choices().existing, ExistingOutputs::Replace);
         }
         if (c.sizeLimit < 0) {
-            s.window.sizeLimit.UserPick(1);
+            s.window.sizeLimitCombo.UserPick(1);
             EXPECT_EQ(TFFmpegFunc().Choices().sizeLimit.kilobytes, 295);
             // A typed text that is no size brings back the choice in force.
-            s.window.sizeLimit.UserType("abc");
-            EXPECT_EQ(s.window.sizeLimit.Text(), "295 KB (MMS)");
+            s.window.sizeLimitCombo.UserType("abc");
+            EXPECT_EQ(s.window.sizeLimitCombo.Text(), "295 KB (MMS)");
             EXPECT_EQ(TFFmpegFunc().Choices().sizeLimit.kilobytes, 295);
         }
         EXPECT_EQ(reports.messages.size(), 1u) << (reports.messages.empty() ? "" : reports.messages.back());

@@ -57,8 +57,8 @@ TEST_F(KeepSourceDate, TheOutputTakesTheSourcesTimesOnlyWhenTicked)
     } rows[] = { { false, false }, { true, false }, { true, true } };
     for (const Row& row : rows) {
         const std::string where = std::string(row.ticked ? "ticked" : "unticked") + (row.stopped ? ", stopped" : "");
-        if (session.window.keepDate.checked != row.ticked)
-            session.window.keepDate.UserClick();
+        if (session.window.keepDateCheck.checked != row.ticked)
+            session.window.keepDateCheck.UserClick();
         std::vector<std::string> line = unticked;
         if (row.ticked)
             line.insert(line.end() - 3, { "-map_metadata", "0" });
@@ -107,8 +107,8 @@ TEST_F(KeepSourceDate, ACreationTimeA3gpCannotHoldIsLeftOutAndTheModificationTim
         { "2040-02-06T06:28:16Z", "" },
         { "2100-01-01T00:00:00Z", "" },
     };
-    if (!session.window.keepDate.checked)
-        session.window.keepDate.UserClick();
+    if (!session.window.keepDateCheck.checked)
+        session.window.keepDateCheck.UserClick();
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::string name = "clip" + std::to_string(i);
         const std::string source
@@ -170,14 +170,14 @@ TEST_F(KeepSourceDate, AClickIsStoredAndTheNextStartShowsIt)
     {
         Session session;
         session.Show();
-        EXPECT_FALSE(session.window.keepDate.checked);
-        session.window.keepDate.UserClick();
+        EXPECT_FALSE(session.window.keepDateCheck.checked);
+        session.window.keepDateCheck.UserClick();
     }
     for (const bool expected : { true, false }) {
         Session session;
         session.Show();
-        EXPECT_EQ(session.window.keepDate.checked, expected);
-        session.window.keepDate.UserClick();
+        EXPECT_EQ(session.window.keepDateCheck.checked, expected);
+        session.window.keepDateCheck.UserClick();
     }
     EXPECT_EQ(QueryValue("LibFFmpeg.Dat", "select keep_on from keep_sourcedate"), "1");
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
