@@ -3,6 +3,7 @@
 // on or ends, leaves no temporary file, and Stop and closing always end it.
 
 #include "app/ConversionTestSupport.h"
+#include "app/TFFmpegFunc.h"
 #include "base/ProgramFolder.h"
 #include "base/UsableCores.h"
 #include "conversion/Batch.h"
@@ -206,10 +207,13 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     // Choices that cannot be kept bring no further box.
     session.Selector(1).UserPick(1);
     session.window.filesAtOnceSpin.UserSets(2);
-    // "Existing output files" has its entries all the same, and falls back to Replace.
+    // "Existing output files" has its entries all the same, with none picked; a pick that
+    // cannot be stored stays rather than falling back to Replace.
     EXPECT_EQ(session.window.existingOutputsCombo.ItemCount(), 3);
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemIndex(), -1);
     session.window.existingOutputsCombo.UserPick(1);
-    EXPECT_EQ(session.window.existingOutputsCombo.ItemIndex(), 0);
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemIndex(), 1);
+    EXPECT_EQ(TFFmpegFunc().Choices().existing, ExistingOutputs::Skip);
     EXPECT_EQ(reports.messages.size(), 1u) << reports.messages.back();
     session.dataModule.Journal().Flush();
     EXPECT_TRUE(FileBytes(session.programFolder + "/LibFFmpeg.Dat") == bytes);
