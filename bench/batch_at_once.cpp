@@ -100,7 +100,7 @@ int main(int argc, char** argv)
     std::printf("\n%d cores; %d rounds, each: Ondrevo and xargs with N = %d and N = 1\n\n", cores, rounds, cores);
 
     const auto ours = [&](int atOnce) {
-        session.window.spinAtOnce.UserSets(atOnce);
+        session.window.filesAtOnceSpin.UserSets(atOnce);
         const double cpu = ChildrenCpuSeconds();
         const double idle = IdleCoreSeconds();
         const double own = OwnCpuSeconds();

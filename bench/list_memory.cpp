@@ -131,7 +131,7 @@ int main(int argc, char** argv)
     std::printf("\n3. a batch of %d clips of 1 s, two files at once\n", batchRows);
     const fs::path batch = LinkFolder(program.dir.Path() / "batch", clips, batchRows);
     drop(batch, batchRows);
-    window.spinAtOnce.UserSets(2);
+    window.filesAtOnceSpin.UserSets(2);
     const int middle = std::min(100, batchRows - 1);
     Memory atMiddle, atLast;
     bool middleSeen = false, lastSeen = false;

@@ -139,18 +139,18 @@ int main(int argc, char** argv)
     };
 
     // The shipped choices at 295 KB.
-    window.sizeLimit.UserType("295 KB (MMS)");
+    window.sizeLimitCombo.UserType("295 KB (MMS)");
     Convert(program);
     measure(today);
 
     // The preset.
-    const std::vector<std::string>& presets = window.madeFor.Items();
+    const std::vector<std::string>& presets = window.madeForCombo.Items();
     const auto mms = std::find(presets.begin(), presets.end(), "MMS message, 300 KB");
     if (mms == presets.end()) {
         std::fprintf(stderr, "no preset \"MMS message, 300 KB\"\n");
         return 1;
     }
-    window.madeFor.UserPick(static_cast<int>(mms - presets.begin()));
+    window.madeForCombo.UserPick(static_cast<int>(mms - presets.begin()));
     Convert(program);
     measure(preset);
 

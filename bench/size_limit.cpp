@@ -110,9 +110,9 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     std::system("uptime");
     for (const Mode& mode : modes) {
-        window.sizeLimit.UserType(mode.limit);
-        if (window.cutToFit.Checked() != mode.cut)
-            window.cutToFit.UserClick();
+        window.sizeLimitCombo.UserType(mode.limit);
+        if (window.cutToFitCheck.Checked() != mode.cut)
+            window.cutToFitCheck.UserClick();
         const long long limit = size_limit::ParseKilobytes(mode.limit).value_or(0) * 1024;
         std::filesystem::remove(log);
         // Each batch starts on an empty output folder: what it leaves there is its own.

@@ -30,7 +30,7 @@ public:
     virtual IButton& ConvFileBtn() = 0;
     virtual IButton& StopConvBtn() = 0;
     // Pause, after Stop: "Pause" while the batch runs, "Resume" while it is paused.
-    virtual IButton& PauseConvBtn() = 0;
+    virtual IButton& PauseButton() = 0;
     virtual IButton& PlayBtn() = 0;
     virtual IEdit& JvEditDir() = 0;
     virtual IEdit& JvEditNumb() = 0;
@@ -46,19 +46,19 @@ public:
     // Adds many files at once off the UI thread.
     virtual FileAdder& Adder() = 0;
     // "Files converted at once" on the Other Settings page.
-    virtual INumberEdit& JvSpinAtOnce() = 0;
+    virtual INumberEdit& FilesAtOnceSpin() = 0;
     // "Existing output files" on the Other Settings page: Replace, Skip, Keep both.
-    virtual ISelector& JvCmbExisting() = 0;
+    virtual ISelector& ExistingOutputsCombo() = 0;
     // "Keep the source's date" on the Other Settings page.
-    virtual ICheckBox& JvCheckKeepDate() = 0;
+    virtual ICheckBox& KeepDateCheck() = 0;
     // "Largest file size" and "Cut to fit" on the File Size page. The selector's
     // change event comes when the user picks an entry or ends typing a size.
-    virtual ISelector& JvCmbSizeLimit() = 0;
-    virtual ICheckBox& JvCheckCutToFit() = 0;
+    virtual ISelector& SizeLimitCombo() = 0;
+    virtual ICheckBox& CutToFitCheck() = 0;
     // "Made for" on the Phone page: the presets, and "(own choices)" when the choices
     // match none. Its change event comes when the user picks an entry; its buttons
     // ("Save as...", "Delete", "Export...", "Import...") have handlers only.
-    virtual ISelector& MadeForChoice() = 0;
+    virtual ISelector& MadeForCombo() = 0;
     virtual ITimer& JvTimer() = 0;
     virtual ITrayIcon& JvTrayIcon() = 0;
     virtual IOpenDialog& OpenDialog1() = 0;

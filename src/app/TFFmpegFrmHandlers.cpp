@@ -74,7 +74,7 @@ void TFFmpegFrmHandlers::StopConvBtnClick()
     TFFmpegFunc().StopConversion();
 }
 
-void TFFmpegFrmHandlers::PauseConvBtnClick()
+void TFFmpegFrmHandlers::PauseButtonClick()
 {
     TFFmpegFunc().PauseConversion();
 }
@@ -170,7 +170,7 @@ void TFFmpegFrmHandlers::EncoderEnded(bool anyBusy)
     }
 }
 
-void TFFmpegFrmHandlers::JvSpinAtOnceChange()
+void TFFmpegFrmHandlers::FilesAtOnceSpinChange()
 {
     TFFmpegFunc func;
     func.SaveFilesAtOnce();
@@ -178,7 +178,7 @@ void TFFmpegFrmHandlers::JvSpinAtOnceChange()
     ShowMadeFor(func);
 }
 
-void TFFmpegFrmHandlers::JvCmbExistingChange()
+void TFFmpegFrmHandlers::ExistingOutputsComboChange()
 {
     TFFmpegFunc func;
     func.SaveExistingOutputs();
@@ -186,7 +186,7 @@ void TFFmpegFrmHandlers::JvCmbExistingChange()
     ShowMadeFor(func);
 }
 
-void TFFmpegFrmHandlers::JvCheckKeepDateChange()
+void TFFmpegFrmHandlers::KeepDateCheckChange()
 {
     TFFmpegFunc func;
     func.SaveKeepSourceDate();
@@ -194,7 +194,7 @@ void TFFmpegFrmHandlers::JvCheckKeepDateChange()
     ShowMadeFor(func);
 }
 
-void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
+void TFFmpegFrmHandlers::SizeLimitComboChange()
 {
     TFFmpegFunc func;
     func.SaveSizeLimit();
@@ -202,12 +202,12 @@ void TFFmpegFrmHandlers::JvCmbSizeLimitChange()
     ShowMadeFor(func);
 }
 
-void TFFmpegFrmHandlers::JvCheckCutToFitClick()
+void TFFmpegFrmHandlers::CutToFitCheckClick()
 {
-    JvCmbSizeLimitChange();
+    SizeLimitComboChange();
 }
 
-void TFFmpegFrmHandlers::MadeForChoiceChange()
+void TFFmpegFrmHandlers::MadeForComboChange()
 {
     TFFmpegFunc func;
     func.ApplyPickedPreset();

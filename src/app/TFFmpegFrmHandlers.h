@@ -46,7 +46,7 @@ public:
     void ConvFileBtnClick();
     void StopConvBtnClick();
     // Pause while a batch runs, Resume while it is paused.
-    void PauseConvBtnClick();
+    void PauseButtonClick();
     // The file list's menu: "Convert remaining rows", "Convert failed rows again" and
     // "Convert this row again", and whether each would convert anything now (none
     // does while a batch runs).
@@ -75,14 +75,14 @@ public:
     // An encoder of the batch has ended and its row is judged; `anyBusy` whether
     // another still runs. A closing window quits after the last.
     void EncoderEnded(bool anyBusy);
-    void JvSpinAtOnceChange();
-    void JvCmbExistingChange();
-    void JvCheckKeepDateChange();
+    void FilesAtOnceSpinChange();
+    void ExistingOutputsComboChange();
+    void KeepDateCheckChange();
     // "Largest file size" picked or typed, "Cut to fit" clicked.
-    void JvCmbSizeLimitChange();
-    void JvCheckCutToFitClick();
+    void SizeLimitComboChange();
+    void CutToFitCheckClick();
     // "Made for" picked, and its buttons "Save as...", "Delete", "Export...", "Import...".
-    void MadeForChoiceChange();
+    void MadeForComboChange();
     void SavePresetBtnClick();
     void DeletePresetBtnClick();
     void ExportPresetBtnClick();

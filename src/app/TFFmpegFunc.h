@@ -208,16 +208,16 @@ private:
     ICheckBox& jvCheckBox_;
     BatchEngine& engine_;
     IBatchDisplay& batchDisplay_;
-    INumberEdit& jvSpinAtOnce_;
-    ICheckBox& jvCheckKeepDate_;
-    ISelector& jvCmbSizeLimit_;
-    ICheckBox& jvCheckCutToFit_;
+    INumberEdit& filesAtOnceSpin_;
+    ICheckBox& keepDateCheck_;
+    ISelector& sizeLimitCombo_;
+    ICheckBox& cutToFitCheck_;
     ITrayIcon& jvTrayIcon_;
     ITimer& jvTimer_;
     ISleepInhibitor& sleepInhibitor_;
     ILoginManager& loginManager_;
-    ISelector& jvCmbExisting_;
-    ISelector& madeForChoice_;
+    ISelector& existingOutputsCombo_;
+    ISelector& madeForCombo_;
 };
 
 // The maker's donation page, opened by Donate.

@@ -35,7 +35,7 @@ BatchChoices TFFmpegFunc::Choices()
     choices.outputFolder = jvEditDir_.Text();
     choices.filesAtOnce = FilesAtOnce();
     choices.existing = ExistingOutputsChoice();
-    choices.keepSourceDate = jvCheckKeepDate_.Checked();
+    choices.keepSourceDate = keepDateCheck_.Checked();
     choices.sizeLimit = SizeLimit();
     return choices;
 }
@@ -73,40 +73,40 @@ void TFFmpegFunc::PauseConversion()
 void TFFmpegFunc::LoadFilesAtOnce()
 {
     const unsigned cores = UsableCores();
-    jvSpinAtOnce_.SetRange(1, static_cast<int>(cores));
-    jvSpinAtOnce_.SetValue(files_at_once::Limit(files_at_once::Read(sqliteQuery_), cores));
+    filesAtOnceSpin_.SetRange(1, static_cast<int>(cores));
+    filesAtOnceSpin_.SetValue(files_at_once::Limit(files_at_once::Read(sqliteQuery_), cores));
 }
 
 void TFFmpegFunc::SaveFilesAtOnce()
 {
     StoreChoice(
         [this] {
-            files_at_once::Save(sqliteQuery_, jvSpinAtOnce_.Value());
+            files_at_once::Save(sqliteQuery_, filesAtOnceSpin_.Value());
             return true;
         },
-        [this] { jvSpinAtOnce_.SetValue(files_at_once::Read(sqliteQuery_)); });
+        [this] { filesAtOnceSpin_.SetValue(files_at_once::Read(sqliteQuery_)); });
 }
 
 void TFFmpegFunc::LoadKeepSourceDate()
 {
-    jvCheckKeepDate_.SetChecked(keep_source_date::Read(sqliteQuery_));
+    keepDateCheck_.SetChecked(keep_source_date::Read(sqliteQuery_));
 }
 
 void TFFmpegFunc::SaveKeepSourceDate()
 {
     StoreChoice(
         [this] {
-            keep_source_date::Save(sqliteQuery_, jvCheckKeepDate_.Checked());
+            keep_source_date::Save(sqliteQuery_, keepDateCheck_.Checked());
             return true;
         },
-        [this] { jvCheckKeepDate_.SetChecked(keep_source_date::Read(sqliteQuery_)); });
+        [this] { keepDateCheck_.SetChecked(keep_source_date::Read(sqliteQuery_)); });
 }
 
 int TFFmpegFunc::FilesAtOnce()
 {
     // The spin box shows the stored count within the usable cores (a count that cannot
     // be stored goes back to the stored one).
-    return std::max(1, jvSpinAtOnce_.Value());
+    return std::max(1, filesAtOnceSpin_.Value());
 }
 
 void TFFmpegFunc::StopConversion()

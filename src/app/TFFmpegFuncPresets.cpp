@@ -43,23 +43,23 @@ std::string FileNameFor(const std::string& name)
 
 void TFFmpegFunc::ShowMadeFor()
 {
-    const std::string preferred = Shown(madeForChoice_);
+    const std::string preferred = Shown(madeForCombo_);
     const std::vector<presets::Preset> list = presets::List(sqliteQuery_);
     const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);
     const std::string shown
         = presets::Matching(list, catalogues, choices::ReadValues(sqliteQuery_, catalogues), preferred);
-    madeForChoice_.ClearItems();
+    madeForCombo_.ClearItems();
     int index = -1;
     for (const presets::Preset& preset : list) {
         if (preset.name == shown)
-            index = madeForChoice_.ItemCount();
-        madeForChoice_.AppendItem(preset.name);
+            index = madeForCombo_.ItemCount();
+        madeForCombo_.AppendItem(preset.name);
     }
     if (index < 0) {
-        index = madeForChoice_.ItemCount();
-        madeForChoice_.AppendItem(presets::kOwnChoices);
+        index = madeForCombo_.ItemCount();
+        madeForCombo_.AppendItem(presets::kOwnChoices);
     }
-    madeForChoice_.SetItemIndex(index);
+    madeForCombo_.SetItemIndex(index);
 }
 
 void TFFmpegFunc::ShowStoredChoices(const std::string& preferred)
@@ -75,9 +75,9 @@ void TFFmpegFunc::ShowStoredChoices(const std::string& preferred)
                 failure = std::current_exception();
         }
     }
-    madeForChoice_.ClearItems();
-    madeForChoice_.AppendItem(preferred);
-    madeForChoice_.SetItemIndex(0);
+    madeForCombo_.ClearItems();
+    madeForCombo_.AppendItem(preferred);
+    madeForCombo_.SetItemIndex(0);
     ShowMadeFor();
     if (failure)
         std::rethrow_exception(failure);
@@ -85,7 +85,7 @@ void TFFmpegFunc::ShowStoredChoices(const std::string& preferred)
 
 void TFFmpegFunc::ApplyPickedPreset()
 {
-    const std::string picked = Shown(madeForChoice_);
+    const std::string picked = Shown(madeForCombo_);
     const std::vector<presets::Preset> list = presets::List(sqliteQuery_);
     const presets::Preset* preset = presets::Find(list, picked);
     if (!preset) {
@@ -97,7 +97,7 @@ void TFFmpegFunc::ApplyPickedPreset()
     choices::Values after = before;
     const std::string error = choices::Apply(preset->settings, catalogues, after);
     if (!error.empty()) {
-        madeForChoice_.SetItemIndex(-1);
+        madeForCombo_.SetItemIndex(-1);
         ShowMadeFor();
         jvEditCmdMsg_.SetText("Made for \"" + preset->name + "\" changes nothing: " + error);
         return;
@@ -139,16 +139,16 @@ void TFFmpegFunc::SavePresetAs()
         [] {});
     if (!stored)
         return;
-    madeForChoice_.ClearItems();
-    madeForChoice_.AppendItem(name);
-    madeForChoice_.SetItemIndex(0);
+    madeForCombo_.ClearItems();
+    madeForCombo_.AppendItem(name);
+    madeForCombo_.SetItemIndex(0);
     ShowMadeFor();
     jvEditCmdMsg_.SetText("Preset \"" + name + "\" saved");
 }
 
 void TFFmpegFunc::DeletePreset()
 {
-    const std::string shown = Shown(madeForChoice_);
+    const std::string shown = Shown(madeForCombo_);
     const std::vector<presets::Preset> list = presets::List(sqliteQuery_);
     const presets::Preset* preset = presets::Find(list, shown);
     if (!preset) {
@@ -174,7 +174,7 @@ void TFFmpegFunc::DeletePreset()
 
 void TFFmpegFunc::ExportPreset()
 {
-    const std::string shown = Shown(madeForChoice_);
+    const std::string shown = Shown(madeForCombo_);
     const std::vector<presets::Preset> list = presets::List(sqliteQuery_);
     const presets::Preset* found = presets::Find(list, shown);
     const choices::Catalogues catalogues = choices::ReadCatalogues(sqliteQuery_);

@@ -49,8 +49,8 @@ void SetEditingButtonsEnabled(IMainWindow& window, bool enabled)
 
 void ShowPauseButton(IMainWindow& window, bool enabled, bool paused)
 {
-    window.PauseConvBtn().SetEnabled(enabled);
-    window.PauseConvBtn().SetCaption(paused ? window_view::kResumeCaption : window_view::kPauseCaption);
+    window.PauseButton().SetEnabled(enabled);
+    window.PauseButton().SetCaption(paused ? window_view::kResumeCaption : window_view::kPauseCaption);
 }
 
 } // namespace

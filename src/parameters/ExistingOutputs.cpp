@@ -1,13 +1,12 @@
 #include "parameters/ExistingOutputs.h"
 
-#include "base/Errors.h"
-#include "parameters/Statements.h"
-#include "parameters/TSqliteQuery.h"
+#include "parameters/OneRowSetting.h"
 
 namespace ondrevo::existing_outputs {
 namespace {
 
-constexpr const char* kRow = "001";
+constexpr OneRowColumn kColumns[] = { { "existing_mode", "varchar(16)" } };
+constexpr OneRowSetting kStored { "convert_existing", "existing_numb", kColumns };
 // Stored as words, so that the entries' order may change without changing the choice.
 constexpr std::array<const char*, 3> kWords { "replace", "skip", "keep both" };
 
@@ -31,28 +30,18 @@ int IndexOf(ExistingOutputs choice)
 
 ExistingOutputs Read(TSqliteQuery& query)
 {
-    try {
-        RunStatement(query, "select existing_mode from convert_existing where existing_numb = " + SqlText(kRow));
-    } catch (const EUniError&) {
-        return ExistingOutputs::Replace; // an older database without the table, or one that cannot be read
-    }
-    if (query.RecordCount() == 0)
+    const auto row = kStored.Read(query);
+    if (!row)
         return ExistingOutputs::Replace;
-    const std::string word = query.FieldAsString(0);
     for (std::size_t index = 0; index < kWords.size(); ++index)
-        if (word == kWords[index])
+        if (row->front().text == kWords[index])
             return AtIndex(static_cast<int>(index));
     return ExistingOutputs::Replace;
 }
 
 void Save(TSqliteQuery& query, ExistingOutputs choice)
 {
-    RunStatement(query,
-        "create table if not exists convert_existing (existing_numb varchar(3) primary key, existing_mode "
-        "varchar(16))");
-    RunStatement(query,
-        "insert or replace into convert_existing (existing_numb, existing_mode) values (" + SqlText(kRow) + ", "
-            + SqlText(kWords[static_cast<std::size_t>(IndexOf(choice))]) + ")");
+    kStored.Save(query, { std::string(kWords[static_cast<std::size_t>(IndexOf(choice))]) });
 }
 
 } // namespace ondrevo::existing_outputs

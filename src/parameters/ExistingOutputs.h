@@ -24,8 +24,9 @@ const std::array<std::string, 3>& Names();
 ExistingOutputs AtIndex(int index);
 int IndexOf(ExistingOutputs choice);
 
-// The stored choice; Replace when the table or its row is missing, holds a word it
-// does not know, or cannot be read.
+// The stored choice; Replace when the table or its row is missing or holds a word it
+// does not know. Raises EUniError when the database cannot be read: a choice to keep
+// files must not turn into replacing them.
 ExistingOutputs Read(TSqliteQuery& query);
 // Stores `choice`, making the table and its row when missing. Raises EUniError when it
 // cannot be stored.

@@ -11,17 +11,14 @@ class TSqliteQuery;
 
 namespace files_at_once {
 
-// The stored count, at least 1; 1 when the table or its row is missing.
+// The stored count, 1 to 1024; 1 when the table or its row is missing or the count is
+// below 1. Raises EUniError when the database cannot be read.
 int Read(TSqliteQuery& query);
 // Stores `count` (at least 1), making the table and its row when missing. Raises
 // EUniError when it cannot be stored.
 void Save(TSqliteQuery& query, int count);
 // The count a batch uses: the stored one, at most `cores`.
 int Limit(int stored, unsigned cores);
-
-std::string ReadStatement();
-std::string CreateStatement();
-std::string SaveStatement(int count);
 
 } // namespace files_at_once
 } // namespace ondrevo

@@ -11,15 +11,12 @@ class TSqliteQuery;
 
 namespace keep_source_date {
 
-// The stored choice; false when the table or its row is missing.
+// The stored choice: 1 is ticked; unticked when the table or its row is missing or holds
+// anything else. Raises EUniError when the database cannot be read.
 bool Read(TSqliteQuery& query);
 // Stores the choice, making the table and its row when missing. Raises EUniError when
 // it cannot be stored.
 void Save(TSqliteQuery& query, bool keep);
-
-std::string ReadStatement();
-std::string CreateStatement();
-std::string SaveStatement(bool keep);
 
 } // namespace keep_source_date
 } // namespace ondrevo

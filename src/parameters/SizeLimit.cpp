@@ -1,8 +1,6 @@
 #include "parameters/SizeLimit.h"
 
-#include "base/Errors.h"
-#include "parameters/Statements.h"
-#include "parameters/TSqliteQuery.h"
+#include "parameters/OneRowSetting.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +9,8 @@
 namespace ondrevo::size_limit {
 namespace {
 
-constexpr const char* kRow = "001";
+constexpr OneRowColumn kColumns[] = { { "limit_kb", "integer" }, { "limit_cut", "integer" } };
+constexpr OneRowSetting kStored { "convert_sizelimit", "limit_numb", kColumns };
 
 struct Entry {
     const char* name;
@@ -148,45 +147,23 @@ std::string ShowBytes(long long bytes)
     return text;
 }
 
-std::string ReadStatement()
-{
-    return "select limit_kb, limit_cut from convert_sizelimit where limit_numb = " + SqlText(kRow);
-}
-
-std::string CreateStatement()
-{
-    return "create table if not exists convert_sizelimit (limit_numb varchar(3) primary key, limit_kb integer, "
-           "limit_cut integer)";
-}
-
-std::string SaveStatement(const Choice& choice)
-{
-    return "insert or replace into convert_sizelimit (limit_numb, limit_kb, limit_cut) values (" + SqlText(kRow) + ", "
-        + SqlNumber(choice.kilobytes) + ", " + SqlNumber(choice.cutToFit ? 1 : 0) + ")";
-}
-
 Choice Read(TSqliteQuery& query)
 {
-    try {
-        RunStatement(query, ReadStatement());
-    } catch (const EUniError&) {
-        return {}; // an older database without the table
-    }
-    if (query.RecordCount() == 0)
+    const auto row = kStored.Read(query);
+    if (!row)
         return {};
     Choice choice;
-    const long long kilobytes = query.FieldAsInteger(0);
+    const long long kilobytes = (*row)[0].integer;
     // A hand-edited value outside what can be typed means no limit rather than a wrong one.
     if (kilobytes >= kLeastKilobytes && kilobytes <= kMostKilobytes)
         choice.kilobytes = kilobytes;
-    choice.cutToFit = query.FieldAsInteger(1) != 0;
+    choice.cutToFit = (*row)[1].integer == 1;
     return choice;
 }
 
 void Save(TSqliteQuery& query, const Choice& choice)
 {
-    RunStatement(query, CreateStatement());
-    RunStatement(query, SaveStatement(choice));
+    kStored.Save(query, { choice.kilobytes, choice.cutToFit ? 1LL : 0LL });
 }
 
 } // namespace ondrevo::size_limit

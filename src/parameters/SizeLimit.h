@@ -46,15 +46,13 @@ bool IsRefusalText(const std::string& text);
 // A size as people read it: "295 KB", "1.9 MB".
 std::string ShowBytes(long long bytes);
 
-// The stored choice; no limit when the table or its row is missing or unreadable.
+// The stored choice; no limit when the table or its row is missing or the size is
+// outside kLeastKilobytes..kMostKilobytes, and Cut to fit only for a stored 1. Raises
+// EUniError when the database cannot be read.
 Choice Read(TSqliteQuery& query);
 // Stores `choice`, making the table and its row when missing. Raises EUniError when it
 // cannot be stored.
 void Save(TSqliteQuery& query, const Choice& choice);
-
-std::string ReadStatement();
-std::string CreateStatement();
-std::string SaveStatement(const Choice& choice);
 
 } // namespace size_limit
 } // namespace ondrevo

@@ -67,6 +67,22 @@ std::string TSqliteQuery::FieldAsString(int column) const
     return cell ? cell->text : std::string();
 }
 
+bool TSqliteQuery::HasTable(const std::string& table) const
+{
+    const auto lookUp = [this](const char* name) {
+        return sqlite3_table_column_metadata(
+            dataBase_, "main", name, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    };
+    if (lookUp(table.c_str()) == SQLITE_OK)
+        return true;
+    // The schema's own table is always found once the schema is read: when it is not,
+    // the failure is the file's, not a missing table.
+    const int rc = lookUp("sqlite_master");
+    if (rc != SQLITE_OK)
+        RaiseDatabaseError(dataBase_, rc);
+    return false;
+}
+
 void RunStatement(TSqliteQuery& query, const std::string& statement)
 {
     query.ClearSQL();

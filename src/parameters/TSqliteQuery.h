@@ -41,6 +41,11 @@ public:
     long long FieldAsInteger(int column) const;
     std::string FieldAsString(int column) const;
 
+    // Whether the main database holds a table of that name, told from its schema without
+    // running a statement (and so without replacing the result). Raises EUniError when
+    // the schema cannot be read: a lock, a damaged file, a file that is no database.
+    bool HasTable(const std::string& table) const;
+
 private:
     struct Cell {
         bool isNull = true;

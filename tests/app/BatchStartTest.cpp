@@ -3,6 +3,7 @@
 // on or ends, leaves no temporary file, and Stop and closing always end it.
 
 #include "app/ConversionTestSupport.h"
+#include "app/TFFmpegFunc.h"
 #include "base/ProgramFolder.h"
 #include "base/UsableCores.h"
 #include "conversion/Batch.h"
@@ -192,7 +193,7 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     EXPECT_NE(reports.messages[0].find("LibFFmpeg.Dat"), std::string::npos) << reports.messages[0];
     // The steps after the failing one still ran.
     EXPECT_EQ(session.window.jvEditDir.Text(), session.outputFolder);
-    EXPECT_EQ(session.window.spinAtOnce.maximum, static_cast<int>(UsableCores()));
+    EXPECT_EQ(session.window.filesAtOnceSpin.maximum, static_cast<int>(UsableCores()));
 
     session.Add(session.Clip("one.mp4", 1));
     session.Add(session.Clip("two.mp4", 1));
@@ -205,11 +206,14 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     EXPECT_EQ(FolderNames(session.outputFolder), std::vector<std::string> {});
     // Choices that cannot be kept bring no further box.
     session.Selector(1).UserPick(1);
-    session.window.spinAtOnce.UserSets(2);
-    // "Existing output files" has its entries all the same, and falls back to Replace.
-    EXPECT_EQ(session.window.cmbExisting.ItemCount(), 3);
-    session.window.cmbExisting.UserPick(1);
-    EXPECT_EQ(session.window.cmbExisting.ItemIndex(), 0);
+    session.window.filesAtOnceSpin.UserSets(2);
+    // "Existing output files" has its entries all the same, with none picked; a pick that
+    // cannot be stored stays rather than falling back to Replace.
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemCount(), 3);
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemIndex(), -1);
+    session.window.existingOutputsCombo.UserPick(1);
+    EXPECT_EQ(session.window.existingOutputsCombo.ItemIndex(), 1);
+    EXPECT_EQ(TFFmpegFunc().Choices().existing, ExistingOutputs::Skip);
     EXPECT_EQ(reports.messages.size(), 1u) << reports.messages.back();
     session.dataModule.Journal().Flush();
     EXPECT_TRUE(FileBytes(session.programFolder + "/LibFFmpeg.Dat") == bytes);

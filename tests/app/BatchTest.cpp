@@ -260,8 +260,8 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
         session.Selector(1).UserPick(row.videoCodec);
         session.Selector(3).UserPick(row.videoSize);
         session.Selector(6).UserPick(row.audioCodec);
-        window.spinAtOnce.SetRange(1, 2);
-        window.spinAtOnce.SetValue(row.atOnce);
+        window.filesAtOnceSpin.SetRange(1, 2);
+        window.filesAtOnceSpin.SetValue(row.atOnce);
         for (const fs::directory_entry& entry : fs::directory_iterator(session.outputFolder))
             fs::remove(entry.path());
         const std::vector<int> imagesBefore = { session.Image(1), session.Image(2) };

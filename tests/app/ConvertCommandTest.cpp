@@ -5,6 +5,7 @@
 
 #include "app/TFFmpegFunc.h"
 #include "support/Command.h"
+#include "support/DatabaseFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,26 @@ TEST_F(ConvertCommand, ExitStatusesSayHowItWentAndAUsageErrorConvertsNothing)
     EXPECT_EQ(noEncoder.status, 2);
     EXPECT_NE(noEncoder.err.find("no encoder at"), std::string::npos) << noEncoder.err;
     EXPECT_FALSE(std::filesystem::exists(session.Output("a (3).3gp")));
+}
+
+// A setting of the window's that cannot be read stops the program before anything is
+// converted: an earlier output the window's choice keeps is not replaced by a default.
+TEST_F(ConvertCommand, ASettingThatCannotBeReadConvertsNothing)
+{
+    const std::string a = session.Clip("in/a.mp4", 1);
+    std::ofstream(session.Output("a.3gp")) << "an earlier output";
+    const std::string settings = dir.File("damaged.Dat");
+    std::filesystem::copy_file(session.programFolder + "/LibFFmpeg.Dat", settings);
+    for (const char* table : { "convert_existing", "convert_atonce", "keep_sourcedate", "convert_sizelimit" }) {
+        ExecuteSql(settings,
+            std::string("drop table if exists ") + table + "; create table " + table + " (x varchar(3) primary key)");
+        const Run run = Convert({ "--settings", settings, a });
+        EXPECT_EQ(run.status, 2) << table << "\n" << run.err;
+        EXPECT_NE(run.err.find("cannot be read: no such column"), std::string::npos) << table << "\n" << run.err;
+        EXPECT_EQ(Read(session.Output("a.3gp")), "an earlier output") << table;
+        ExecuteSql(settings, std::string("drop table ") + table);
+    }
+    EXPECT_EQ(FolderNames(session.outputFolder), std::vector<std::string> { "a.3gp" });
 }
 
 TEST_F(ConvertCommand, TheSameListAndSettingsGiveTheWindowsCommandLinesByteForByte)

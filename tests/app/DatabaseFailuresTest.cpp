@@ -6,6 +6,7 @@
 
 #include "app/TFFmpegFunc.h"
 #include "base/Errors.h"
+#include "conversion/BatchChoices.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -258,6 +259,73 @@ TEST_F(MissingTable, OfSavedAudioPositionsKeepsTheListWithoutSelection)
     EXPECT_EQ(s.Selector(8).ItemCount(), 0);
     // The steps after the failing one still ran.
     EXPECT_EQ(s.window.jvEditDir.Text(), TFFmpegFunc::DefaultOutputDir());
+}
+
+// One setting's table that cannot be read (made without its value columns) while the
+// rest of the file reads: the start-up reports it, the other settings show what is
+// stored, the setting shows no choice rather than a default, and a batch keeps earlier
+// outputs. A pick that cannot be stored stays shown and is what a batch uses.
+TEST_F(MissingTable, ColumnsOfAOneRowSettingAreReportedAndNoDefaultTakesTheirPlace)
+{
+    // The settings as stored before one of them is damaged.
+    const std::string stored = "drop table if exists convert_atonce; drop table if exists convert_existing;"
+                               "drop table if exists keep_sourcedate; drop table if exists convert_sizelimit;"
+                               "create table convert_atonce (atonce_numb varchar(3) primary key, atonce_count integer);"
+                               "insert into convert_atonce values ('001', 1);"
+                               "create table convert_existing (existing_numb varchar(3) primary key, existing_mode "
+                               "varchar(16)); insert into convert_existing values ('001', 'keep both');"
+                               "create table keep_sourcedate (keep_numb varchar(3) primary key, keep_on integer);"
+                               "insert into keep_sourcedate values ('001', 1)";
+    const struct {
+        const char* table; // dropped and made again without its value columns
+        const char* said;
+        int atOnce;
+        int existing;
+        bool keepDate;
+        int sizeLimit;
+    } cases[] = {
+        { "convert_atonce", "no such column: atonce_count.", 1, 2, true, 0 },
+        { "convert_existing", "no such column: existing_mode.", 1, -1, true, 0 },
+        { "keep_sourcedate", "no such column: keep_on.", 1, 2, false, 0 },
+        { "convert_sizelimit", "no such column: limit_kb.", 1, 2, true, -1 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        session_.reset();
+        ExecuteSql(db, stored);
+        ExecuteSql(db, std::string("drop table if exists ") + c.table + "; create table " + c.table
+                + " (x varchar(3) primary key)");
+        reports.messages.clear();
+        reports.captions.clear();
+        Session& s = Start();
+        ExpectSettingsFileReport(reports, c.said);
+        EXPECT_EQ(s.Selector(1).ItemIndex(), 1) << "the selectors show what is stored";
+        EXPECT_EQ(s.window.filesAtOnceSpin.Value(), c.atOnce);
+        EXPECT_EQ(s.window.existingOutputsCombo.ItemCount(), 3);
+        EXPECT_EQ(s.window.existingOutputsCombo.ItemIndex(), c.existing);
+        EXPECT_EQ(s.window.keepDateCheck.Checked(), c.keepDate);
+        EXPECT_EQ(s.window.sizeLimitCombo.ItemCount(), 4);
+        EXPECT_EQ(s.window.sizeLimitCombo.ItemIndex(), c.sizeLimit);
+        const BatchChoices shown = TFFmpegFunc().Choices();
+        EXPECT_EQ(shown.existing, c.existing < 0 ? ExistingOutputs::Skip : ExistingOutputs::KeepBoth);
+        EXPECT_EQ(shown.sizeLimit, size_limit::Choice {});
+
+        // Picks that cannot be stored stay; the report at the start covers them.
+        if (c.existing < 0) {
+            s.window.existingOutputsCombo.UserPick(0);
+            EXPECT_EQ(s.window.existingOutputsCombo.ItemIndex(), 0);
+            EXPECT_EQ(TFFmpegFunc().Choices().existing, ExistingOutputs::Replace);
+        }
+        if (c.sizeLimit < 0) {
+            s.window.sizeLimitCombo.UserPick(1);
+            EXPECT_EQ(TFFmpegFunc().Choices().sizeLimit.kilobytes, 295);
+            // A typed text that is no size brings back the choice in force.
+            s.window.sizeLimitCombo.UserType("abc");
+            EXPECT_EQ(s.window.sizeLimitCombo.Text(), "295 KB (MMS)");
+            EXPECT_EQ(TFFmpegFunc().Choices().sizeLimit.kilobytes, 295);
+        }
+        EXPECT_EQ(reports.messages.size(), 1u) << (reports.messages.empty() ? "" : reports.messages.back());
+    }
 }
 
 } // namespace

@@ -156,7 +156,7 @@ TEST_F(FileListJournal, AFailingStartUpStepStillRestoresTheListAndSetsTheFilesAt
     EXPECT_EQ(reports.messages[0].rfind("no such table: cmbex_vdocodec.", 0), 0u) << reports.messages[0];
     EXPECT_EQ(next.window.fileList.RowCount(), 5);
     EXPECT_EQ(next.window.jvEditCmdMsg.Text(), RestoredText(0));
-    EXPECT_EQ(next.window.spinAtOnce.maximum, static_cast<int>(UsableCores()));
+    EXPECT_EQ(next.window.filesAtOnceSpin.maximum, static_cast<int>(UsableCores()));
 }
 
 TEST_F(FileListJournal, AfterQuitTheNextStartShowsAnEmptyList)

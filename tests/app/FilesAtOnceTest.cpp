@@ -29,8 +29,8 @@ protected:
         if (std::thread::hardware_concurrency() < 2)
             GTEST_SKIP() << "one core: at most one file at once";
         // The shipped database has no table for the count: it means 1 until saved.
-        EXPECT_EQ(window.spinAtOnce.Value(), 1);
-        window.spinAtOnce.UserSets(2);
+        EXPECT_EQ(window.filesAtOnceSpin.Value(), 1);
+        window.filesAtOnceSpin.UserSets(2);
     }
     int Running() const
     {
@@ -92,12 +92,12 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
         fs::remove(session->Output("b.3gp"));
         // The first time the batch starts with one at once; raising the count starts the
         // second row there and then.
-        window.spinAtOnce.UserSets(close ? 2 : 1);
+        window.filesAtOnceSpin.UserSets(close ? 2 : 1);
         session->Convert();
         ASSERT_TRUE(session->RunUntil([&] { return Running() == (close ? 2 : 1); }));
         session->loop.Drain(std::chrono::milliseconds(200));
         EXPECT_EQ(Running(), close ? 2 : 1);
-        window.spinAtOnce.UserSets(2);
+        window.filesAtOnceSpin.UserSets(2);
         EXPECT_EQ(session->Image(1), batch::kConvertingImage);
         ASSERT_TRUE(session->RunUntil([&] { return Running() == 2; }));
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));

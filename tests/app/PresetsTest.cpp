@@ -39,7 +39,7 @@ protected:
         std::string shown;
         for (int n = 1; n <= 9; ++n)
             shown += s.Selector(n).Text() + "|";
-        return shown + s.window.sizeLimit.Text() + "|" + (s.window.cutToFit.Checked() ? "Yes" : "No");
+        return shown + s.window.sizeLimitCombo.Text() + "|" + (s.window.cutToFitCheck.Checked() ? "Yes" : "No");
     }
     std::string WriteFile(const std::string& name, const std::string& text)
     {
@@ -56,10 +56,10 @@ protected:
     // Picks the "Made for" entry named `name`, as a user does.
     static void Pick(Session& s, const std::string& name)
     {
-        const auto& items = s.window.madeFor.Items();
+        const auto& items = s.window.madeForCombo.Items();
         const auto found = std::find(items.begin(), items.end(), name);
         ASSERT_NE(found, items.end()) << name;
-        s.window.madeFor.UserPick(static_cast<int>(found - items.begin()));
+        s.window.madeForCombo.UserPick(static_cast<int>(found - items.begin()));
     }
 };
 
@@ -68,8 +68,8 @@ TEST_F(Presets, BuiltInOnesSetEveryChoiceTheyNameAndOwnChoicesShowOnceOneDiffers
     Session& s = Start();
     // The shipped choices are no preset's; an older database gets the built-in ones all
     // the same, and no table until a preset of the user's is saved.
-    EXPECT_EQ(s.window.madeFor.Text(), presets::kOwnChoices);
-    ASSERT_EQ(s.window.madeFor.ItemCount(), static_cast<int>(presets::BuiltIn().size()) + 1);
+    EXPECT_EQ(s.window.madeForCombo.Text(), presets::kOwnChoices);
+    ASSERT_EQ(s.window.madeForCombo.ItemCount(), static_cast<int>(presets::BuiltIn().size()) + 1);
     EXPECT_EQ(QueryValue(db, "select count(*) from sqlite_master where name = 'convert_presets'"), "0");
     struct Case {
         const char* preset;
@@ -93,13 +93,13 @@ TEST_F(Presets, BuiltInOnesSetEveryChoiceTheyNameAndOwnChoicesShowOnceOneDiffers
     for (const Case& c : cases) {
         Pick(s, c.preset);
         EXPECT_EQ(Shown(s), c.shown) << c.preset << ": " << s.window.jvEditCmdMsg.Text();
-        EXPECT_EQ(s.window.madeFor.Text(), c.preset);
-        EXPECT_EQ(s.window.madeFor.ItemCount(), static_cast<int>(presets::BuiltIn().size())) << "no own choices";
+        EXPECT_EQ(s.window.madeForCombo.Text(), c.preset);
+        EXPECT_EQ(s.window.madeForCombo.ItemCount(), static_cast<int>(presets::BuiltIn().size())) << "no own choices";
     }
     // Kept as any choice is: a restart shows the same.
     Session& again = Start();
     EXPECT_EQ(Shown(again), cases[4].shown);
-    EXPECT_EQ(again.window.madeFor.Text(), "Smartphone (H.264, AAC)");
+    EXPECT_EQ(again.window.madeForCombo.Text(), "Smartphone (H.264, AAC)");
 
     // One choice off the preset, on any page; back again, the preset shows again.
     struct Change {
@@ -110,28 +110,28 @@ TEST_F(Presets, BuiltInOnesSetEveryChoiceTheyNameAndOwnChoicesShowOnceOneDiffers
     const Change changes[] = {
         { "video bitrate", [&] { again.Selector(2).UserPick(6); }, presets::kOwnChoices },
         { "video bitrate back", [&] { again.Selector(2).UserPick(7); }, "Smartphone (H.264, AAC)" },
-        { "a typed size", [&] { again.window.sizeLimit.UserType("400"); }, presets::kOwnChoices },
-        { "no limit", [&] { again.window.sizeLimit.UserPick(0); }, "Smartphone (H.264, AAC)" },
-        { "cut to fit", [&] { again.window.cutToFit.UserClick(); }, presets::kOwnChoices },
-        { "cut to fit off", [&] { again.window.cutToFit.UserClick(); }, "Smartphone (H.264, AAC)" },
+        { "a typed size", [&] { again.window.sizeLimitCombo.UserType("400"); }, presets::kOwnChoices },
+        { "no limit", [&] { again.window.sizeLimitCombo.UserPick(0); }, "Smartphone (H.264, AAC)" },
+        { "cut to fit", [&] { again.window.cutToFitCheck.UserClick(); }, presets::kOwnChoices },
+        { "cut to fit off", [&] { again.window.cutToFitCheck.UserClick(); }, "Smartphone (H.264, AAC)" },
         { "sound channels", [&] { again.Selector(8).UserPick(0); }, presets::kOwnChoices },
         { "sound channels back", [&] { again.Selector(8).UserPick(1); }, "Smartphone (H.264, AAC)" },
         // Choices a built-in preset does not name leave it as it is.
-        { "existing outputs", [&] { again.window.cmbExisting.UserPick(2); }, "Smartphone (H.264, AAC)" },
+        { "existing outputs", [&] { again.window.existingOutputsCombo.UserPick(2); }, "Smartphone (H.264, AAC)" },
     };
     for (const Change& c : changes) {
         c.act();
-        EXPECT_EQ(again.window.madeFor.Text(), c.madeFor) << c.what;
+        EXPECT_EQ(again.window.madeForCombo.Text(), c.madeFor) << c.what;
         EXPECT_EQ(
-            again.window.madeFor.Items().back() == presets::kOwnChoices, std::string(c.madeFor) == presets::kOwnChoices)
+            again.window.madeForCombo.Items().back() == presets::kOwnChoices, std::string(c.madeFor) == presets::kOwnChoices)
             << c.what;
     }
     // Picking "(own choices)" itself sets nothing.
     again.Selector(2).UserPick(0);
     const std::vector<std::string> before = Choices();
-    again.window.madeFor.UserPick(again.window.madeFor.ItemCount() - 1);
+    again.window.madeForCombo.UserPick(again.window.madeForCombo.ItemCount() - 1);
     EXPECT_EQ(Choices(), before);
-    EXPECT_EQ(again.window.madeFor.Text(), presets::kOwnChoices);
+    EXPECT_EQ(again.window.madeForCombo.Text(), presets::kOwnChoices);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
@@ -140,12 +140,12 @@ TEST_F(Presets, OwnPresetExportedDeletedAndImportedBackGivesTheSameChoices)
     Session& s = Start();
     Pick(s, "Feature phone, 320x240 screen");
     s.Selector(4).UserPick(1); // 10 fps
-    s.window.sizeLimit.UserType("150");
-    s.window.cutToFit.UserClick();
+    s.window.sizeLimitCombo.UserType("150");
+    s.window.cutToFitCheck.UserClick();
     s.window.desktop.textAnswers = { "  My old phone  " };
     s.Event([](TFFmpegFrmHandlers& h) { h.SavePresetBtnClick(); });
-    EXPECT_EQ(s.window.madeFor.Text(), "My old phone");
-    EXPECT_EQ(s.window.madeFor.Items().back(), "My old phone") << "after the built-in ones";
+    EXPECT_EQ(s.window.madeForCombo.Text(), "My old phone");
+    EXPECT_EQ(s.window.madeForCombo.Items().back(), "My old phone") << "after the built-in ones";
     const std::vector<std::string> saved = Choices();
     const std::string shown = Shown(s);
 
@@ -158,7 +158,7 @@ TEST_F(Presets, OwnPresetExportedDeletedAndImportedBackGivesTheSameChoices)
         "Audio Channel=Mono\nSampling Frequency=44100 Hz\nLargest file size=150 KB\nCut to fit=Yes\n");
 
     s.Event([](TFFmpegFrmHandlers& h) { h.DeletePresetBtnClick(); });
-    EXPECT_EQ(s.window.madeFor.Text(), presets::kOwnChoices);
+    EXPECT_EQ(s.window.madeForCombo.Text(), presets::kOwnChoices);
     EXPECT_EQ(s.window.jvEditCmdMsg.Text(), "Preset \"My old phone\" deleted");
     Pick(s, "Smartphone (H.264, AAC)");
     ASSERT_NE(Choices(), saved);
@@ -169,7 +169,7 @@ TEST_F(Presets, OwnPresetExportedDeletedAndImportedBackGivesTheSameChoices)
     again.Event([](TFFmpegFrmHandlers& h) { h.ImportPresetBtnClick(); });
     EXPECT_EQ(Choices(), saved);
     EXPECT_EQ(Shown(again), shown);
-    EXPECT_EQ(again.window.madeFor.Text(), "My old phone");
+    EXPECT_EQ(again.window.madeForCombo.Text(), "My old phone");
     EXPECT_EQ(again.window.jvEditCmdMsg.Text(), "Preset \"My old phone\" imported from exported.txt");
 
     // Built-in presets stay; own choices are no preset to delete.
@@ -177,7 +177,7 @@ TEST_F(Presets, OwnPresetExportedDeletedAndImportedBackGivesTheSameChoices)
     again.Event([](TFFmpegFrmHandlers& h) { h.DeletePresetBtnClick(); });
     EXPECT_EQ(again.window.jvEditCmdMsg.Text(),
         "\"Any phone (H.263, AMR-NB)\" is built in: built-in presets cannot be deleted");
-    EXPECT_EQ(again.window.madeFor.ItemCount(), static_cast<int>(presets::BuiltIn().size()) + 1);
+    EXPECT_EQ(again.window.madeForCombo.ItemCount(), static_cast<int>(presets::BuiltIn().size()) + 1);
     // Names a preset of the user's cannot take.
     for (const char* name : { "", "   ", "MMS message, 300 kb", "(own choices)" }) {
         again.window.desktop.textAnswers = { name };
@@ -234,12 +234,12 @@ TEST_F(Presets, AFileWithAWrongLineChangesNothingAndTheStatusLineSaysWhichLine)
             EXPECT_EQ(s.window.jvEditCmdMsg.Text(), "Nothing imported from " + file + ": " + c.error) << c.what;
             EXPECT_EQ(Choices(), before) << c.what;
             EXPECT_EQ(OwnPresets(), presetsBefore) << c.what;
-            EXPECT_EQ(s.window.madeFor.Text(), "Feature phone, 320x240 screen") << c.what;
+            EXPECT_EQ(s.window.madeForCombo.Text(), "Feature phone, 320x240 screen") << c.what;
         } else {
             EXPECT_EQ(s.window.jvEditCmdMsg.Text(), "Preset \"" + std::string(c.madeFor) + "\" imported from " + file)
                 << c.what;
             EXPECT_NE(Choices(), before) << c.what;
-            EXPECT_EQ(s.window.madeFor.Text(), c.madeFor) << c.what;
+            EXPECT_EQ(s.window.madeForCombo.Text(), c.madeFor) << c.what;
         }
     }
     // Files that are no preset file: nothing is read from them.

@@ -53,7 +53,7 @@ class SizeLimitChoice : public ::testing::Test, protected ProgramOnShippedCopy {
 TEST_F(SizeLimitChoice, EntriesAndTypedSizesAreStoredAndNonsenseIsRefusedCalmly)
 {
     Session& first = Start();
-    MemorySelector& selector = first.window.sizeLimit;
+    MemorySelector& selector = first.window.sizeLimitCombo;
     // A database from before the setting: no limit, and no table until a choice is made.
     EXPECT_EQ(selector.Text(), "No limit");
     EXPECT_EQ(selector.Items(), size_limit::EntryNames());
@@ -93,14 +93,14 @@ TEST_F(SizeLimitChoice, EntriesAndTypedSizesAreStoredAndNonsenseIsRefusedCalmly)
         EXPECT_EQ(first.window.jvEditCmdMsg.Text().rfind("Largest file size stays as it was", 0) == 0, s.refused)
             << what << ": " << first.window.jvEditCmdMsg.Text();
     }
-    first.window.cutToFit.UserClick();
+    first.window.cutToFitCheck.UserClick();
     EXPECT_EQ(Stored(db), "1126|1");
     selector.UserType("333");
 
     Session& again = Start();
-    EXPECT_EQ(again.window.sizeLimit.Text(), "333 KB");
-    EXPECT_EQ(again.window.sizeLimit.ItemCount(), 5);
-    EXPECT_TRUE(again.window.cutToFit.Checked());
+    EXPECT_EQ(again.window.sizeLimitCombo.Text(), "333 KB");
+    EXPECT_EQ(again.window.sizeLimitCombo.ItemCount(), 5);
+    EXPECT_TRUE(again.window.cutToFitCheck.Checked());
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
@@ -113,7 +113,7 @@ protected:
     }
     void Pause()
     {
-        session->Event([](TFFmpegFrmHandlers& h) { h.PauseConvBtnClick(); });
+        session->Event([](TFFmpegFrmHandlers& h) { h.PauseButtonClick(); });
     }
     long long Size(const std::string& name) const
     {
@@ -130,10 +130,10 @@ protected:
 TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
 {
     const long long limit = 60 * 1024;
-    window.sizeLimit.UserType("60");
+    window.sizeLimitCombo.UserType("60");
     // Two rows side by side, each with its own pass statistics.
-    window.spinAtOnce.SetRange(1, 2);
-    window.spinAtOnce.UserSets(2);
+    window.filesAtOnceSpin.SetRange(1, 2);
+    window.filesAtOnceSpin.UserSets(2);
     const std::string moving = session->Clip("moving.mp4", 3);
     session->Add(moving);
     session->Add(session->Clip("noisy.mp4", 3, "-vf noise=alls=40:allf=t"));
@@ -141,7 +141,7 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     // 64 kbit/s of sound would leave this picture 11 kbit/s; at 32 it gets 43.
     session->Add(session->Clip("sound.mp4", 6));
     // A whole earlier output over the limit is no output to skip to.
-    window.cmbExisting.UserPick(1);
+    window.existingOutputsCombo.UserPick(1);
     ASSERT_EQ(RunCommand({ "ffmpeg", "-v", "error", "-y", "-i", moving, "-c:v", "mpeg4", "-b:v", "400k", "-c:a", "aac",
                   "-f", "3gp", session->Output("moving.3gp") }),
         0);
@@ -150,7 +150,7 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     std::ofstream(session->Output("long.3gp")) << std::string(70 * 1024, 'x');
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
-    window.cmbExisting.UserPick(0);
+    window.existingOutputsCombo.UserPick(0);
     const auto soundBps = [&] {
         return std::atoll(MediaQuery::Start(session->Output("sound.3gp"))->Get(Stream_Audio, "BitRate").c_str());
     };
@@ -174,7 +174,7 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
         "70 KB, over the limit");
     EXPECT_EQ(Size("long.3gp"), 70 * 1024);
 
-    window.cutToFit.UserClick();
+    window.cutToFitCheck.UserClick();
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
     EXPECT_EQ(session->Image(2), batch::kEndedImage);
@@ -189,7 +189,7 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     EXPECT_EQ(OwnPassLogs(), 0);
 
     // Without a limit the sound is as chosen, and no row says otherwise.
-    window.sizeLimit.UserPick(0);
+    window.sizeLimitCombo.UserPick(0);
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
     EXPECT_EQ(session->Hint(3), "");
@@ -220,7 +220,7 @@ TEST_F(SizeLimitBatch, ALongerSoundAndJoinedRecordingsFitWithBothCodecsAndPlayTh
     }
     session->Add(longSound);
     session->Add(joined);
-    window.sizeLimit.UserPick(1);
+    window.sizeLimitCombo.UserPick(1);
     for (const int codec : { 1, 0 }) { // MPEG-4 Visual, H.263
         window.Vdo(1).UserPick(codec);
         session->Convert();
@@ -304,7 +304,7 @@ TEST_F(SizeLimitBatch, ARefusedSecondPassGivesWayToASingleRunOrAShorterCutAndAFa
         { tooLow, 1, true, "1 2 1t 2t", true, "Cut to fit 60 KB: 2.8 s of 4.0 s" },
         { tooLow, 9, true, "1 2 1t 2t 1t 2t", false, tooSmall },
     };
-    window.sizeLimit.UserType("60");
+    window.sizeLimitCombo.UserType("60");
     // A still picture: a single run lands on its size as surely as two passes.
     const std::string still = dir.File("clip.mp4");
     ASSERT_EQ(
@@ -314,8 +314,8 @@ TEST_F(SizeLimitBatch, ARefusedSecondPassGivesWayToASingleRunOrAShorterCutAndAFa
     session->Add(still);
     for (const Case& c : cases) {
         const RefusingEncoder encoder(dir, *session, c.refusals, c.said);
-        if (window.cutToFit.Checked() != c.cutToFit)
-            window.cutToFit.UserClick();
+        if (window.cutToFitCheck.Checked() != c.cutToFit)
+            window.cutToFitCheck.UserClick();
         fs::remove(session->Output("clip.3gp"));
         session->Convert();
         ASSERT_TRUE(session->WaitUntilIdle());
@@ -344,7 +344,7 @@ TEST_F(SizeLimitBatch, ARunThatStartsWhileTheBatchIsPausedIsHeldWithIt)
     WriteScript(session->programFolder + "/bin/ffmpeg",
         "case \"$*\" in *'-pass 1'*) " ONDREVO_FFMPEG " -nostats -v quiet \"$@\"; exit $?;; esac\n"
         "exec " ONDREVO_FFMPEG " \"$@\"");
-    window.sizeLimit.UserType("60");
+    window.sizeLimitCombo.UserType("60");
     session->Add(session->Clip("clip.mp4", 3));
     session->Convert();
     ASSERT_TRUE(session->RunUntil([&] { return window.runner.ProcessId() > 0; }));
@@ -397,13 +397,13 @@ TEST_F(SizeLimitBatch, SkipKeepsAnEarlierOutputUpToTheLimitAndABatchStartRemoves
     }
     const long long kilobytes = (bytes + pad) / 1024;
     ASSERT_EQ(static_cast<long long>(fs::file_size(earlier)), kilobytes * 1024);
-    window.cmbExisting.UserPick(1);
+    window.existingOutputsCombo.UserPick(1);
     struct Round {
         long long kilobytes;
         bool skipped;
     };
     for (const Round& round : { Round { kilobytes, true }, Round { kilobytes - 1, false } }) {
-        window.sizeLimit.UserType(std::to_string(round.kilobytes));
+        window.sizeLimitCombo.UserType(std::to_string(round.kilobytes));
         session->Convert();
         ASSERT_TRUE(session->WaitUntilIdle());
         EXPECT_FALSE(fs::exists(abandoned));
@@ -413,13 +413,13 @@ TEST_F(SizeLimitBatch, SkipKeepsAnEarlierOutputUpToTheLimitAndABatchStartRemoves
         EXPECT_EQ(Size("clip.3gp") == kilobytes * 1024, round.skipped) << round.kilobytes;
         EXPECT_LE(Size("clip.3gp"), round.kilobytes * 1024);
     }
-    window.cmbExisting.UserPick(0);
+    window.existingOutputsCombo.UserPick(0);
 }
 
 TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBothPasses)
 {
     session->EncodeUntilStopped();
-    window.sizeLimit.UserType("100");
+    window.sizeLimitCombo.UserType("100");
     session->Add(session->Clip("clip.mp4", 2));
     session->Convert();
     // The first pass reads its looping source past its length: at most half the row.
@@ -440,7 +440,7 @@ TEST_F(SizeLimitBatch, ARowWhosePassStatisticsHaveNowhereToGoFailsWithTheReason)
     const char* before = std::getenv("TMPDIR");
     const std::string saved = before ? before : "";
     ::setenv("TMPDIR", dir.File("gone").c_str(), 1);
-    window.sizeLimit.UserType("60");
+    window.sizeLimitCombo.UserType("60");
     session->Add(session->Clip("clip.mp4", 2));
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
@@ -477,7 +477,7 @@ TEST_F(SizeLimitBatch, AStopDuringTheWritingRunKeepsThePartOnlyWithinTheLimit)
     };
     for (const Round& round : { Round { "1.1 MB (MMS)", 0, true }, Round { "64", 64 * 1024, false } }) {
         fs::remove(session->Output("clip.3gp"));
-        window.sizeLimit.UserType(round.limit);
+        window.sizeLimitCombo.UserType(round.limit);
         session->Convert();
         ASSERT_TRUE(session->RunUntil([&] { return PartialBytes(session->outputFolder) > round.stopAbove; }));
         EXPECT_EQ(window.encoders.Job(0).aim.runsPlanned, 1) << round.limit;
@@ -512,7 +512,7 @@ protected:
 TEST_F(FixedQualityBatch, AFileStillOverTheLimitAfterTwoMoreTriesIsNotKeptAndTheEarlierOutputStays)
 {
     window.Vdo(2).UserPick(0);
-    window.sizeLimit.UserType("64");
+    window.sizeLimitCombo.UserType("64");
     session->Add(session->Clip("clip.mp4", 3));
     std::ofstream(session->Output("clip.3gp")) << "earlier";
     session->Convert();

@@ -38,7 +38,7 @@ protected:
     }
     void Pause()
     {
-        session.Event([](TFFmpegFrmHandlers& h) { h.PauseConvBtnClick(); });
+        session.Event([](TFFmpegFrmHandlers& h) { h.PauseButtonClick(); });
     }
     fs::file_time_type Written(const std::string& name) { return fs::last_write_time(session.Output(name)); }
     // The state letter of a process (R, S, T, ...), or 0 once it is gone.
@@ -121,14 +121,14 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
     session.EncodeUntilStopped();
     session.Add(session.Clip("long.mp4", 10));
     session.Add(session.Clip("next.mp4", 1));
-    EXPECT_FALSE(window.pauseConvBtn.enabled);
+    EXPECT_FALSE(window.pauseButton.enabled);
     session.Convert();
-    EXPECT_TRUE(window.pauseConvBtn.enabled);
+    EXPECT_TRUE(window.pauseButton.enabled);
     ASSERT_TRUE(session.RunUntil([&] { return session.Percent(0) != "0%"; }));
     const pid_t encoder = window.runner.ProcessId();
 
     Pause();
-    EXPECT_EQ(window.pauseConvBtn.caption, window_view::kResumeCaption);
+    EXPECT_EQ(window.pauseButton.caption, window_view::kResumeCaption);
     EXPECT_TRUE(window.batchDisplay.paused);
     EXPECT_NE(window.batchDisplay.text.find("paused"), std::string::npos) << window.batchDisplay.text;
     EXPECT_FALSE(window.sleepInhibitor.Held());
@@ -136,7 +136,7 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
 
     // Resumed, it runs again and takes the machine's wakefulness again.
     Pause();
-    EXPECT_EQ(window.pauseConvBtn.caption, window_view::kPauseCaption);
+    EXPECT_EQ(window.pauseButton.caption, window_view::kPauseCaption);
     EXPECT_TRUE(window.sleepInhibitor.Held());
     EXPECT_FALSE(window.batchDisplay.paused);
     ASSERT_TRUE(session.RunUntil([&] { return ProcessState(encoder) != 'T'; }, std::chrono::seconds(10)));
@@ -152,8 +152,8 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
     EXPECT_LT(part, 10.0);
     EXPECT_EQ(window.batch.Row(0).phase, RowPhase::Stopped);
     EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Waiting);
-    EXPECT_FALSE(window.pauseConvBtn.enabled);
-    EXPECT_EQ(window.pauseConvBtn.caption, window_view::kPauseCaption);
+    EXPECT_FALSE(window.pauseButton.enabled);
+    EXPECT_EQ(window.pauseButton.caption, window_view::kPauseCaption);
     EXPECT_TRUE(reports.messages.empty());
 }
 

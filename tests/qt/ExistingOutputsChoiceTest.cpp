@@ -19,12 +19,12 @@ TEST_F(ExistingOutputsChoice, StandsOnOtherSettingsWithItsNameAndStoresAKeyboard
 {
     Show();
     auto* pages = Find<QTabWidget>("JvPageControl");
-    auto* choice = Find<QComboBox>("JvCmbExisting");
+    auto* choice = Find<QComboBox>("ExistingOutputsCombo");
     ASSERT_NE(choice, nullptr);
     pages->setCurrentIndex(2);
     EXPECT_EQ(choice->parentWidget(), pages->widget(2));
     EXPECT_TRUE(pages->widget(2)->rect().contains(choice->geometry()));
-    auto* atOnce = Find<QSpinBox>("JvSpinAtOnce");
+    auto* atOnce = Find<QSpinBox>("FilesAtOnceSpin");
     EXPECT_TRUE(pages->widget(2)->rect().contains(atOnce->geometry()));
     EXPECT_FALSE(choice->geometry().intersects(atOnce->geometry()));
     EXPECT_FALSE(choice->isEditable());
@@ -38,7 +38,7 @@ TEST_F(ExistingOutputsChoice, StandsOnOtherSettingsWithItsNameAndStoresAKeyboard
     choice->setFocus();
     QTest::keyClick(choice, Qt::Key_Down);
     EXPECT_EQ(choice->currentText(), "Skip");
-    EXPECT_EQ(Routed("JvCmbExistingChange"), 1);
+    EXPECT_EQ(Routed("ExistingOutputsComboChange"), 1);
     EXPECT_EQ(existing_outputs::Read(dataModule->SqliteQuery()), ExistingOutputs::Skip);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }

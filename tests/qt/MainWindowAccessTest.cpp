@@ -69,7 +69,7 @@ TEST_F(MainWindowAccess, EveryControlHasANameOfItsOwnAndTheCursorIsNotAnnounced)
         { "DelFileBtn", "Delete" },
         { "ConvFileBtn", "Convert" },
         { "StopConvBtn", "Stop" },
-        { "PauseConvBtn", "Pause" },
+        { "PauseButton", "Pause" },
         { "QuitBtn", "Quit" },
         { "FileListView", "Video files" },
         { "MsgListView", "Video file details" },

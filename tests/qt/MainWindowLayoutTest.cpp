@@ -69,7 +69,7 @@ TEST_F(MainWindowLayout, ToolbarButtonsInOrderWithCaptionsHintsImagesAndSize)
         { "ConvFileBtn", "Convert", "Convert video files", true },
         { "StopConvBtn", "Stop", "Stop video file conversion", true },
         // No batch runs yet, so there is nothing to pause.
-        { "PauseConvBtn", "Pause", "Pause or resume the conversion", false },
+        { "PauseButton", "Pause", "Pause or resume the conversion", false },
         { "PlayBtn", "Play", "Play video file", true },
         { "DonateBtn", "Donate", "Donated the software", true },
         { "QuitBtn", "Quit", "Quit", true },
@@ -97,10 +97,10 @@ TEST_F(MainWindowLayout, ToolbarButtonsInOrderWithCaptionsHintsImagesAndSize)
     }
     // Pause comes straight after Stop, with an image of its own.
     auto* stop = Find<QtToolButton>("StopConvBtn");
-    auto* pause = Find<QtToolButton>("PauseConvBtn");
+    auto* pause = Find<QtToolButton>("PauseButton");
     EXPECT_EQ(pause->x(), stop->x() + stop->width());
     for (const Expected& other : buttons)
-        if (std::string(other.name) != "PauseConvBtn")
+        if (std::string(other.name) != "PauseButton")
             EXPECT_NE(pause->icon().pixmap(16).toImage(), Find<QtToolButton>(other.name)->icon().pixmap(16).toImage())
                 << other.name;
     for (const char* separator : { "ToolButton4", "ToolButton3", "ToolButton6", "ToolButton7" })
@@ -192,7 +192,7 @@ TEST_F(MainWindowLayout, FivePagesWithImagesLabelledSelectorsAndTheShutdownBox)
         { "JvCmbAdo2", 7, "Audio Bitrate", 1 },
         { "JvCmbAdo3", 8, "Audio Channel", 1 },
         { "JvCmbAdo4", 9, "Sampling Frequency", 1 },
-        { "JvCmbSizeLimit", 0, "Largest file size", 3 },
+        { "SizeLimitCombo", 0, "Largest file size", 3 },
     };
     for (const auto& expected : selectors) {
         auto* selector = Find<QComboBox>(expected.name);
@@ -225,7 +225,7 @@ TEST_F(MainWindowLayout, FivePagesWithImagesLabelledSelectorsAndTheShutdownBox)
     // "Keep the source's date": within the page as it is shown (a page not shown yet has
     // no size of its own), unticked from a database without its table; a click is routed
     // and stored, a state set by the program is not.
-    auto* keepDate = Find<QCheckBox>("JvCheckKeepDate");
+    auto* keepDate = Find<QCheckBox>("KeepDateCheck");
     EXPECT_EQ(keepDate->parentWidget(), pages->widget(2));
     EXPECT_EQ(keepDate->text(), "Keep the source's date");
     EXPECT_TRUE(pages->currentWidget()->rect().contains(keepDate->geometry()))
@@ -233,21 +233,21 @@ TEST_F(MainWindowLayout, FivePagesWithImagesLabelledSelectorsAndTheShutdownBox)
     for (const QWidget* other : pages->widget(2)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (other != keepDate)
             EXPECT_FALSE(other->geometry().intersects(keepDate->geometry())) << other->objectName().toStdString();
-    EXPECT_FALSE(window->JvCheckKeepDate().Checked());
-    window->JvCheckKeepDate().SetChecked(true);
-    EXPECT_EQ(std::count(routed.begin(), routed.end(), "JvCheckKeepDateChange"), 0);
-    window->JvCheckKeepDate().SetChecked(false);
+    EXPECT_FALSE(window->KeepDateCheck().Checked());
+    window->KeepDateCheck().SetChecked(true);
+    EXPECT_EQ(std::count(routed.begin(), routed.end(), "KeepDateCheckChange"), 0);
+    window->KeepDateCheck().SetChecked(false);
     keepDate->click();
-    EXPECT_EQ(std::count(routed.begin(), routed.end(), "JvCheckKeepDateChange"), 1);
-    EXPECT_TRUE(window->JvCheckKeepDate().Checked());
+    EXPECT_EQ(std::count(routed.begin(), routed.end(), "KeepDateCheckChange"), 1);
+    EXPECT_TRUE(window->KeepDateCheck().Checked());
     EXPECT_EQ(QueryValue(Database(), "select keep_on from keep_sourcedate"), "1");
 
-    auto* cutToFit = Find<QCheckBox>("JvCheckCutToFit");
+    auto* cutToFit = Find<QCheckBox>("CutToFitCheck");
     EXPECT_EQ(cutToFit->parentWidget(), pages->widget(3));
     EXPECT_EQ(cutToFit->text(), "Cut to fit");
     pages->setCurrentIndex(3);
     EXPECT_TRUE(pages->currentWidget()->rect().contains(cutToFit->geometry()));
-    EXPECT_FALSE(cutToFit->geometry().intersects(Find<QComboBox>("JvCmbSizeLimit")->geometry()));
+    EXPECT_FALSE(cutToFit->geometry().intersects(Find<QComboBox>("SizeLimitCombo")->geometry()));
 }
 
 TEST_F(MainWindowLayout, FileListColumnsAndDetailsPanelFixedRows)

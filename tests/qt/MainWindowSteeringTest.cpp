@@ -232,15 +232,15 @@ TEST_F(MainWindowSteering, DeleteRemovesEverySelectedRowWhetherChosenWithTheMous
 TEST_F(MainWindowSteering, PauseIsNamedAsItsCaptionSaysAndAPausedBatchShowsInTheTitleAndTheTooltip)
 {
     Show();
-    auto* pause = Find<QtToolButton>("PauseConvBtn");
+    auto* pause = Find<QtToolButton>("PauseButton");
     QAccessibleInterface* node = QAccessible::queryAccessibleInterface(pause);
     EXPECT_EQ(node->text(QAccessible::Name), "Pause");
     EXPECT_TRUE(node->state().disabled);
-    window->PauseConvBtn().SetEnabled(true);
+    window->PauseButton().SetEnabled(true);
     for (const char* caption : { "Resume", "Pause" }) {
-        window->PauseConvBtn().SetCaption(caption);
+        window->PauseButton().SetCaption(caption);
         EXPECT_EQ(pause->text(), caption);
-        EXPECT_EQ(window->PauseConvBtn().Caption(), caption);
+        EXPECT_EQ(window->PauseButton().Caption(), caption);
         EXPECT_EQ(node->text(QAccessible::Name), caption);
         EXPECT_FALSE(node->state().disabled);
     }

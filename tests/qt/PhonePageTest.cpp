@@ -22,7 +22,7 @@ TEST_F(PhonePage, MadeForAndItsButtonsStandOnThePhonePageAndReachTheirHandlers)
 {
     Show();
     auto* pages = Find<QTabWidget>("JvPageControl");
-    auto* madeFor = Find<QComboBox>("MadeForChoice");
+    auto* madeFor = Find<QComboBox>("MadeForCombo");
     ASSERT_NE(madeFor, nullptr);
     pages->setCurrentIndex(4);
     QWidget* page = pages->widget(4);
@@ -36,7 +36,7 @@ TEST_F(PhonePage, MadeForAndItsButtonsStandOnThePhonePageAndReachTheirHandlers)
     const auto labels = node->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.front().first->text(QAccessible::Name), "Made for");
-    EXPECT_EQ(Find<QLabel>("LabelMadeForChoice")->buddy(), madeFor);
+    EXPECT_EQ(Find<QLabel>("LabelMadeForCombo")->buddy(), madeFor);
 
     const struct {
         const char* name;
@@ -60,7 +60,7 @@ TEST_F(PhonePage, MadeForAndItsButtonsStandOnThePhonePageAndReachTheirHandlers)
     // The first built-in preset, picked with the keyboard, sets the choices of the other pages.
     madeFor->setFocus();
     QTest::keyClick(madeFor, Qt::Key_Home);
-    EXPECT_EQ(Routed("MadeForChoiceChange"), 1);
+    EXPECT_EQ(Routed("MadeForComboChange"), 1);
     EXPECT_EQ(madeFor->currentText().toStdString(), presets::BuiltIn().front().name);
     EXPECT_EQ(Find<QComboBox>("JvCmbAdo1")->currentText(), "AMR-NB");
 

@@ -152,7 +152,7 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
     , batch(graph.Engine().Model())
     , timer(eventLoop)
 {
-    pauseConvBtn.enabled = false; // as the window shows it before any batch
+    pauseButton.enabled = false; // as the window shows it before any batch
     for (int n = 1; n <= 5; ++n) {
         video.push_back(std::make_unique<MemorySelector>(n));
         video.back()->OnChange = [this, n] { handlers.JvCmbVdoChange(n); };
@@ -165,13 +165,13 @@ MemoryMainWindow::MemoryMainWindow(PlainEventLoop& eventLoop)
             audio.back()->OnChange = [this, n] { handlers.JvCmbAdoChange(n); };
     }
     handlers.WireNonVisualEvents(timer);
-    spinAtOnce.OnChange = [this] { handlers.JvSpinAtOnceChange(); };
-    cmbExisting.OnChange = [this] { handlers.JvCmbExistingChange(); };
-    keepDate.OnChange = [this] { handlers.JvCheckKeepDateChange(); };
-    sizeLimit.OnChange = [this] { handlers.JvCmbSizeLimitChange(); };
-    cutToFit.OnChange = [this] { handlers.JvCheckCutToFitClick(); };
+    filesAtOnceSpin.OnChange = [this] { handlers.FilesAtOnceSpinChange(); };
+    existingOutputsCombo.OnChange = [this] { handlers.ExistingOutputsComboChange(); };
+    keepDateCheck.OnChange = [this] { handlers.KeepDateCheckChange(); };
+    sizeLimitCombo.OnChange = [this] { handlers.SizeLimitComboChange(); };
+    cutToFitCheck.OnChange = [this] { handlers.CutToFitCheckClick(); };
     graph.AttachWindow(*this);
-    madeFor.OnChange = [this] { handlers.MadeForChoiceChange(); };
+    madeForCombo.OnChange = [this] { handlers.MadeForComboChange(); };
     FFmpegFrm = this;
 }
 

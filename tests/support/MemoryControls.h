@@ -267,19 +267,19 @@ public:
     IButton& ClearFileBtn() override { return clearFileBtn; }
     IButton& ConvFileBtn() override { return convFileBtn; }
     IButton& StopConvBtn() override { return stopConvBtn; }
-    IButton& PauseConvBtn() override { return pauseConvBtn; }
+    IButton& PauseButton() override { return pauseButton; }
     IButton& PlayBtn() override { return playBtn; }
     IEdit& JvEditDir() override { return jvEditDir; }
     IEdit& JvEditNumb() override { return jvEditNumb; }
     IEdit& JvEditCmdMsg() override { return jvEditCmdMsg; }
     ICheckBox& JvCheckBox() override { return checkBox; }
     BatchEngine& Engine() override { return graph.Engine(); }
-    INumberEdit& JvSpinAtOnce() override { return spinAtOnce; }
-    ISelector& JvCmbExisting() override { return cmbExisting; }
-    ICheckBox& JvCheckKeepDate() override { return keepDate; }
-    ISelector& JvCmbSizeLimit() override { return sizeLimit; }
-    ICheckBox& JvCheckCutToFit() override { return cutToFit; }
-    ISelector& MadeForChoice() override { return madeFor; }
+    INumberEdit& FilesAtOnceSpin() override { return filesAtOnceSpin; }
+    ISelector& ExistingOutputsCombo() override { return existingOutputsCombo; }
+    ICheckBox& KeepDateCheck() override { return keepDateCheck; }
+    ISelector& SizeLimitCombo() override { return sizeLimitCombo; }
+    ICheckBox& CutToFitCheck() override { return cutToFitCheck; }
+    ISelector& MadeForCombo() override { return madeForCombo; }
     IBatchDisplay& BatchDisplay() override { return batchDisplay; }
     FileAdder& Adder() override { return adder; }
     ITimer& JvTimer() override { return timer; }
@@ -303,7 +303,7 @@ public:
     TFFmpegFrmHandlers handlers;
     MemoryFileList fileList;
     MemoryDetailsPanel details;
-    MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, pauseConvBtn, playBtn;
+    MemoryButton addFileBtn, delFileBtn, clearFileBtn, convFileBtn, stopConvBtn, pauseButton, playBtn;
     MemoryEdit jvEditDir, jvEditNumb { "-1" }, jvEditCmdMsg;
     MemoryCheckBox checkBox;
     // The batch engine, built as the program builds it; the window is its view.
@@ -311,12 +311,12 @@ public:
     TJvCreateProcess& runner; // the encoder of slot 0
     EncoderPool& encoders;
     BatchModel& batch;
-    MemoryNumberEdit spinAtOnce;
-    MemorySelector cmbExisting { 0 };
-    MemoryCheckBox keepDate;
-    MemorySelector sizeLimit { 0 };
-    MemoryCheckBox cutToFit;
-    MemorySelector madeFor { 0 };
+    MemoryNumberEdit filesAtOnceSpin;
+    MemorySelector existingOutputsCombo { 0 };
+    MemoryCheckBox keepDateCheck;
+    MemorySelector sizeLimitCombo { 0 };
+    MemoryCheckBox cutToFitCheck;
+    MemorySelector madeForCombo { 0 };
     MemoryBatchDisplay batchDisplay;
     FileAdder adder { loop, 2 };
     TJvTimer timer;

@@ -204,9 +204,9 @@ void TFFmpegFrm::BuildToolBar()
     stopConvBtn_ = AddToolButton(
         toolBar, "StopConvBtn", "Stop", "Stop video file conversion", 12, "StopConvBtnClick", &H::StopConvBtnClick);
     // Only a running batch can be paused: the batch switches it on and names it.
-    pauseConvBtn_ = AddToolButton(toolBar, "PauseConvBtn", "Pause", "Pause or resume the conversion", 19,
-        "PauseConvBtnClick", &H::PauseConvBtnClick);
-    pauseConvBtn_->SetEnabled(false);
+    pauseButton_ = AddToolButton(toolBar, "PauseButton", "Pause", "Pause or resume the conversion", 19,
+        "PauseButtonClick", &H::PauseButtonClick);
+    pauseButton_->SetEnabled(false);
     AddSeparator(toolBar, "ToolButton3");
     playBtn_ = AddToolButton(toolBar, "PlayBtn", "Play", "Play video file", 5, "PlayBtnClick", &H::PlayBtnClick);
     AddSeparator(toolBar, "ToolButton6");
@@ -386,31 +386,31 @@ void TFFmpegFrm::BuildPageControl()
     auto* atOnceLabel = new QLabel("Files converted at once:", other);
     atOnceLabel->move(12, 38);
     atOnceLabel->adjustSize();
-    jvSpinAtOnce_ = new QtNumberEdit(other);
-    jvSpinAtOnce_->setObjectName("JvSpinAtOnce");
-    jvSpinAtOnce_->setAccessibleName("Files converted at once");
-    jvSpinAtOnce_->setRange(1, 1);
-    atOnceLabel->setBuddy(jvSpinAtOnce_);
-    jvSpinAtOnce_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 34);
-    jvSpinAtOnce_->setFixedWidth(60);
-    jvSpinAtOnce_->OnChange = [this] { Route("JvSpinAtOnceChange", [this] { handlers_.JvSpinAtOnceChange(); }); };
+    filesAtOnceSpin_ = new QtNumberEdit(other);
+    filesAtOnceSpin_->setObjectName("FilesAtOnceSpin");
+    filesAtOnceSpin_->setAccessibleName("Files converted at once");
+    filesAtOnceSpin_->setRange(1, 1);
+    atOnceLabel->setBuddy(filesAtOnceSpin_);
+    filesAtOnceSpin_->move(atOnceLabel->x() + atOnceLabel->width() + 8, 34);
+    filesAtOnceSpin_->setFixedWidth(60);
+    filesAtOnceSpin_->OnChange = [this] { Route("FilesAtOnceSpinChange", [this] { handlers_.FilesAtOnceSpinChange(); }); };
     auto* existingLabel = new QLabel("Existing output files:", other);
-    existingLabel->move(jvSpinAtOnce_->x() + jvSpinAtOnce_->width() + 32, atOnceLabel->y());
+    existingLabel->move(filesAtOnceSpin_->x() + filesAtOnceSpin_->width() + 32, atOnceLabel->y());
     existingLabel->adjustSize();
-    jvCmbExisting_ = new QtChoice(other);
-    jvCmbExisting_->setObjectName("JvCmbExisting");
-    jvCmbExisting_->setAccessibleName("Existing output files");
-    existingLabel->setBuddy(jvCmbExisting_);
-    jvCmbExisting_->move(existingLabel->x() + existingLabel->width() + 8, jvSpinAtOnce_->y());
-    jvCmbExisting_->setFixedWidth(100);
-    jvCmbExisting_->OnChange = [this] { Route("JvCmbExistingChange", [this] { handlers_.JvCmbExistingChange(); }); };
-    jvCheckKeepDate_ = new QtCheckBox("Keep the source's date", other);
-    jvCheckKeepDate_->setObjectName("JvCheckKeepDate");
-    jvCheckKeepDate_->setToolTip("Converted files get the date and time of their source files");
-    jvCheckKeepDate_->move(jvCheckBox_->x() + jvCheckBox_->width() + 30, jvCheckBox_->y());
-    jvCheckKeepDate_->adjustSize();
-    jvCheckKeepDate_->OnChange
-        = [this] { Route("JvCheckKeepDateChange", [this] { handlers_.JvCheckKeepDateChange(); }); };
+    existingOutputsCombo_ = new QtChoice(other);
+    existingOutputsCombo_->setObjectName("ExistingOutputsCombo");
+    existingOutputsCombo_->setAccessibleName("Existing output files");
+    existingLabel->setBuddy(existingOutputsCombo_);
+    existingOutputsCombo_->move(existingLabel->x() + existingLabel->width() + 8, filesAtOnceSpin_->y());
+    existingOutputsCombo_->setFixedWidth(100);
+    existingOutputsCombo_->OnChange = [this] { Route("ExistingOutputsComboChange", [this] { handlers_.ExistingOutputsComboChange(); }); };
+    keepDateCheck_ = new QtCheckBox("Keep the source's date", other);
+    keepDateCheck_->setObjectName("KeepDateCheck");
+    keepDateCheck_->setToolTip("Converted files get the date and time of their source files");
+    keepDateCheck_->move(jvCheckBox_->x() + jvCheckBox_->width() + 30, jvCheckBox_->y());
+    keepDateCheck_->adjustSize();
+    keepDateCheck_->OnChange
+        = [this] { Route("KeepDateCheckChange", [this] { handlers_.KeepDateCheckChange(); }); };
     other->setAccessibleName("Other Settings");
     jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
@@ -419,23 +419,23 @@ void TFFmpegFrm::BuildPageControl()
     auto* size = new QWidget;
     size->setObjectName("TabSheet4");
     auto* sizeLabel = new QLabel("Largest file size", size);
-    sizeLabel->setObjectName("LabelJvCmbSizeLimit");
+    sizeLabel->setObjectName("LabelSizeLimitCombo");
     sizeLabel->setGeometry(kSelectorLeft + 1, 9, QtSelector::kWidth, 15);
-    jvCmbSizeLimit_ = new QtSizeSelector(size);
-    jvCmbSizeLimit_->setObjectName("JvCmbSizeLimit");
-    jvCmbSizeLimit_->setAccessibleName("Largest file size");
-    jvCmbSizeLimit_->lineEdit()->setAccessibleName("Largest file size");
-    jvCmbSizeLimit_->setToolTip("No output is ever larger: pick a message size, or type one in KB");
-    sizeLabel->setBuddy(jvCmbSizeLimit_);
-    jvCmbSizeLimit_->setGeometry(kSelectorLeft, 26, QtSelector::kWidth, 22);
-    jvCmbSizeLimit_->OnChange = [this] { Route("JvCmbSizeLimitChange", [this] { handlers_.JvCmbSizeLimitChange(); }); };
-    jvCheckCutToFit_ = new QtCheckBox("Cut to fit", size);
-    jvCheckCutToFit_->setObjectName("JvCheckCutToFit");
-    jvCheckCutToFit_->setToolTip("A file too long for the largest size is cut where it fits, rather than refused");
-    jvCheckCutToFit_->move(kSelectorLeft + kSelectorPitch + 8, 28);
-    jvCheckCutToFit_->adjustSize();
-    jvCheckCutToFit_->OnChange
-        = [this] { Route("JvCheckCutToFitClick", [this] { handlers_.JvCheckCutToFitClick(); }); };
+    sizeLimitCombo_ = new QtSizeSelector(size);
+    sizeLimitCombo_->setObjectName("SizeLimitCombo");
+    sizeLimitCombo_->setAccessibleName("Largest file size");
+    sizeLimitCombo_->lineEdit()->setAccessibleName("Largest file size");
+    sizeLimitCombo_->setToolTip("No output is ever larger: pick a message size, or type one in KB");
+    sizeLabel->setBuddy(sizeLimitCombo_);
+    sizeLimitCombo_->setGeometry(kSelectorLeft, 26, QtSelector::kWidth, 22);
+    sizeLimitCombo_->OnChange = [this] { Route("SizeLimitComboChange", [this] { handlers_.SizeLimitComboChange(); }); };
+    cutToFitCheck_ = new QtCheckBox("Cut to fit", size);
+    cutToFitCheck_->setObjectName("CutToFitCheck");
+    cutToFitCheck_->setToolTip("A file too long for the largest size is cut where it fits, rather than refused");
+    cutToFitCheck_->move(kSelectorLeft + kSelectorPitch + 8, 28);
+    cutToFitCheck_->adjustSize();
+    cutToFitCheck_->OnChange
+        = [this] { Route("CutToFitCheckClick", [this] { handlers_.CutToFitCheckClick(); }); };
     size->setAccessibleName("File Size");
     jvPageControl_->addTab(size, imageList_.Icon(5), "File Size");
 
@@ -444,15 +444,15 @@ void TFFmpegFrm::BuildPageControl()
     auto* phone = new QWidget;
     phone->setObjectName("TabSheet5");
     auto* madeForLabel = new QLabel("Made for", phone);
-    madeForLabel->setObjectName("LabelMadeForChoice");
+    madeForLabel->setObjectName("LabelMadeForCombo");
     madeForLabel->setGeometry(kSelectorLeft + 1, 9, kMadeForWidth, 15);
-    madeForChoice_ = new QtChoice(phone);
-    madeForChoice_->setObjectName("MadeForChoice");
-    madeForChoice_->setAccessibleName("Made for");
-    madeForChoice_->setToolTip("Sets every choice for a kind of phone or message");
-    madeForLabel->setBuddy(madeForChoice_);
-    madeForChoice_->setGeometry(kSelectorLeft, 26, kMadeForWidth, 22);
-    madeForChoice_->OnChange = [this] { Route("MadeForChoiceChange", [this] { handlers_.MadeForChoiceChange(); }); };
+    madeForCombo_ = new QtChoice(phone);
+    madeForCombo_->setObjectName("MadeForCombo");
+    madeForCombo_->setAccessibleName("Made for");
+    madeForCombo_->setToolTip("Sets every choice for a kind of phone or message");
+    madeForLabel->setBuddy(madeForCombo_);
+    madeForCombo_->setGeometry(kSelectorLeft, 26, kMadeForWidth, 22);
+    madeForCombo_->OnChange = [this] { Route("MadeForComboChange", [this] { handlers_.MadeForComboChange(); }); };
     struct PresetButton {
         const char* name;
         const char* caption;
@@ -521,9 +521,9 @@ IButton& TFFmpegFrm::StopConvBtn()
 {
     return *stopConvBtn_;
 }
-IButton& TFFmpegFrm::PauseConvBtn()
+IButton& TFFmpegFrm::PauseButton()
 {
-    return *pauseConvBtn_;
+    return *pauseButton_;
 }
 IButton& TFFmpegFrm::PlayBtn()
 {
@@ -604,34 +604,34 @@ void TFFmpegFrm::NotifyIfAway(const std::string& text)
         NotifyDesktop("Ondrevo", text);
 }
 
-INumberEdit& TFFmpegFrm::JvSpinAtOnce()
+INumberEdit& TFFmpegFrm::FilesAtOnceSpin()
 {
-    return *jvSpinAtOnce_;
+    return *filesAtOnceSpin_;
 }
 
-ISelector& TFFmpegFrm::JvCmbExisting()
+ISelector& TFFmpegFrm::ExistingOutputsCombo()
 {
-    return *jvCmbExisting_;
+    return *existingOutputsCombo_;
 }
 
-ICheckBox& TFFmpegFrm::JvCheckKeepDate()
+ICheckBox& TFFmpegFrm::KeepDateCheck()
 {
-    return *jvCheckKeepDate_;
+    return *keepDateCheck_;
 }
 
-ISelector& TFFmpegFrm::JvCmbSizeLimit()
+ISelector& TFFmpegFrm::SizeLimitCombo()
 {
-    return *jvCmbSizeLimit_;
+    return *sizeLimitCombo_;
 }
 
-ICheckBox& TFFmpegFrm::JvCheckCutToFit()
+ICheckBox& TFFmpegFrm::CutToFitCheck()
 {
-    return *jvCheckCutToFit_;
+    return *cutToFitCheck_;
 }
 
-ISelector& TFFmpegFrm::MadeForChoice()
+ISelector& TFFmpegFrm::MadeForCombo()
 {
-    return *madeForChoice_;
+    return *madeForCombo_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()

@@ -64,19 +64,19 @@ public:
     IButton& ClearFileBtn() override;
     IButton& ConvFileBtn() override;
     IButton& StopConvBtn() override;
-    IButton& PauseConvBtn() override;
+    IButton& PauseButton() override;
     IButton& PlayBtn() override;
     IEdit& JvEditDir() override;
     IEdit& JvEditNumb() override;
     IEdit& JvEditCmdMsg() override;
     ICheckBox& JvCheckBox() override;
     BatchEngine& Engine() override;
-    INumberEdit& JvSpinAtOnce() override;
-    ISelector& JvCmbExisting() override;
-    ICheckBox& JvCheckKeepDate() override;
-    ISelector& JvCmbSizeLimit() override;
-    ICheckBox& JvCheckCutToFit() override;
-    ISelector& MadeForChoice() override;
+    INumberEdit& FilesAtOnceSpin() override;
+    ISelector& ExistingOutputsCombo() override;
+    ICheckBox& KeepDateCheck() override;
+    ISelector& SizeLimitCombo() override;
+    ICheckBox& CutToFitCheck() override;
+    ISelector& MadeForCombo() override;
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
@@ -161,7 +161,7 @@ private:
     QtToolButton* clearFileBtn_ = nullptr;
     QtToolButton* convFileBtn_ = nullptr;
     QtToolButton* stopConvBtn_ = nullptr;
-    QtToolButton* pauseConvBtn_ = nullptr;
+    QtToolButton* pauseButton_ = nullptr;
     QtToolButton* playBtn_ = nullptr;
     QtToolButton* donateBtn_ = nullptr;
     QtToolButton* quitBtn_ = nullptr;
@@ -178,12 +178,12 @@ private:
     std::array<QtSelector*, 5> jvCmbVdo_ {};
     std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
-    QtNumberEdit* jvSpinAtOnce_ = nullptr;
-    QtChoice* jvCmbExisting_ = nullptr;
-    QtCheckBox* jvCheckKeepDate_ = nullptr;
-    QtSizeSelector* jvCmbSizeLimit_ = nullptr;
-    QtCheckBox* jvCheckCutToFit_ = nullptr;
-    QtChoice* madeForChoice_ = nullptr;
+    QtNumberEdit* filesAtOnceSpin_ = nullptr;
+    QtChoice* existingOutputsCombo_ = nullptr;
+    QtCheckBox* keepDateCheck_ = nullptr;
+    QtSizeSelector* sizeLimitCombo_ = nullptr;
+    QtCheckBox* cutToFitCheck_ = nullptr;
+    QtChoice* madeForCombo_ = nullptr;
     QtEdit* jvEditCmdMsg_ = nullptr;
     QProgressBar* batchBar_ = nullptr;
     QLabel* batchText_ = nullptr;
