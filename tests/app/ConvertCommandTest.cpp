@@ -111,8 +111,9 @@ TEST_F(ConvertCommand, ExitStatusesSayHowItWentAndAUsageErrorConvertsNothing)
         EXPECT_NE((run.status == 0 && run.err.empty() ? run.out : run.err + run.out).find(c.says), std::string::npos)
             << c.what << "\n"
             << run.err << run.out;
-        if (std::string(c.what) == "a damaged settings file")
+        if (std::string(c.what) == "a damaged settings file") {
             EXPECT_FALSE(std::filesystem::exists(session.Output("a.3gp"))) << c.what;
+        }
     }
     EXPECT_GT(Plays(session.Output("a.3gp")), 0.5);
     EXPECT_GT(Plays(session.Output("b.3gp")), 0.5);
