@@ -69,7 +69,7 @@ asan() {
 
 tsan() {
   # Only the tests that run here are built: the runner's, and those of adding files
-  # (app) and of the list's journal (parameters).
+  # (app), of the batch engine's worker thread (app) and of the list's journal (parameters).
   targets="test_process test_parameters test_app" build "ThreadSanitizer, core without Qt" "$top/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DONDREVO_SANITIZE=thread -DONDREVO_WITH_QT=OFF -DONDREVO_BENCH=OFF || return
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
@@ -77,6 +77,9 @@ tsan() {
   # Files are added on worker threads, and the list's journal writes on a thread of its own.
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     run_tests "ThreadSanitizer, adding files and the list's journal" "$top/build-tsan" -R '^(FileList|FileListJournal|ListJournal)\.'
+  # A row's start is read on the batch engine's worker thread.
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    run_tests "ThreadSanitizer, the batch engine's starts" "$top/build-tsan" -R '^(BatchEngineTold|BatchStart|FilesAtOnce)\.'
 }
 
 fuzz() {
