@@ -500,6 +500,60 @@ bool CanConvertRows(BatchEngine& engine, RunScope scope, const std::vector<int>&
     return !engine.Model().Running() && !engine.Model().RowsOf(scope, selected).empty();
 }
 
+namespace {
+
+// Whether the settings could not be read only because another program holds the file.
+bool HeldBack(const std::exception_ptr& error)
+{
+    if (!error)
+        return false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EUniError& database) {
+        return IsLockError(database);
+    } catch (...) {
+        return false;
+    }
+}
+
+// Runs the row's encoder on what its start read, or ends it without one (Launch); a
+// start given up meanwhile (Stop) starts nothing (NoRow).
+StartOutcome CompleteStart(BatchEngine& engine, PreparedStart& prepared)
+{
+    if (prepared.slot >= engine.Encoders().Count())
+        return StartOutcome::NoRow;
+    ConversionJob& job = engine.Encoders().Job(prepared.slot);
+    // Stopped meanwhile, the slot was given up (and maybe claimed again): nothing starts.
+    if (job.ticket != prepared.ticket || job.life != JobLife::Preparing) {
+        if (job.ticket == prepared.ticket && job.life == JobLife::Abandoned)
+            engine.Encoders().Move(prepared.slot, JobEvent::End);
+        return StartOutcome::NoRow;
+    }
+    if (prepared.encoderChecked) {
+        engine.Encoders().Refusal() = prepared.refusal;
+        engine.SetEncoderChecked(true);
+    }
+    const int row = RowOfJob(engine, job);
+    if (row < 0) {
+        engine.Encoders().Move(prepared.slot, JobEvent::End);
+        return StartOutcome::NoRow;
+    }
+    job.sourceBytes = prepared.sourceBytes;
+    const bool factsKnown = prepared.facts.has_value();
+    if (factsKnown)
+        TellFacts(engine, job, row, *prepared.facts);
+    const std::uint64_t ticket = job.ticket;
+    const StartOutcome outcome = Launch(engine, prepared.slot, row, prepared);
+    if (outcome != StartOutcome::Held && !factsKnown) {
+        // The end waits for the facts: its judgement needs the source's length.
+        job.factsPending = true;
+        engine.ReadFacts(ticket, prepared.slot, job.source);
+    }
+    return outcome;
+}
+
+} // namespace
+
 StartOutcome StartJob(BatchEngine& engine, int row)
 {
     BatchModel& model = engine.Model();
@@ -540,43 +594,27 @@ StartOutcome StartJob(BatchEngine& engine, int row)
     // at a largest size.
     request.factsFirst = choices.existing == ExistingOutputs::Skip || choices.sizeLimit.kilobytes > 0;
     engine.Encoders().Move(*slot, JobEvent::Prepare);
+    // A start that needs neither the encoder program, nor a child, nor the source's
+    // header before its encoder runs is read here when the settings file is free:
+    // handing it to the worker thread would only delay its encoder. A lock sends it there.
+    if (!request.checkEncoder && !request.factsFirst && !choices.keepSourceDate) {
+        if (TSqliteQuery* settings = engine.SettingsAtOnce()) {
+            request.factsOnRefusal = false;
+            PreparedStart prepared = PrepareStart(request, [settings]() -> TSqliteQuery& { return *settings; });
+            if (!HeldBack(prepared.error))
+                return CompleteStart(engine, prepared);
+            request.factsOnRefusal = true;
+        }
+    }
     engine.PrepareStart(std::move(request));
     return StartOutcome::Preparing;
 }
 
 void FinishStart(BatchEngine& engine, PreparedStart& prepared)
 {
-    if (prepared.slot >= engine.Encoders().Count())
-        return;
-    ConversionJob& job = engine.Encoders().Job(prepared.slot);
-    // Stopped meanwhile, the slot was given up (and maybe claimed again): nothing starts.
-    if (job.ticket != prepared.ticket || job.life != JobLife::Preparing) {
-        if (job.ticket == prepared.ticket && job.life == JobLife::Abandoned)
-            engine.Encoders().Move(prepared.slot, JobEvent::End);
-        return;
-    }
-    if (prepared.encoderChecked) {
-        engine.Encoders().Refusal() = prepared.refusal;
-        engine.SetEncoderChecked(true);
-    }
-    const int row = RowOfJob(engine, job);
-    if (row < 0) {
-        engine.Encoders().Move(prepared.slot, JobEvent::End);
-        return;
-    }
-    job.sourceBytes = prepared.sourceBytes;
-    const bool factsKnown = prepared.facts.has_value();
-    if (factsKnown)
-        TellFacts(engine, job, row, *prepared.facts);
-    const std::uint64_t ticket = job.ticket;
-    if (Launch(engine, prepared.slot, row, prepared) == StartOutcome::Held)
-        return; // the busy timer's next tick tries it again
-    if (!factsKnown) {
-        // The end waits for the facts: its judgement needs the source's length.
-        job.factsPending = true;
-        engine.ReadFacts(ticket, prepared.slot, job.source);
-    }
-    CarryOn(engine);
+    const StartOutcome outcome = CompleteStart(engine, prepared);
+    if (outcome == StartOutcome::Started || outcome == StartOutcome::Ended)
+        CarryOn(engine);
 }
 
 void FactsRead(BatchEngine& engine, std::uint64_t ticket, std::size_t slot, const SourceFacts& facts)

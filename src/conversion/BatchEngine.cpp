@@ -100,8 +100,11 @@ void BatchEngine::PrepareStart(StartRequest request)
 {
     // The batch's first start opens the settings file where it is now.
     std::optional<SettingsPlace> place;
-    if (!encoderChecked_ && settingsPlace_)
-        place = settingsPlace_();
+    if (request.checkEncoder && settingsPlace_) {
+        place_ = settingsPlace_();
+        settingsAtOnce_.reset();
+        place = place_;
+    }
     worker_->Post([this, place = std::move(place), request = std::move(request)]() mutable {
         if (place) {
             workerSide_->settings.reset();
@@ -141,6 +144,19 @@ void BatchEngine::ReadFacts(std::uint64_t ticket, std::size_t slot, const std::s
     });
 }
 
+TSqliteQuery* BatchEngine::SettingsAtOnce()
+{
+    if (!settingsAtOnce_ && place_) {
+        try {
+            settingsAtOnce_ = std::make_unique<ReadOnlySettings>(place_->path, std::chrono::milliseconds(0));
+        } catch (const EUniError&) {
+            place_.reset(); // the worker thread's start reads it, and says why it cannot
+            return nullptr;
+        }
+    }
+    return settingsAtOnce_ ? &settingsAtOnce_->Query() : nullptr;
+}
+
 bool BatchEngine::Preparing() const
 {
     for (std::size_t slot = 0; slot < encoders_.Count(); ++slot)
@@ -152,6 +168,8 @@ bool BatchEngine::Preparing() const
 void BatchEngine::BatchOver()
 {
     encoderChecked_ = false;
+    settingsAtOnce_.reset();
+    place_.reset();
     worker_->Post([this] { workerSide_->settings.reset(); });
 }
 

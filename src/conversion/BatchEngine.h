@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,10 @@ public:
     void RemoveAbandonedParts(const std::string& folder);
     // A started row's facts; batch::FactsRead takes them on the loop.
     void ReadFacts(std::uint64_t ticket, std::size_t slot, const std::string& source);
+    // The settings file on the UI thread for a start read at once: it never waits for a
+    // lock. Null when it cannot be opened. Opened at a batch's first start after that
+    // start's, closed with the batch.
+    TSqliteQuery* SettingsAtOnce();
     // Whether a row's start is being read now.
     bool Preparing() const;
     std::uint64_t NextTicket() { return ++tickets_; }
@@ -118,6 +123,9 @@ private:
     std::function<TSqliteQuery&()> query_;
     std::function<SettingsPlace()> settingsPlace_;
     std::shared_ptr<bool> alive_;
+    // Where the settings file was when the batch began, and its connection on this thread.
+    std::optional<SettingsPlace> place_;
+    std::unique_ptr<ReadOnlySettings> settingsAtOnce_;
     std::uint64_t tickets_ = 0;
     bool encoderChecked_ = false;
     IBatchView* view_;

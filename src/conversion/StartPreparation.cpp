@@ -52,7 +52,7 @@ PreparedStart PrepareStart(const StartRequest& request, const std::function<TSql
         milliseconds, request.refusal });
     if (prepared.plan.kind != JobPlan::Kind::Run) {
         // A refused row shows its facts all the same; a skipped one has them already.
-        if (!prepared.facts && prepared.plan.kind == JobPlan::Kind::Refuse)
+        if (!prepared.facts && prepared.plan.kind == JobPlan::Kind::Refuse && request.factsOnRefusal)
             prepared.facts = file_list::ReadFacts(request.source);
         return prepared;
     }

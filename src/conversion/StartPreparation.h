@@ -41,6 +41,8 @@ struct StartRequest {
     // What to run depends on the source's length (Skip, a largest file size): its facts
     // are read first. Otherwise they are read once its encoder is under way.
     bool factsFirst = false;
+    // A refused row's facts are read with its start (else once it has ended).
+    bool factsOnRefusal = true;
 };
 
 struct PreparedStart {
