@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # ondrevo-convert at two files at once against xargs -P 2 replaying the same encoder
 # argument lists, measured from outside, in alternating rounds; and ondrevo-convert's own
-# CPU time against its encoders'. A stand-in bin/ffmpeg notes each run's arguments and
-# CPU time. Asserts nothing.
+# CPU time (its threads', read from /proc until it ends) against its encoders'. A
+# stand-in bin/ffmpeg notes each run's arguments and CPU time. Asserts nothing.
 #   bench/convert_outside.sh build/program/ondrevo-convert [clips] [rounds]
 # Defaults: 8 clips of 15 s at 1280x720, 5 rounds.
 set -euo pipefail
@@ -41,10 +41,18 @@ ratios=() own=()
 for round in $(seq 1 "$rounds"); do
   rm -f "$work/out"/* "$work/encoder-times"; mkdir -p "$work/args"; rm -f "$work/args"/*
   start=$(date +%s.%N)
-  ONDREVO_ARGS_DIR=$work/args /usr/bin/time -f '%U %S' -o "$work/cli-time" \
-    ./ondrevo-convert -o "$work/out" --set "Files converted at once=2" "$work/clips" </dev/null 2>/dev/null
+  ONDREVO_ARGS_DIR=$work/args ./ondrevo-convert -o "$work/out" --set "Files converted at once=2" "$work/clips" \
+    </dev/null 2>/dev/null &
+  pid=$!
+  # Its own threads' CPU time (not its children's), as the kernel counts it until its end.
+  own_ticks=0
+  while read -ra fields 2>/dev/null <"/proc/$pid/stat" && [ "${fields[2]}" != Z ]; do
+    own_ticks=$((fields[13] + fields[14]))
+    sleep 0.1
+  done
+  wait "$pid"
   cli=$(echo "$(date +%s.%N) - $start" | bc)
-  total_cpu=$(awk '{ print $1 + $2 }' "$work/cli-time")
+  own_cpu=$(echo "scale=3; $own_ticks / $(getconf CLK_TCK)" | bc)
   enc_cpu=$(encoder_cpu)
   # The same argument lists, each with its encoder's own temporary name, two at a time.
   rm -f "$work/out"/*
@@ -52,7 +60,7 @@ for round in $(seq 1 "$rounds"); do
   ls "$work/args"/args.* | xargs -P 2 -I{} sh -c 'xargs -0 -a "$1" "$2"' _ {} "$real" >/dev/null 2>&1
   bare=$(echo "$(date +%s.%N) - $start" | bc)
   ratio=$(echo "scale=4; $cli / $bare" | bc)
-  share=$(echo "scale=3; 100 * ($total_cpu - $enc_cpu) / $enc_cpu" | bc)
+  share=$(echo "scale=3; 100 * $own_cpu / $enc_cpu" | bc)
   ratios+=("$ratio") own+=("$share")
   printf 'round %d: ondrevo-convert %.2f s, xargs -P 2 %.2f s, ratio %s; own CPU %s %% of the encoders'\''\n' \
     "$round" "$cli" "$bare" "$ratio" "$share"

@@ -238,8 +238,12 @@ int RunConvertProgram(int argc, char** argv)
     BatchEngine engine(
         loop, [&settings]() -> TSqliteQuery& { return settings->Query(); },
         [&o] { return SettingsPlace { o.settingsFile }; });
-    for (const std::string& file : files)
-        engine.Model().Append(file, file_list::ReadFacts(file).milliseconds);
+    for (const std::string& file : files) {
+        ListedFacts listed = ListFacts(file);
+        engine.Model().Append(file, listed.facts.milliseconds);
+        // A start finds the file as it was read here, and need not read it again.
+        engine.RememberListedFacts(file, std::move(listed));
+    }
     engine.SetChoices(ChoicesOf(values, catalogues, folder));
 
     if (o.dryRun) {

@@ -593,6 +593,8 @@ StartOutcome StartJob(BatchEngine& engine, int row)
     // way unless what to run depends on the length: skipping a whole output, or aiming
     // at a largest size.
     request.factsFirst = choices.existing == ExistingOutputs::Skip || choices.sizeLimit.kilobytes > 0;
+    if (const ListedFacts* listed = engine.Listed(job.source))
+        request.listed = *listed;
     engine.Encoders().Move(*slot, JobEvent::Prepare);
     // A start that needs neither the encoder program, nor a child, nor the source's
     // header before its encoder runs is read here when the settings file is free:

@@ -144,6 +144,17 @@ void BatchEngine::ReadFacts(std::uint64_t ticket, std::size_t slot, const std::s
     });
 }
 
+void BatchEngine::RememberListedFacts(const std::string& source, ListedFacts listed)
+{
+    listed_[source] = std::move(listed);
+}
+
+const ListedFacts* BatchEngine::Listed(const std::string& source) const
+{
+    const auto found = listed_.find(source);
+    return found == listed_.end() ? nullptr : &found->second;
+}
+
 TSqliteQuery* BatchEngine::SettingsAtOnce()
 {
     if (!settingsAtOnce_ && place_) {

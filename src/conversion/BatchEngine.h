@@ -10,6 +10,7 @@
 #include "conversion/BatchModel.h"
 #include "conversion/BatchView.h"
 #include "conversion/EncoderPool.h"
+#include "conversion/StartPreparation.h"
 #include "parameters/ReadOnlySettings.h"
 
 #include <cstddef>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ondrevo {
@@ -26,8 +28,6 @@ class IEventLoop;
 class ListJournal;
 class TSqliteQuery;
 class WorkerThread;
-struct PreparedStart;
-struct StartRequest;
 
 // What starting one row came to.
 enum class StartOutcome {
@@ -108,6 +108,10 @@ public:
     // lock. Null when it cannot be opened. Opened at a batch's first start after that
     // start's, closed with the batch.
     TSqliteQuery* SettingsAtOnce();
+    // The facts of a source as it was listed (ListFacts): a row's start that finds its
+    // file unchanged takes them instead of reading it again.
+    void RememberListedFacts(const std::string& source, ListedFacts listed);
+    const ListedFacts* Listed(const std::string& source) const;
     // Whether a row's start is being read now.
     bool Preparing() const;
     std::uint64_t NextTicket() { return ++tickets_; }
@@ -126,6 +130,7 @@ private:
     // Where the settings file was when the batch began, and its connection on this thread.
     std::optional<SettingsPlace> place_;
     std::unique_ptr<ReadOnlySettings> settingsAtOnce_;
+    std::unordered_map<std::string, ListedFacts> listed_;
     std::uint64_t tickets_ = 0;
     bool encoderChecked_ = false;
     IBatchView* view_;

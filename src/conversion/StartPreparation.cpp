@@ -14,10 +14,25 @@
 namespace ondrevo {
 namespace {
 
-long long FileBytes(const std::string& path)
+// The identity of the file at `path` as ListedFacts keeps it; bytes -1 when it cannot be read.
+ListedFacts IdentityOf(const std::string& path)
 {
+    ListedFacts identity;
     struct stat status { };
-    return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+    if (::stat(path.c_str(), &status) != 0)
+        return identity;
+    identity.bytes = static_cast<long long>(status.st_size);
+    identity.modifiedNanoseconds
+        = static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + static_cast<long long>(status.st_mtim.tv_nsec);
+    identity.device = status.st_dev;
+    identity.inode = status.st_ino;
+    return identity;
+}
+
+bool SameFile(const ListedFacts& a, const ListedFacts& b)
+{
+    return a.bytes >= 0 && a.bytes == b.bytes && a.modifiedNanoseconds == b.modifiedNanoseconds
+        && a.device == b.device && a.inode == b.inode;
 }
 
 // The source's picture and sound, each as long as the media library says it plays.
@@ -32,6 +47,16 @@ size_aim::Lengths SourceLengths(const std::string& source, long long millisecond
 
 } // namespace
 
+ListedFacts ListFacts(const std::string& path)
+{
+    ListedFacts listed = IdentityOf(path);
+    listed.facts = file_list::ReadFacts(path);
+    // Changed while it was read: not to be taken for the file as it is.
+    if (!SameFile(listed, IdentityOf(path)))
+        listed.bytes = -1;
+    return listed;
+}
+
 PreparedStart PrepareStart(const StartRequest& request, const std::function<TSqliteQuery&()>& settings)
 {
     PreparedStart prepared;
@@ -42,12 +67,15 @@ PreparedStart PrepareStart(const StartRequest& request, const std::function<TSql
     prepared.encoderChecked = request.checkEncoder;
     prepared.refusal = request.refusal;
     const BatchChoices& choices = request.choices;
-    prepared.sourceBytes = FileBytes(request.source);
+    const ListedFacts now = IdentityOf(request.source);
+    prepared.sourceBytes = now.bytes;
     long long milliseconds = 0;
-    if (request.factsFirst) {
+    if (request.listed && SameFile(*request.listed, now))
+        prepared.facts = request.listed->facts;
+    else if (request.factsFirst)
         prepared.facts = file_list::ReadFacts(request.source);
+    if (prepared.facts && request.factsFirst)
         milliseconds = prepared.facts->milliseconds;
-    }
     prepared.plan = PlanJob({ request.source, request.again, choices.existing, choices.sizeLimit, request.output,
         milliseconds, request.refusal });
     if (prepared.plan.kind != JobPlan::Kind::Run) {

@@ -24,6 +24,19 @@ namespace ondrevo {
 class TSqliteQuery;
 class EncoderCheck;
 
+// A source's facts as read when it was listed, with what its file was then: a start
+// finds the file unchanged and does not read it again.
+struct ListedFacts {
+    SourceFacts facts;
+    long long bytes = -1;
+    long long modifiedNanoseconds = 0;
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    bool operator==(const ListedFacts&) const = default;
+};
+// Reads the facts of `path` with its file's identity.
+ListedFacts ListFacts(const std::string& path);
+
 // Taken on the UI thread when the row claims its encoder slot.
 struct StartRequest {
     // Which claim of the slot this is: a result for an earlier one is dropped.
@@ -43,6 +56,8 @@ struct StartRequest {
     bool factsFirst = false;
     // A refused row's facts are read with its start (else once it has ended).
     bool factsOnRefusal = true;
+    // The facts the source had when it was listed, if known.
+    std::optional<ListedFacts> listed;
 };
 
 struct PreparedStart {
