@@ -37,6 +37,7 @@ public:
     void RowFacts(int row, const SourceFacts& facts) override
     {
         told.push_back("facts " + std::to_string(row) + (facts.known ? "" : " unknown"));
+        lastFacts = facts;
     }
     void RowLength(int row, long long, long long) override { told.push_back("length " + std::to_string(row)); }
     void Status(const std::string& text) override
@@ -58,6 +59,7 @@ public:
 
     std::vector<std::string> told;
     int lastPercent = -1;
+    SourceFacts lastFacts;
 };
 
 class BatchEngineTold : public ::testing::Test {
@@ -141,6 +143,41 @@ TEST_F(BatchEngineTold, AStopTellsTheRowStoppedAndTheBatchEndedBeforeTheEncoderH
     EXPECT_EQ(Told(), (std::vector<std::string> { "row 0 stopped", "encoder 0 ended" }));
     EXPECT_EQ(engine.Model().Row(1).phase, RowPhase::Waiting);
     EXPECT_TRUE(std::filesystem::exists(session.Output("a.3gp")));
+}
+
+// Facts read when a source was listed stand for it while its file is unchanged; a file
+// written since is read again, and so is one under Skip, whose facts decide.
+TEST_F(BatchEngineTold, AStartTakesTheFactsASourceWasListedWithOnlyWhileItsFileIsUnchanged)
+{
+    const std::string clip = session.Clip("a.mp4", 0.5);
+    ListedFacts listed = ListFacts(clip);
+    ASSERT_TRUE(listed.facts.known);
+    listed.facts.details[1] = "as listed";
+    engine.RememberListedFacts(clip, listed);
+    engine.Model().Append(clip, 500);
+    struct Case {
+        const char* what;
+        bool touch;
+        ExistingOutputs existing;
+        bool listedTaken;
+    } const cases[] = {
+        { "unchanged", false, ExistingOutputs::Replace, true },
+        { "unchanged, under Skip", false, ExistingOutputs::Skip, true },
+        { "written since", true, ExistingOutputs::Replace, false },
+    };
+    for (const Case& c : cases) {
+        if (c.touch)
+            std::filesystem::last_write_time(clip, std::filesystem::last_write_time(clip) + std::chrono::seconds(5));
+        BatchChoices chosen = choices;
+        chosen.existing = c.existing;
+        engine.SetChoices(chosen);
+        engine.Convert(RunScope::Whole);
+        ASSERT_TRUE(Idle()) << c.what;
+        EXPECT_EQ(recorder.lastFacts.details[1] == "as listed", c.listedTaken) << c.what;
+        EXPECT_TRUE(recorder.lastFacts.known) << c.what;
+        EXPECT_TRUE(std::filesystem::exists(session.Output("a.3gp"))) << c.what;
+    }
+    EXPECT_TRUE(reports.messages.empty());
 }
 
 // A start waits for a settings file another program holds on the engine's worker

@@ -170,9 +170,10 @@ TEST_F(BatchStart, OnlyTheDefaultOutputFolderIsMadeAtTheFirstConversion)
         ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
         EXPECT_EQ(fs::is_directory(c.folder), c.converts);
         EXPECT_EQ(fs::exists(c.folder + "/one.3gp") && fs::exists(c.folder + "/two.3gp"), c.converts);
-        if (c.status)
+        if (c.status) {
             EXPECT_EQ(window.jvEditCmdMsg.Text().rfind(c.status + c.folder + ": ", 0), 0u)
                 << window.jvEditCmdMsg.Text();
+        }
     }
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }

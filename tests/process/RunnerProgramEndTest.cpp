@@ -44,8 +44,9 @@ TEST(RunnerProgramEnd, ChildIsKilledWithTheProgram)
             ASSERT_TRUE(child.Valid());
             EXPECT_FALSE(Ends(child, 0ms)); // it runs while the program lives
             const pid_t grandchild = wrapped ? ChildOf(childPid) : 0;
-            if (wrapped)
+            if (wrapped) {
                 ASSERT_GT(grandchild, 0);
+            }
 
             ::kill(program.runner.ProcessId(), SIGKILL);
             ASSERT_TRUE(program.WaitForEnd());
