@@ -25,6 +25,39 @@ const char* Outcome(RowPhase phase, const std::string& reason)
     }
 }
 
+// `text` on one line whatever it holds: a control character (a line break in a file's
+// name, say) is written as its escape, so that each event stays one line for whoever
+// reads them and a name cannot move the terminal's cursor.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            line += c;
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else {
+            static const char* const kHex = "0123456789abcdef";
+            line += "\\x";
+            line += kHex[byte >> 4];
+            line += kHex[byte & 0xf];
+        }
+    }
+    return line;
+}
+
+// Writes `text` as one line.
+void WriteLine(std::FILE* file, const std::string& text)
+{
+    std::fprintf(file, "%s\n", OneLine(text).c_str());
+}
+
 } // namespace
 
 CommandLineView::CommandLineView(const BatchModel& model, std::FILE* progress, Lines lines, std::FILE* json)
@@ -93,11 +126,11 @@ void CommandLineView::Redraw(bool now)
     lastDraw_ = at;
     ClearDrawn();
     for (const auto& [row, percent] : running_) {
-        std::fprintf(progress_, "%3d%%  %s\n", percent, Name(row).c_str());
+        std::fprintf(progress_, "%3d%%  %s\n", percent, OneLine(Name(row)).c_str());
         ++drawnLines_;
     }
     if (!batchLine_.empty()) {
-        std::fprintf(progress_, "%s\n", batchLine_.c_str());
+        WriteLine(progress_, batchLine_);
         ++drawnLines_;
     }
     std::fflush(progress_);
@@ -107,7 +140,7 @@ void CommandLineView::RowStarted(int row, std::size_t)
 {
     running_.emplace_back(row, 0);
     if (lines_ == Lines::Plain) {
-        std::fprintf(progress_, "Converting %s\n", Name(row).c_str());
+        WriteLine(progress_, "Converting " + Name(row));
         std::fflush(progress_);
     } else {
         Redraw(true);
@@ -130,7 +163,7 @@ void CommandLineView::RowPhaseChanged(int row, RowPhase phase, const std::string
         line += ": " + reason;
     else if (!reason.empty())
         line += " (" + reason + ")";
-    std::fprintf(progress_, "%s\n", line.c_str());
+    WriteLine(progress_, line);
     std::fflush(progress_);
     Redraw(true);
     Json("{\"event\":\"end\",\"row\":" + std::to_string(row) + ",\"file\":" + JsonString(Name(row)) + ",\"outcome\":\""
@@ -161,7 +194,7 @@ void CommandLineView::Status(const std::string& text)
     if (text.rfind("frame=", 0) == 0 || text.rfind("size=", 0) == 0 || text.empty())
         return;
     ClearDrawn();
-    std::fprintf(progress_, "%s\n", text.c_str());
+    WriteLine(progress_, text);
     std::fflush(progress_);
     Redraw(true);
 }
@@ -179,9 +212,9 @@ void CommandLineView::BatchEnded(const BatchEnd& end)
     running_.clear();
     // The window's hint after a stop names its list's menu; the files stopped say enough.
     if (!end.status.empty() && end.status.rfind("Stopped.", 0) != 0)
-        std::fprintf(progress_, "%s\n", end.status.c_str());
+        WriteLine(progress_, end.status);
     if (!end.summary.empty())
-        std::fprintf(progress_, "%s\n", end.summary.c_str());
+        WriteLine(progress_, end.summary);
     std::fflush(progress_);
     int converted = 0;
     int skipped = 0;

@@ -118,12 +118,18 @@ TEST_F(ConvertCommand, ExitStatusesSayHowItWentAndAUsageErrorConvertsNothing)
     EXPECT_GT(Plays(session.Output("a.3gp")), 0.5);
     EXPECT_GT(Plays(session.Output("b.3gp")), 0.5);
 
-    // A file that is no video fails with its reason; the others are converted.
+    // A file that is no video fails with its reason; the others are converted. A name
+    // with a line break in it stays on its line.
     std::ofstream(dir.File("in/broken.mp4")) << "no video";
+    std::filesystem::copy_file(a, dir.File("in/two\nlines.mp4"));
     const Run broken = Convert({ "--set", "Existing output files=Keep both", dir.File("in") });
     EXPECT_EQ(broken.status, 1) << broken.err;
     EXPECT_NE(broken.err.find("Failed " + dir.File("in/broken.mp4") + ": "), std::string::npos) << broken.err;
-    EXPECT_NE(broken.err.find("2 files converted, 1 failed"), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("3 files converted, 1 failed"), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("\nConverted " + dir.File("in/two\\nlines.mp4") + "\n"), std::string::npos)
+        << broken.err;
+    EXPECT_GT(Plays(session.Output("two\nlines.3gp")), 0.5);
+    std::filesystem::remove(dir.File("in/two\nlines.mp4"));
     // Lines, not a screen: no carriage return on a pipe.
     EXPECT_EQ(broken.err.find('\r'), std::string::npos);
 
