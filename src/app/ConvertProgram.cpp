@@ -220,6 +220,10 @@ int RunConvertProgram(int argc, char** argv)
     const std::string folder = o.outputFolder.empty() ? storedFolder : o.outputFolder;
     if (folder.empty() || folder.front() != '/')
         return SetUpError("the output folder \"" + folder + "\" is no full path");
+    // Made when missing, with the folders above it, as the window makes its own.
+    std::error_code made;
+    if (!std::filesystem::exists(folder, ignored) && !std::filesystem::create_directories(folder, made) && made)
+        return SetUpError("cannot make the output folder " + folder + ": " + made.message());
     if (!std::filesystem::is_directory(folder, ignored))
         return SetUpError("the output folder " + folder + " is no folder");
 
