@@ -79,7 +79,8 @@ public:
     void RetryStalledStart();
     // Asks every running encoder to finish its file now; whether any ran.
     bool AskEncodersToFinish();
-    // Starts `row` on a free encoder now.
+    // Starts `row` on a free encoder: at once when its start waits for nothing, else once
+    // the worker thread has read it (Preparing).
     StartOutcome StartRow(int row);
 
     // The encoder command line `row` would run with the current choices, as a batch
