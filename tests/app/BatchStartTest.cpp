@@ -76,7 +76,7 @@ TEST_F(BatchStart, ALockedSettingsFileIsTriedAgainUntilItIsFreeOrTheRowsFailWith
         LockHolder lock(db, 600, true);
         session.Convert();
         ASSERT_TRUE(session.RunUntil([&] { return WaitingForTheLock(); }));
-        EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+        EXPECT_EQ(session.Phase(0), RowPhase::Converting);
         EXPECT_FALSE(window.addFileBtn.enabled);
         if (released)
             lock.Release();
@@ -84,9 +84,9 @@ TEST_F(BatchStart, ALockedSettingsFileIsTriedAgainUntilItIsFreeOrTheRowsFailWith
         lock.Release();
 
         for (int row : { 0, 1 }) {
-            EXPECT_EQ(session.Image(row), released ? batch::kEndedImage : batch::kFailedImage) << row;
-            EXPECT_EQ(session.Hint(row).find("database is locked") != std::string::npos, !released)
-                << session.Hint(row);
+            EXPECT_EQ(session.Phase(row), released ? RowPhase::Converted : RowPhase::Failed) << row;
+            EXPECT_EQ(session.Reason(row).find("database is locked") != std::string::npos, !released)
+                << session.Reason(row);
         }
         const std::vector<std::string> written
             = released ? std::vector<std::string> { "one.3gp", "two.3gp" } : std::vector<std::string> {};
@@ -104,12 +104,12 @@ TEST_F(BatchStart, StopAndClosingWhileAStartWaitsForTheLockEndTheBatchAndTheProg
     ASSERT_TRUE(session.RunUntil([&] { return WaitingForTheLock(); }));
     session.Stop();
     EXPECT_TRUE(window.addFileBtn.enabled);
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Stopped);
     EXPECT_FALSE(window.encoders.AnyBusy());
     // Nothing is tried again after Stop.
     session.loop.Drain(std::chrono::milliseconds(1500));
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
-    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Stopped);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
 
     window.jvEditCmdMsg.SetText("");
     session.Convert();
@@ -132,7 +132,7 @@ TEST_F(BatchStart, AnEmptyOrRelativeOutputFolderIsRefusedWithTheReason)
         window.jvEditDir.SetText(folder);
         session.Convert();
         EXPECT_TRUE(window.addFileBtn.enabled);
-        EXPECT_EQ(session.Image(0), batch::kWaitingImage);
+        EXPECT_EQ(session.Phase(0), RowPhase::Waiting);
         EXPECT_NE(window.jvEditCmdMsg.Text().find("Output Directory"), std::string::npos) << window.jvEditCmdMsg.Text();
         ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
         EXPECT_TRUE(fs::is_empty(dir.Path() / "out"));
@@ -201,8 +201,9 @@ TEST(BatchStartDamaged, ADamagedSettingsFileIsReportedOnceAndEveryRowFailsWithTh
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
     for (int row : { 0, 1 }) {
-        EXPECT_EQ(session.Image(row), batch::kFailedImage) << row;
-        EXPECT_NE(session.Hint(row).find("database disk image is malformed"), std::string::npos) << session.Hint(row);
+        EXPECT_EQ(session.Phase(row), RowPhase::Failed) << row;
+        EXPECT_NE(session.Reason(row).find("database disk image is malformed"), std::string::npos)
+            << session.Reason(row);
     }
     EXPECT_EQ(FolderNames(session.outputFolder), std::vector<std::string> {});
     // Choices that cannot be kept bring no further box.

@@ -62,16 +62,16 @@ TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndACh
 
     session.Convert();
     // Row 0 has started; a size chosen now applies from row 1 on.
-    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Converting);
     EXPECT_FALSE(EditingButtonsEnabled());
     EXPECT_TRUE(window.timer.Enabled());
     EXPECT_TRUE(window.sleepInhibitor.Held());
     session.Selector(3).UserPick(0); // 128x96
 
-    ASSERT_TRUE(session.RunUntil([&] { return session.Image(2) == batch::kConvertingImage; }));
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
-    EXPECT_EQ(session.Image(1), batch::kFailedImage);
-    EXPECT_EQ(session.Image(3), batch::kWaitingImage);
+    ASSERT_TRUE(session.RunUntil([&] { return session.Phase(2) == RowPhase::Converting; }));
+    EXPECT_EQ(session.Phase(0), RowPhase::Converted);
+    EXPECT_EQ(session.Phase(1), RowPhase::Failed);
+    EXPECT_EQ(session.Phase(3), RowPhase::Waiting);
     ASSERT_TRUE(session.WaitUntilIdle());
 
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
@@ -84,13 +84,16 @@ TEST_F(Batch, ConvertsEveryRowInTurnWithAwkwardNamesSharedNamesAFailingRowAndACh
     EXPECT_EQ(std::distance(fs::directory_iterator(session.outputFolder), fs::directory_iterator()), 5);
 
     for (int row : { 0, 2, 3, 4, 5 }) {
-        EXPECT_EQ(session.Image(row), batch::kEndedImage) << row;
-        EXPECT_EQ(session.Hint(row), "") << row;
+        EXPECT_EQ(session.Phase(row), RowPhase::Converted) << row;
+        EXPECT_EQ(session.Reason(row), "") << row;
         EXPECT_EQ(session.Percent(row), "100%") << row;
     }
     // The failed row says why, in the encoder's words.
+    EXPECT_EQ(session.Phase(1), RowPhase::Failed);
+    EXPECT_NE(session.Reason(1).find("garbage.mp4"), std::string::npos) << session.Reason(1);
+    // The window shows it so.
     EXPECT_EQ(session.Image(1), batch::kFailedImage);
-    EXPECT_NE(session.Hint(1).find("garbage.mp4"), std::string::npos) << session.Hint(1);
+    EXPECT_EQ(session.Hint(1), session.Reason(1));
 
     EXPECT_TRUE(EditingButtonsEnabled());
     EXPECT_EQ(window.jvEditNumb.Text(), "5");
@@ -107,9 +110,9 @@ TEST_F(Batch, AOneRowBatchConvertsAgainWhenTheCursorAlreadyHoldsZero)
     for (int round = 0; round < 2; ++round) {
         fs::remove(session.Output("one.3gp"));
         session.Convert();
-        EXPECT_EQ(session.Image(0), batch::kConvertingImage) << round;
+        EXPECT_EQ(session.Phase(0), RowPhase::Converting) << round;
         ASSERT_TRUE(session.WaitUntilIdle());
-        EXPECT_EQ(session.Image(0), batch::kEndedImage);
+        EXPECT_EQ(session.Phase(0), RowPhase::Converted);
         EXPECT_TRUE(fs::exists(session.Output("one.3gp"))) << round;
         EXPECT_EQ(window.jvEditNumb.Text(), "0");
     }
@@ -129,8 +132,8 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterWaitsForIt)
     EXPECT_EQ(session.Percent(0), percent);
     EXPECT_NE(window.jvEditCmdMsg.Text().find("\"Convert remaining rows\" in the list's menu"), std::string::npos);
     EXPECT_EQ(session.Image(0), batch::kEndedImage);
-    EXPECT_EQ(window.batch.Row(0).phase, RowPhase::Stopped);
-    EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Waiting);
+    EXPECT_EQ(session.Phase(0), RowPhase::Stopped);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
     EXPECT_TRUE(EditingButtonsEnabled());
     EXPECT_FALSE(window.timer.Enabled());
     EXPECT_EQ(window.trayIcon.image, batch::kIdleTrayImage);
@@ -144,13 +147,13 @@ TEST_F(Batch, StopLeavesAPlayablePartFileAndAConvertRightAfterWaitsForIt)
     EXPECT_FALSE(EditingButtonsEnabled());
     ASSERT_TRUE(session.RunUntil(
         [&] { return window.runner.State() == TJvProcessState::psWaiting && window.runner.ProcessId() != stopped; }));
-    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Converting);
     const double part = ProbeDuration(session.Output("long.3gp"));
     EXPECT_GT(part, 0.0);
     EXPECT_LT(part, 10.0);
     session.Stop();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
     EXPECT_TRUE(reports.messages.empty());
 }
 
@@ -264,7 +267,7 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
         window.filesAtOnceSpin.SetValue(row.atOnce);
         for (const fs::directory_entry& entry : fs::directory_iterator(session.outputFolder))
             fs::remove(entry.path());
-        const std::vector<int> imagesBefore = { session.Image(1), session.Image(2) };
+        const std::vector<RowPhase> phasesBefore = { session.Phase(1), session.Phase(2) };
         session.Convert();
         ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60))) << row.what;
         EXPECT_TRUE(EditingButtonsEnabled()) << row.what;
@@ -272,8 +275,8 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
         EXPECT_FALSE(window.sleepInhibitor.Held()) << row.what;
         if (row.reason.empty()) {
             for (int r : { 0, 1, 2 }) {
-                EXPECT_EQ(session.Image(r), batch::kEndedImage) << row.what << " " << r;
-                EXPECT_EQ(session.Hint(r), "") << row.what << " " << r;
+                EXPECT_EQ(session.Phase(r), RowPhase::Converted) << row.what << " " << r;
+                EXPECT_EQ(session.Reason(r), "") << row.what << " " << r;
             }
             EXPECT_EQ(
                 FolderNames(session.outputFolder), (std::vector<std::string> { "one.3gp", "three.3gp", "two.3gp" }))
@@ -282,11 +285,11 @@ TEST_F(Batch, AnEncoderProgramUnfitForTheChoicesFailsTheFirstRowWithTheReasonAnd
         }
         // The first row says why; the others stay as they were, as after any batch that
         // ended early.
-        EXPECT_EQ(session.Image(0), batch::kFailedImage) << row.what;
-        EXPECT_EQ(session.Hint(0), row.reason) << row.what;
+        EXPECT_EQ(session.Phase(0), RowPhase::Failed) << row.what;
+        EXPECT_EQ(session.Reason(0), row.reason) << row.what;
         for (int r : { 1, 2 }) {
-            EXPECT_EQ(session.Image(r), imagesBefore[static_cast<std::size_t>(r - 1)]) << row.what << " " << r;
-            EXPECT_EQ(session.Hint(r), "") << row.what << " " << r;
+            EXPECT_EQ(session.Phase(r), phasesBefore[static_cast<std::size_t>(r - 1)]) << row.what << " " << r;
+            EXPECT_EQ(session.Reason(r), "") << row.what << " " << r;
         }
         EXPECT_EQ(window.jvEditCmdMsg.Text(), "Conversion stopped: " + row.reason) << row.what;
         EXPECT_TRUE(fs::is_empty(session.outputFolder)) << row.what;
@@ -320,8 +323,8 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
         ASSERT_TRUE(session.WaitUntilIdle());
         EXPECT_TRUE(FileBytes(kept) == before) << spelling;
         for (int row : { 0, 1 }) {
-            EXPECT_EQ(session.Image(row), batch::kEndedImage) << spelling;
-            EXPECT_EQ(session.Hint(row), "") << spelling;
+            EXPECT_EQ(session.Phase(row), RowPhase::Converted) << spelling;
+            EXPECT_EQ(session.Reason(row), "") << spelling;
         }
         // The next free numbers, row by row; the listed file converts as any other.
         EXPECT_NEAR(ProbeDuration(session.Output("kept (2).3gp")), 1.0, 0.2) << spelling;
@@ -342,14 +345,14 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
     fs::remove(pipe); // replaced by a named pipe once in the list
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     session.Convert();
-    EXPECT_EQ(session.Image(0), batch::kConvertingImage);
-    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Converting);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
     session.Stop();
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle(std::chrono::seconds(60)));
-    EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_EQ(session.Hint(0), "Not converted: " + pipe + " is a named pipe, not a file");
-    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Failed);
+    EXPECT_EQ(session.Reason(0), "Not converted: " + pipe + " is a named pipe, not a file");
+    EXPECT_EQ(session.Phase(1), RowPhase::Converted);
     // Power-off was not allowed: the program ends instead, and the machine stays on.
     const std::vector<std::string> lastBatch(window.loginManager.calls.end() - 5, window.loginManager.calls.end());
     EXPECT_EQ(lastBatch,
@@ -365,9 +368,9 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
     session.Add(other);
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_NE(session.Hint(0).find("No such file or directory"), std::string::npos) << session.Hint(0);
-    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Failed);
+    EXPECT_NE(session.Reason(0).find("No such file or directory"), std::string::npos) << session.Reason(0);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No such file or directory"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
 
@@ -380,10 +383,10 @@ TEST_F(Batch, AnOutputNeverReplacesASourceOfTheListAndANamedPipeIsNotConverted)
     session.Add(session.Clip("after.mp4", 1));
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_EQ(session.Hint(0), session.Output("blocked.3gp") + ": Is a directory");
+    EXPECT_EQ(session.Phase(0), RowPhase::Failed);
+    EXPECT_EQ(session.Reason(0), session.Output("blocked.3gp") + ": Is a directory");
     EXPECT_TRUE(fs::is_directory(session.Output("blocked.3gp") + "/inside"));
-    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(1), RowPhase::Converted);
     for (const auto& entry : fs::directory_iterator(session.outputFolder))
         EXPECT_FALSE(PartialOutput::IsPartialName(entry.path().filename().string())) << entry.path();
     EXPECT_TRUE(reports.messages.empty());
@@ -416,11 +419,11 @@ TEST_F(Batch, AFailedReconversionLeavesTheEarlierOutputAndNoTemporaryFileBehind)
     ASSERT_TRUE(session.WaitUntilIdle());
     ::close(held);
 
-    EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_NE(session.Hint(0).find(" of 8.0 s were converted"), std::string::npos) << session.Hint(0);
-    EXPECT_EQ(session.Image(1), batch::kFailedImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Failed);
+    EXPECT_NE(session.Reason(0).find(" of 8.0 s were converted"), std::string::npos) << session.Reason(0);
+    EXPECT_EQ(session.Phase(1), RowPhase::Failed);
     EXPECT_EQ(session.Percent(1), "0%");
-    EXPECT_NE(session.Hint(1).find("Invalid data found"), std::string::npos) << session.Hint(1);
+    EXPECT_NE(session.Reason(1).find("Invalid data found"), std::string::npos) << session.Reason(1);
     EXPECT_EQ(FileBytes(session.Output("cut.3gp")), cutBefore);
     EXPECT_EQ(FileBytes(session.Output("noise.3gp")), noiseBefore);
     EXPECT_EQ(FolderNames(session.outputFolder),
@@ -439,7 +442,7 @@ TEST_F(Batch, ASourceCutShortFailsWhateverItsNameAndWithoutTheMediaLibrary)
     GenerateClip(earlier, 1, true, true, "-c:v mpeg4 -s 176x144 -c:a aac");
     const std::string before = FileBytes(earlier);
     session.Add(cut);
-    EXPECT_EQ(window.fileList.rows[0].subItems[2], "00:00:10");
+    EXPECT_EQ(session.PlayingMilliseconds(0) / 1000, 10);
 
     // Then with no media library at all: the encoder's reading of the source's length
     // decides.
@@ -447,8 +450,8 @@ TEST_F(Batch, ASourceCutShortFailsWhateverItsNameAndWithoutTheMediaLibrary)
         SetMediaInfoLibraryNameForTesting(library);
         session.Convert();
         ASSERT_TRUE(session.WaitUntilIdle());
-        EXPECT_EQ(session.Image(0), batch::kFailedImage) << library;
-        EXPECT_NE(session.Hint(0).find(" of 10.0 s were converted"), std::string::npos) << session.Hint(0);
+        EXPECT_EQ(session.Phase(0), RowPhase::Failed) << library;
+        EXPECT_NE(session.Reason(0).find(" of 10.0 s were converted"), std::string::npos) << session.Reason(0);
         EXPECT_TRUE(FileBytes(earlier) == before) << library;
     }
     EXPECT_TRUE(reports.messages.empty());
@@ -466,9 +469,9 @@ TEST_F(Batch, ASourceThatGrowsWhileItIsReadIsConvertedAsFarAsItWentAndSaysSo)
         "cat " + ShellQuote(more) + " >> " + ShellQuote(source) + "\nexec " ONDREVO_FFMPEG " \"$@\"");
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Converted);
     EXPECT_EQ(session.Percent(0), "100%");
-    EXPECT_EQ(session.Hint(0).rfind("The source grew while it was read", 0), 0u) << session.Hint(0);
+    EXPECT_EQ(session.Reason(0).rfind("The source grew while it was read", 0), 0u) << session.Reason(0);
     EXPECT_GT(ProbeDuration(session.Output("recording.3gp")), 5.5);
     EXPECT_TRUE(reports.messages.empty());
 }
@@ -494,7 +497,7 @@ TEST_F(Batch, NamesAtTheFileSystemsLimitAreShortenedAndRelativePathsWithAColonSt
     ASSERT_TRUE(session.WaitUntilIdle());
 
     for (int row = 0; row < 5; ++row)
-        EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
+        EXPECT_EQ(session.Phase(row), RowPhase::Converted) << session.Reason(row);
     const std::vector<std::string> names = FolderNames((dir.Path() / "rtmp:out").string());
     ASSERT_EQ(names.size(), 6u);
     EXPECT_EQ(names[0], "kept (2).3gp");
@@ -534,10 +537,10 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
 
-    EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_NE(session.Hint(0).find("No space left on device"), std::string::npos) << session.Hint(0);
-    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
-    EXPECT_EQ(session.Image(2), batch::kWaitingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Failed);
+    EXPECT_NE(session.Reason(0).find("No space left on device"), std::string::npos) << session.Reason(0);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
+    EXPECT_EQ(session.Phase(2), RowPhase::Waiting);
     EXPECT_NE(window.jvEditCmdMsg.Text().find("No space left on device"), std::string::npos);
     EXPECT_TRUE(EditingButtonsEnabled());
     EXPECT_FALSE(window.timer.Enabled());
@@ -551,9 +554,9 @@ TEST_F(Batch, AFullDiskStopsTheBatchAtTheFirstRowThatMeetsItAndKeepsTheEarlierOu
     Shell("cat /dev/zero >> " + ShellQuote((disk / "filler").string()) + " 2>/dev/null");
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(0), batch::kFailedImage);
-    EXPECT_NE(session.Hint(0).find("No space left on device"), std::string::npos) << session.Hint(0);
-    EXPECT_EQ(session.Image(1), batch::kWaitingImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Failed);
+    EXPECT_NE(session.Reason(0).find("No space left on device"), std::string::npos) << session.Reason(0);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
     EXPECT_EQ(FileBytes(earlier), before);
     EXPECT_TRUE(reports.messages.empty());
 }
@@ -567,7 +570,7 @@ TEST_F(Batch, AnEncoderThatIgnoresTheStopCommandIsEndedSoConvertWorksAgain)
     // Ended some seconds after the stop command; its end starts nothing.
     ASSERT_TRUE(
         session.RunUntil([&] { return window.runner.State() == TJvProcessState::psReady; }, std::chrono::seconds(90)));
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Stopped);
     EXPECT_TRUE(EditingButtonsEnabled());
     session.Convert();
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();

@@ -3,13 +3,25 @@
 // is the real encoder, the shipped database, the in-memory window shown once, and the
 // output folder FFOutput beside the program.
 
+#include "conversion/BatchModel.h"
 #include "support/Clip.h"
 #include "support/MemoryControls.h"
 #include "support/TempDir.h"
 
 #include <chrono>
 #include <filesystem>
+#include <ostream>
 #include <string>
+
+namespace ondrevo {
+
+// A failed assertion names the phase, not its number.
+inline void PrintTo(RowPhase phase, std::ostream* out)
+{
+    *out << PhaseName(phase);
+}
+
+} // namespace ondrevo
 
 namespace ondrevo::testing {
 
@@ -42,6 +54,11 @@ public:
     {
         return loop.RunUntil(done, limit);
     }
+    // What the batch engine's model holds for a row.
+    RowPhase Phase(int row) const { return window.batch.Row(row).phase; }
+    std::string Reason(int row) const { return window.batch.Row(row).reason; }
+    long long PlayingMilliseconds(int row) const { return window.batch.Row(row).playingMilliseconds; }
+    // What the window shows of a row.
     int Image(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).image; }
     std::string Percent(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).subItems.at(3); }
     std::string Hint(int row) const { return window.fileList.rows.at(static_cast<std::size_t>(row)).hint; }

@@ -3,7 +3,6 @@
 // batch, with the editing buttons kept off until both the batch and the adding are over.
 
 #include "app/ConversionTestSupport.h"
-#include "conversion/Batch.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -52,7 +51,7 @@ TEST_F(DropDuringBatch, AFileAndAFolderDroppedDuringABatchAreAppendedAndTheSameB
     const std::string inSub = session.Clip("folder/sub/b.mp4", 1);
     session.Add(first);
     session.Convert();
-    ASSERT_EQ(session.Image(0), batch::kConvertingImage);
+    ASSERT_EQ(session.Phase(0), RowPhase::Converting);
     // The list takes drops while the batch runs.
     session.Event([](TFFmpegFrmHandlers& h) { EXPECT_TRUE(h.FileListViewDragOver()); });
     Drop({ single });
@@ -63,7 +62,7 @@ TEST_F(DropDuringBatch, AFileAndAFolderDroppedDuringABatchAreAppendedAndTheSameB
 
     ASSERT_TRUE(session.WaitUntilIdle());
     for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(session.Image(row), batch::kEndedImage) << row;
+        EXPECT_EQ(session.Phase(row), RowPhase::Converted) << row;
     for (const char* name : { "first.3gp", "single.3gp", "a.3gp", "b.3gp" })
         EXPECT_TRUE(fs::exists(session.Output(name))) << name;
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();

@@ -3,7 +3,6 @@
 // at once where the machine allows; and the choice as LibFFmpeg.Dat keeps it.
 
 #include "app/ConversionTestSupport.h"
-#include "conversion/Batch.h"
 #include "conversion/JobLife.h"
 #include "support/Command.h"
 #include "support/DatabaseFiles.h"
@@ -119,8 +118,8 @@ TEST(ExistingOutputs, ReplaceSkipAndKeepBothOverWholeCutUnreadableAndMissingOutp
         const std::string runs = FileBytes(dir.File("runs"));
         EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), round.encoderRuns);
         for (int row = 0; row < 5; ++row)
-            EXPECT_EQ(session.Image(row), batch::kEndedImage) << row;
-        EXPECT_EQ(session.Hint(0), round.choice == 1 ? "Skipped: whole.3gp already exists" : "");
+            EXPECT_EQ(session.Phase(row), RowPhase::Converted) << row;
+        EXPECT_EQ(session.Reason(0), round.choice == 1 ? "Skipped: whole.3gp already exists" : "");
         if (round.choice == 1) {
             EXPECT_EQ(session.Percent(0), "100%");
         }
@@ -146,14 +145,14 @@ TEST(ExistingOutputs, AChangeDuringABatchAppliesFromTheNextRowOn)
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_FALSE(StateOf(session.Output("one.3gp")) == one);
     EXPECT_TRUE(StateOf(session.Output("two.3gp")) == two);
-    EXPECT_EQ(session.Hint(0), "");
-    EXPECT_EQ(session.Hint(1), "Skipped: two.3gp already exists");
+    EXPECT_EQ(session.Reason(0), "");
+    EXPECT_EQ(session.Reason(1), "Skipped: two.3gp already exists");
     // "Convert this row again" is asked for: the skipped row converts.
     session.window.fileList.selected = 1;
     session.Event([](TFFmpegFrmHandlers& h) { h.FileListViewConvertRows(RunScope::Selected); });
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_FALSE(StateOf(session.Output("two.3gp")) == two);
-    EXPECT_EQ(session.Hint(1), "");
+    EXPECT_EQ(session.Reason(1), "");
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
@@ -171,7 +170,7 @@ TEST(ExistingOutputs, KeepBothDoesNotReplaceAFileThatAppearsWhileTheEncoderWrite
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_TRUE(FileBytes(session.Output("clip.3gp")) == "another program's file");
     EXPECT_NEAR(ProbeDuration(session.Output("clip (2).3gp")), 3.0, 0.3);
-    EXPECT_EQ(session.Image(0), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(0), RowPhase::Converted);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
@@ -216,11 +215,11 @@ TEST(ExistingOutputs, AFolderInTheWayFailsBeforeEncodingAndAFileListedTwiceGetsT
         const std::string runs = FileBytes(dir.File("runs"));
         EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), way.encoderRuns);
         const bool keepBoth = way.choice == 2;
-        EXPECT_EQ(session.Image(0), keepBoth ? batch::kEndedImage : batch::kFailedImage);
-        EXPECT_EQ(session.Hint(0), keepBoth ? "" : session.Output("dir.3gp") + ": Is a directory");
+        EXPECT_EQ(session.Phase(0), keepBoth ? RowPhase::Converted : RowPhase::Failed);
+        EXPECT_EQ(session.Reason(0), keepBoth ? "" : session.Output("dir.3gp") + ": Is a directory");
         EXPECT_EQ(session.Percent(0), keepBoth ? "100%" : "0%");
         for (int row = 1; row < 4; ++row) {
-            EXPECT_EQ(session.Image(row), batch::kEndedImage) << session.Hint(row);
+            EXPECT_EQ(session.Phase(row), RowPhase::Converted) << session.Reason(row);
             EXPECT_EQ(session.Percent(row), "100%") << row;
         }
         EXPECT_TRUE(fs::exists(fs::path(session.Output("dir.3gp")) / "inside"));
@@ -248,8 +247,8 @@ TEST(ExistingOutputs, ARowSkippedJustBeforeAStopStaysConverted)
     session.Stop();
     // The row's end is still on its way; the stop has already given up its slot.
     ASSERT_TRUE(session.RunUntil([&] { return session.window.encoders.Job(0).life == JobLife::Free; }));
-    EXPECT_EQ(session.window.batch.Row(0).phase, RowPhase::Converted);
-    EXPECT_EQ(session.Hint(0), "Skipped: one.3gp already exists");
+    EXPECT_EQ(session.Phase(0), RowPhase::Converted);
+    EXPECT_EQ(session.Reason(0), "Skipped: one.3gp already exists");
     EXPECT_TRUE(StateOf(session.Output("one.3gp")) == one);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }

@@ -37,6 +37,15 @@ std::vector<JournalRow> WithFiles(std::vector<JournalRow> rows, const TempDir& d
     return rows;
 }
 
+// Each row's phase by its journal name and its reason: "failed Invalid data|stopped ...".
+std::string PhasesAndReasons(const BatchModel& model)
+{
+    std::string text;
+    for (int row = 0; row < model.Count(); ++row)
+        text += std::string(row > 0 ? "|" : "") + PhaseName(model.Row(row).phase) + " " + model.Row(row).reason;
+    return text;
+}
+
 std::vector<JournalRow> ConvertedRows(const std::string& prefix, int count, const TempDir& dir)
 {
     std::vector<JournalRow> rows;
@@ -349,30 +358,30 @@ TEST(FileListJournalBatch, AFailedRowsReasonAndAStoppedRowsStateComeBackAfterAKi
             session.Convert();
             // Once its encoder runs (the start is read first).
             session.RunUntil([&] {
-                return session.Image(1) == batch::kConvertingImage
+                return session.Phase(1) == RowPhase::Converting
                     && session.window.encoders.Job(0).life == JobLife::Running;
             });
             session.Stop();
             session.WaitUntilIdle();
             session.dataModule.Journal().Flush();
-            return std::to_string(session.Image(0)) + " " + session.Hint(0) + "|" + std::to_string(session.Image(1))
-                + " " + session.Hint(1);
+            return PhasesAndReasons(session.window.batch);
         },
         true);
-    const std::string shown = copy.Result();
+    const std::string before = copy.Result();
     copy.Kill();
-    EXPECT_NE(shown.find("Invalid data found"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("|11 Stopped before a playable part was written"), std::string::npos) << shown;
+    EXPECT_EQ(before.rfind("failed ", 0), 0u) << before;
+    EXPECT_NE(before.find("Invalid data found"), std::string::npos) << before;
+    EXPECT_NE(before.find("|stopped Stopped before a playable part was written"), std::string::npos) << before;
 
     Session next((dir.Path() / "program" / "LibFFmpeg.Dat").string());
     next.Show();
+    ASSERT_EQ(next.window.batch.Count(), 2);
+    EXPECT_EQ(PhasesAndReasons(next.window.batch), before);
+    // The image of a stopped row is a converted one's: the journal's phase tells them apart.
     const auto& rows = next.window.fileList.rows;
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(
-        std::to_string(rows[0].image) + " " + rows[0].hint + "|" + std::to_string(rows[1].image) + " " + rows[1].hint,
-        shown);
-    // The image of a stopped row is a converted one's: the journal's phase tells them apart.
-    EXPECT_EQ(PhaseName(next.window.batch.Row(1).phase), std::string(PhaseName(RowPhase::Stopped)));
+    EXPECT_EQ(std::to_string(rows[1].image) + " " + rows[1].hint,
+        std::to_string(batch::kEndedImage) + " " + next.window.batch.Row(1).reason);
 }
 
 TEST(FileListJournalBatch, RowsWithImpossibleValuesComeBackFailedWithTheReasonAndConvertRaisesNoBox)
@@ -388,19 +397,19 @@ TEST(FileListJournalBatch, RowsWithImpossibleValuesComeBackFailedWithTheReasonAn
         std::string caption;
         std::string image; // as the cell holds it
         std::string time;
-        int restoredImage;
-        std::string hint; // what it says
+        RowPhase restored;
+        std::string reason; // what it says
     };
     const Case cases[] = {
-        { "as written", clip, "11", "00:00:01", batch::kEndedImage, "" },
-        { "empty time", clip, "11", "", batch::kFailedImage, "no playing time (\"\")" },
-        { "negative time", clip, "15", "-1:00:00", batch::kFailedImage, "no playing time" },
-        { "time not a number", clip, "15", "0a:00:01", batch::kFailedImage, "no playing time" },
-        { "unknown image", clip, "99", "00:00:01", batch::kFailedImage, "unknown state" },
-        { "image not a number", clip, "'11x'", "00:00:01", batch::kFailedImage, "unknown state" },
-        { "no file name", "", "15", "00:00:01", batch::kFailedImage, "named no file" },
-        { "file gone", dir.File("gone.mp4"), "11", "00:00:01", batch::kFailedImage, ": No such file or directory" },
-        { "not a file", folder, "11", "00:00:01", batch::kFailedImage, ": not a regular file" },
+        { "as written", clip, "11", "00:00:01", RowPhase::Converted, "" },
+        { "empty time", clip, "11", "", RowPhase::Failed, "no playing time (\"\")" },
+        { "negative time", clip, "15", "-1:00:00", RowPhase::Failed, "no playing time" },
+        { "time not a number", clip, "15", "0a:00:01", RowPhase::Failed, "no playing time" },
+        { "unknown image", clip, "99", "00:00:01", RowPhase::Failed, "unknown state" },
+        { "image not a number", clip, "'11x'", "00:00:01", RowPhase::Failed, "unknown state" },
+        { "no file name", "", "15", "00:00:01", RowPhase::Failed, "named no file" },
+        { "file gone", dir.File("gone.mp4"), "11", "00:00:01", RowPhase::Failed, ": No such file or directory" },
+        { "not a file", folder, "11", "00:00:01", RowPhase::Failed, ": not a regular file" },
     };
     // The list of a program that was killed, its cells edited by hand afterwards.
     const std::string db = session.programFolder + "/LibFFmpeg.Dat";
@@ -422,17 +431,20 @@ TEST(FileListJournalBatch, RowsWithImpossibleValuesComeBackFailedWithTheReasonAn
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         const int row = static_cast<int>(i);
-        EXPECT_EQ(session.Image(row), c.restoredImage) << c.what;
-        if (c.hint.empty())
-            EXPECT_EQ(session.Hint(row), "") << c.what;
-        else
-            EXPECT_NE(session.Hint(row).find(c.hint), std::string::npos) << c.what << ": " << session.Hint(row);
+        EXPECT_EQ(session.Phase(row), c.restored) << c.what;
+        if (c.reason.empty()) {
+            EXPECT_EQ(session.Reason(row), "") << c.what;
+        } else {
+            EXPECT_NE(session.Reason(row).find(c.reason), std::string::npos) << c.what << ": " << session.Reason(row);
+        }
     }
-    EXPECT_EQ(session.window.fileList.SubItem(1, 2), "02:50:00") << "a playing time the batch can read";
+    // A playing time the batch can read, and the list keeps it for the next start.
+    EXPECT_EQ(session.PlayingMilliseconds(1), (2 * 60 + 50) * 60 * 1000LL);
+    EXPECT_EQ(session.window.fileList.SubItem(1, 2), "02:50:00");
 
     session.Convert();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(session.Image(1), batch::kEndedImage);
+    EXPECT_EQ(session.Phase(1), RowPhase::Converted);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
 
@@ -504,9 +516,9 @@ TEST(FileListJournalBatch, ARowKilledAtEachStepOfItsEndComesBackAsFarAsTheDiskSa
         GenerateClip((dir.Path() / "clip.mp4").string(), 2);
         ConversionSession session(dir, prepare);
         ASSERT_EQ(session.window.fileList.RowCount(), 1) << c.what;
-        EXPECT_EQ(PhaseName(session.window.batch.Row(0).phase), std::string(PhaseName(c.restored))) << c.what;
+        EXPECT_EQ(session.Phase(0), c.restored) << c.what;
         EXPECT_EQ(session.Image(0), batch::PhaseImage(c.restored)) << c.what;
-        EXPECT_EQ(session.Hint(0) == kInterruptedHint, c.restored == RowPhase::Interrupted) << c.what;
+        EXPECT_EQ(session.Reason(0) == kInterruptedHint, c.restored == RowPhase::Interrupted) << c.what;
         if (c.restored == RowPhase::Converted)
             EXPECT_EQ(session.Percent(0), "100%") << c.what;
         // A part nobody holds is gone once the list is back.
@@ -516,7 +528,7 @@ TEST(FileListJournalBatch, ARowKilledAtEachStepOfItsEndComesBackAsFarAsTheDiskSa
                                                              : std::filesystem::file_time_type {};
         session.Event([](TFFmpegFrmHandlers& h) { h.FileListViewConvertRows(RunScope::Remaining); });
         ASSERT_TRUE(session.WaitUntilIdle()) << c.what;
-        EXPECT_EQ(session.Image(0), batch::kEndedImage) << c.what;
+        EXPECT_EQ(session.Phase(0), RowPhase::Converted) << c.what;
         EXPECT_EQ(std::filesystem::last_write_time(output) != written, c.convertedAgain) << c.what;
     }
 }

@@ -2,7 +2,6 @@
 // row among them, and Stop and closing with two encoders running.
 
 #include "app/ConversionTestSupport.h"
-#include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 #include "support/MemoryControls.h"
@@ -60,18 +59,18 @@ TEST_F(FilesAtOnce, TwoRowsRunSideBySideWithUniqueNamesAndAFailingRowDoesNotHold
     EXPECT_EQ(window.batchDisplay.text, "0 of 4 files");
     // Each start is read off the loop, one after the other.
     ASSERT_TRUE(session->RunUntil([&] { return Running() == 2; }));
-    EXPECT_EQ(session->Image(0), batch::kConvertingImage);
-    EXPECT_EQ(session->Image(1), batch::kConvertingImage);
-    EXPECT_EQ(session->Image(2), batch::kWaitingImage);
+    EXPECT_EQ(session->Phase(0), RowPhase::Converting);
+    EXPECT_EQ(session->Phase(1), RowPhase::Converting);
+    EXPECT_EQ(session->Phase(2), RowPhase::Waiting);
     EXPECT_EQ(window.jvEditNumb.Text(), "1");
     ASSERT_TRUE(session->WaitUntilIdle());
 
     for (const char* name : { "clip.3gp", "clip (2).3gp", "good.3gp" })
         EXPECT_NEAR(ProbeDuration(session->Output(name)), name[0] == 'g' ? 2.0 : 3.0, 0.3) << name;
-    EXPECT_EQ(session->Image(2), batch::kFailedImage);
-    EXPECT_NE(session->Hint(2).find("garbage.mp4"), std::string::npos) << session->Hint(2);
+    EXPECT_EQ(session->Phase(2), RowPhase::Failed);
+    EXPECT_NE(session->Reason(2).find("garbage.mp4"), std::string::npos) << session->Reason(2);
     for (int row : { 0, 1, 3 })
-        EXPECT_EQ(session->Image(row), batch::kEndedImage) << row;
+        EXPECT_EQ(session->Phase(row), RowPhase::Converted) << row;
     EXPECT_EQ(window.jvEditCmdMsg.Text(), "");
     EXPECT_FALSE(window.batchDisplay.shown);
     EXPECT_EQ(window.batchDisplay.notifications, std::vector<std::string> { "3 files converted, 1 failed" });
@@ -98,7 +97,7 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
         session->loop.Drain(std::chrono::milliseconds(200));
         EXPECT_EQ(Running(), close ? 2 : 1);
         window.filesAtOnceSpin.UserSets(2);
-        EXPECT_EQ(session->Image(1), batch::kConvertingImage);
+        EXPECT_EQ(session->Phase(1), RowPhase::Converting);
         ASSERT_TRUE(session->RunUntil([&] { return Running() == 2; }));
         ASSERT_TRUE(session->RunUntil([&] { return session->Percent(0) != "0%" && session->Percent(1) != "0%"; }));
         if (close) {
@@ -107,8 +106,8 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
             EXPECT_EQ(Running(), 0);
         } else {
             session->Stop();
-            EXPECT_EQ(session->Image(0), batch::kEndedImage);
-            EXPECT_EQ(session->Image(1), batch::kEndedImage);
+            EXPECT_EQ(session->Phase(0), RowPhase::Stopped);
+            EXPECT_EQ(session->Phase(1), RowPhase::Stopped);
             EXPECT_TRUE(window.addFileBtn.enabled);
             EXPECT_FALSE(window.batchDisplay.shown);
             ASSERT_TRUE(session->WaitUntilIdle());
@@ -119,7 +118,7 @@ TEST_F(FilesAtOnce, StopAndClosingLetEveryRunningEncoderFinishAPlayableFile)
             EXPECT_LT(part, 10.0) << name;
         }
         EXPECT_FALSE(fs::exists(session->Output("c.3gp")));
-        EXPECT_EQ(session->Image(2), batch::kWaitingImage);
+        EXPECT_EQ(session->Phase(2), RowPhase::Waiting);
     }
     EXPECT_TRUE(window.batchDisplay.notifications.empty());
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();

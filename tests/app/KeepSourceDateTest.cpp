@@ -75,7 +75,7 @@ TEST_F(KeepSourceDate, TheOutputTakesTheSourcesTimesOnlyWhenTicked)
         for (const auto& [row0, name] : { std::pair { 0, "stamped.3gp" }, std::pair { 1, "plain.3gp" } }) {
             if (row.stopped && row0 == 1)
                 continue;
-            EXPECT_EQ(session.Hint(row0), "") << where << " " << name;
+            EXPECT_EQ(session.Reason(row0), "") << where << " " << name;
             const std::string output = session.Output(name);
             const timespec written = ModificationTime(output);
             if (row.ticked) {
@@ -121,7 +121,7 @@ TEST_F(KeepSourceDate, ACreationTimeA3gpCannotHoldIsLeftOutAndTheModificationTim
     ASSERT_TRUE(session.WaitUntilIdle());
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::string output = session.Output("clip" + std::to_string(i) + ".3gp");
-        EXPECT_EQ(session.Hint(static_cast<int>(i)), "") << rows[i].stamp;
+        EXPECT_EQ(session.Reason(static_cast<int>(i)), "") << rows[i].stamp;
         EXPECT_EQ(CreationTime(output), rows[i].kept) << rows[i].stamp;
         const timespec written = ModificationTime(output);
         EXPECT_EQ(written.tv_sec, kSourceTime.tv_sec) << rows[i].stamp;

@@ -3,7 +3,6 @@
 
 #include "parameters/SizeLimit.h"
 #include "app/ConversionTestSupport.h"
-#include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "conversion/PassLog.h"
 #include "media/MediaQuery.h"
@@ -160,16 +159,16 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
         EXPECT_NEAR(ProbeDuration(session->Output(name)), seconds, 0.3) << name;
     }
     EXPECT_GE(Size("sound.3gp"), limit * 3 / 4);
-    EXPECT_EQ(session->Hint(3), "Sound at 32 kbit/s to fit 60 KB");
+    EXPECT_EQ(session->Reason(3), "Sound at 32 kbit/s to fit 60 KB");
     EXPECT_LE(soundBps(), 34000);
     // The noisy picture reaches the encoder's finest quality below the limit.
     EXPECT_GE(Size("moving.3gp"), limit * 3 / 4);
-    EXPECT_EQ(session->Hint(1), "");
-    EXPECT_EQ(session->Image(0), batch::kEndedImage);
+    EXPECT_EQ(session->Reason(1), "");
+    EXPECT_EQ(session->Phase(0), RowPhase::Converted);
     EXPECT_EQ(session->Percent(0), "100%");
     // Refused before encoding: 20 s of sound alone take 59 KB at the lowest step, 24 kbit/s.
-    EXPECT_EQ(session->Image(2), batch::kFailedImage);
-    EXPECT_EQ(session->Hint(2),
+    EXPECT_EQ(session->Phase(2), RowPhase::Failed);
+    EXPECT_EQ(session->Reason(2),
         "Needs at least 94 KB at the lowest quality; the limit is 60 KB. The earlier long.3gp stays in the folder, at "
         "70 KB, over the limit");
     EXPECT_EQ(Size("long.3gp"), 70 * 1024);
@@ -177,14 +176,14 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     window.cutToFitCheck.UserClick();
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
-    EXPECT_EQ(session->Image(2), batch::kEndedImage);
+    EXPECT_EQ(session->Phase(2), RowPhase::Converted);
     EXPECT_LE(Size("long.3gp"), limit);
     const double cut = ProbeDuration(session->Output("long.3gp"));
     // The 6 s that fit at the lowest video bitrate with the sound as chosen; the sound
     // then gives way, so that the encoder can hold the picture in them.
     EXPECT_GT(cut, 5.5);
     EXPECT_LT(cut, 6.5);
-    EXPECT_EQ(session->Hint(2), "Cut to fit 60 KB: 6.0 s of 20.0 s, sound at 32 kbit/s");
+    EXPECT_EQ(session->Reason(2), "Cut to fit 60 KB: 6.0 s of 20.0 s, sound at 32 kbit/s");
     EXPECT_EQ(PartialFiles(session->outputFolder), 0);
     EXPECT_EQ(OwnPassLogs(), 0);
 
@@ -192,7 +191,7 @@ TEST_F(SizeLimitBatch, EveryOutputFitsPlaysWholeOrIsRefusedBeforeEncodingOrCut)
     window.sizeLimitCombo.UserPick(0);
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
-    EXPECT_EQ(session->Hint(3), "");
+    EXPECT_EQ(session->Reason(3), "");
     EXPECT_GT(soundBps(), 50000);
     EXPECT_TRUE(reports.messages.empty()) << reports.messages.front();
 }
@@ -227,12 +226,12 @@ TEST_F(SizeLimitBatch, ALongerSoundAndJoinedRecordingsFitWithBothCodecsAndPlayTh
         ASSERT_TRUE(session->WaitUntilIdle());
         for (const auto& [row, name, seconds] : { std::tuple { 0, "sound40.3gp", 40.0 }, { 1, "joined.3gp", 20.5 } }) {
             const std::string what = window.Vdo(1).Text() + ", " + name;
-            EXPECT_EQ(session->Image(row), batch::kEndedImage) << what << ": " << session->Hint(row);
+            EXPECT_EQ(session->Phase(row), RowPhase::Converted) << what << ": " << session->Reason(row);
             EXPECT_LE(Size(name), 295 * 1024) << what;
             EXPECT_NEAR(ProbeDuration(session->Output(name)), seconds, 1.0) << what;
         }
         // The picture of 5 s gets what the sound at 48 kbit/s leaves it, not a share of 40 s.
-        EXPECT_EQ(session->Hint(0), "Sound at 48 kbit/s to fit 295 KB");
+        EXPECT_EQ(session->Reason(0), "Sound at 48 kbit/s to fit 295 KB");
     }
     EXPECT_EQ(OwnPassLogs(), 0);
 }
@@ -321,8 +320,8 @@ TEST_F(SizeLimitBatch, ARefusedSecondPassGivesWayToASingleRunOrAShorterCutAndAFa
         ASSERT_TRUE(session->WaitUntilIdle());
         const std::string what = std::string(c.said).substr(0, 30) + " " + c.runs;
         EXPECT_EQ(encoder.Runs(), c.runs) << what;
-        EXPECT_EQ(session->Image(0), c.converted ? batch::kEndedImage : batch::kFailedImage) << what;
-        EXPECT_EQ(session->Hint(0), c.hint) << what;
+        EXPECT_EQ(session->Phase(0), c.converted ? RowPhase::Converted : RowPhase::Failed) << what;
+        EXPECT_EQ(session->Reason(0), c.hint) << what;
         EXPECT_EQ(Size("clip.3gp") > 0 && Size("clip.3gp") <= 60 * 1024, c.converted) << what;
         EXPECT_EQ(PartialFiles(session->outputFolder), 0) << what;
         EXPECT_EQ(OwnPassLogs(), 0) << what;
@@ -364,7 +363,7 @@ TEST_F(SizeLimitBatch, ARunThatStartsWhileTheBatchIsPausedIsHeldWithIt)
     EXPECT_TRUE(session->RunUntil([&] { return ProcessState(second) == 'T'; }, std::chrono::seconds(20)));
     Pause();
     ASSERT_TRUE(session->WaitUntilIdle());
-    EXPECT_EQ(session->Image(0), batch::kEndedImage) << session->Hint(0);
+    EXPECT_EQ(session->Phase(0), RowPhase::Converted) << session->Reason(0);
     EXPECT_LE(Size("clip.3gp"), 60 * 1024);
     EXPECT_GT(Size("clip.3gp"), 0);
 }
@@ -407,9 +406,9 @@ TEST_F(SizeLimitBatch, SkipKeepsAnEarlierOutputUpToTheLimitAndABatchStartRemoves
         session->Convert();
         ASSERT_TRUE(session->WaitUntilIdle());
         EXPECT_FALSE(fs::exists(abandoned));
-        EXPECT_EQ(session->Image(0), batch::kEndedImage) << round.kilobytes;
-        EXPECT_EQ(session->Hint(0) == "Skipped: clip.3gp already exists", round.skipped)
-            << round.kilobytes << ": " << session->Hint(0);
+        EXPECT_EQ(session->Phase(0), RowPhase::Converted) << round.kilobytes;
+        EXPECT_EQ(session->Reason(0) == "Skipped: clip.3gp already exists", round.skipped)
+            << round.kilobytes << ": " << session->Reason(0);
         EXPECT_EQ(Size("clip.3gp") == kilobytes * 1024, round.skipped) << round.kilobytes;
         EXPECT_LE(Size("clip.3gp"), round.kilobytes * 1024);
     }
@@ -428,8 +427,8 @@ TEST_F(SizeLimitBatch, AStopDuringTheFirstPassKeepsNothingAndItsPercentCountsBot
     EXPECT_EQ(OwnPassLogs(), 1);
     session->Stop();
     ASSERT_TRUE(session->WaitUntilIdle());
-    EXPECT_EQ(session->Image(0), batch::kEndedImage);
-    EXPECT_EQ(session->Hint(0), "Stopped before a playable part was written");
+    EXPECT_EQ(session->Phase(0), RowPhase::Stopped);
+    EXPECT_EQ(session->Reason(0), "Stopped before a playable part was written");
     EXPECT_EQ(Size("clip.3gp"), -1);
     EXPECT_EQ(PartialFiles(session->outputFolder), 0);
     EXPECT_EQ(OwnPassLogs(), 0);
@@ -448,8 +447,8 @@ TEST_F(SizeLimitBatch, ARowWhosePassStatisticsHaveNowhereToGoFailsWithTheReason)
         ::setenv("TMPDIR", saved.c_str(), 1);
     else
         ::unsetenv("TMPDIR");
-    EXPECT_EQ(session->Image(0), batch::kFailedImage);
-    EXPECT_EQ(session->Hint(0),
+    EXPECT_EQ(session->Phase(0), RowPhase::Failed);
+    EXPECT_EQ(session->Reason(0),
         "The statistics of the two passes cannot be kept in " + dir.File("gone") + ": No such file or directory");
     EXPECT_EQ(PartialFiles(session->outputFolder), 0);
 }
@@ -485,11 +484,11 @@ TEST_F(SizeLimitBatch, AStopDuringTheWritingRunKeepsThePartOnlyWithinTheLimit)
         ASSERT_TRUE(session->WaitUntilIdle());
         EXPECT_EQ(fs::exists(session->Output("clip.3gp")), round.kept) << round.limit;
         if (round.kept) {
-            EXPECT_EQ(session->Image(0), batch::kEndedImage);
+            EXPECT_EQ(session->Phase(0), RowPhase::Stopped);
             EXPECT_GT(ProbeDuration(session->Output("clip.3gp")), 0.0);
         } else {
-            EXPECT_EQ(session->Image(0), batch::kFailedImage);
-            EXPECT_EQ(session->Hint(0).rfind("Came out at ", 0), 0u) << session->Hint(0);
+            EXPECT_EQ(session->Phase(0), RowPhase::Failed);
+            EXPECT_EQ(session->Reason(0).rfind("Came out at ", 0), 0u) << session->Reason(0);
         }
         EXPECT_EQ(PartialFiles(session->outputFolder), 0);
     }
@@ -517,10 +516,10 @@ TEST_F(FixedQualityBatch, AFileStillOverTheLimitAfterTwoMoreTriesIsNotKeptAndThe
     std::ofstream(session->Output("clip.3gp")) << "earlier";
     session->Convert();
     ASSERT_TRUE(session->WaitUntilIdle());
-    EXPECT_EQ(session->Image(0), batch::kFailedImage);
-    EXPECT_EQ(session->Hint(0).rfind("Came out at ", 0), 0u) << session->Hint(0);
-    EXPECT_NE(session->Hint(0).find(" after 3 tries, over the largest file size of 64 KB"), std::string::npos)
-        << session->Hint(0);
+    EXPECT_EQ(session->Phase(0), RowPhase::Failed);
+    EXPECT_EQ(session->Reason(0).rfind("Came out at ", 0), 0u) << session->Reason(0);
+    EXPECT_NE(session->Reason(0).find(" after 3 tries, over the largest file size of 64 KB"), std::string::npos)
+        << session->Reason(0);
     EXPECT_EQ(window.encoders.Job(0).aim.runsEnded, 3);
     EXPECT_EQ(Size("clip.3gp"), 7);
     EXPECT_EQ(PartialFiles(session->outputFolder), 0);

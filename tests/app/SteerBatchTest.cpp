@@ -3,7 +3,6 @@
 
 #include "app/ConversionTestSupport.h"
 #include "app/WindowBatchView.h"
-#include "conversion/Batch.h"
 #include "conversion/EncoderPool.h"
 #include "process/TJvCreateProcess.h"
 #include "support/Command.h"
@@ -71,13 +70,13 @@ TEST_F(SteerBatch, RemainingRowsGoOnWhereAStopLeftOffAndFailedRowsRunAgainAlone)
     // Stop once the first two rows are done: the third is stopped, the fourth waits.
     session.Convert();
     EXPECT_FALSE(CanConvert(RunScope::Remaining)); // greyed out while a batch runs
-    ASSERT_TRUE(session.RunUntil([&] { return session.Image(2) == batch::kConvertingImage; }));
+    ASSERT_TRUE(session.RunUntil([&] { return session.Phase(2) == RowPhase::Converting; }));
     session.Stop();
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(window.batch.Row(0).phase, RowPhase::Converted);
-    EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Failed);
-    EXPECT_EQ(window.batch.Row(2).phase, RowPhase::Stopped);
-    EXPECT_EQ(window.batch.Row(3).phase, RowPhase::Waiting);
+    EXPECT_EQ(session.Phase(0), RowPhase::Converted);
+    EXPECT_EQ(session.Phase(1), RowPhase::Failed);
+    EXPECT_EQ(session.Phase(2), RowPhase::Stopped);
+    EXPECT_EQ(session.Phase(3), RowPhase::Waiting);
     const auto aWritten = Written("a.3gp");
 
     // Remaining rows: the failed, stopped and waiting ones, never the converted one.
@@ -86,8 +85,8 @@ TEST_F(SteerBatch, RemainingRowsGoOnWhereAStopLeftOffAndFailedRowsRunAgainAlone)
     ASSERT_TRUE(session.WaitUntilIdle());
     EXPECT_EQ(Written("a.3gp"), aWritten);
     for (int row : { 0, 2, 3 })
-        EXPECT_EQ(window.batch.Row(row).phase, RowPhase::Converted) << row;
-    EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Failed);
+        EXPECT_EQ(session.Phase(row), RowPhase::Converted) << row;
+    EXPECT_EQ(session.Phase(1), RowPhase::Failed);
     EXPECT_EQ(window.batch.RowsOf(RunScope::Remaining), std::vector<int> { 1 });
 
     // Mended on disk, the failed row runs again alone; the others are not touched.
@@ -96,11 +95,11 @@ TEST_F(SteerBatch, RemainingRowsGoOnWhereAStopLeftOffAndFailedRowsRunAgainAlone)
     ASSERT_TRUE(CanConvert(RunScope::Failed));
     ConvertRows(RunScope::Failed);
     ASSERT_TRUE(session.WaitUntilIdle());
-    EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Converted);
+    EXPECT_EQ(session.Phase(1), RowPhase::Converted);
     EXPECT_NEAR(ProbeDuration(session.Output("broken.3gp")), 1.0, 0.2);
     // The row counts on the mended file's length, not on the broken one's guess.
     EXPECT_EQ(session.Percent(1), "100%");
-    EXPECT_EQ(window.fileList.SubItem(1, 2), "00:00:01");
+    EXPECT_EQ(session.PlayingMilliseconds(1) / 1000, 1);
     EXPECT_EQ(Written("a.3gp"), aWritten);
     EXPECT_EQ(Written("c.3gp"), cWritten);
     EXPECT_FALSE(CanConvert(RunScope::Failed));
@@ -150,8 +149,8 @@ TEST_F(SteerBatch, PauseHoldsTheEncoderAndStopWhilePausedKeepsAPlayablePart)
     const double part = ProbeDuration(session.Output("long.3gp"));
     EXPECT_GT(part, 0.0);
     EXPECT_LT(part, 10.0);
-    EXPECT_EQ(window.batch.Row(0).phase, RowPhase::Stopped);
-    EXPECT_EQ(window.batch.Row(1).phase, RowPhase::Waiting);
+    EXPECT_EQ(session.Phase(0), RowPhase::Stopped);
+    EXPECT_EQ(session.Phase(1), RowPhase::Waiting);
     EXPECT_FALSE(window.pauseButton.enabled);
     EXPECT_EQ(window.pauseButton.caption, window_view::kPauseCaption);
     EXPECT_TRUE(reports.messages.empty());
