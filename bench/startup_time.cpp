@@ -1,6 +1,6 @@
 // Start-up of the program against a bare Qt Widgets window of the same size, under a
 // private Xvfb and session bus: time from starting the executable until its window titled "Ondrevo"
-// is mapped (the program fills its selectors before the window is mapped), resident
+// is mapped (the program fills its selectors right after, before the window is first drawn), resident
 // memory once idle, and the processes started at launch (those that detach
 // themselves too: the benchmark adopts orphans as a subreaper). Runs alternate between
 // the two; a first run of each warms the file cache and is not counted. Prints

@@ -11,6 +11,7 @@
 #include "app/qt/QtTrayIcon.h"
 
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -203,6 +204,7 @@ TEST_F(MainWindowLayout, FivePagesWithImagesLabelledSelectorsAndTheShutdownBox)
         EXPECT_TRUE(selector->isEditable());
         EXPECT_EQ(selector->insertPolicy(), QComboBox::NoInsert);
         EXPECT_EQ(selector->completer(), nullptr);
+        EXPECT_TRUE(selector->lineEdit()->findChildren<QCompleter*>().isEmpty()) << expected.name;
         EXPECT_EQ(selector->parentWidget(), pages->widget(expected.page));
         EXPECT_TRUE(pages->widget(expected.page)->rect().contains(selector->geometry())) << expected.name;
         if (expected.tag > 0)

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QChildEvent>
+#include <QCompleter>
 #include <QEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -16,8 +17,12 @@ QtSelector::QtSelector(int tag, QWidget* parent)
     , tag_(tag)
 {
     // Editable from the start; the drop-down list is built when first needed
-    // (setEditable would build it now, nine times over at start).
-    setLineEdit(new QLineEdit(this));
+    // (setEditable would build it now, nine times over at start). An edit that comes
+    // with a completer keeps the combo box from making its own over the entries, which
+    // setCompleter below would only throw away.
+    auto* typed = new QLineEdit(this);
+    typed->setCompleter(new QCompleter(typed));
+    setLineEdit(typed);
     // Typed texts never become entries, and the completion below is the only one.
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);

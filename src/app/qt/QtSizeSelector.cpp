@@ -2,6 +2,7 @@
 
 #include "base/HandlerDispatch.h"
 
+#include <QCompleter>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -10,7 +11,10 @@ namespace ondrevo {
 QtSizeSelector::QtSizeSelector(QWidget* parent)
     : QtChoice(parent)
 {
-    setLineEdit(new QLineEdit(this));
+    // With a completer of its own the combo box makes none over the entries (see QtSelector).
+    auto* typed = new QLineEdit(this);
+    typed->setCompleter(new QCompleter(typed));
+    setLineEdit(typed);
     // A typed size is taken by the handler, which shows it as an entry of its own.
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);

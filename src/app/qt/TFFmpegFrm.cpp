@@ -34,11 +34,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -145,14 +147,6 @@ TFFmpegFrm::TFFmpegFrm(IEventLoop& loop, ProgramGraph& graph, IDesktop* desktop,
     batchBar_->hide();
 
     handlers_.WireNonVisualEvents(jvTimer_);
-
-    jvTrayIcon_ = std::make_unique<QtTrayIcon>(imageList_);
-    jvTrayIcon_->OnRestore = [this] { RestoreFromTray(); };
-    jvTrayIcon_->OnClick = [this](TMouseButton button) {
-        Route("JvTrayIconClick", [this, button] { handlers_.JvTrayIconClick(button); });
-    };
-    jvTrayIcon_->OnShowMainForm = [this] { Route("ShowMainForm1Click", [this] { handlers_.ShowMainForm1Click(); }); };
-    jvTrayIcon_->OnQuit = [this] { Route("Quit1Click", [this] { handlers_.Quit1Click(); }); };
 
     // Centred on the screen; on a screen too small for it, the title bar stays reachable.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -360,8 +354,41 @@ void TFFmpegFrm::BuildPageControl()
     video->setAccessibleName("Video Output Parameters");
     jvPageControl_->addTab(video, imageList_.Icon(5), "Video Output Parameters");
 
+    // The other pages' controls are made once the window is on the screen
+    // (BuildHiddenPages): until a page is picked, only its tab shows.
     auto* audio = new QWidget;
     audio->setObjectName("TabSheet2");
+    audio->setAccessibleName("Audio Output Parameters");
+    jvPageControl_->addTab(audio, imageList_.Icon(9), "Audio Output Parameters");
+    hiddenPages_[0] = audio;
+    auto* other = new QWidget;
+    other->setObjectName("TabSheet3");
+    other->setAccessibleName("Other Settings");
+    jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
+    hiddenPages_[1] = other;
+    auto* size = new QWidget;
+    size->setObjectName("TabSheet4");
+    size->setAccessibleName("File Size");
+    jvPageControl_->addTab(size, imageList_.Icon(5), "File Size");
+    hiddenPages_[2] = size;
+    auto* phone = new QWidget;
+    phone->setObjectName("TabSheet5");
+    phone->setAccessibleName("Phone");
+    // No image: with one, the five tabs would not fit the page control's width.
+    jvPageControl_->addTab(phone, "Phone");
+    hiddenPages_[3] = phone;
+
+    jvPageControl_->setCurrentIndex(0);
+}
+
+void TFFmpegFrm::BuildHiddenPages()
+{
+    if (hiddenPagesBuilt_)
+        return;
+    hiddenPagesBuilt_ = true;
+    const WindowFontWhileMaking windowFont;
+
+    QWidget* audio = hiddenPages_[0];
     const char* audioLabels[] = { "Audio Codec", "Audio Bitrate", "Audio Channel", "Sampling Frequency" };
     for (int n = 1; n <= 4; ++n) {
         QtSelector* selector
@@ -373,11 +400,8 @@ void TFFmpegFrm::BuildPageControl()
             selector->OnChange = [this, n, routed] { Route(routed, [this, n] { handlers_.JvCmbAdoChange(n); }); };
         jvCmbAdo_[static_cast<std::size_t>(n - 1)] = selector;
     }
-    audio->setAccessibleName("Audio Output Parameters");
-    jvPageControl_->addTab(audio, imageList_.Icon(9), "Audio Output Parameters");
 
-    auto* other = new QWidget;
-    other->setObjectName("TabSheet3");
+    QWidget* other = hiddenPages_[1];
     jvCheckBox_ = new QtCheckBox("Shut down the computer after the conversion is completed", other);
     jvCheckBox_->setObjectName("JvCheckBox");
     // Two rows within the page's 63 pixels: the second one used to be cut off at the bottom.
@@ -411,13 +435,10 @@ void TFFmpegFrm::BuildPageControl()
     keepDateCheck_->adjustSize();
     keepDateCheck_->OnChange
         = [this] { Route("KeepDateCheckChange", [this] { handlers_.KeepDateCheckChange(); }); };
-    other->setAccessibleName("Other Settings");
-    jvPageControl_->addTab(other, imageList_.Icon(13), "Other Settings");
 
     // "Largest file size" and "Cut to fit" aim every output at a message's size: a page of
     // their own, the selector laid out as those of the parameter pages.
-    auto* size = new QWidget;
-    size->setObjectName("TabSheet4");
+    QWidget* size = hiddenPages_[2];
     auto* sizeLabel = new QLabel("Largest file size", size);
     sizeLabel->setObjectName("LabelSizeLimitCombo");
     sizeLabel->setGeometry(kSelectorLeft + 1, 9, QtSelector::kWidth, 15);
@@ -436,13 +457,10 @@ void TFFmpegFrm::BuildPageControl()
     cutToFitCheck_->adjustSize();
     cutToFitCheck_->OnChange
         = [this] { Route("CutToFitCheckClick", [this] { handlers_.CutToFitCheckClick(); }); };
-    size->setAccessibleName("File Size");
-    jvPageControl_->addTab(size, imageList_.Icon(5), "File Size");
 
     // "Made for" sets every choice for a kind of phone at once; its buttons keep, remove,
     // write out and read in presets.
-    auto* phone = new QWidget;
-    phone->setObjectName("TabSheet5");
+    QWidget* phone = hiddenPages_[3];
     auto* madeForLabel = new QLabel("Made for", phone);
     madeForLabel->setObjectName("LabelMadeForCombo");
     madeForLabel->setGeometry(kSelectorLeft + 1, 9, kMadeForWidth, 15);
@@ -473,8 +491,10 @@ void TFFmpegFrm::BuildPageControl()
             "ImportPresetBtnClick", &H::ImportPresetBtnClick },
     };
     int buttonLeft = kSelectorLeft + kMadeForWidth + 10;
+    QWidget* lastPresetButton = nullptr;
     for (const PresetButton& button : buttons) {
         auto* pushButton = new QPushButton(QString::fromUtf8(button.caption), phone);
+        lastPresetButton = pushButton;
         pushButton->setObjectName(button.name);
         pushButton->setToolTip(button.hint);
         // Told apart from the toolbar's Delete by what it acts on.
@@ -486,11 +506,46 @@ void TFFmpegFrm::BuildPageControl()
         connect(pushButton, &QPushButton::clicked, this,
             [this, routed, handler] { Route(routed, [this, handler] { (handlers_.*handler)(); }); });
     }
-    phone->setAccessibleName("Phone");
-    // No image: with one, the five tabs would not fit the page control's width.
-    jvPageControl_->addTab(phone, "Phone");
 
-    jvPageControl_->setCurrentIndex(0);
+    // Made after the status line, they still come before it in the keyboard's order.
+    QWidget::setTabOrder(lastPresetButton, jvEditCmdMsg_);
+    // A page on the screen already shows what was just put on it.
+    for (QWidget* page : hiddenPages_)
+        if (page->isVisible())
+            for (QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                control->show();
+}
+
+QtTrayIcon& TFFmpegFrm::TrayIcon()
+{
+    if (jvTrayIcon_)
+        return *jvTrayIcon_;
+    jvTrayIcon_ = std::make_unique<QtTrayIcon>(imageList_);
+    jvTrayIcon_->OnRestore = [this] { RestoreFromTray(); };
+    jvTrayIcon_->OnClick = [this](TMouseButton button) {
+        Route("JvTrayIconClick", [this, button] { handlers_.JvTrayIconClick(button); });
+    };
+    jvTrayIcon_->OnShowMainForm = [this] { Route("ShowMainForm1Click", [this] { handlers_.ShowMainForm1Click(); }); };
+    jvTrayIcon_->OnQuit = [this] { Route("Quit1Click", [this] { handlers_.Quit1Click(); }); };
+    // The tooltip of a batch shown before the icon was made.
+    ShowBatchTitle();
+    return *jvTrayIcon_;
+}
+
+int TFFmpegFrm::ImageIndex() const
+{
+    return jvTrayIcon_ ? jvTrayIcon_->ImageIndex() : QtTrayIcon::kIdleImage;
+}
+
+void TFFmpegFrm::SetImageIndex(int index)
+{
+    if (jvTrayIcon_ || index != QtTrayIcon::kIdleImage)
+        TrayIcon().SetImageIndex(index);
+}
+
+void TFFmpegFrm::RestoreApplication()
+{
+    TrayIcon().RestoreApplication();
 }
 
 IFileList& TFFmpegFrm::FileListView()
@@ -586,19 +641,21 @@ void TFFmpegFrm::ShowBatchTitle()
     const QString paused = batchPaused_ ? QStringLiteral(" (paused)") : QString();
     if (batchBar_->isHidden()) {
         setWindowTitle("Ondrevo" + paused);
-        jvTrayIcon_->setToolTip("Ondrevo" + paused);
+        if (jvTrayIcon_)
+            jvTrayIcon_->setToolTip("Ondrevo" + paused);
         return;
     }
     const QString title = QStringLiteral("Ondrevo - %1%").arg(batchPercent_) + paused;
     setWindowTitle(title);
-    jvTrayIcon_->setToolTip(title + "\n" + batchLine_);
+    if (jvTrayIcon_)
+        jvTrayIcon_->setToolTip(title + "\n" + batchLine_);
 }
 
 void TFFmpegFrm::NotifyIfAway(const std::string& text)
 {
     if (isVisible() && isActiveWindow() && !isMinimized())
         return;
-    if (QtTrayIcon::Available() && jvTrayIcon_->isVisible())
+    if (QtTrayIcon::Available() && TrayIcon().isVisible())
         jvTrayIcon_->showMessage("Ondrevo", QString::fromStdString(text), QSystemTrayIcon::Information);
     else
         NotifyDesktop("Ondrevo", text);
@@ -606,41 +663,44 @@ void TFFmpegFrm::NotifyIfAway(const std::string& text)
 
 INumberEdit& TFFmpegFrm::FilesAtOnceSpin()
 {
+    BuildHiddenPages();
     return *filesAtOnceSpin_;
 }
 
 ISelector& TFFmpegFrm::ExistingOutputsCombo()
 {
+    BuildHiddenPages();
     return *existingOutputsCombo_;
 }
 
 ICheckBox& TFFmpegFrm::KeepDateCheck()
 {
+    BuildHiddenPages();
     return *keepDateCheck_;
 }
 
 ISelector& TFFmpegFrm::SizeLimitCombo()
 {
+    BuildHiddenPages();
     return *sizeLimitCombo_;
 }
 
 ICheckBox& TFFmpegFrm::CutToFitCheck()
 {
+    BuildHiddenPages();
     return *cutToFitCheck_;
 }
 
 ISelector& TFFmpegFrm::MadeForCombo()
 {
+    BuildHiddenPages();
     return *madeForCombo_;
 }
 
 ICheckBox& TFFmpegFrm::JvCheckBox()
 {
+    BuildHiddenPages();
     return *jvCheckBox_;
-}
-ITrayIcon& TFFmpegFrm::JvTrayIcon()
-{
-    return *jvTrayIcon_;
 }
 IOpenDialog& TFFmpegFrm::OpenDialog1()
 {
@@ -658,6 +718,7 @@ std::unique_ptr<IMplayerWindow> TFFmpegFrm::CreateMplayerFrm()
 
 ISelector* TFFmpegFrm::FindSelector(const std::string& componentName)
 {
+    BuildHiddenPages();
     for (QtSelector* selector : jvCmbVdo_)
         if (selector->objectName().toStdString() == componentName)
             return selector;
@@ -689,6 +750,8 @@ void TFFmpegFrm::SetEventObserver(std::function<void(const std::string&)> observ
 
 void TFFmpegFrm::Route(const std::string& handlerName, const std::function<void()>& handler)
 {
+    if (firstShowPending_)
+        CompleteFirstShow();
     if (eventObserver_)
         eventObserver_(handlerName);
     Dispatch(handler);
@@ -701,7 +764,37 @@ void TFFmpegFrm::showEvent(QShowEvent* event)
     if (shown_ || event->spontaneous())
         return;
     shown_ = true;
+    // The show event comes before the window is mapped: filling it now would hold the
+    // window back from the screen for as long as the fill takes.
+    firstShowPending_ = true;
+    if (QWindow* native = windowHandle())
+        native->installEventFilter(this);
+    loop_.Post([window = QPointer<TFFmpegFrm>(this)] {
+        if (window)
+            window->CompleteFirstShow();
+    });
+}
+
+bool TFFmpegFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window is about to be drawn: never without what its first showing fills in.
+    if (firstShowPending_ && watched == windowHandle()
+        && (event->type() == QEvent::Expose || event->type() == QEvent::UpdateRequest))
+        CompleteFirstShow();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFFmpegFrm::CompleteFirstShow()
+{
+    if (!firstShowPending_)
+        return;
+    firstShowPending_ = false;
+    if (QWindow* native = windowHandle())
+        native->removeEventFilter(this);
+    BuildHiddenPages();
     Route("FormShow", [this] { handlers_.FormShow(); });
+    // The tray icon once the window is up; nothing there is needed before.
+    QTimer::singleShot(0, this, [this] { TrayIcon(); });
 }
 
 void TFFmpegFrm::closeEvent(QCloseEvent* event)
@@ -711,6 +804,8 @@ void TFFmpegFrm::closeEvent(QCloseEvent* event)
     if (closed_)
         return;
     closed_ = true;
+    // A close right at the start still finds the list restored, as the next start expects.
+    CompleteFirstShow();
     handlers_.CloseMainWindow();
 }
 
@@ -721,8 +816,10 @@ void TFFmpegFrm::changeEvent(QEvent* event)
     // stays on the task bar, or there would be no way back to it.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && QtTrayIcon::Available())
         QTimer::singleShot(0, this, [this] {
-            if (isMinimized())
-                hide();
+            if (!isMinimized())
+                return;
+            TrayIcon();
+            hide();
         });
 }
 

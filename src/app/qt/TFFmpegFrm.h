@@ -4,6 +4,11 @@
 // window owns without showing it (the encoder's runner, the busy timer, the tray icon,
 // the open dialog and the image list). Every widget event goes to its handler in
 // TFFmpegFrmHandlers through Dispatch, so errors reach the error report.
+//
+// What the window shows at first is filled once it is on the screen, not before: the
+// first showing maps the window, and its handler (FormShow) runs right after, before
+// the window is first drawn and before any other event's handler. The tray icon is
+// made after that, or when first asked for.
 
 #include "app/MainWindow.h"
 #include "app/TFFmpegFrmHandlers.h"
@@ -46,7 +51,7 @@ class QtSelector;
 class QtToolButton;
 class QtTrayIcon;
 
-class TFFmpegFrm : public QWidget, public IMainWindow, private IBatchDisplay {
+class TFFmpegFrm : public QWidget, public IMainWindow, private IBatchDisplay, private ITrayIcon {
 public:
     // `desktop` and `openDialog`, when given, stand in for the window's own (tests pass
     // recording ones); they must outlive the window.
@@ -80,7 +85,7 @@ public:
     IBatchDisplay& BatchDisplay() override { return *this; }
     FileAdder& Adder() override { return adder_; }
     ITimer& JvTimer() override { return jvTimer_; }
-    ITrayIcon& JvTrayIcon() override;
+    ITrayIcon& JvTrayIcon() override { return *this; }
     IOpenDialog& OpenDialog1() override;
     IDesktop& Desktop() override;
     ISleepInhibitor& SleepInhibitor() override { return sleepInhibitor_; }
@@ -97,7 +102,8 @@ public:
     void OpenGivenFiles(const std::vector<std::string>& paths);
 
     const ImageList& Images() const { return imageList_; }
-    QtTrayIcon& TrayIcon() { return *jvTrayIcon_; }
+    // Made now if it was not yet.
+    QtTrayIcon& TrayIcon();
 
     // Called with the handler's name ("AddFileBtnClick", "FileListViewClick", ...) each
     // time a widget event is about to run its handler; lets tests see the routing.
@@ -112,8 +118,14 @@ private:
     void NotifyIfAway(const std::string& text) override;
     void SetPaused(bool paused) override;
 
+    // The tray icon as the logic sees it: asking its image makes no icon.
+    int ImageIndex() const override;
+    void SetImageIndex(int index) override;
+    void RestoreApplication() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -121,6 +133,9 @@ private:
     void BuildToolBar();
     void BuildOutputDirectory();
     void BuildPageControl();
+    // The controls of the pages behind the first tab, once: when the window's first
+    // showing is completed, or when one of them is asked for.
+    void BuildHiddenPages();
     // The file list's menu: convert the remaining, the failed or the selected rows.
     void BuildRowsMenu();
     // The title and the tray tooltip for the batch shown (none, or its percent and
@@ -130,8 +145,11 @@ private:
         const char* handlerName, void (TFFmpegFrmHandlers::*handler)());
     void AddSeparator(QWidget* bar, const char* name);
     QtSelector* AddSelector(QWidget* page, int column, const char* name, int tag, const char* label);
-    // Runs one widget event's handler through Dispatch.
+    // Runs one widget event's handler through Dispatch, after the first showing's.
     void Route(const std::string& handlerName, const std::function<void()>& handler);
+    // The first showing's handler, once: posted when the window is first shown, run
+    // sooner by whatever comes first (the first drawing, another handler, a close).
+    void CompleteFirstShow();
     void RestoreFromTray();
 
     IEventLoop& loop_;
@@ -153,6 +171,8 @@ private:
     std::unique_ptr<QtTrayIcon> jvTrayIcon_;
     std::function<void(const std::string&)> eventObserver_;
     bool shown_ = false;
+    bool firstShowPending_ = false;
+    bool hiddenPagesBuilt_ = false;
     bool closed_ = false;
 
     // Widgets, owned by the window as their parent.
@@ -175,6 +195,8 @@ private:
     QToolButton* jvBtnOpenDir_ = nullptr;
     QtEdit* jvEditNumb_ = nullptr;
     QTabWidget* jvPageControl_ = nullptr;
+    // Audio, Other Settings, File Size and Phone.
+    std::array<QWidget*, 4> hiddenPages_ {};
     std::array<QtSelector*, 5> jvCmbVdo_ {};
     std::array<QtSelector*, 4> jvCmbAdo_ {};
     QtCheckBox* jvCheckBox_ = nullptr;
