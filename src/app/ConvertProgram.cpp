@@ -242,13 +242,22 @@ int RunConvertProgram(int argc, char** argv)
     BatchEngine engine(
         loop, [&settings]() -> TSqliteQuery& { return settings->Query(); },
         [&o] { return SettingsPlace { o.settingsFile }; });
+    engine.SetChoices(ChoicesOf(values, catalogues, folder));
+    // Checked before anything is converted: an encoder that cannot run, or lacks a codec.
+    // The encoder program lists its encoders while the files' headers are read here.
+    const bool encoderRuns = ::access(command_line::EncoderPath().c_str(), X_OK) == 0;
+    std::string refusal;
+    std::thread check;
+    if (!o.dryRun && encoderRuns)
+        check = std::thread([&refusal, &engine] { refusal = batch::EncoderRefusal(engine); });
     for (const std::string& file : files) {
         ListedFacts listed = ListFacts(file);
         engine.Model().Append(file, listed.facts.milliseconds);
         // A start finds the file as it was read here, and need not read it again.
         engine.RememberListedFacts(file, std::move(listed));
     }
-    engine.SetChoices(ChoicesOf(values, catalogues, folder));
+    if (check.joinable())
+        check.join();
 
     if (o.dryRun) {
         try {
@@ -263,10 +272,9 @@ int RunConvertProgram(int argc, char** argv)
         }
         return 0;
     }
-    // Checked before anything is converted: an encoder that cannot run, or lacks a codec.
-    if (::access(command_line::EncoderPath().c_str(), X_OK) != 0)
+    if (!encoderRuns)
         return SetUpError("no encoder at " + command_line::EncoderPath());
-    if (const std::string refusal = batch::EncoderRefusal(engine); !refusal.empty())
+    if (!refusal.empty())
         return SetUpError(refusal);
 
     CommandLineView view(engine.Model(), stderr,
