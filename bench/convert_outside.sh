@@ -38,14 +38,15 @@ encoder_cpu() {
 }
 cd "$work/program"
 ratios=() own=()
-for round in $(seq 1 "$rounds"); do
-  rm -f "$work/out"/* "$work/encoder-times"; mkdir -p "$work/args"; rm -f "$work/args"/*
+# The command line's run, its argument lists kept for the replay.
+run_cli() {
+  rm -f "$work/out"/* "$work/encoder-times" "$work/args"/*
+  local start pid own_ticks=0 fields
   start=$(date +%s.%N)
   ONDREVO_ARGS_DIR=$work/args ./ondrevo-convert -o "$work/out" --set "Files converted at once=2" "$work/clips" \
     </dev/null 2>/dev/null &
   pid=$!
   # Its own threads' CPU time (not its children's), as the kernel counts it until its end.
-  own_ticks=0
   while read -ra fields 2>/dev/null <"/proc/$pid/stat" && [ "${fields[2]}" != Z ]; do
     own_ticks=$((fields[13] + fields[14]))
     sleep 0.1
@@ -54,11 +55,20 @@ for round in $(seq 1 "$rounds"); do
   cli=$(echo "$(date +%s.%N) - $start" | bc)
   own_cpu=$(echo "scale=3; $own_ticks / $(getconf CLK_TCK)" | bc)
   enc_cpu=$(encoder_cpu)
-  # The same argument lists, each with its encoder's own temporary name, two at a time.
+}
+# The same argument lists, each with its encoder's own temporary name, two at a time.
+run_xargs() {
   rm -f "$work/out"/*
+  local start
   start=$(date +%s.%N)
   ls "$work/args"/args.* | xargs -P 2 -I{} sh -c 'xargs -0 -a "$1" "$2"' _ {} "$real" >/dev/null 2>&1
   bare=$(echo "$(date +%s.%N) - $start" | bc)
+}
+mkdir -p "$work/args"
+run_cli
+for round in $(seq 1 "$rounds"); do
+  # The order alternates, so that neither always runs on a warmer machine.
+  if [ $((round % 2)) -eq 1 ]; then run_xargs; run_cli; else run_cli; run_xargs; fi
   ratio=$(echo "scale=4; $cli / $bare" | bc)
   share=$(echo "scale=3; 100 * $own_cpu / $enc_cpu" | bc)
   ratios+=("$ratio") own+=("$share")
