@@ -6,6 +6,7 @@
 #include "base/CharacterType.h"
 #include "base/Errors.h"
 #include "base/PlainEventLoop.h"
+#include "base/UserFolder.h"
 #include "conversion/Batch.h"
 #include "conversion/BatchEngine.h"
 #include "conversion/CommandLine.h"
@@ -243,6 +244,9 @@ int RunConvertProgram(int argc, char** argv)
         loop, [&settings]() -> TSqliteQuery& { return settings->Query(); },
         [&o] { return SettingsPlace { o.settingsFile }; });
     engine.SetChoices(ChoicesOf(values, catalogues, folder));
+    // The encoder program's list of encoders, kept between runs: a scheduler starts this
+    // program once a file, and each would ask the encoder program again.
+    engine.Encoders().Check().SetCache(EncoderListCache(UserCacheFolder(UserEnvironment::FromProcess())));
     // Checked before anything is converted: an encoder that cannot run, or lacks a codec.
     // The encoder program lists its encoders while the files' headers are read here.
     const bool encoderRuns = ::access(command_line::EncoderPath().c_str(), X_OK) == 0;

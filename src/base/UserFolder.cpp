@@ -112,7 +112,16 @@ void CopyDatabaseOnce(const std::string& database, const std::string& shipped)
 
 UserEnvironment UserEnvironment::FromProcess()
 {
-    return { Variable("HOME"), Variable("XDG_DATA_HOME"), Variable("XDG_CONFIG_HOME") };
+    return { Variable("HOME"), Variable("XDG_DATA_HOME"), Variable("XDG_CONFIG_HOME"), Variable("XDG_CACHE_HOME") };
+}
+
+std::string UserCacheFolder(const UserEnvironment& environment)
+{
+    if (IsAbsolute(environment.cacheHome))
+        return WithoutTrailingSeparators(environment.cacheHome) + "/ondrevo";
+    if (!IsAbsolute(environment.home))
+        return "";
+    return WithoutTrailingSeparators(environment.home) + "/.cache/ondrevo";
 }
 
 std::string UserProgramFolder(const UserEnvironment& environment)

@@ -17,6 +17,7 @@ struct UserEnvironment {
     std::string home;
     std::string dataHome; // XDG_DATA_HOME
     std::string configHome; // XDG_CONFIG_HOME
+    std::string cacheHome; // XDG_CACHE_HOME
     static UserEnvironment FromProcess();
 };
 
@@ -34,6 +35,10 @@ struct UserFolder {
 
 // ${XDG_DATA_HOME:-~/.local/share}/ondrevo/; a relative XDG_DATA_HOME counts as unset.
 std::string UserProgramFolder(const UserEnvironment& environment);
+
+// ${XDG_CACHE_HOME:-~/.cache}/ondrevo (without a trailing separator), where what may be
+// made again is kept between runs; "" without a home folder.
+std::string UserCacheFolder(const UserEnvironment& environment);
 
 // XDG_VIDEOS_DIR of ${XDG_CONFIG_HOME:-~/.config}/user-dirs.dirs, else ~/Videos (also
 // when it names the home folder itself, which means the user has no videos folder).

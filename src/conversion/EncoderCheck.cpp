@@ -114,10 +114,15 @@ std::string EncoderCheck::Refusal(const std::string& program, const std::vector<
         identity_ = identity;
         startError_.clear();
         encoders_.clear();
-        try {
-            encoders_ = ListedEncoders(ReadListing(program));
-        } catch (const EOSError& error) {
-            startError_ = program + ": " + std::strerror(error.Code());
+        if (std::optional<std::set<std::string>> kept = cache_.Read(program)) {
+            encoders_ = std::move(*kept);
+        } else {
+            try {
+                encoders_ = ListedEncoders(ReadListing(program));
+                cache_.Write(program, encoders_);
+            } catch (const EOSError& error) {
+                startError_ = program + ": " + std::strerror(error.Code());
+            }
         }
     }
     if (!startError_.empty())

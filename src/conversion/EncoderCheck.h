@@ -5,6 +5,8 @@
 // encoders ("ffmpeg -encoders") is read when a batch first needs it and kept for as
 // long as the program file stays the same one. UI thread.
 
+#include "conversion/EncoderListCache.h"
+
 #include <ctime>
 #include <set>
 #include <string>
@@ -46,6 +48,9 @@ public:
     // install the package libavcodec-extra", the package named where one is known).
     std::string Refusal(const std::string& program, const std::vector<Need>& needs);
 
+    // Where the lists are kept between runs of the program; none by default.
+    void SetCache(EncoderListCache cache) { cache_ = std::move(cache); }
+
     // How long the program may take to list its encoders before the check gives up.
     static constexpr int kListingMilliseconds = 5000;
 
@@ -62,6 +67,7 @@ private:
     Identity identity_;
     std::string startError_; // the program could not be started
     std::set<std::string> encoders_; // empty: the list could not be read
+    EncoderListCache cache_;
 };
 
 } // namespace ondrevo

@@ -40,7 +40,9 @@ protected:
     // Runs the program in its folder with `arguments` (each quoted), standard input closed.
     Run Convert(const std::vector<std::string>& arguments)
     {
-        std::string command = "cd " + ShellQuote(session.programFolder) + " && ./ondrevo-convert";
+        // Its cache of the encoder's list in the test's folder, not the user's.
+        std::string command = "cd " + ShellQuote(session.programFolder) + " && XDG_CACHE_HOME="
+            + ShellQuote(dir.File("cache")) + " ./ondrevo-convert";
         for (const std::string& argument : arguments)
             command += " " + ShellQuote(argument);
         const std::string out = dir.File("out.txt"), err = dir.File("err.txt");
@@ -206,7 +208,8 @@ TEST_F(ConvertCommand, SigintKeepsThePartWrittenAndLeavesNoEncoder)
     const std::string clip = session.Clip("in/a.mp4", 4);
     const std::string err = dir.File("err.txt");
     // Stopped once its encoder has written some seconds.
-    const std::string status = Said("cd " + ShellQuote(session.programFolder) + " && ./ondrevo-convert -o "
+    const std::string status = Said("cd " + ShellQuote(session.programFolder) + " && XDG_CACHE_HOME="
+        + ShellQuote(dir.File("cache")) + " ./ondrevo-convert -o "
         + ShellQuote(session.outputFolder) + " " + ShellQuote(clip) + " < /dev/null 2> " + ShellQuote(err)
         + " & p=$!; n=0; while ! grep -q Converting " + ShellQuote(err)
         + " && [ $n -lt 600 ]; do sleep 0.1; n=$((n+1)); done; sleep 3; kill -INT $p; wait $p; echo $?");
@@ -222,7 +225,8 @@ TEST_F(ConvertCommand, GnuParallelSpreadsTwentyFilesOverTwoSlotsWithOneSettingsF
     for (int n = 1; n <= 20; ++n)
         files += " " + ShellQuote(session.Clip("in/clip" + std::to_string(n) + ".mp4", 0.4));
     const std::string status
-        = Said("cd " + ShellQuote(session.programFolder) + " && parallel --will-cite -j2 " + "./ondrevo-convert -o "
+        = Said("cd " + ShellQuote(session.programFolder) + " && XDG_CACHE_HOME=" + ShellQuote(dir.File("cache"))
+            + " parallel --will-cite -j2 " + "./ondrevo-convert -o "
             + ShellQuote(session.outputFolder) + " --settings " + ShellQuote(session.programFolder + "/LibFFmpeg.Dat")
             + " {} ::: " + files + " < /dev/null > /dev/null 2>&1; echo $?");
     EXPECT_EQ(status, "0");

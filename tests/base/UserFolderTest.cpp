@@ -176,5 +176,24 @@ TEST(UserFolder, ACopyBuiltForItsOwnFolderHasNoInstalledSources)
     EXPECT_FALSE(InstalledSources());
 }
 
+TEST(UserFolder, TheCacheFollowsXdgCacheHomeAndNeedsAHome)
+{
+    const struct {
+        const char* home;
+        const char* cacheHome;
+        const char* expected;
+    } cases[] = {
+        { "/home/u", "", "/home/u/.cache/ondrevo" },
+        { "/home/u/", "/var/cache/u/", "/var/cache/u/ondrevo" },
+        { "/home/u", "relative", "/home/u/.cache/ondrevo" },
+        { "", "", "" },
+        { "", "/var/cache/u", "/var/cache/u/ondrevo" },
+    };
+    for (const auto& c : cases) {
+        UserEnvironment environment { c.home, "", "", c.cacheHome };
+        EXPECT_EQ(UserCacheFolder(environment), c.expected) << c.home << " " << c.cacheHome;
+    }
+}
+
 } // namespace
 } // namespace ondrevo::testing

@@ -163,6 +163,9 @@ int RunQtProgram(int argc, char** argv)
             explicit Parts(IEventLoop& loop)
                 : graph(loop)
             {
+                // The encoder program's list of encoders, kept between runs.
+                graph.Engine().Encoders().Check().SetCache(
+                    EncoderListCache(UserCacheFolder(UserEnvironment::FromProcess())));
             }
         };
         auto parts = std::make_shared<Parts>(loop);
