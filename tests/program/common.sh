@@ -17,6 +17,8 @@ if [ -z "${ONDREVO_XVFB:-}" ]; then
 fi
 work=$(mktemp -d /tmp/ondrevo-program-XXXXXX)
 trap 'rm -rf "$work"' EXIT
+# What the program keeps between runs goes with the check, not into the user's cache.
+export XDG_CACHE_HOME=$work/cache
 # A program folder of our own, so the checks never touch the user's saved choices.
 mkdir -p "$work/program/bin" "$work/program/FFOutput"
 cp "$built" "$work/program/ondrevo"
