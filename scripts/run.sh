@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what Ondrevo needs, builds it in Release into build/ and starts it with the
-# program folder (build/program) as its working directory.
+# Installs what Ondrevo needs, builds it (the window and ondrevo-convert) in Release into
+# build/ and starts the window with the program folder (build/program) as its working
+# directory.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 # Without a display the program cannot start; the virtual display that the message below
@@ -12,10 +13,10 @@ groups=(run)
 "$top/scripts/deps.sh" "${groups[@]}"
 
 "$top/scripts/configure-program.sh" "$top" "$top/build"
-cmake --build "$top/build" --target ondrevo shipped_database
+cmake --build "$top/build" --target ondrevo ondrevo-convert shipped_database
 
 if [ $no_display -eq 1 ]; then
-  echo "Ondrevo needs a graphical display; none is set (DISPLAY, WAYLAND_DISPLAY). Start it on a desktop, or without one: xvfb-run -a scripts/run.sh" >&2
+  echo "Ondrevo needs a graphical display; none is set (DISPLAY, WAYLAND_DISPLAY). Start it on a desktop, or without one: xvfb-run -a scripts/run.sh. The command line build/program/ondrevo-convert needs none." >&2
   exit 2
 fi
 # The player draws into an X11 window id, which needs the xcb platform (XWayland on Wayland).
