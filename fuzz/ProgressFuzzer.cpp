@@ -101,7 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static PlainEventLoop loop;
     static TSqlDatMod database(":memory:");
-    static BatchEngine engine(loop, []() -> TSqliteQuery& { return database.SqliteQuery(); });
+    // Only progress lines reach it: no row starts, so its worker never opens the settings.
+    static BatchEngine engine(
+        loop, []() -> TSqliteQuery& { return database.SqliteQuery(); }, [] { return SettingsPlace { ":memory:" }; });
     if (engine.Model().Count() == 0)
         engine.Model().Append("/clips/a.mp4", 60000);
 
