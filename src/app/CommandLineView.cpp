@@ -159,7 +159,12 @@ void CommandLineView::RowPhaseChanged(int row, RowPhase phase, const std::string
     const char* outcome = Outcome(phase, reason);
     ClearDrawn();
     std::string line = std::string(1, static_cast<char>(outcome[0] - 'a' + 'A')) + (outcome + 1) + " " + Name(row);
-    if (!reason.empty() && phase != RowPhase::Converted)
+    // A skipped row's reason says "Skipped: ..." as the window's hint does; the line
+    // already begins with the word.
+    const std::string skippedPrefix = "Skipped: ";
+    if (skipped_[row] && reason.rfind(skippedPrefix, 0) == 0)
+        line += ": " + reason.substr(skippedPrefix.size());
+    else if (!reason.empty() && phase != RowPhase::Converted)
         line += ": " + reason;
     else if (!reason.empty())
         line += " (" + reason + ")";

@@ -90,7 +90,7 @@ TEST_F(ConvertCommand, ExitStatusesSayHowItWentAndAUsageErrorConvertsNothing)
         const char* what;
         std::vector<std::string> arguments;
         int status;
-        const char* says; // in standard error, or standard output for --help and --list
+        std::string says; // in standard error, or standard output for --help and --list
     } cases[] = {
         { "help", { "--help" }, 0, "Usage: ondrevo-convert [OPTIONS] FILE|FOLDER..." },
         { "every label", { "--list" }, 0, "Existing output files: \"Replace\", \"Skip\", \"Keep both\"" },
@@ -109,6 +109,8 @@ TEST_F(ConvertCommand, ExitStatusesSayHowItWentAndAUsageErrorConvertsNothing)
         { "two files", { "-o", out, a, b }, 0, "2 files converted" },
         { "a folder, skipping what is there", { "--set", "Existing output files=Skip", dir.File("in") }, 0,
             "0 files converted, 2 skipped" },
+        { "a file skipped, said once", { "--set", "Existing output files=Skip", a }, 0,
+            "\nSkipped " + a + ": a.3gp already exists\n" },
     };
     for (const auto& c : cases) {
         const Run run = Convert(c.arguments);
