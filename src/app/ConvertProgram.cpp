@@ -6,6 +6,7 @@
 #include "base/CharacterType.h"
 #include "base/Errors.h"
 #include "base/PlainEventLoop.h"
+#include "base/UsableCores.h"
 #include "base/UserFolder.h"
 #include "conversion/Batch.h"
 #include "conversion/BatchEngine.h"
@@ -254,11 +255,24 @@ int RunConvertProgram(int argc, char** argv)
     std::thread check;
     if (!o.dryRun && encoderRuns)
         check = std::thread([&refusal, &engine] { refusal = batch::EncoderRefusal(engine); });
-    for (const std::string& file : files) {
-        ListedFacts listed = ListFacts(file);
-        engine.Model().Append(file, listed.facts.milliseconds);
+    // The files' headers are read side by side, the first alone (it loads the media library).
+    std::vector<ListedFacts> listed(files.size());
+    listed.front() = ListFacts(files.front());
+    std::atomic<std::size_t> next { 1 };
+    const auto readHeaders = [&] {
+        for (std::size_t n; (n = next++) < files.size();)
+            listed[n] = ListFacts(files[n]);
+    };
+    std::vector<std::thread> readers;
+    for (unsigned n = 1; n < std::min(UsableCores(), 4u) && n < files.size(); ++n)
+        readers.emplace_back(readHeaders);
+    readHeaders();
+    for (std::thread& reader : readers)
+        reader.join();
+    for (std::size_t n = 0; n < files.size(); ++n) {
+        engine.Model().Append(files[n], listed[n].facts.milliseconds);
         // A start finds the file as it was read here, and need not read it again.
-        engine.RememberListedFacts(file, std::move(listed));
+        engine.RememberListedFacts(files[n], std::move(listed[n]));
     }
     if (check.joinable())
         check.join();
