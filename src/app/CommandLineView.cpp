@@ -25,31 +25,39 @@ const char* Outcome(RowPhase phase, const std::string& reason)
     }
 }
 
-// `text` on one line whatever it holds: a control character (a line break in a file's
-// name, say) is written as its escape, so that each event stays one line for whoever
+// `text` with its control characters as escapes: \n, \r, \t, and the others as
+// "\u00XX" in JSON (where quotes and backslashes are escaped too), "\xXX" on a line.
+std::string Escaped(const std::string& text, bool json)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (json && (c == '"' || c == '\\')) {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || (!json && byte == 0x7f)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, json ? "\\u%04x" : "\\x%02x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// `text` on one line whatever it holds, so that each event stays one line for whoever
 // reads them and a name cannot move the terminal's cursor.
 std::string OneLine(const std::string& text)
 {
-    std::string line;
-    line.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            line += c;
-        } else if (c == '\n') {
-            line += "\\n";
-        } else if (c == '\r') {
-            line += "\\r";
-        } else if (c == '\t') {
-            line += "\\t";
-        } else {
-            static const char* const kHex = "0123456789abcdef";
-            line += "\\x";
-            line += kHex[byte >> 4];
-            line += kHex[byte & 0xf];
-        }
-    }
-    return line;
+    return Escaped(text, false);
 }
 
 // Writes `text` as one line.
@@ -70,27 +78,7 @@ CommandLineView::CommandLineView(const BatchModel& model, std::FILE* progress, L
 
 std::string CommandLineView::JsonString(const std::string& text)
 {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return "\"" + Escaped(text, true) + "\"";
 }
 
 std::string CommandLineView::Name(int row) const

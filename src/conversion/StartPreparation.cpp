@@ -29,7 +29,7 @@ ListedFacts IdentityOf(const std::string& path)
     return identity;
 }
 
-bool SameFile(const ListedFacts& a, const ListedFacts& b)
+bool Unchanged(const ListedFacts& a, const ListedFacts& b)
 {
     return a.bytes >= 0 && a.bytes == b.bytes && a.modifiedNanoseconds == b.modifiedNanoseconds
         && a.device == b.device && a.inode == b.inode;
@@ -52,7 +52,7 @@ ListedFacts ListFacts(const std::string& path)
     ListedFacts listed = IdentityOf(path);
     listed.facts = file_list::ReadFacts(path);
     // Changed while it was read: not to be taken for the file as it is.
-    if (!SameFile(listed, IdentityOf(path)))
+    if (!Unchanged(listed, IdentityOf(path)))
         listed.bytes = -1;
     return listed;
 }
@@ -70,7 +70,7 @@ PreparedStart PrepareStart(const StartRequest& request, const std::function<TSql
     const ListedFacts now = IdentityOf(request.source);
     prepared.sourceBytes = now.bytes;
     long long milliseconds = 0;
-    if (request.listed && SameFile(*request.listed, now))
+    if (request.listed && Unchanged(*request.listed, now))
         prepared.facts = request.listed->facts;
     else if (request.factsFirst)
         prepared.facts = file_list::ReadFacts(request.source);
